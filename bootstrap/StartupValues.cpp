@@ -1,0 +1,6 @@
+#include "bootstrap/StartupValues.h"
+
+StartupValues& Startup() {
+    static StartupValues values;
+    return values;
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+// Process-wide values fixed by start-up and read by the rest of the engine.
+// Every folder text ends with a backslash.
+struct StartupValues {
+    std::string exePath;           // full path of the running engine
+    std::string exeFolder;
+    std::string setupName;         // engine file name without extension
+    std::string tempFolder;
+    std::string supportFolder;     // temp folder + "keb" + N + "\"
+    std::string dataFolder;        // exe folder + "data\"
+    std::string resourceArchive;   // exe folder + setup name + ".res"
+    std::string commandLineRest;
+    bool silent = false;
+    std::string logFile;
+    std::string launcherPath;
+    std::string installedSetupFolder;
+    std::string mediaPassword;
+    std::vector<std::pair<std::string, std::string>> overrides;  // NAME=value arguments, as typed
+    int exitCode = 0;
+};
+
+StartupValues& Startup();
