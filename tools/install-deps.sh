@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing the engine needs on Debian 12: the host
+# toolchain and libraries, the mingw-w64 cross compiler, Wine (32-bit) on Xvfb
+# and the outside tools the tests use as oracles. Safe to run again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev liblzma-dev
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 fonts-wine xvfb xdotool imagemagick
+  7zip python3 python3-py7zr libarchive-tools
+  wixl msitools libglib2.0-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
