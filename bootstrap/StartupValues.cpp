@@ -4,3 +4,8 @@ StartupValues& Startup() {
     static StartupValues values;
     return values;
 }
+
+ProjectValues& Project() {
+    static ProjectValues values;
+    return values;
+}

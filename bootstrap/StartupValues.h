@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "bootstrap/Payload.h"
+
 // Process-wide values fixed by start-up and read by the rest of the engine.
 // Every folder text ends with a backslash.
 struct StartupValues {
@@ -24,3 +26,6 @@ struct StartupValues {
 };
 
 StartupValues& Startup();
+
+// The project values read from the payload.
+ProjectValues& Project();

@@ -1,0 +1,14 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "script/Script.h"
+
+// Called with the 1-based position of the command about to run; returning
+// false stops the script.
+using StepCallback = std::function<bool(int position)>;
+
+// Runs the setup script from its first command to its last (or until a
+// command ends the setup, the step callback says stop, or a command fails).
+// msiPath is the working copy of the installer database.
+void RunScript(const Script& script, const std::string& msiPath, const StepCallback& step);

@@ -1,0 +1,17 @@
+#pragma once
+#include <optional>
+#include <string>
+
+// The registry as the engine uses it: string values under the two roots.
+// Key paths are written with backslashes, without a leading root name.
+enum class RegistryRoot { CurrentUser, LocalMachine };
+
+// The string value, or nullopt when the key or value is missing or not a string.
+std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name);
+// Creates the key when missing; returns false when the value cannot be written.
+bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value);
+// Deletes one value; false when it was not there or could not be deleted.
+bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name);
+// Deletes a key with all its subkeys; false when it was not there or could not be deleted.
+bool DeleteRegistryKey(RegistryRoot root, const std::string& key);
+bool RegistryKeyExists(RegistryRoot root, const std::string& key);

@@ -1,0 +1,76 @@
+#include <windows.h>
+
+#include "system/Registry.h"
+
+namespace {
+HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+
+class Key {
+public:
+    Key(RegistryRoot root, const std::string& path, REGSAM access, bool create) {
+        if (create)
+            ok_ = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, access, nullptr, &key_, nullptr) ==
+                  ERROR_SUCCESS;
+        else
+            ok_ = RegOpenKeyExA(RootKey(root), path.c_str(), 0, access, &key_) == ERROR_SUCCESS;
+    }
+    ~Key() {
+        if (ok_) RegCloseKey(key_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    explicit operator bool() const { return ok_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_{};
+    bool ok_ = false;
+};
+}  // namespace
+
+std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name) {
+    Key k(root, key, KEY_READ, false);
+    if (!k) return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+    std::string value(size + 1, '\0');
+    if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(size);
+    while (!value.empty() && value.back() == '\0') value.pop_back();
+    return value;
+}
+
+bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {
+    Key k(root, key, KEY_WRITE, true);
+    if (!k) return false;
+    return RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name) {
+    Key k(root, key, KEY_WRITE, false);
+    return k && RegDeleteValueA(k.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryKey(RegistryRoot root, const std::string& key) {
+    // RegDeleteTreeA needs Vista; delete subkeys depth first by hand.
+    {
+        Key k(root, key, KEY_READ | KEY_WRITE, false);
+        if (!k) return false;
+        char child[256];
+        for (;;) {
+            DWORD size = sizeof child;
+            if (RegEnumKeyExA(k.get(), 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (!DeleteRegistryKey(root, key + "\\" + child)) return false;
+        }
+    }
+    return RegDeleteKeyA(RootKey(root), key.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegistryKeyExists(RegistryRoot root, const std::string& key) {
+    Key k(root, key, KEY_READ, false);
+    return static_cast<bool>(k);
+}
