@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tools/authoring/ProjectSource.h"
+
+namespace {
+
+const char* kHead =
+    "Setup = demo\n"
+    "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "Title = Demo\n"
+    "ComponentSize = 2048 Main\\Docs\n"
+    "MediaFile = web1 | bin/app.exe | Program\\\n"
+    "[script]\n";
+
+TEST(ProjectSourceTest, CommandsParametersAndAttributes) {
+    Project p = ParseProject(std::string(kHead) +
+                                 "Set Variable\n"
+                                 "  |  two blanks kept after the first\n"
+                                 "  |\n"
+                                 "# a comment between commands\n"
+                                 "  Install Files @ media=\"Web Media\\\" off\n"
+                                 "    | a\n"
+                                 "    | b\n"
+                                 "    | $TARGETDIR$\n"
+                                 "End @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} header=MINE\n",
+                             "demo.orv");
+    const Script& s = p.payload.script;
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(p.setupName, "demo");
+    EXPECT_EQ(s.CommandNames[1], "Install Files");
+    EXPECT_EQ(s.CommandFlags, (std::vector<std::string>{"", "C", ""}));
+    EXPECT_EQ(s.CommandMediaFolders[1], "Web Media\\");
+    EXPECT_EQ(GetParameter(s.ParameterBlocks, s.CommandIds[0], 1), " two blanks kept after the first");
+    EXPECT_EQ(GetParameter(s.ParameterBlocks, s.CommandIds[0], 2), "");
+    EXPECT_EQ(GetParameter(s.ParameterBlocks, s.CommandIds[1], 3), "$TARGETDIR$");
+    EXPECT_EQ(s.CommandIds[2], "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}");
+    // The recording command gets a header of its own; an explicit one is kept.
+    ASSERT_EQ(s.CommandHeaders.size(), 4u);
+    EXPECT_EQ(s.CommandHeaders[1], "1");
+    EXPECT_EQ(s.CommandHeaders[2], "MINE");
+    EXPECT_EQ(s.CommandHeaders[3], "2");
+    EXPECT_EQ(p.payload.project.ComponentSizes, (std::vector<std::string>{"MAIN\\DOCS", "2048"}));
+    EXPECT_EQ(p.payload.project.MediaFileMap, (std::vector<std::string>{"web1", "bin/app.exe", "Program\\"}));
+    EXPECT_EQ(p.commandLines, (std::vector<int>{7, 11, 15}));
+}
+
+TEST(ProjectSourceTest, GeneratedIdsAreReproducibleAndDistinct) {
+    const std::string text = std::string(kHead) + "Comment\nComment\n";
+    Project a = ParseProject(text, "a.orv"), b = ParseProject(text, "b.orv");
+    EXPECT_EQ(a.payload.script.CommandIds, b.payload.script.CommandIds);
+    EXPECT_NE(a.payload.script.CommandIds[0], a.payload.script.CommandIds[1]);
+    EXPECT_EQ(WritePayload(a.payload), WritePayload(b.payload));
+}
+
+TEST(ProjectSourceTest, ErrorsNameTheFileAndLine) {
+    auto errorOf = [](const std::string& text) -> std::string {
+        try {
+            ParseProject(text, "p.orv");
+        } catch (const SourceError& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(errorOf(std::string(kHead) + "  | orphan\n"), "p.orv:7: parameter line before the first command");
+    EXPECT_EQ(errorOf(std::string(kHead) + "If @ colour=red\n"), "p.orv:7: unknown command attribute 'colour'");
+    EXPECT_EQ(errorOf(std::string(kHead) + "If\n  | $\n"),
+              "p.orv:8: a parameter cannot be a lone '$' (it would end the parameter list)");
+    EXPECT_EQ(errorOf("Title = x\nBogus = 1\n"), "p.orv:2: unknown project value 'Bogus'");
+    EXPECT_EQ(errorOf(std::string(kHead) + "A @ id={1}\nB\n"), "p.orv:7: id must be a GUID in braces: {1}");
+    EXPECT_EQ(errorOf(std::string(kHead) +
+                      "A @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\nB @ id={aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}\n"),
+              "p.orv:8: duplicate command id {aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}");
+}
+
+TEST(ProjectSourceTest, WrittenSourceParsesToTheSamePayload) {
+    const std::string sample = std::string(std::getenv("ORVANTA_SOURCE_DIR")) + "/examples/sample";
+    Project original = LoadProject(sample);
+    const std::string source = WriteProjectSource(original.payload, original.setupName);
+    Project again = ParseProject(source, "decompiled.orv");
+    EXPECT_EQ(WritePayload(again.payload), WritePayload(original.payload)) << source;
+    EXPECT_EQ(again.setupName, "sample");
+}
+
+}  // namespace

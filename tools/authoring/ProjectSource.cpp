@@ -1,0 +1,318 @@
+#include "tools/authoring/ProjectSource.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "system/TextUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kRecordingCommands[] = {
+    "Write Registry", "Create File Type", "Advertised File Type", "Create Folder", "Create Shortcut",
+    "Advertised Shortcut", "Copy/Move Local Files", "Delete Files", "Edit INI File", "Set Environment",
+    "Install Files", "Install Assembly", "Control Service", "Create ODBC DSN", "Install ODBC Driver",
+    "Install Service",
+};
+
+uint64_t Fnv1a(const std::string& text, uint64_t seed) {
+    uint64_t h = seed;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// A GUID text derived from the product code and the command's place, so that
+// building the same source twice gives the same payload.
+std::string GeneratedId(const std::string& productCode, size_t ordinal) {
+    const std::string key = productCode + "#" + std::to_string(ordinal);
+    const uint64_t a = Fnv1a(key, 14695981039346656037ull);
+    const uint64_t b = Fnv1a(key, a ^ 0x9E3779B97F4A7C15ull);
+    char out[40];
+    std::snprintf(out, sizeof out, "{%08X-%04X-%04X-%04X-%012llX}", static_cast<unsigned>(a >> 32),
+                  static_cast<unsigned>((a >> 16) & 0xFFFF), static_cast<unsigned>(a & 0xFFFF),
+                  static_cast<unsigned>(b >> 48), static_cast<unsigned long long>(b & 0xFFFFFFFFFFFFull));
+    return out;
+}
+
+// Header of a recording command: the hexadecimal digits of its id.
+std::string GeneratedHeader(const std::string& id) {
+    std::string header;
+    for (char c : UpperAscii(id))
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) header += c;
+    return header;
+}
+
+bool IsGuidText(const std::string& s) {
+    if (s.size() != 38 || s.front() != '{' || s.back() != '}') return false;
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash != (s[i] == '-')) return false;
+        if (!dash && !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+    }
+    return true;
+}
+
+struct Attributes {
+    std::string id, header, media;
+    bool off = false;
+};
+
+Attributes ParseAttributes(const std::string& text, const std::string& file, int line) {
+    Attributes a;
+    size_t i = 0;
+    while (true) {
+        while (i < text.size() && text[i] == ' ') ++i;
+        if (i >= text.size()) break;
+        size_t keyEnd = i;
+        while (keyEnd < text.size() && text[keyEnd] != '=' && text[keyEnd] != ' ') ++keyEnd;
+        const std::string key = text.substr(i, keyEnd - i);
+        std::string value;
+        i = keyEnd;
+        if (i < text.size() && text[i] == '=') {
+            ++i;
+            if (i < text.size() && text[i] == '"') {
+                size_t close = text.find('"', i + 1);
+                if (close == std::string::npos) throw SourceError(file, line, "unterminated quote in attributes");
+                value = text.substr(i + 1, close - i - 1);
+                i = close + 1;
+            } else {
+                size_t end = text.find(' ', i);
+                if (end == std::string::npos) end = text.size();
+                value = text.substr(i, end - i);
+                i = end;
+            }
+        }
+        if (key == "id") {
+            if (!IsGuidText(value)) throw SourceError(file, line, "id must be a GUID in braces: " + value);
+            a.id = value;
+        } else if (key == "header") {
+            a.header = value;
+        } else if (key == "media") {
+            a.media = value;
+        } else if (key == "off") {
+            a.off = true;
+        } else {
+            throw SourceError(file, line, "unknown command attribute '" + key + "'");
+        }
+    }
+    return a;
+}
+
+struct PendingCommand {
+    std::string name;
+    Attributes attributes;
+    std::vector<std::string> parameters;
+    int line;
+};
+
+void SetProjectValue(Project& p, const std::string& key, const std::string& value, const std::string& file,
+                     int line) {
+    ProjectValues& v = p.payload.project;
+    auto split3 = [&](const std::string& text) {
+        std::vector<std::string> parts;
+        size_t start = 0;
+        while (true) {
+            size_t bar = text.find(" | ", start);
+            parts.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+            if (bar == std::string::npos) break;
+            start = bar + 3;
+        }
+        if (parts.size() != 3) throw SourceError(file, line, "MediaFile needs: archive | path | destination");
+        return parts;
+    };
+    if (key == "Setup") p.setupName = value;
+    else if (key == "Package") p.packageFile = value;
+    else if (key == "Support") p.supportFolder = value;
+    else if (key == "Splash") p.splashFile = value;
+    else if (key == "ProductCode") v.ProductCode = value;
+    else if (key == "RevisionCode") v.RevisionCode = value;
+    else if (key == "Title") v.Title = value;
+    else if (key == "Publisher") v.Publisher = value;
+    else if (key == "Contact") v.Contact = value;
+    else if (key == "HelpLink") v.HelpLink = value;
+    else if (key == "UpdateInfoLink") v.UpdateInfoLink = value;
+    else if (key == "Comments") v.Comments = value;
+    else if (key == "DefaultLanguage") v.DefaultLanguage = value;
+    else if (key == "ShowLanguageDialog") v.ShowLanguageDialog = value == "TRUE";
+    else if (key == "MediaMode") {
+        auto mode = ParseInt32(value);
+        if (!mode) throw SourceError(file, line, "MediaMode must be a number: " + value);
+        v.MediaMode = *mode;
+    } else if (key == "ComponentSize") {
+        size_t blank = value.find(' ');
+        auto size = ParseInt64(value.substr(0, blank));
+        if (!size || blank == std::string::npos)
+            throw SourceError(file, line, "ComponentSize needs: <size in bytes> <component name>");
+        v.ComponentSizes.push_back(UpperAscii(value.substr(blank + 1)));
+        v.ComponentSizes.push_back(std::to_string(*size));
+    } else if (key == "MediaFile") {
+        for (auto& part : split3(value)) v.MediaFileMap.push_back(part);
+    } else if (key == "PluginCommand") {
+        p.payload.script.PluginCommandNames.push_back(value);
+    } else {
+        throw SourceError(file, line, "unknown project value '" + key + "'");
+    }
+}
+
+void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const std::string& file) {
+    Script& s = p.payload.script;
+    std::vector<std::string> parameters;
+    std::set<std::string> ids;
+    for (size_t n = 0; n < commands.size(); ++n) {
+        const PendingCommand& c = commands[n];
+        std::string id = c.attributes.id.empty() ? GeneratedId(p.payload.project.ProductCode, n) : c.attributes.id;
+        if (!ids.insert(UpperAscii(id)).second) throw SourceError(file, c.line, "duplicate command id " + id);
+        s.CommandNames.push_back(c.name);
+        s.CommandIds.push_back(id);
+        s.CommandFlags.push_back(c.attributes.off ? "C" : "");
+        s.CommandMediaFolders.push_back(c.attributes.media);
+        if (!c.parameters.empty()) {
+            parameters.push_back(id);
+            parameters.insert(parameters.end(), c.parameters.begin(), c.parameters.end());
+        }
+        std::string header = c.attributes.header;
+        if (header.empty() && IsRecordingCommand(c.name)) header = GeneratedHeader(id);
+        if (!header.empty()) {
+            s.CommandHeaders.push_back(header);
+            s.CommandHeaders.push_back(std::to_string(n));
+        }
+        p.commandLines.push_back(c.line);
+    }
+    s.ParameterBlocks = {parameters};
+}
+
+}  // namespace
+
+bool IsRecordingCommand(const std::string& name) {
+    for (const char* c : kRecordingCommands)
+        if (name == c) return true;
+    return false;
+}
+
+Project ParseProject(const std::string& text, const std::string& file) {
+    Project p;
+    p.sourceFile = file;
+    std::vector<PendingCommand> commands;
+    bool inScript = false;
+    const auto lines = SplitLines(text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int lineNo = static_cast<int>(i) + 1;
+        const std::string& raw = lines[i];
+        const std::string trimmed = TrimBlanks(raw);
+        if (!inScript) {
+            if (trimmed.empty() || trimmed[0] == '#') continue;
+            if (trimmed == "[script]") {
+                inScript = true;
+                continue;
+            }
+            size_t eq = raw.find('=');
+            if (eq == std::string::npos) throw SourceError(file, lineNo, "expected 'Name = value' or [script]");
+            std::string value = raw.substr(eq + 1);
+            if (!value.empty() && value[0] == ' ') value.erase(0, 1);
+            SetProjectValue(p, TrimBlanks(raw.substr(0, eq)), value, file, lineNo);
+            continue;
+        }
+        size_t first = raw.find_first_not_of(" \t");
+        if (first == std::string::npos || raw[first] == '#') continue;
+        if (raw[first] == '|') {
+            if (commands.empty()) throw SourceError(file, lineNo, "parameter line before the first command");
+            std::string value = raw.substr(first + 1);
+            if (!value.empty() && value[0] == ' ') value.erase(0, 1);
+            if (value == "$")
+                throw SourceError(file, lineNo, "a parameter cannot be a lone '$' (it would end the parameter list)");
+            commands.back().parameters.push_back(value);
+            continue;
+        }
+        PendingCommand c;
+        c.line = lineNo;
+        std::string body = raw.substr(first);
+        size_t at = body.find(" @ ");
+        if (at == std::string::npos && EndsWith(body, " @")) at = body.size() - 2;
+        c.name = TrimBlanks(body.substr(0, at));
+        if (at != std::string::npos) c.attributes = ParseAttributes(body.substr(at + 3 <= body.size() ? at + 3 : body.size()), file, lineNo);
+        if (c.name == "$") throw SourceError(file, lineNo, "a command cannot be named '$'");
+        commands.push_back(std::move(c));
+    }
+    if (p.payload.project.ProductCode.empty()) throw SourceError(file, 1, "ProductCode is required");
+    if (!IsGuidText(p.payload.project.ProductCode))
+        throw SourceError(file, 1, "ProductCode must be a GUID in braces");
+    if (!p.payload.project.RevisionCode.empty() && !IsGuidText(p.payload.project.RevisionCode))
+        throw SourceError(file, 1, "RevisionCode must be a GUID in braces");
+    AddCommands(p, commands, file);
+    return p;
+}
+
+Project LoadProject(const std::string& path) {
+    fs::path file = path;
+    if (fs::is_directory(file)) file /= "project.orv";
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read project source " + file.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    Project p = ParseProject(text.str(), file.string());
+    p.folder = file.parent_path().string();
+    return p;
+}
+
+std::string WriteProjectSource(const Payload& payload, const std::string& setupName) {
+    const ProjectValues& v = payload.project;
+    const Script& s = payload.script;
+    std::ostringstream out;
+    out << "# Orvanta project\n";
+    out << "Setup = " << setupName << "\n";
+    out << "ProductCode = " << v.ProductCode << "\n";
+    out << "RevisionCode = " << v.RevisionCode << "\n";
+    out << "Title = " << v.Title << "\n";
+    out << "Publisher = " << v.Publisher << "\n";
+    out << "Contact = " << v.Contact << "\n";
+    out << "HelpLink = " << v.HelpLink << "\n";
+    out << "UpdateInfoLink = " << v.UpdateInfoLink << "\n";
+    out << "Comments = " << v.Comments << "\n";
+    out << "MediaMode = " << v.MediaMode << "\n";
+    out << "ShowLanguageDialog = " << (v.ShowLanguageDialog ? "TRUE" : "FALSE") << "\n";
+    out << "DefaultLanguage = " << v.DefaultLanguage << "\n";
+    for (size_t i = 0; i + 1 < v.ComponentSizes.size(); i += 2)
+        out << "ComponentSize = " << v.ComponentSizes[i + 1] << " " << v.ComponentSizes[i] << "\n";
+    for (size_t i = 0; i + 2 < v.MediaFileMap.size(); i += 3)
+        out << "MediaFile = " << v.MediaFileMap[i] << " | " << v.MediaFileMap[i + 1] << " | " << v.MediaFileMap[i + 2]
+            << "\n";
+    for (const auto& name : s.PluginCommandNames) out << "PluginCommand = " << name << "\n";
+    out << "\n[script]\n";
+
+    std::map<std::string, std::string> headers;  // command number -> header
+    for (size_t i = 0; i + 1 < s.CommandHeaders.size(); i += 2) headers.try_emplace(s.CommandHeaders[i + 1], s.CommandHeaders[i]);
+    std::set<std::string> ids(s.CommandIds.begin(), s.CommandIds.end());
+    std::vector<std::string> parameters;
+    for (const auto& list : s.ParameterBlocks) parameters.insert(parameters.end(), list.begin(), list.end());
+
+    int depth = 0;
+    for (size_t n = 0; n < s.size(); ++n) {
+        const std::string& name = s.CommandNames[n];
+        const bool active = !s.IsCommentedOut(n);
+        if (active && (name == "End" || name == "Else" || name == "Else If") && depth > 0) --depth;
+        const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+        out << indent << name << " @ id=" << s.CommandIds[n];
+        auto h = headers.find(std::to_string(n));
+        if (h != headers.end()) out << " header=" << h->second;
+        if (!s.CommandMediaFolders[n].empty()) out << " media=\"" << s.CommandMediaFolders[n] << "\"";
+        if (s.IsCommentedOut(n)) out << " off";
+        out << "\n";
+        for (size_t i = 0; i < parameters.size(); ++i) {
+            if (parameters[i] != s.CommandIds[n]) continue;
+            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k)
+                out << indent << "  | " << parameters[k] << "\n";
+            break;
+        }
+        if (active && (name == "If" || name == "Else If" || name == "Else" || name == "Wizard Loop")) ++depth;
+    }
+    return out.str();
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bootstrap/Payload.h"
+
+// The readable source of a setup project (a "project.orv" file):
+//
+//   # comment
+//   Setup = sample                  engine copy name: sample.exe, .res, .msi
+//   Title = Sample Product          and the other project values (see below)
+//   Package = product.wxs           .msi file, or .wxs compiled with wixl
+//   Support = support               folder packed into the .res archive
+//
+//   [script]
+//   Set Variable @ id={...} header=ABC media=Web\ off
+//     | NAME
+//     | value
+//
+// A command is a line with its name; after " @ " come its optional
+// attributes: id (generated from the product code and the command's place
+// when absent), header, media folder and "off" for a commented-out command.
+// Each following "|" line is one parameter: the text after "|" and one
+// optional blank, taken literally. Command lines may be indented; blank lines
+// and "#" lines are ignored.
+
+struct SourceError : std::runtime_error {
+    SourceError(const std::string& file, int line, const std::string& text)
+        : std::runtime_error(file + ":" + std::to_string(line) + ": " + text), file(file), line(line) {}
+    std::string file;
+    int line;
+};
+
+struct Project {
+    Payload payload;
+    std::string setupName = "setup";
+    std::string packageFile;   // relative to the project folder; empty when none
+    std::string supportFolder; // relative; empty when none
+    std::string splashFile;    // relative; empty when none
+    std::string folder;        // folder holding the source file
+    std::string sourceFile;    // path of the source file
+    std::vector<int> commandLines;  // source line of each command
+};
+
+// Reads a project from a source file or from a folder holding "project.orv".
+Project LoadProject(const std::string& path);
+// Parses source text; fileName is used in error messages.
+Project ParseProject(const std::string& text, const std::string& fileName);
+// Writes the readable source of a payload (the inverse of parsing: parsing
+// the result gives the same payload back).
+std::string WriteProjectSource(const Payload& payload, const std::string& setupName);
+
+// The installation-change commands that own rows in the installer package
+// and so need a command header.
+bool IsRecordingCommand(const std::string& name);

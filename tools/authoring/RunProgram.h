@@ -1,0 +1,8 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Runs a program found on PATH with the given arguments (no shell) in the
+// given working folder (empty: the current one) and waits for it. Returns its
+// exit code; throws when it cannot be started. Its output goes to stderr.
+int RunProgram(const std::vector<std::string>& argv, const std::string& workingFolder = {});

@@ -1,0 +1,98 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Subcommand.h"
+#include "tools/authoring/ProjectSource.h"
+#include "tools/authoring/RunProgram.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An archive with no entries: the 32-byte start header alone.
+const unsigned char kEmpty7z[32] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04, 0x8D, 0x9B, 0xD5, 0x0F,
+                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+
+std::string ReadFileBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + p.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The folder holding kebstub.exe and keb.dll: --engine-dir, else
+// ORVANTA_ENGINE_DIR, else the win32 build beside this program's build.
+fs::path EngineFolder(const std::string& option) {
+    if (!option.empty()) return option;
+    if (const char* env = std::getenv("ORVANTA_ENGINE_DIR")) return env;
+    return fs::canonical("/proc/self/exe").parent_path().parent_path() / "win32";
+}
+
+void PackSupportFolder(const fs::path& support, const fs::path& archive) {
+    fs::remove(archive);
+    if (support.empty() || !fs::is_directory(support) || fs::is_empty(support)) {
+        std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(kEmpty7z), sizeof kEmpty7z);
+        return;
+    }
+    const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", "-bd", "-y", fs::absolute(archive).string(), "."},
+                              support.string());
+    if (rc != 0) throw std::runtime_error("7zz failed to pack " + support.string() + " (exit code " + std::to_string(rc) + ")");
+}
+
+void MakePackage(const fs::path& source, const fs::path& msi) {
+    if (source.extension() == ".wxs") {
+        fs::remove(msi);
+        const int rc = RunProgram({"wixl", "-a", "x86", "-o", msi.string(), source.string()});
+        if (rc != 0) throw std::runtime_error("wixl failed to compile " + source.string());
+    } else {
+        fs::copy_file(source, msi, fs::copy_options::overwrite_existing);
+    }
+}
+
+int Build(const std::vector<std::string>& args) {
+    std::string projectPath, outDir, engineDir;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
+        else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
+        else if (projectPath.empty()) projectPath = args[i];
+        else throw UsageError{"unexpected argument '" + args[i] + "'"};
+    }
+    if (projectPath.empty() || outDir.empty()) throw UsageError{"a project and -o <dir> are required"};
+
+    Project project = LoadProject(projectPath);
+    const fs::path folder = project.folder;
+    const fs::path engine = EngineFolder(engineDir);
+    for (const char* needed : {"kebstub.exe", "keb.dll"})
+        if (!fs::exists(engine / needed))
+            throw std::runtime_error(std::string(needed) + " not found in " + engine.string() +
+                                     " (build the win32 preset or pass --engine-dir)");
+    if (project.packageFile.empty())
+        throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
+
+    const fs::path out = outDir;
+    fs::create_directories(out);
+    const std::string base = project.setupName;
+    {
+        std::ofstream exe(out / (base + ".exe"), std::ios::binary | std::ios::trunc);
+        exe << ReadFileBytes(engine / "kebstub.exe") << WritePayload(project.payload);
+        if (!exe) throw std::runtime_error("cannot write " + (out / (base + ".exe")).string());
+    }
+    fs::copy_file(engine / "keb.dll", out / "keb.dll", fs::copy_options::overwrite_existing);
+    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, out / (base + ".res"));
+    MakePackage(folder / project.packageFile, out / (base + ".msi"));
+    if (!project.splashFile.empty())
+        fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
+    std::cout << "built " << (out / (base + ".exe")).string() << " (" << project.payload.script.size()
+              << " commands)\n";
+    return 0;
+}
+
+OrvantaSubcommand verb("build", "build <project> -o <dir> [--engine-dir <dir>]", Build);
+
+}  // namespace

@@ -1,0 +1,35 @@
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "Subcommand.h"
+#include "tools/authoring/ProjectSource.h"
+
+namespace {
+
+int Decompile(const std::vector<std::string>& args) {
+    std::string setup, outFile;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) outFile = args[++i];
+        else if (setup.empty()) setup = args[i];
+        else throw UsageError{"unexpected argument '" + args[i] + "'"};
+    }
+    if (setup.empty()) throw UsageError{"a setup executable is required"};
+    if (!FindAppendedData(setup)) throw std::runtime_error(setup + ": not a setup executable");
+    const std::string data = ReadAppendedData(setup);
+    if (data.empty()) throw std::runtime_error(setup + ": no setup script appended (a bare engine)");
+    const Payload payload = ReadPayload(data);
+    const std::string source = WriteProjectSource(payload, std::filesystem::path(setup).stem().string());
+    if (outFile.empty()) {
+        std::cout << source;
+    } else {
+        std::ofstream out(outFile, std::ios::binary);
+        out << source;
+        if (!out) throw std::runtime_error("cannot write " + outFile);
+    }
+    return 0;
+}
+
+OrvantaSubcommand verb("decompile", "decompile <setup.exe> [-o project.orv]", Decompile);
+
+}  // namespace
