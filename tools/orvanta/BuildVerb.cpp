@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "Subcommand.h"
+#include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/RunProgram.h"
 
@@ -45,14 +46,34 @@ void PackSupportFolder(const fs::path& support, const fs::path& archive) {
     if (rc != 0) throw std::runtime_error("7zz failed to pack " + support.string() + " (exit code " + std::to_string(rc) + ")");
 }
 
-void MakePackage(const fs::path& source, const fs::path& msi) {
-    if (source.extension() == ".wxs") {
-        fs::remove(msi);
-        const int rc = RunProgram({"wixl", "-a", "x86", "-o", msi.string(), source.string()});
-        if (rc != 0) throw std::runtime_error("wixl failed to compile " + source.string());
-    } else {
+// The package: copied from an .msi, or compiled from a .wxs source with the
+// rows of the recording commands added.
+void MakePackage(const Project& project, const fs::path& source, const fs::path& msi) {
+    const RecordedRows rows = AuthorRecordedRows(project);
+    if (source.extension() != ".wxs") {
+        if (!rows.wix.empty())
+            throw std::runtime_error("recording commands need a .wxs package source to author their rows");
         fs::copy_file(source, msi, fs::copy_options::overwrite_existing);
+        return;
     }
+    std::string wxs = ReadFileBytes(source);
+    const size_t end = wxs.rfind("</Product>");
+    if (end == std::string::npos) throw std::runtime_error(source.string() + ": no </Product> element");
+    wxs.insert(end, rows.wix);
+    const fs::path authored = fs::absolute(msi).replace_extension(".authored.wxs");
+    std::ofstream(authored, std::ios::binary) << wxs;
+    fs::remove(msi);
+    const int rc = RunProgram({"wixl", "-a", "x86", "-o", fs::absolute(msi).string(), authored.string()},
+                              source.parent_path().string());
+    fs::remove(authored);
+    if (rc != 0) throw std::runtime_error("wixl failed to compile " + source.string());
+    if (rows.sql.empty()) return;
+    std::vector<std::string> command = {"msibuild", msi.string()};
+    for (const auto& statement : rows.sql) {
+        command.push_back("-q");
+        command.push_back(statement);
+    }
+    if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to add the recorded rows to " + msi.string());
 }
 
 int Build(const std::vector<std::string>& args) {
@@ -85,7 +106,7 @@ int Build(const std::vector<std::string>& args) {
     }
     fs::copy_file(engine / "keb.dll", out / "keb.dll", fs::copy_options::overwrite_existing);
     PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, out / (base + ".res"));
-    MakePackage(folder / project.packageFile, out / (base + ".msi"));
+    MakePackage(project, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
     std::cout << "built " << (out / (base + ".exe")).string() << " (" << project.payload.script.size()
