@@ -1,0 +1,128 @@
+#include "bootstrap/kebstub.h"
+
+#include <optional>
+
+#include "bootstrap/CommandLine.h"
+#include "bootstrap/EngineMessages.h"
+#include "bootstrap/StartupValues.h"
+#include "bootstrap/uSetupInit.h"
+#include "bootstrap/uSetupSplash.h"
+#include "dialogs/uDlgAPI.h"
+#include "script/mscriptexec.h"
+#include "system/Files.h"
+#include "system/MessageBox.h"
+#include "system/Process.h"
+
+namespace {
+
+constexpr int kFailureExitCode = 11;
+
+void ShowError(WindowHandle owner, const std::string& text) {
+    if (!Startup().silent) ShowMessageBox(owner, text, kProductCaption, kMbOk | kMbIconError);
+}
+
+// Ends a failed run: message 5 with the reason, exit code 11.
+int Fail(const std::string& reason) {
+    ShowError(0, EngineText(5) + reason);
+    Startup().exitCode = kFailureExitCode;
+    return Startup().exitCode;
+}
+
+int CountDialogs(const Script& script) {
+    int count = 0;
+    for (size_t n = 0; n < script.size(); ++n)
+        if (script.CommandNames[n] == "Display Dialog" && !script.IsCommentedOut(n)) ++count;
+    return count;
+}
+
+void CopyInstallerPackage(const StartupValues& v, const char* extension) {
+    const std::string source = v.exeFolder + v.setupName + extension;
+    if (!FileExists(source)) return;
+    const std::string copy = v.supportFolder + v.setupName + extension;
+    if (!CopyFileOver(source, copy)) throw StartupError("Cannot copy " + source + " to " + copy);
+    SetNormalAttributes(copy);
+}
+
+void PreloadDialogs(const Script& script, const std::string& supportFolder, StartupWindows* windows) {
+    InitDialogs(supportFolder);
+    for (size_t n = 0; n < script.size(); ++n) {
+        if (script.CommandNames[n] != "Display Dialog" || script.IsCommentedOut(n)) continue;
+        LoadDialog(std::to_string(n),
+                   supportFolder + GetParameter(script.ParameterBlocks, script.CommandIds[n], 1) + ".dfm");
+        if (windows) windows->Step();
+    }
+}
+
+// Steps from the payload to the end of the script. Returns false for the early
+// ends that keep the support folder (their message was shown).
+bool RunGuardedSteps(std::optional<StartupWindows>& windows) {
+    StartupValues& v = Startup();
+    const WindowHandle owner = windows ? windows->PreparingWindow() : 0;
+    const std::optional<AppendedData> appended = FindAppendedData(v.exePath);
+    if (!appended) throw StartupError("Cannot read the setup program " + v.exePath);
+    if (appended->length == 0) {
+        ShowError(owner, "For internal use only");
+        return false;
+    }
+    Payload payload = ReadSetupPayload(v.exePath, appended->offset, appended->length, v.tempFolder);
+    Project() = payload.project;
+    Script& script = payload.script;
+
+    v.supportFolder = CreateSupportFolder(v.tempFolder);
+    if (!FileExists(v.resourceArchive)) {
+        ShowError(owner, EngineText(2));
+        return false;
+    }
+    if (!FileExists(v.exeFolder + v.setupName + ".msi") && !FileExists(v.exeFolder + v.setupName + ".msp")) {
+        ShowError(owner, EngineText(4));
+        return false;
+    }
+    CopyInstallerPackage(v, ".msi");
+    CopyInstallerPackage(v, ".msp");
+    v.dataFolder = v.exeFolder + "data\\";
+
+    if (windows) windows->SetProgressRange(CountDialogs(script));
+    PreloadDialogs(script, v.supportFolder, windows ? &*windows : nullptr);
+    windows.reset();
+
+    RunScript(script, v.supportFolder + v.setupName + ".msi", nullptr);
+    return true;
+}
+
+}  // namespace
+
+int RunSetupEngine() {
+    StartupValues& v = Startup();
+    RestrictToFirstProcessor();
+    SetEnginePaths(v, ExecutablePath());
+    const bool tempReady = PrepareTemporaryFolder(v, TemporaryFolder());
+    const std::string library = v.exeFolder + "keb.dll";
+    const bool libraryLoaded = LoadEngineMessages(library, v.tempFolder);
+    EvaluateCommandLine(RawCommandLine(), v);
+
+    // Without these nothing can be unpacked; say so before any window opens.
+    if (!libraryLoaded) return Fail("The setup library " + library + " is missing or cannot be loaded.");
+    if (!tempReady) return Fail("The temporary folder " + v.tempFolder + " cannot be created.");
+
+    if (CommonControlsOutdated(ReadFileVersion(SystemFolder() + "comctl32.dll"))) {
+        ShowError(0, EngineText(1));
+        return v.exitCode;
+    }
+
+    std::optional<StartupWindows> windows;
+    if (!v.silent) {
+        const std::string picture = v.exeFolder + "setup.bmp";
+        windows.emplace(FileExists(picture) ? picture : std::string());
+    }
+    try {
+        if (!RunGuardedSteps(windows)) return v.exitCode;
+    } catch (const std::exception& e) {
+        windows.reset();
+        Fail(e.what());
+    } catch (...) {
+        windows.reset();
+        Fail("unexpected failure");
+    }
+    RemoveSupportFolder(v.supportFolder);
+    return v.exitCode;
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+// The engine's whole run: start-up, the setup script, clean-up. Returns the
+// process exit code.
+int RunSetupEngine();

@@ -1,0 +1,114 @@
+#include "bootstrap/uSetupInit.h"
+
+#include <fstream>
+
+#include "bootstrap/EngineMessages.h"
+#include "system/Files.h"
+#include "system/LoadedLibrary.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+// Folder part of a path including its separator ("/" only on the host).
+size_t FolderEnd(const std::string& path) {
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? 0 : cut + 1;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
+}
+
+std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t length) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string bytes(static_cast<size_t>(length), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in) throw StartupError("Cannot read the setup data from " + path);
+    return bytes;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) throw StartupError("Cannot read " + path);
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in) throw StartupError("Cannot read " + path);
+    return bytes;
+}
+
+// The setup data is ANSI text; a zero byte means the file was damaged or
+// something else was appended.
+void RequireText(const std::string& payload) {
+    if (payload.find('\0') != std::string::npos)
+        throw PayloadError("The setup data is damaged: it is not a setup script");
+}
+
+}  // namespace
+
+void SetEnginePaths(StartupValues& values, const std::string& exePath) {
+    const size_t folderEnd = FolderEnd(exePath);
+    values.exePath = exePath;
+    values.exeFolder = exePath.substr(0, folderEnd);
+    const std::string fileName = exePath.substr(folderEnd);
+    const size_t dot = fileName.rfind('.');
+    values.setupName = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+    values.resourceArchive = values.exeFolder + values.setupName + ".res";
+}
+
+bool PrepareTemporaryFolder(StartupValues& values, const std::string& systemTemp) {
+    const bool endsWithSeparator = !systemTemp.empty() && FolderEnd(systemTemp) == systemTemp.size();
+    values.tempFolder = systemTemp.empty() || endsWithSeparator ? systemTemp : systemTemp + "\\";
+    return !values.tempFolder.empty() && CreateFolderTree(values.tempFolder);
+}
+
+bool LoadEngineMessages(const std::string& libraryPath, const std::string& tempFolder) {
+    LoadedLibrary library(libraryPath);
+    if (!library.loaded()) return false;
+    const std::string messages = ReadAppendedData(libraryPath);
+    if (messages.empty()) return true;
+    const std::string copy = tempFolder + "lang.loc";
+    // Without a writable temporary folder the built-in texts stay; start-up
+    // reports the folder itself.
+    if (WriteWholeFile(copy, messages)) LoadMessageFile(copy);
+    DeleteFileAt(copy);
+    return true;
+}
+
+bool CommonControlsOutdated(FileVersionNumber version) { return version.major == 4 && version.minor < 72; }
+
+Payload ReadSetupPayload(const std::string& exePath, uint64_t offset, uint64_t length,
+                         const std::string& tempFolder) {
+    const std::string copy = tempFolder + "keb.tmp";
+    if (!WriteWholeFile(copy, ReadFileRange(exePath, offset, length)))
+        throw StartupError("Cannot write the file " + copy);
+    struct RemoveCopy {
+        const std::string& path;
+        ~RemoveCopy() { DeleteFileAt(path); }
+    } removeCopy{copy};
+    const std::string text = ReadWholeFile(copy);
+    RequireText(text);
+    return ReadPayload(text);
+}
+
+std::string CreateSupportFolder(const std::string& tempFolder) {
+    constexpr int kMaxFolders = 100000;
+    for (int n = 1; n <= kMaxFolders; ++n) {
+        const std::string folder = tempFolder + "keb" + std::to_string(n);
+        switch (CreateNewFolder(folder)) {
+            case NewFolderResult::Created: return folder + "\\";
+            case NewFolderResult::AlreadyExists: continue;
+            case NewFolderResult::Failed: throw StartupError("Cannot create the folder " + folder);
+        }
+    }
+    throw StartupError("No free support folder name in " + tempFolder);
+}
+
+void RemoveSupportFolder(const std::string& folder) {
+    if (folder.empty() || !FolderExists(folder)) return;
+    for (int pass = 0; pass < 3; ++pass) DeleteFolderContents(folder);
+    RemoveFolder(folder);
+}

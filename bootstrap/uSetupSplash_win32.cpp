@@ -1,0 +1,163 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "bootstrap/EngineMessages.h"
+#include "bootstrap/uSetupSplash.h"
+
+namespace {
+
+const char kPreparingClass[] = "OrvantaPreparing";
+const char kSplashClass[] = "OrvantaSplash";
+
+struct WindowDestroyer {
+    void operator()(HWND w) const { DestroyWindow(w); }
+};
+using OwnedWindow = std::unique_ptr<HWND__, WindowDestroyer>;
+
+struct GdiDeleter {
+    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
+};
+using OwnedFont = std::unique_ptr<HFONT__, GdiDeleter>;
+using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiDeleter>;
+
+// White behind the label and the icon, as behind the window itself.
+LRESULT CALLBACK PreparingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (message == WM_CTLCOLORSTATIC) {
+            SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        }
+        if (message == WM_CLOSE) return 0;  // only start-up closes it
+        return DefWindowProcA(window, message, wParam, lParam);
+    } catch (...) {
+        return 0;
+    }
+}
+
+void RegisterClasses(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpfnWndProc = PreparingProc;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kPreparingClass;
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = kSplashClass;
+    RegisterClassA(&wc);
+}
+
+ScreenSize Screen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+void Repaint(HWND window) {
+    if (window && IsWindowVisible(window))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+HICON ApplicationIcon(HINSTANCE instance) {
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    return icon ? icon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+}
+
+OwnedFont TahomaEightPoint() {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return OwnedFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
+}
+
+HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h) {
+    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+struct StartupWindows::Impl {
+    OwnedBitmap picture;  // outlives the splash that shows it
+    OwnedFont font;       // outlives the label that uses it
+    OwnedWindow splash;
+    OwnedWindow preparing;
+    HWND progress = nullptr;
+
+    ~Impl() {
+        // Hide before freeing, as the user sees it; the splash goes last.
+        if (preparing) ShowWindow(preparing.get(), SW_HIDE);
+        if (splash) ShowWindow(splash.get(), SW_HIDE);
+        preparing.reset();
+        splash.reset();
+    }
+
+    bool ShowSplash(HINSTANCE instance, const std::string& path) {
+        picture.reset(static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+        if (!picture) return false;
+        BITMAP info{};
+        GetObjectA(picture.get(), sizeof info, &info);
+        WindowRect r = CentreOnScreen(Screen(), info.bmWidth, info.bmHeight);
+        splash.reset(CreateWindowExA(WS_EX_TOOLWINDOW, kSplashClass, "", WS_POPUP, r.left, r.top, r.width,
+                                     r.height, nullptr, nullptr, instance, nullptr));
+        if (!splash) return false;
+        HWND image = Child(splash.get(), "STATIC", "", SS_BITMAP, 0, 0, r.width, r.height);
+        SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.get()));
+        ShowWindow(splash.get(), SW_SHOWNOACTIVATE);
+        Repaint(splash.get());
+        return true;
+    }
+
+    void CreatePreparing(HINSTANCE instance) {
+        const DWORD style = WS_POPUP | WS_CAPTION;  // fixed single border, no system menu
+        RECT frame{0, 0, kPreparingClientWidth, kPreparingClientHeight};
+        AdjustWindowRectEx(&frame, style, FALSE, 0);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        WindowRect r;
+        if (splash) {
+            RECT s;
+            GetWindowRect(splash.get(), &s);
+            r = PlaceBesideSplash({s.left, s.top, s.right - s.left, s.bottom - s.top}, Screen(), width, height);
+        } else {
+            r = CentreOnScreen(Screen(), width, height);
+        }
+        preparing.reset(CreateWindowExA(0, kPreparingClass, EngineText(23).c_str(), style, r.left, r.top, width,
+                                        height, nullptr, nullptr, instance, nullptr));
+        if (!preparing) return;
+        font = TahomaEightPoint();
+        HWND icon = Child(preparing.get(), "STATIC", "", SS_ICON, 16, 16, 32, 32);
+        SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ApplicationIcon(instance)), 0);
+        HWND label = Child(preparing.get(), "STATIC", EngineText(24).c_str(), SS_LEFT, 72, 16, 297, 33);
+        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        progress = Child(preparing.get(), PROGRESS_CLASSA, "", 0, 16, 56, 353, 17);
+        SendMessageA(progress, PBM_SETSTEP, 1, 0);
+        ShowWindow(preparing.get(), SW_SHOWNORMAL);
+        Repaint(preparing.get());
+    }
+};
+
+StartupWindows::StartupWindows(const std::string& splashPicture) : impl_(std::make_unique<Impl>()) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    RegisterClasses(instance);
+    if (!splashPicture.empty() && !impl_->ShowSplash(instance, splashPicture)) impl_->picture.reset();
+    impl_->CreatePreparing(instance);
+}
+
+StartupWindows::~StartupWindows() = default;
+
+WindowHandle StartupWindows::PreparingWindow() const {
+    return reinterpret_cast<WindowHandle>(impl_->preparing.get());
+}
+
+void StartupWindows::SetProgressRange(int count) {
+    SendMessageA(impl_->progress, PBM_SETRANGE32, 0, count);
+    SendMessageA(impl_->progress, PBM_SETPOS, 1, 0);
+    Repaint(impl_->preparing.get());
+}
+
+void StartupWindows::Step() {
+    SendMessageA(impl_->progress, PBM_STEPIT, 0, 0);
+    Repaint(impl_->preparing.get());
+    Repaint(impl_->splash.get());
+}

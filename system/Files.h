@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+// Files and folders as the engine uses them. Paths are ANSI texts with
+// backslashes; the host side maps them onto POSIX paths.
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+
+// Creates a folder with all missing parents; true when it exists afterwards.
+bool CreateFolderTree(const std::string& path);
+
+// Creates one folder that must not exist yet. AlreadyExists also covers a
+// file of that name: either way the name is taken.
+enum class NewFolderResult { Created, AlreadyExists, Failed };
+NewFolderResult CreateNewFolder(const std::string& path);
+
+// Copies a file, replacing the target.
+bool CopyFileOver(const std::string& from, const std::string& to);
+// Clears read-only, hidden and system attributes.
+bool SetNormalAttributes(const std::string& path);
+bool DeleteFileAt(const std::string& path);
+
+// One clean-up pass over a folder: clears attributes, deletes every file and
+// every subfolder after its contents. A link or junction is removed itself and
+// never followed, so nothing outside the folder is touched.
+void DeleteFolderContents(const std::string& folder);
+// Removes an empty folder.
+bool RemoveFolder(const std::string& folder);

@@ -1,0 +1,92 @@
+#include <windows.h>
+
+#include "system/Files.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+std::string WithoutBackslash(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    return path;
+}
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+void DeleteEntry(const std::string& path, DWORD attributes) {
+    const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The link itself goes; its target stays untouched.
+        folder ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str());
+        return;
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (folder) {
+        DeleteFolderContents(path);
+        RemoveDirectoryA(path.c_str());
+    } else {
+        DeleteFileA(path.c_str());
+    }
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    DWORD a = Attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD a = Attributes(WithoutBackslash(path));
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateFolderTree(const std::string& path) {
+    const std::string folder = WithoutBackslash(path);
+    if (folder.empty() || FolderExists(folder)) return !folder.empty();
+    size_t cut = folder.find_last_of('\\');
+    if (cut != std::string::npos && cut > 0 && !CreateFolderTree(folder.substr(0, cut + 1))) return false;
+    return CreateDirectoryA(folder.c_str(), nullptr) || FolderExists(folder);
+}
+
+NewFolderResult CreateNewFolder(const std::string& path) {
+    if (CreateDirectoryA(WithoutBackslash(path).c_str(), nullptr)) return NewFolderResult::Created;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? NewFolderResult::AlreadyExists : NewFolderResult::Failed;
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE);
+}
+
+bool SetNormalAttributes(const std::string& path) {
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()); }
+
+void DeleteFolderContents(const std::string& folder) {
+    const std::string base = WithBackslash(folder);
+    WIN32_FIND_DATAA entry;
+    FindHandle find(FindFirstFileA((base + "*").c_str(), &entry));
+    if (find.get() == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        DeleteEntry(base + name, entry.dwFileAttributes);
+    } while (FindNextFileA(find.get(), &entry));
+}
+
+bool RemoveFolder(const std::string& folder) { return RemoveDirectoryA(WithoutBackslash(folder).c_str()); }

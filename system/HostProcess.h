@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+// Host side of the process service: tests set what the "process" reports.
+struct HostProcess {
+    std::string executablePath;
+    std::string rawCommandLine;
+    std::string temporaryFolder;
+    std::string systemFolder;
+    bool restrictedToFirstProcessor = false;
+};
+
+HostProcess& HostProcessState();

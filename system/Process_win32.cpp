@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "system/Process.h"
+#include "system/TextUtils.h"
+
+void RestrictToFirstProcessor() { SetProcessAffinityMask(GetCurrentProcess(), 1); }
+
+std::string ExecutablePath() {
+    std::vector<char> buffer(MAX_PATH);
+    while (true) {
+        DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return std::string(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string RawCommandLine() { return GetCommandLineA(); }
+
+std::string TemporaryFolder() {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathA(MAX_PATH, buffer);
+    if (n == 0 || n > MAX_PATH) return {};
+    return WithBackslash(std::string(buffer, n));
+}
+
+std::string SystemFolder() {
+    char buffer[MAX_PATH + 1];
+    UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    if (n == 0 || n > MAX_PATH) return {};
+    return WithBackslash(std::string(buffer, n));
+}
