@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "keb/InStream.h"
+
+namespace keb {
+
+// Base of the filters that convert their input in place, block by block
+// (BCJ x86, Delta). A filter may leave a few trailing bytes of a block for
+// the next one; at the end of the input they pass as they are.
+class InPlaceFilterStream : public InStream {
+public:
+    explicit InPlaceFilterStream(InStream& in);
+    size_t Read(uint8_t* buffer, size_t size) override;
+
+protected:
+    // Converts data[0, size) and returns how many bytes are final.
+    virtual size_t Convert(uint8_t* data, size_t size) = 0;
+
+private:
+    InStream& in_;
+    std::vector<uint8_t> buffer_;
+    size_t begin_ = 0, converted_ = 0, end_ = 0;
+    bool ended_ = false;
+};
+
+// The x86 branch converter (BCJ): relative CALL/JMP targets back to relative.
+class BcjX86Stream : public InPlaceFilterStream {
+public:
+    using InPlaceFilterStream::InPlaceFilterStream;
+
+protected:
+    size_t Convert(uint8_t* data, size_t size) override;
+
+private:
+    uint32_t position_ = 0;  // stream position of data[0]
+    uint32_t previousMask_ = 0;
+    uint32_t previousPosition_ = uint32_t(0) - 5;
+};
+
+// The Delta filter: each byte is stored as its difference to the byte
+// `distance` places before it.
+class DeltaStream : public InPlaceFilterStream {
+public:
+    DeltaStream(InStream& in, const std::vector<uint8_t>& properties);
+
+protected:
+    size_t Convert(uint8_t* data, size_t size) override;
+
+private:
+    unsigned distance_;
+    uint8_t history_[256] = {};
+    uint8_t position_ = 0;
+};
+
+}  // namespace keb

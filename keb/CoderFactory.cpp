@@ -1,0 +1,62 @@
+#include "keb/CoderFactory.h"
+
+#include "keb/AesStream.h"
+#include "keb/ArchiveError.h"
+#include "keb/Bcj2Stream.h"
+#include "keb/BranchStreams.h"
+#include "keb/LzmaStream.h"
+
+namespace keb {
+namespace {
+
+// The Copy method: the input as it is.
+class CopyStream : public InStream {
+public:
+    explicit CopyStream(InStream& in) : in_(in) {}
+    size_t Read(uint8_t* buffer, size_t size) override { return in_.Read(buffer, size); }
+
+private:
+    InStream& in_;
+};
+
+void RequireInputs(const Coder& coder, const std::vector<InStream*>& inputs, size_t count) {
+    if (inputs.size() != count) ThrowCorrupt("wrong stream count for " + MethodName(coder.methodId));
+}
+
+}  // namespace
+
+std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InStream*>& inputs, uint64_t unpackSize,
+                                      PasswordProvider& password) {
+    const auto& id = coder.methodId;
+    if (id == method::kCopy) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<CopyStream>(*inputs[0]);
+    }
+    if (id == method::kLzma) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<LzmaStream>(*inputs[0], coder.properties, unpackSize);
+    }
+    if (id == method::kLzma2) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<Lzma2Stream>(*inputs[0], coder.properties, unpackSize);
+    }
+    if (id == method::kBcjX86) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<BcjX86Stream>(*inputs[0]);
+    }
+    if (id == method::kBcj2) {
+        RequireInputs(coder, inputs, 4);
+        return std::make_unique<Bcj2Stream>(*inputs[0], *inputs[1], *inputs[2], *inputs[3]);
+    }
+    if (id == method::kDelta) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<DeltaStream>(*inputs[0], coder.properties);
+    }
+    if (id == method::kAes) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<AesStream>(*inputs[0], DeriveAesKey(coder.properties, password.Get()));
+    }
+    throw ArchiveError(kKebErrorCannotOpen, "unsupported method: " + MethodName(id));
+}
+
+}  // namespace keb

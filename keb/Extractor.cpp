@@ -1,0 +1,201 @@
+#include "keb/Extractor.h"
+
+#include <memory>
+#include <optional>
+
+#include "keb/ArchiveError.h"
+#include "keb/Crc32.h"
+#include "keb/EntryPath.h"
+#include "keb/FolderDecoder.h"
+#include "keb/OutputFiles.h"
+
+namespace keb {
+namespace {
+
+constexpr size_t kCopyBuffer = size_t(1) << 18;
+
+uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
+uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x == '/') x = '\\';
+        if (y == '/') y = '\\';
+        if (x != y) return false;
+    }
+    return true;
+}
+
+class Extraction {
+public:
+    Extraction(const Archive& archive, PasswordProvider& password, const ExtractRequest& request)
+        : archive_(archive), db_(archive.database()), password_(password), request_(request),
+          selected_(db_.entries.size(), false), buffer_(kCopyBuffer) {}
+
+    void Run() {
+        SelectTargets();
+        if (!request_.destination.empty() && !FindExisting(request_.destination)) CreateFolder(request_.destination);
+        // A folder is decoded only as far as its last requested entry.
+        std::vector<size_t> lastNeeded(db_.folders.size(), 0);
+        std::vector<bool> needed(db_.folders.size(), false);
+        for (size_t i = 0; i < db_.entries.size(); ++i) {
+            const Entry& e = db_.entries[i];
+            if (e.hasStream && selected_[i]) {
+                needed[e.folderIndex] = true;
+                lastNeeded[e.folderIndex] = i;
+            }
+        }
+        for (size_t i = 0; i < db_.entries.size(); ++i) {
+            const Entry& e = db_.entries[i];
+            bool wanted = selected_[i] && !e.isAnti;
+            if (e.hasStream && (!needed[e.folderIndex] || i > lastNeeded[e.folderIndex])) continue;
+            if (e.hasStream) PositionAt(e);
+            if (wanted) ExtractOne(e);
+            else if (e.hasStream) Discard(e.size);
+        }
+        if (!refused_.empty())
+            throw ArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
+    }
+
+private:
+    void SelectTargets() {
+        for (const auto& target : request_.targets) {
+            bool found = false;
+            for (size_t i = 0; i < db_.entries.size(); ++i) {
+                if (SameName(db_.entries[i].name, target)) {
+                    found = selected_[i] = true;
+                    total_ += db_.entries[i].size;
+                }
+            }
+            if (!found) throw ArchiveError(kKebErrorBadTargetName, "not in the archive: " + target);
+        }
+    }
+
+    // Opens the entry's folder when the previous entries used another one.
+    void PositionAt(const Entry& e) {
+        if (decoder_ && e.folderIndex == folder_) return;
+        folder_ = e.folderIndex;
+        decoder_ = std::make_unique<FolderDecoder>(archive_.file(), db_, folder_, password_);
+    }
+
+    size_t ReadChunk(size_t want) {
+        try {
+            size_t got = ReadFully(*decoder_, buffer_.data(), want);
+            if (got != want) ThrowCorrupt("data ends before the file's size");
+            return got;
+        } catch (const ArchiveError& e) {
+            if (e.code() == kKebErrorCorrupt && db_.folders[folder_].IsEncrypted())
+                throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data");
+            throw;
+        }
+    }
+
+    void Discard(uint64_t size) {
+        while (size > 0) size -= ReadChunk(static_cast<size_t>(std::min<uint64_t>(size, buffer_.size())));
+    }
+
+    void ReportProgress(const Entry& e) {
+        if (request_.progress &&
+            request_.progress(e.name.c_str(), Low(done_), High(done_), Low(total_), High(total_)) == 0)
+            throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
+    }
+
+    std::optional<std::string> TargetPath(const Entry& e) {
+        auto components = SafePathComponents(e.name);
+        if (!components) return std::nullopt;
+        if (request_.withoutPaths) {
+            if (e.isFolder) return std::string();
+            return request_.destination + kPathSeparator + components->back();
+        }
+        std::string path = request_.destination;
+        for (size_t i = 0; i + 1 < components->size(); ++i) {
+            path += kPathSeparator + (*components)[i];
+            CreateFolder(path);
+        }
+        return path + kPathSeparator + components->back();
+    }
+
+    // Asks whether an existing file may be replaced; false keeps it.
+    bool MayReplace(const std::string& path, const ExistingItem& existing, const Entry& e) {
+        if (existing.isFolder) throw ArchiveError(kKebErrorWrite, "a folder is in the way of " + path);
+        if (overwriteAll_ || !request_.overwrite) return true;
+        uint64_t time = e.modificationTime.value_or(0);
+        switch (request_.overwrite(path.c_str(), Low(existing.size), High(existing.size), Low(existing.modificationTime),
+                                   High(existing.modificationTime), e.name.c_str(), Low(e.size), High(e.size), Low(time),
+                                   High(time))) {
+            case kKebOverwriteSkip: return false;
+            case kKebOverwriteYes: return true;
+            case kKebOverwriteAll: overwriteAll_ = true; return true;
+            default: throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
+        }
+    }
+
+    void ExtractOne(const Entry& e) {
+        bool testOnly = request_.destination.empty();
+        std::optional<std::string> path;
+        if (!testOnly) {
+            if (request_.entry && request_.entry(e.name.c_str(), e.attributes.value_or(0)) == 0) {
+                if (e.hasStream) Discard(e.size);
+                return;
+            }
+            path = TargetPath(e);
+            if (!path) {
+                if (!refused_.empty()) refused_ += ", ";
+                refused_ += e.name;
+                if (e.hasStream) Discard(e.size);
+                return;
+            }
+            if (e.isFolder) {
+                if (!path->empty()) CreateFolder(*path);
+                return;
+            }
+            if (auto existing = FindExisting(*path); existing && !MayReplace(*path, *existing, e)) {
+                if (e.hasStream) Discard(e.size);
+                return;
+            }
+        }
+        if (e.isFolder) return;
+
+        std::unique_ptr<OutputFile> out = testOnly ? nullptr : std::make_unique<OutputFile>(*path);
+        uint32_t crc = 0;
+        for (uint64_t left = e.hasStream ? e.size : 0; left > 0;) {
+            size_t n = ReadChunk(static_cast<size_t>(std::min<uint64_t>(left, buffer_.size())));
+            crc = UpdateCrc32(crc, buffer_.data(), n);
+            if (out) out->Write(buffer_.data(), n);
+            left -= n;
+            done_ += n;
+            ReportProgress(e);
+        }
+        if (e.crc && crc != *e.crc) {
+            if (db_.folders.size() > e.folderIndex && db_.folders[e.folderIndex].IsEncrypted())
+                throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data: " + e.name);
+            ThrowCorrupt("CRC error in " + e.name);
+        }
+        if (out) out->Commit(e.modificationTime, e.attributes);
+        if (!e.hasStream) ReportProgress(e);
+    }
+
+    const Archive& archive_;
+    const ArchiveDatabase& db_;
+    PasswordProvider& password_;
+    const ExtractRequest& request_;
+    std::vector<bool> selected_;
+    std::vector<uint8_t> buffer_;
+    std::unique_ptr<FolderDecoder> decoder_;
+    uint32_t folder_ = 0;
+    uint64_t done_ = 0, total_ = 0;
+    bool overwriteAll_ = false;
+    std::string refused_;
+};
+
+}  // namespace
+
+void ExtractEntries(const Archive& archive, PasswordProvider& password, const ExtractRequest& request) {
+    Extraction(archive, password, request).Run();
+}
+
+}  // namespace keb

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "keb/Archive.h"
+#include "keb/KebApi.h"
+
+namespace keb {
+
+struct ExtractRequest {
+    std::vector<std::string> targets;  // entry names as listed
+    std::string destination;           // empty: test only, nothing is written
+    bool withoutPaths = false;         // files directly in destination
+    KebProgressCallback progress = nullptr;
+    KebEntryCallback entry = nullptr;
+    KebOverwriteCallback overwrite = nullptr;  // null: replace existing files
+};
+
+// Decodes the requested entries, checks every CRC and writes them below the
+// destination. Entries with unsafe names are refused (nothing is written for
+// them) and reported after the others; any other failure stops at once.
+// Throws ArchiveError.
+void ExtractEntries(const Archive& archive, PasswordProvider& password, const ExtractRequest& request);
+
+}  // namespace keb

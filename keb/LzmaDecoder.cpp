@@ -1,0 +1,358 @@
+#include "keb/LzmaDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "keb/ArchiveError.h"
+
+namespace keb {
+namespace {
+
+constexpr uint32_t kTop = 1u << 24;
+constexpr uint32_t kProbBits = 11;
+constexpr uint32_t kProbInit = (1u << kProbBits) / 2;
+constexpr uint32_t kMoveBits = 5;
+constexpr unsigned kLiteralStates = 7;
+constexpr unsigned kEndPosModelIndex = 14;
+// Most input one symbol can consume: one byte per decoded bit at worst.
+constexpr ptrdiff_t kMaxSymbolInput = 48;
+static_assert(kMaxSymbolInput <= ptrdiff_t(InputBuffer::kPadding));
+
+template <typename T>
+void FillProbabilities(T& array) {
+    uint16_t* p = reinterpret_cast<uint16_t*>(&array);
+    std::fill(p, p + sizeof(T) / sizeof(uint16_t), uint16_t(kProbInit));
+}
+
+}  // namespace
+
+bool DecodeLcLpPb(uint8_t value, LzmaProperties& props) {
+    if (value >= 9 * 5 * 5) return false;
+    props.lc = value % 9;
+    value /= 9;
+    props.lp = value % 5;
+    props.pb = value / 5;
+    return true;
+}
+
+LzmaProperties ParseLzmaProperties(const std::vector<uint8_t>& bytes) {
+    LzmaProperties props;
+    if (bytes.size() < 5 || !DecodeLcLpPb(bytes[0], props)) ThrowCorrupt("bad LZMA properties");
+    props.dictionarySize = uint32_t(bytes[1]) | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]) << 16 |
+                           uint32_t(bytes[4]) << 24;
+    return props;
+}
+
+size_t WindowSizeFor(uint64_t dictionarySize, uint64_t unpackSize) {
+    uint64_t size = std::min(std::max<uint64_t>(dictionarySize, 4096), std::max<uint64_t>(unpackSize, 1));
+    if (size > (uint64_t(1) << 31)) size = uint64_t(1) << 31;  // the format's own upper bound in practice
+    return static_cast<size_t>(size);
+}
+
+LzmaDecoder::LzmaDecoder(size_t windowSize) : window_(windowSize) {}
+
+void LzmaDecoder::SetProperties(const LzmaProperties& props) {
+    props_ = props;
+    literal_.assign(size_t(0x300) << (props.lc + props.lp), uint16_t(kProbInit));
+    ResetState();
+}
+
+void LzmaDecoder::ResetState() {
+    FillProbabilities(model_);
+    std::fill(literal_.begin(), literal_.end(), uint16_t(kProbInit));
+    state_ = 0;
+    rep0_ = rep1_ = rep2_ = rep3_ = 0;
+    pendingLength_ = 0;
+    endMarker_ = false;
+}
+
+void LzmaDecoder::ResetDictionary() {
+    processed_ = 0;
+    pendingLength_ = 0;
+}
+
+void LzmaDecoder::StartRange(InputBuffer& in) {
+    if (!in.Ensure(5)) ThrowCorrupt("compressed data ends too early");
+    if (in.cur[0] != 0) ThrowCorrupt("bad range coder start");
+    code_ = uint32_t(in.cur[1]) << 24 | uint32_t(in.cur[2]) << 16 | uint32_t(in.cur[3]) << 8 | in.cur[4];
+    range_ = 0xFFFFFFFFu;
+    in.cur += 5;
+}
+
+void LzmaDecoder::FinishRange(InputBuffer& in) {
+    if (range_ < kTop) {
+        if (!in.Ensure(1)) ThrowCorrupt("compressed data ends too early");
+        range_ <<= 8;
+        code_ = (code_ << 8) | *in.cur++;
+    }
+}
+
+size_t LzmaDecoder::PrepareSpace(size_t maxBytes) {
+    if (pos_ == window_.size() && taken_ == pos_) pos_ = taken_ = 0;
+    return std::min(maxBytes, window_.size() - pos_);
+}
+
+size_t LzmaDecoder::Produce(InputBuffer& in, size_t maxBytes) {
+    size_t count = PrepareSpace(maxBytes);
+    size_t start = pos_;
+    if (count > 0 && !endMarker_) DecodeSymbols(in, count);
+    return pos_ - start;
+}
+
+size_t LzmaDecoder::ProduceStored(InputBuffer& in, size_t maxBytes) {
+    size_t count = PrepareSpace(maxBytes);
+    if (count == 0) return 0;
+    if (!in.Ensure(1)) ThrowCorrupt("stored chunk ends too early");
+    count = std::min(count, static_cast<size_t>(in.end - in.cur));
+    std::memcpy(window_.data() + pos_, in.cur, count);
+    in.cur += count;
+    pos_ += count;
+    processed_ += count;
+    return count;
+}
+
+size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
+    size_t n = std::min(size, pos_ - taken_);
+    std::memcpy(out, window_.data() + taken_, n);
+    taken_ += n;
+    return n;
+}
+
+// The hot loop. The range coder, the window position and the repeat
+// distances live in locals; the macros keep every bit decode inline.
+#define RC_NORMALIZE                         \
+    if (range < kTop) {                      \
+        range <<= 8;                         \
+        code = (code << 8) | *in++;          \
+    }
+#define RC_BIT(probPtr, onZero, onOne)                               \
+    {                                                                \
+        uint16_t* p_ = (probPtr);                                    \
+        uint32_t v_ = *p_;                                           \
+        RC_NORMALIZE;                                                \
+        uint32_t bound_ = (range >> kProbBits) * v_;                 \
+        if (code < bound_) {                                         \
+            range = bound_;                                          \
+            *p_ = uint16_t(v_ + (((1u << kProbBits) - v_) >> kMoveBits)); \
+            onZero;                                                  \
+        } else {                                                     \
+            range -= bound_;                                         \
+            code -= bound_;                                          \
+            *p_ = uint16_t(v_ - (v_ >> kMoveBits));                  \
+            onOne;                                                   \
+        }                                                            \
+    }
+#define RC_TREE(probs, bits, result)                                   \
+    {                                                                  \
+        uint32_t m_ = 1;                                               \
+        do {                                                           \
+            RC_BIT(&(probs)[m_], m_ = m_ + m_, m_ = m_ + m_ + 1);      \
+        } while (m_ < (1u << (bits)));                                 \
+        result = m_ - (1u << (bits));                                  \
+    }
+
+void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
+    uint8_t* const dict = window_.data();
+    const size_t windowSize = window_.size();
+    size_t pos = pos_;
+    const size_t limit = pos + count;
+    const uint64_t base = processed_ - pos;  // processed count at window index 0 of this run
+    const uint32_t pbMask = (1u << props_.pb) - 1;
+    const uint32_t lpMask = (1u << props_.lp) - 1;
+    const unsigned lc = props_.lc;
+    uint16_t* const literal = literal_.data();
+    Model& m = model_;
+
+    uint32_t range = range_, code = code_, state = state_;
+    uint32_t rep0 = rep0_, rep1 = rep1_, rep2 = rep2_, rep3 = rep3_;
+    const uint8_t* in = inBuf.cur;
+    const uint8_t* inEnd = inBuf.end;
+
+    auto copyMatch = [&](size_t length) {
+        size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
+        if (src < pos && pos - src >= length) {
+            std::memcpy(dict + pos, dict + src, length);
+            pos += length;
+        } else if (src + length <= windowSize) {
+            for (size_t i = 0; i < length; ++i) dict[pos++] = dict[src++];
+        } else {
+            for (size_t i = 0; i < length; ++i) {
+                dict[pos++] = dict[src++];
+                if (src == windowSize) src = 0;
+            }
+        }
+    };
+
+    if (pendingLength_ > 0) {
+        size_t n = std::min(pendingLength_, limit - pos);
+        copyMatch(n);
+        pendingLength_ -= n;
+    }
+
+    while (pos < limit) {
+        if (inEnd - in < kMaxSymbolInput) {
+            inBuf.cur = in;
+            if (inBuf.cur > inBuf.end) ThrowCorrupt("compressed data ends too early");
+            inBuf.Fill();
+            in = inBuf.cur;
+            inEnd = inBuf.end;
+        }
+        const uint64_t processed = base + pos;
+        const uint32_t posState = uint32_t(processed) & pbMask;
+
+        bool isMatch = false;
+        RC_BIT(&m.isMatch[state][posState], , isMatch = true);
+        if (!isMatch) {
+            unsigned prev = processed > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
+            uint16_t* probs =
+                literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prev >> (8 - lc)));
+            uint32_t symbol = 1;
+            if (state < kLiteralStates) {
+                do {
+                    RC_BIT(&probs[symbol], symbol = symbol + symbol, symbol = symbol + symbol + 1);
+                } while (symbol < 0x100);
+            } else {
+                size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
+                uint32_t matchByte = uint32_t(dict[src]) << 1;
+                uint32_t offset = 0x100;
+                do {
+                    uint32_t matchBit = matchByte & offset;
+                    matchByte <<= 1;
+                    RC_BIT(&probs[offset + matchBit + symbol], (symbol = symbol + symbol, offset &= ~matchBit),
+                           (symbol = symbol + symbol + 1, offset &= matchBit));
+                } while (symbol < 0x100);
+            }
+            dict[pos++] = uint8_t(symbol);
+            state = state < 4 ? 0 : (state < 10 ? state - 3 : state - 6);
+            continue;
+        }
+
+        uint32_t length;
+        LengthModel* lengthModel;
+        bool isRep = false;
+        RC_BIT(&m.isRep[state], , isRep = true);
+        if (isRep) {
+            if (processed == 0) ThrowCorrupt("repeat before any data");
+            bool notRep0 = false;
+            RC_BIT(&m.isRepG0[state], , notRep0 = true);
+            if (!notRep0) {
+                bool longRep = false;
+                RC_BIT(&m.isRep0Long[state][posState], , longRep = true);
+                if (!longRep) {
+                    state = state < kLiteralStates ? 9 : 11;
+                    size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
+                    dict[pos] = dict[src];
+                    ++pos;
+                    continue;
+                }
+            } else {
+                uint32_t distance;
+                bool notRep1 = false;
+                RC_BIT(&m.isRepG1[state], , notRep1 = true);
+                if (!notRep1) {
+                    distance = rep1;
+                } else {
+                    bool notRep2 = false;
+                    RC_BIT(&m.isRepG2[state], , notRep2 = true);
+                    if (!notRep2) {
+                        distance = rep2;
+                    } else {
+                        distance = rep3;
+                        rep3 = rep2;
+                    }
+                    rep2 = rep1;
+                }
+                rep1 = rep0;
+                rep0 = distance;
+            }
+            state = state < kLiteralStates ? 8 : 11;
+            lengthModel = &m.repLen;
+        } else {
+            rep3 = rep2;
+            rep2 = rep1;
+            rep1 = rep0;
+            state = state < kLiteralStates ? 7 : 10;
+            lengthModel = &m.len;
+        }
+
+        {
+            LengthModel& lm = *lengthModel;
+            bool high = false;
+            RC_BIT(&lm.choice, , high = true);
+            if (!high) {
+                RC_TREE(lm.low[posState], 3, length);
+            } else {
+                bool highest = false;
+                RC_BIT(&lm.choice2, , highest = true);
+                if (!highest) {
+                    RC_TREE(lm.mid[posState], 3, length);
+                    length += 8;
+                } else {
+                    RC_TREE(lm.high, 8, length);
+                    length += 16;
+                }
+            }
+        }
+
+        if (!isRep) {
+            uint32_t slot;
+            RC_TREE(m.posSlot[length < 4 ? length : 3], 6, slot);
+            uint32_t distance = slot;
+            if (slot >= 4) {
+                unsigned directBits = (slot >> 1) - 1;
+                distance = (2 | (slot & 1)) << directBits;
+                if (slot < kEndPosModelIndex) {
+                    uint16_t* probs = m.posSpecial + distance - slot - 1;
+                    uint32_t mm = 1;
+                    for (unsigned i = 0; i < directBits; ++i) {
+                        RC_BIT(&probs[mm], mm = mm + mm, (mm = mm + mm + 1, distance |= 1u << i));
+                    }
+                } else {
+                    uint32_t direct = 0;
+                    for (unsigned i = 0; i < directBits - 4; ++i) {
+                        RC_NORMALIZE;
+                        range >>= 1;
+                        code -= range;
+                        uint32_t t = 0u - (code >> 31);
+                        code += range & t;
+                        direct = (direct << 1) + (t + 1);
+                    }
+                    distance += direct << 4;
+                    uint32_t mm = 1;
+                    for (unsigned i = 0; i < 4; ++i) {
+                        RC_BIT(&m.align[mm], mm = mm + mm, (mm = mm + mm + 1, distance |= 1u << i));
+                    }
+                    if (distance == 0xFFFFFFFFu) {
+                        endMarker_ = true;
+                        break;
+                    }
+                }
+            }
+            rep0 = distance;
+        }
+
+        if (rep0 >= processed || rep0 >= windowSize) ThrowCorrupt("match distance beyond the data");
+        size_t total = size_t(length) + 2;
+        size_t now = std::min(total, limit - pos);
+        copyMatch(now);
+        pendingLength_ = total - now;
+    }
+
+    inBuf.cur = in;
+    if (inBuf.cur > inBuf.end) ThrowCorrupt("compressed data ends too early");
+    range_ = range;
+    code_ = code;
+    state_ = state;
+    rep0_ = rep0;
+    rep1_ = rep1;
+    rep2_ = rep2;
+    rep3_ = rep3;
+    processed_ += pos - pos_;
+    pos_ = pos;
+}
+
+#undef RC_TREE
+#undef RC_BIT
+#undef RC_NORMALIZE
+
+}  // namespace keb

@@ -1,0 +1,20 @@
+#include "keb/PasswordProvider.h"
+
+#include <cstring>
+#include <vector>
+
+#include "keb/ArchiveError.h"
+
+namespace keb {
+
+const std::string& PasswordProvider::Get() {
+    if (password_.empty() && callback_ && !asked_) {
+        asked_ = true;
+        std::vector<char> buffer(kKebPasswordBufferSize, '\0');
+        if (callback_(buffer.data()) == 1) password_.assign(buffer.data(), strnlen(buffer.data(), buffer.size() - 1));
+    }
+    if (password_.empty()) throw ArchiveError(kKebErrorCannotOpen, "the archive is encrypted and no password was given");
+    return password_;
+}
+
+}  // namespace keb
