@@ -1,0 +1,143 @@
+// Finds a top-level window by its caption and reads or clicks its controls,
+// across processes in the same Wine prefix. Used by the end-to-end tests.
+//
+//   uidriver wait CAPTION [TIMEOUT_MS]          prints the window handle
+//   uidriver controls CAPTION [TIMEOUT_MS]      one line per control: class, id, text
+//   uidriver click CAPTION BUTTON [TIMEOUT_MS]  clicks the button with that text
+//   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window
+//
+// Exit codes: 0 done, 1 window or control not found in time, 2 bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WindowText(HWND window) {
+    char buffer[4096];
+    // WM_GETTEXT reads control texts of other processes as well.
+    LRESULT n = SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return std::string(buffer, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+std::string ClassOf(HWND window) {
+    char buffer[256];
+    int n = GetClassNameA(window, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? n : 0);
+}
+
+// Line breaks written as \n so that every control stays on one line.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+struct Search {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchCaption(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    if (IsWindowVisible(window) && WindowText(window) == search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(const std::string& caption, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (true) {
+        Search search{caption};
+        EnumWindows(MatchCaption, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> Controls(HWND window) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// The button text without its accelerator mark: "&OK" matches "OK".
+std::string WithoutAmpersand(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != '&') out += c;
+    return out;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: uidriver wait|controls|rect CAPTION [TIMEOUT_MS]\n"
+                         "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n");
+    return 2;
+}
+
+int Run(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    const std::string verb = argv[1], caption = argv[2];
+    const bool click = verb == "click";
+    if (click && argc < 4) return Usage();
+    const int timeoutArg = click ? 4 : 3;
+    const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
+
+    HWND window = WaitForWindow(caption, timeout);
+    if (!window) {
+        std::fprintf(stderr, "no window captioned \"%s\"\n", caption.c_str());
+        return 1;
+    }
+    if (verb == "wait") {
+        std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    } else if (verb == "rect") {
+        RECT r;
+        GetWindowRect(window, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    } else if (verb == "controls") {
+        for (HWND child : Controls(window))
+            std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
+                        OneLine(WindowText(child)).c_str());
+    } else if (click) {
+        const std::string wanted = WithoutAmpersand(argv[3]);
+        for (HWND child : Controls(window)) {
+            if (WithoutAmpersand(WindowText(child)) != wanted) continue;
+            // Posted, so a dialog that closes on the click never blocks us.
+            PostMessageA(child, BM_CLICK, 0, 0);
+            return 0;
+        }
+        std::fprintf(stderr, "no button \"%s\"\n", argv[3]);
+        return 1;
+    } else {
+        return Usage();
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (...) {
+        return 2;
+    }
+}
