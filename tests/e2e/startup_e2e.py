@@ -1,0 +1,226 @@
+"""End-to-end scenarios of the engine's start-up under Wine.
+
+usage: startup_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
+Exit code 77 means skipped (no win32 build).
+"""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import setupfiles  # noqa: E402
+import winehost  # noqa: E402
+
+SETUP = "mysetup"
+PREPARING_CAPTION = "Orvanta Wizard"
+DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"], False)
+
+
+class Scenario:
+    def __init__(self, session, win32_dir):
+        self.session = session
+        self.win32 = Path(win32_dir)
+        self.ui = winehost.UiDriver(session, self.win32 / "uidriver.exe")
+        self.folder = session.drive_c / "setup"
+        self.folder.mkdir()
+        self.exe = self.folder / (SETUP + ".exe")
+
+    def make_setup(self, payload=None, res=True, msi=True, splash=None, keb=True, keb_messages=None):
+        engine = (self.win32 / "kebstub.exe").read_bytes()
+        self.exe.write_bytes(engine + (payload if payload is not None else setupfiles.payload([DIALOG])))
+        if keb:
+            library = self.folder / "keb.dll"
+            shutil.copy(self.win32 / "keb.dll", library)
+            if keb_messages:
+                with open(library, "ab") as out:
+                    out.write("".join(line + "\r\n" for line in keb_messages).encode("latin-1"))
+        if res:
+            with tempfile.TemporaryDirectory() as staging:
+                (Path(staging) / "welcome.dfm").write_bytes(b"form")
+                subprocess.run(["7zz", "a", "-t7z", str(self.folder / (SETUP + ".res")), "welcome.dfm"],
+                               cwd=staging, check=True, stdout=subprocess.DEVNULL)
+        if msi:
+            (self.folder / (SETUP + ".msi")).write_bytes(b"installer database")
+        if splash:
+            (self.folder / "setup.bmp").write_bytes(setupfiles.bitmap(*splash))
+
+    def support_folders(self):
+        return sorted(p.name for p in self.session.temp.iterdir() if p.name.startswith("keb"))
+
+    def temp_entries(self):
+        return sorted(p.name for p in self.session.temp.iterdir())
+
+    def run_with_box(self, *args, screenshot=None, inspect=None):
+        """Runs the setup, reads its message box, clicks OK; returns (text, exit code)."""
+        process = self.session.start(self.exe, *args)
+        text = self.ui.message_box("Orvanta", timeout_ms=20000)
+        if inspect:
+            inspect()
+        if screenshot:
+            self.session.screenshot(screenshot)
+        if text is not None:
+            check(self.ui.click("Orvanta", "OK"), "the OK button of the message box")
+        return text, self.session.finish(process)
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError("failed: " + what)
+
+
+def equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def engine_alone(s):
+    """An engine with nothing appended is for internal use only; silent it just ends."""
+    s.make_setup(payload=b"", res=False, msi=False)
+    text, code = s.run_with_box()
+    equal(text, "For internal use only", "message")
+    equal(code, 0, "exit code")
+    equal(s.session.run(s.exe, "/s", timeout=30), 0, "silent exit code")
+    equal(s.temp_entries(), [], "temporary folder")
+
+
+def missing_resource(s):
+    """No ".res": message 2, an empty keb1 stays; the next run takes keb2."""
+    s.make_setup(res=False, splash=(400, 300))
+    (s.session.temp / "unrelated").mkdir()
+    geometry = {}
+
+    def look_at_windows():
+        geometry["rect"] = s.ui.rect(PREPARING_CAPTION)
+        geometry["controls"] = s.ui.controls(PREPARING_CAPTION)
+
+    text, code = s.run_with_box(screenshot="startup-preparing-over-splash.png", inspect=look_at_windows)
+    equal(text, "Setup resource not found", "message")
+    equal(code, 0, "exit code")
+    equal(s.support_folders(), ["keb1"], "support folders")
+    equal(list((s.session.temp / "keb1").iterdir()), [], "contents of keb1")
+
+    # The preparing window sits below and right of the centred 400 x 300 splash.
+    splash_left, splash_top = (winehost.SCREEN[0] - 400) // 2, (winehost.SCREEN[1] - 300) // 2
+    left, top, width, height = geometry["rect"]
+    equal((left, top), (splash_left + 200 + 50, splash_top + 300 + 25), "preparing window position")
+    classes = [c.lower() for c, _, _ in geometry["controls"]]
+    check("msctls_progress32" in classes, "a progress bar in the preparing window")
+    texts = [t for _, _, t in geometry["controls"]]
+    check(any("is preparing the Orvanta" in t for t in texts), "the preparing text: %r" % texts)
+
+    text, code = s.run_with_box()
+    equal(text, "Setup resource not found", "second message")
+    equal(s.support_folders(), ["keb1", "keb2"], "support folders after the second run")
+
+
+def missing_database(s):
+    """Neither ".msi" nor ".msp": message 4. A tall splash pulls the preparing window up."""
+    s.make_setup(msi=False, splash=(300, 700))
+    rect = {}
+    text, code = s.run_with_box(inspect=lambda: rect.setdefault("r", s.ui.rect(PREPARING_CAPTION)))
+    equal(text, "Setup database not found", "message")
+    equal(code, 0, "exit code")
+    _, top, _, height = rect["r"]
+    equal(top + height, winehost.SCREEN[1] - 45, "bottom edge of the preparing window")
+    equal(s.support_folders(), ["keb1"], "support folders")
+
+
+def bad_media_mode(s):
+    """A payload whose item 14 is not a number: runtime error, exit code 11, no folder left."""
+    s.make_setup(payload=setupfiles.payload([DIALOG], media_mode="two"))
+    text, code = s.run_with_box()
+    check(text is not None and text.startswith("Runtime error in install: "), "runtime error text: %r" % text)
+    equal(code, 11, "exit code")
+    equal(s.temp_entries(), [], "temporary folder")
+    equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
+
+
+def valid_setup(s):
+    """A complete setup reaches the script, removes its support folder and exits 0."""
+    s.make_setup(splash=(200, 150))
+    (s.session.temp / "keb1").mkdir()
+    started = time.monotonic()
+    equal(s.session.run(s.exe, timeout=60), 0, "exit code")
+    elapsed = time.monotonic() - started
+    equal(s.temp_entries(), ["keb1"], "temporary folder (keb2 removed, keb1 untouched)")
+    equal(s.session.run(s.exe, "/S", "TARGETDIR=C:\\Dest", timeout=60), 0, "silent exit code")
+    equal(s.temp_entries(), ["keb1"], "temporary folder after the silent run")
+    print(f"interactive run took {elapsed:.2f} s")
+
+
+def translated_messages(s):
+    """The message file appended to keb.dll replaces the built-in texts."""
+    s.make_setup(res=False, keb_messages=["Bitte Common Controls installieren.", "Setup-Ressource fehlt"])
+    text, code = s.run_with_box()
+    equal(text, "Setup-Ressource fehlt", "message")
+    equal(code, 0, "exit code")
+    equal(s.support_folders(), ["keb1"], "support folders (lang.loc removed)")
+
+
+def bad_input(s):
+    """Damaged setups end with exit code 11 and never crash."""
+    whole = setupfiles.payload([DIALOG])
+    cases = {
+        "truncated payload": whole[: len(whole) // 2],
+        "binary payload": bytes(range(256)) * 4,
+    }
+    for what, payload in cases.items():
+        s.make_setup(payload=payload)
+        equal(s.session.run(s.exe, "/s", timeout=30), 11, what + ": exit code")
+        equal(s.temp_entries(), [], what + ": temporary folder")
+        text, code = s.run_with_box()
+        check(text and text.startswith("Runtime error in install: "), what + ": message %r" % text)
+        equal(code, 11, what + ": interactive exit code")
+
+    s.make_setup()
+    (s.folder / "keb.dll").unlink()
+    text, code = s.run_with_box()
+    check(text and "keb.dll" in text, "missing library message: %r" % text)
+    equal(code, 11, "missing library: exit code")
+    equal(s.temp_entries(), [], "missing library: temporary folder")
+
+
+def unusable_temp_folder(s):
+    """TEMP naming a file: reported, exit code 11, nothing written."""
+    s.make_setup()
+    blocker = s.session.drive_c / "blocked-temp"
+    blocker.write_bytes(b"a file, not a folder")
+    for name in ("TEMP", "TMP"):
+        s.session.reg_add(r"HKCU\Environment", name, s.session.windows_path(blocker))
+    text, code = s.run_with_box()
+    check(text and text.startswith("Runtime error in install: "), "message %r" % text)
+    equal(code, 11, "exit code")
+    equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
+
+
+SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, bad_media_mode,
+                                     valid_setup, translated_messages, bad_input, unusable_temp_folder)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--win32-dir", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    win32 = Path(args.win32_dir)
+    for needed in ("kebstub.exe", "keb.dll", "uidriver.exe"):
+        if not (win32 / needed).exists():
+            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
+            return 77
+    work = Path(args.work_dir)
+    template = winehost.build_template(work / "template")
+    started = time.monotonic()
+    with winehost.WineSession(template, work, "startup-" + args.scenario, work / "artifacts") as session:
+        SCENARIOS[args.scenario](Scenario(session, win32))
+    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
