@@ -8,6 +8,7 @@
 #include "bootstrap/uSetupInit.h"
 #include "bootstrap/uSetupSplash.h"
 #include "dialogs/uDlgAPI.h"
+#include "media/uSevenZipAPI.h"
 #include "script/mscriptexec.h"
 #include "system/Files.h"
 #include "system/MessageBox.h"
@@ -71,6 +72,11 @@ bool RunGuardedSteps(std::optional<StartupWindows>& windows) {
     v.supportFolder = CreateSupportFolder(v.tempFolder);
     if (!FileExists(v.resourceArchive)) {
         ShowError(owner, EngineText(2));
+        return false;
+    }
+    std::string extractionError;
+    if (!ExtractArchiveFiles(v.resourceArchive, "", v.supportFolder, {}, nullptr, extractionError, true, true)) {
+        ShowError(owner, EngineText(3));
         return false;
     }
     if (!FileExists(v.exeFolder + v.setupName + ".msi") && !FileExists(v.exeFolder + v.setupName + ".msp")) {

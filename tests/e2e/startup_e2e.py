@@ -128,6 +128,17 @@ def missing_database(s):
     _, top, _, height = rect["r"]
     equal(top + height, winehost.SCREEN[1] - 45, "bottom edge of the preparing window")
     equal(s.support_folders(), ["keb1"], "support folders")
+    equal((s.session.temp / "keb1" / "welcome.dfm").read_bytes(), b"form", "file unpacked from the .res")
+
+
+def damaged_resource(s):
+    """A ".res" that is no archive: message 3, the support folder stays."""
+    s.make_setup(res=False)
+    (s.folder / (SETUP + ".res")).write_bytes(b"7z\xbc\xaf\x27\x1c but cut short")
+    text, code = s.run_with_box()
+    equal(text, "Setup resource decompression failure", "message")
+    equal(code, 0, "exit code")
+    equal(s.support_folders(), ["keb1"], "support folders")
 
 
 def bad_media_mode(s):
@@ -198,7 +209,8 @@ def unusable_temp_folder(s):
     equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
 
 
-SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, bad_media_mode,
+SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, damaged_resource,
+                                     bad_media_mode,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder)}
 
 

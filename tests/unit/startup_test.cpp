@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -63,8 +64,16 @@ protected:
 
     void MakeSetup(const std::string& payload, bool withResource = true, bool withDatabase = true) {
         dir.write("setup/mysetup.exe", PeImage() + payload);
-        if (withResource) dir.write("setup/mysetup.res", "7z archive");
+        if (withResource) MakeResourceArchive();
         if (withDatabase) dir.write("setup/mysetup.msi", "database");
+    }
+
+    // The support archive, made by 7-Zip itself.
+    void MakeResourceArchive() {
+        dir.write("res/welcome.dfm", "form");
+        const std::string command = "cd '" + dir.path().string() + "/res' && 7zz a -t7z '" + setupFolder +
+                                    "mysetup.res' welcome.dfm >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "7zz (Debian 7zip) is needed";
     }
 
     void CommandLine(const std::string& arguments) {
@@ -121,10 +130,19 @@ TEST_F(StartupTest, MissingResourceKeepsAnEmptySupportFolder) {
     EXPECT_EQ(Startup().supportFolder, tempFolder + "keb2\\");
 }
 
-TEST_F(StartupTest, MissingDatabaseIsReported) {
+TEST_F(StartupTest, MissingDatabaseIsReportedAfterUnpacking) {
     MakeSetup(ValidPayload(), true, false);
     EXPECT_EQ(RunSetupEngine(), 0);
     EXPECT_EQ(Boxes(), Texts{"Setup database not found"});
+    EXPECT_EQ(TempEntries(), Texts{"keb1"});
+    EXPECT_EQ(ReadWholeFile(tempFolder + "keb1/welcome.dfm"), "form");
+}
+
+TEST_F(StartupTest, DamagedResourceIsReported) {
+    MakeSetup(ValidPayload(), false);
+    dir.write("setup/mysetup.res", "not an archive");
+    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(Boxes(), Texts{"Setup resource decompression failure"});
     EXPECT_EQ(TempEntries(), Texts{"keb1"});
 }
 
