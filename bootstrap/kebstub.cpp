@@ -65,7 +65,7 @@ bool RunGuardedSteps(std::optional<StartupWindows>& windows) {
         ShowError(owner, "For internal use only");
         return false;
     }
-    Payload payload = ReadSetupPayload(v.exePath, appended->offset, appended->length, v.tempFolder);
+    Payload payload = ReadSetupPayload(v.exePath, appended->offset, appended->length);
     Project() = payload.project;
     Script& script = payload.script;
 

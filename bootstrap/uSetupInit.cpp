@@ -30,16 +30,6 @@ std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t len
     return bytes;
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) throw StartupError("Cannot read " + path);
-    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!in) throw StartupError("Cannot read " + path);
-    return bytes;
-}
-
 // The setup data is ANSI text; a zero byte means the file was damaged or
 // something else was appended.
 void RequireText(const std::string& payload) {
@@ -80,16 +70,10 @@ bool LoadEngineMessages(const std::string& libraryPath, const std::string& tempF
 
 bool CommonControlsOutdated(FileVersionNumber version) { return version.major == 4 && version.minor < 72; }
 
-Payload ReadSetupPayload(const std::string& exePath, uint64_t offset, uint64_t length,
-                         const std::string& tempFolder) {
-    const std::string copy = tempFolder + "keb.tmp";
-    if (!WriteWholeFile(copy, ReadFileRange(exePath, offset, length)))
-        throw StartupError("Cannot write the file " + copy);
-    struct RemoveCopy {
-        const std::string& path;
-        ~RemoveCopy() { DeleteFileAt(path); }
-    } removeCopy{copy};
-    const std::string text = ReadWholeFile(copy);
+Payload ReadSetupPayload(const std::string& exePath, uint64_t offset, uint64_t length) {
+    // Read in place rather than through a fixed temporary copy: two setups
+    // started at once would overwrite each other's copy.
+    const std::string text = ReadFileRange(exePath, offset, length);
     RequireText(text);
     return ReadPayload(text);
 }

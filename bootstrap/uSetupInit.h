@@ -30,10 +30,9 @@ bool LoadEngineMessages(const std::string& libraryPath, const std::string& tempF
 // Common controls older than 4.72 cannot show the setup's windows.
 bool CommonControlsOutdated(FileVersionNumber version);
 
-// The payload appended to the engine, read through "keb.tmp" in the temporary
-// folder. Raises PayloadError or StartupError when it cannot be read.
-Payload ReadSetupPayload(const std::string& exePath, uint64_t appendedOffset, uint64_t appendedLength,
-                         const std::string& tempFolder);
+// The payload appended to the engine. Raises PayloadError or StartupError
+// when it cannot be read or is not text.
+Payload ReadSetupPayload(const std::string& exePath, uint64_t appendedOffset, uint64_t appendedLength);
 
 // Creates temp folder + "keb" + N for the first N whose folder did not exist
 // yet and returns it with a trailing backslash. Creating is the test, so two
