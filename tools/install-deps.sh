@@ -10,7 +10,7 @@ packages=(
   libssl-dev liblzma-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 fonts-wine xvfb xdotool imagemagick
-  7zip python3 python3-py7zr libarchive-tools
+  7zip python3 python3-py7zr libarchive-tools xz-utils
   wixl msitools libglib2.0-dev
   clang libclang-rt-14-dev
 )
