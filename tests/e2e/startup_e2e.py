@@ -84,6 +84,13 @@ def engine_alone(s):
     text, code = s.run_with_box()
     equal(text, "For internal use only", "message")
     equal(code, 0, "exit code")
+
+    # The UI driver also sets texts and clicks by control id.
+    process = s.session.start(s.exe)
+    check(s.ui.set_text("Orvanta", "For internal use only", "read back"), "setting the box's text")
+    equal(s.ui.message_box(), "read back", "text set through the UI driver")
+    check(s.ui.click("Orvanta", "#1"), "clicking OK by its id")
+    equal(s.session.finish(process), 0, "exit code after clicking by id")
     equal(s.session.run(s.exe, "/s", timeout=30), 0, "silent exit code")
     equal(s.temp_entries(), [], "temporary folder")
 

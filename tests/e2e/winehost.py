@@ -281,7 +281,12 @@ class UiDriver:
         return tuple(int(v) for v in out.split()) if code == 0 else None
 
     def click(self, caption, button, timeout_ms=15000):
+        """Clicks the button with that text (or "#ID") in the window with that caption."""
         return self._call("click", caption, button, timeout_ms=timeout_ms)[0] == 0
+
+    def set_text(self, caption, control, text, timeout_ms=15000):
+        """Sets the text of a control named by its text or "#ID"."""
+        return self._call("settext", caption, control, text, timeout_ms=timeout_ms)[0] == 0
 
     def message_box(self, caption="Orvanta", timeout_ms=15000):
         """The text of a message box with that caption, or None when none appears."""

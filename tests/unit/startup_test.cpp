@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <thread>
 
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/HostStartupWindows.h"
@@ -226,6 +228,22 @@ TEST(SupportFolderTest, TakesTheFirstFreeNumber) {
     fs::create_directories(temp + "keb2");
     EXPECT_EQ(CreateSupportFolder(temp), temp + "keb3\\");
     EXPECT_EQ(CreateSupportFolder(temp), temp + "keb4\\");
+}
+
+TEST(SupportFolderTest, SetupsStartedAtOnceNeverShareAFolder) {
+    TempDir dir;
+    const std::string temp = dir.path().string() + "/";
+    std::vector<std::vector<std::string>> taken(8);
+    std::vector<std::thread> setups;
+    for (auto& folders : taken)
+        setups.emplace_back([&temp, &folders] {
+            for (int i = 0; i < 5; ++i) folders.push_back(CreateSupportFolder(temp));
+        });
+    for (auto& t : setups) t.join();
+    std::set<std::string> distinct;
+    for (const auto& folders : taken) distinct.insert(folders.begin(), folders.end());
+    EXPECT_EQ(distinct.size(), 40u);
+    EXPECT_TRUE(distinct.count(temp + "keb40\\"));
 }
 
 TEST(SupportFolderTest, CleanUpNeverFollowsLinks) {

@@ -4,7 +4,11 @@
 //   uidriver wait CAPTION [TIMEOUT_MS]          prints the window handle
 //   uidriver controls CAPTION [TIMEOUT_MS]      one line per control: class, id, text
 //   uidriver click CAPTION BUTTON [TIMEOUT_MS]  clicks the button with that text
+//   uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]
+//                                               sets the text of a control (an edit field)
 //   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window
+//
+// CONTROL and BUTTON name a control by its text or, as "#ID", by its id.
 //
 // Exit codes: 0 done, 1 window or control not found in time, 2 bad usage.
 #include <windows.h>
@@ -86,18 +90,30 @@ std::string WithoutAmpersand(const std::string& text) {
     return out;
 }
 
+// The control named by "#ID" or by its text.
+HWND FindControl(HWND window, const std::string& name) {
+    const bool byId = name.size() > 1 && name[0] == '#';
+    const int id = byId ? std::atoi(name.c_str() + 1) : 0;
+    const std::string wanted = WithoutAmpersand(name);
+    for (HWND child : Controls(window)) {
+        if (byId ? GetDlgCtrlID(child) == id : WithoutAmpersand(WindowText(child)) == wanted) return child;
+    }
+    return nullptr;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect CAPTION [TIMEOUT_MS]\n"
-                         "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n");
+                         "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
+                         "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n");
     return 2;
 }
 
 int Run(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string verb = argv[1], caption = argv[2];
-    const bool click = verb == "click";
-    if (click && argc < 4) return Usage();
-    const int timeoutArg = click ? 4 : 3;
+    const bool click = verb == "click", setText = verb == "settext";
+    const int timeoutArg = click ? 4 : setText ? 5 : 3;
+    if (argc < timeoutArg) return Usage();
     const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
 
     HWND window = WaitForWindow(caption, timeout);
@@ -115,16 +131,17 @@ int Run(int argc, char** argv) {
         for (HWND child : Controls(window))
             std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
                         OneLine(WindowText(child)).c_str());
-    } else if (click) {
-        const std::string wanted = WithoutAmpersand(argv[3]);
-        for (HWND child : Controls(window)) {
-            if (WithoutAmpersand(WindowText(child)) != wanted) continue;
-            // Posted, so a dialog that closes on the click never blocks us.
-            PostMessageA(child, BM_CLICK, 0, 0);
-            return 0;
+    } else if (click || setText) {
+        HWND control = FindControl(window, argv[3]);
+        if (!control) {
+            std::fprintf(stderr, "no control \"%s\"\n", argv[3]);
+            return 1;
         }
-        std::fprintf(stderr, "no button \"%s\"\n", argv[3]);
-        return 1;
+        if (setText)
+            SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+        else
+            // Posted, so a dialog that closes on the click never blocks us.
+            PostMessageA(control, BM_CLICK, 0, 0);
     } else {
         return Usage();
     }
