@@ -22,9 +22,10 @@ DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"
 
 
 class Scenario:
-    def __init__(self, session, win32_dir):
+    def __init__(self, session, win32_dir, orvanta=None):
         self.session = session
         self.win32 = Path(win32_dir)
+        self.orvanta = orvanta
         self.ui = winehost.UiDriver(session, self.win32 / "uidriver.exe")
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
@@ -216,8 +217,22 @@ def unusable_temp_folder(s):
     equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
 
 
+def orvanta_sample(s):
+    """The sample setup as orvanta builds it starts, hands over to its script and cleans up."""
+    if not s.orvanta or not Path(s.orvanta).exists():
+        raise winehost.SkipScenario("orvanta is not built")
+    project = Path(__file__).resolve().parents[2] / "examples" / "sample"
+    built = s.session.prefix / "orvanta-out"
+    subprocess.run([s.orvanta, "build", str(project), "-o", str(built)], check=True, stdout=subprocess.DEVNULL)
+    for item in built.iterdir():
+        shutil.copy(item, s.folder)
+    shutil.copy(s.win32 / "keb.dll", s.folder)
+    equal(s.session.run(s.folder / "sample.exe", "/s", timeout=120), 0, "silent exit code")
+    equal(s.temp_entries(), [], "temporary folder")
+
+
 SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, damaged_resource,
-                                     bad_media_mode,
+                                     orvanta_sample, bad_media_mode,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder)}
 
 
@@ -225,6 +240,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--win32-dir", required=True)
     parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--orvanta", help="the orvanta tool, for scenarios that build a setup with it")
     parser.add_argument("scenario", choices=sorted(SCENARIOS))
     args = parser.parse_args()
     win32 = Path(args.win32_dir)
@@ -235,8 +251,12 @@ def main():
     work = Path(args.work_dir)
     template = winehost.build_template(work / "template")
     started = time.monotonic()
-    with winehost.WineSession(template, work, "startup-" + args.scenario, work / "artifacts") as session:
-        SCENARIOS[args.scenario](Scenario(session, win32))
+    try:
+        with winehost.WineSession(template, work, "startup-" + args.scenario, work / "artifacts") as session:
+            SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
+    except winehost.SkipScenario as skip:
+        print(f"SKIP: {skip}")
+        return 77
     print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
     return 0
 
