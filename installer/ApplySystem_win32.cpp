@@ -1,0 +1,115 @@
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "installer/ApplySystem.h"
+
+namespace {
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+std::atomic<DWORD> applyingThread{0};
+}  // namespace
+
+bool FolderPresent(const std::string& folder) {
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolderTree(const std::string& folder) {
+    if (folder.empty()) return false;
+    // Each prefix ending before a backslash, from the first real folder on.
+    for (size_t end = folder.find('\\', 1); end != std::string::npos; end = folder.find('\\', end + 1)) {
+        std::string part = folder.substr(0, end);
+        if (part.size() > 2 && part.back() != ':') CreateDirectoryA(part.c_str(), nullptr);
+    }
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return FolderPresent(folder);
+}
+
+std::optional<std::string> ShortFormOf(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    return std::string(buffer, length);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+std::string CurrentFolder() {
+    char buffer[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+void ChangeCurrentFolder(const std::string& folder) { SetCurrentDirectoryA(folder.c_str()); }
+
+std::string CurrentAccountName() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    OwnedHandle ownedToken(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> information(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, information.data(), size, &size)) return {};
+    PSID sid = reinterpret_cast<TOKEN_USER*>(information.data())->User.Sid;
+    char name[256], domain[256];
+    DWORD nameSize = sizeof name, domainSize = sizeof domain;
+    SID_NAME_USE use;
+    if (!LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return {};
+    return std::string(domain) + "\\" + name;
+}
+
+std::string LocalDateTimeText() {
+    char date[128] = "", time[128] = "";
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof time);
+    return std::string(date) + " " + time;
+}
+
+std::string Utf16LeFromAnsi(const std::string& text) {
+    if (text.empty()) return {};
+    int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::vector<wchar_t> wide(count);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
+    std::string bytes;
+    bytes.reserve(wide.size() * 2);
+    for (wchar_t unit : wide) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+void ProcessOneMessage() {
+    MSG message;
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        return;
+    }
+    // Bounded, so a lost wake-up costs at most a moment.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+}
+
+void RegisterApplyingThread() { applyingThread = GetCurrentThreadId(); }
+
+void WakeApplyingThread() {
+    if (DWORD thread = applyingThread) PostThreadMessageA(thread, WM_NULL, 0, 0);
+}

@@ -1,0 +1,170 @@
+#include "installer/InstallerDatabase.h"
+
+#include <array>
+#include <mutex>
+
+#include "installer/uMSIAPI.h"
+#include "script/VariableStore.h"
+#include "system/GuidText.h"
+#include "system/TextUtils.h"
+
+namespace {
+constexpr unsigned kPackageCodeProperty = 9;  // summary "revision number"
+
+const char* const kInsertProperty = "INSERT INTO `Property` ( `Property` , `Value` ) VALUES ( ? , ? )";
+const char* const kUpdateProperty = "UPDATE `Property` SET `Value`=? WHERE `Property`=?";
+const char* const kSelectComponentIds = "SELECT `ComponentId` FROM `Component`";
+const char* const kUpdateShortcutName = "UPDATE `Shortcut` SET `Name`=? WHERE `Directory_`=?";
+const char* const kUpdateShortcutDescription = "UPDATE `Shortcut` SET `Description`=? WHERE `Directory_`=?";
+const char* const kUpdateProgIdDescription = "UPDATE `ProgId` SET `Description`=? WHERE `ProgId`=?";
+const char* const kRenameProgId = "UPDATE `ProgId` SET `ProgId`=? WHERE `ProgId`=?";
+
+struct DatabaseEditState {
+    std::mutex lock;
+    std::vector<PendingProperty> pending;
+    NewInstanceRequest newInstance;
+    std::string reidentifiedPackage;
+};
+
+DatabaseEditState& State() {
+    static DatabaseEditState state;
+    return state;
+}
+
+// The package opened for direct editing; committed by Commit, closed on every way out.
+class EditedDatabase {
+public:
+    EditedDatabase(MsiApi& api, const std::string& path) : api_(api), database_(api) {
+        api_.OpenDatabase(path, kMsiOpenDirect, database_.Receive());
+    }
+    bool IsOpen() const { return database_.Get() != 0; }
+    MsiHandle Handle() const { return database_.Get(); }
+
+    // Runs one statement with its texts bound to the "?" markers in order.
+    void Run(const char* statement, const std::vector<std::string>& parameters) {
+        MsiHandleOwner view(api_);
+        if (api_.OpenView(database_.Get(), statement, view.Receive()) != kMsiSuccess) return;
+        MsiHandleOwner record(api_, api_.CreateRecord(static_cast<unsigned>(parameters.size())));
+        for (size_t i = 0; i < parameters.size(); ++i)
+            api_.RecordSetString(record.Get(), static_cast<unsigned>(i + 1), parameters[i]);
+        api_.ViewExecute(view.Get(), record.Get());
+        api_.ViewClose(view.Get());
+    }
+
+    void Commit() { api_.DatabaseCommit(database_.Get()); }
+
+private:
+    MsiApi& api_;
+    MsiHandleOwner database_;
+};
+
+void ChangeIdentity(MsiApi& api, EditedDatabase& database, const NewInstanceRequest& request,
+                    const std::string& package) {
+    MsiHandleOwner summary(api);
+    if (api.GetSummaryInformation(database.Handle(), 1, summary.Receive()) == kMsiSuccess) {
+        api.SummaryInfoSetText(summary.Get(), kPackageCodeProperty, request.packageCode);
+        api.SummaryInfoPersist(summary.Get());
+    }
+    database.Run(kUpdateProperty, {request.productCode, "ProductCode"});
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().reidentifiedPackage = package;
+}
+
+// Runs the two statements of every triplet; the texts are picked from the
+// triplet by the index lists.
+void TranslateTriplets(const std::string& package, const std::vector<std::string>& triplets,
+                       const char* first, std::array<int, 2> firstFields, const char* second,
+                       std::array<int, 2> secondFields) {
+    MsiApi& api = Msi();
+    EditedDatabase database(api, package);
+    if (!database.IsOpen()) return;
+    for (size_t i = 0; i + 2 < triplets.size(); i += 3) {
+        database.Run(first, {triplets[i + firstFields[0]], triplets[i + firstFields[1]]});
+        database.Run(second, {triplets[i + secondFields[0]], triplets[i + secondFields[1]]});
+    }
+    database.Commit();
+}
+}  // namespace
+
+void SetInstallerProperty(const std::string& name, const std::string& value) {
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().pending.push_back({name, CrLfToNewline(value)});
+}
+
+std::vector<PendingProperty> PendingInstallerProperties() {
+    std::lock_guard<std::mutex> guard(State().lock);
+    return State().pending;
+}
+
+void RequestNewInstance(const std::string& productCode, const std::string& packageCode) {
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().newInstance = {true, productCode, packageCode};
+}
+
+void ClearNewInstanceRequest() {
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().newInstance = {};
+}
+
+NewInstanceRequest CurrentNewInstanceRequest() {
+    std::lock_guard<std::mutex> guard(State().lock);
+    return State().newInstance;
+}
+
+std::string ReidentifiedPackage() {
+    std::lock_guard<std::mutex> guard(State().lock);
+    return State().reidentifiedPackage;
+}
+
+void WritePendingProperties(const std::string& package) {
+    NewInstanceRequest request = CurrentNewInstanceRequest();
+    if (request.requested) RenewComponentIds(package);
+    std::vector<PendingProperty> pending = PendingInstallerProperties();
+    if (pending.empty()) return;
+
+    MsiApi& api = Msi();
+    EditedDatabase database(api, package);
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (request.requested && i + 1 == pending.size()) ChangeIdentity(api, database, request, package);
+        std::string value = NewlineToCrLf(pending[i].value);
+        // Inserting an existing property fails; the update then sets it.
+        database.Run(kInsertProperty, {pending[i].name, value});
+        database.Run(kUpdateProperty, {value, pending[i].name});
+    }
+    database.Commit();
+
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().pending.erase(State().pending.begin(), State().pending.begin() + pending.size());
+}
+
+void RenewComponentIds(const std::string& package) {
+    MsiApi& api = Msi();
+    EditedDatabase database(api, package);
+    if (!database.IsOpen()) return;
+    MsiHandleOwner view(api);
+    if (api.OpenView(database.Handle(), kSelectComponentIds, view.Receive()) != kMsiSuccess) return;
+    api.ViewExecute(view.Get(), 0);
+    for (;;) {
+        MsiHandleOwner record(api);
+        if (api.ViewFetch(view.Get(), record.Receive()) != kMsiSuccess) break;
+        api.RecordSetString(record.Get(), 1, NewGuidText());
+        api.ViewModify(view.Get(), kMsiModifyUpdate, record.Get());
+    }
+    api.ViewClose(view.Get());
+    database.Commit();
+}
+
+void TranslateShortcuts(const std::string& package, const std::vector<std::string>& triplets) {
+    TranslateTriplets(package, triplets, kUpdateShortcutName, {1, 0}, kUpdateShortcutDescription, {2, 0});
+}
+
+void TranslateProgIds(const std::string& package, const std::vector<std::string>& triplets) {
+    // The description first, while the old ProgId still names the row.
+    TranslateTriplets(package, triplets, kUpdateProgIdDescription, {2, 0}, kRenameProgId, {1, 0});
+}
+
+bool IsInstalledPackage(const std::string& productCode, const std::string& packageCode) {
+    std::string installed;
+    if (Msi().GetProductInfo(productCode, "PackageCode", installed) != kMsiSuccess) return false;
+    return SameText(installed, packageCode);
+}

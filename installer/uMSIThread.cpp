@@ -1,0 +1,249 @@
+#include "installer/uMSIThread.h"
+
+#include "bootstrap/EngineMessages.h"
+#include "dialogs/ProgressState.h"
+#include "installer/ApplySystem.h"
+#include "installer/ApplyTexts.h"
+#include "installer/InstallerDatabase.h"
+#include "installer/InstallerMessageHandler.h"
+#include "installer/uMSIAPI.h"
+#include "script/ScriptError.h"
+#include "script/VariableStore.h"
+#include "system/TextUtils.h"
+
+namespace {
+constexpr int kInternalUiNoneWithSourceResolution = 0x102;  // INSTALLUILEVEL_NONE | SOURCERESONLY
+constexpr unsigned kLogModeAllButFilesInUseAndDialogs = 0x3FDF;
+constexpr unsigned kLogAppendAndFlush = 0x3;                  // INSTALLLOGATTRIBUTES_APPEND | FLUSHEACHLINE
+constexpr int kGeneralSetupFailure = 19;
+
+std::string FolderOf(const std::string& path) {
+    size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
+
+// Replaces folder by its short form; true when the result still needs quotes.
+bool ShortenFolder(std::string& folder) {
+    std::optional<std::string> shortForm = ShortFormOf(folder);
+    if (!shortForm) return true;
+    folder = WithBackslash(*shortForm);
+    return HasBlank(folder);
+}
+
+void WriteOrFail(const std::string& path, const std::string& bytes) {
+    if (!WriteWholeFile(path, bytes)) throw ScriptError("Unable to write file: " + path);
+}
+
+// The property file exists only while the worker runs.
+class PropertyFile {
+public:
+    explicit PropertyFile(std::string path) : path_(std::move(path)) {}
+    PropertyFile(const PropertyFile&) = delete;
+    PropertyFile& operator=(const PropertyFile&) = delete;
+    ~PropertyFile() { RemoveFile(path_); }
+    void Write(const std::string& text) { WriteOrFail(path_, text); }
+
+private:
+    std::string path_;
+};
+
+// The current folder moves for the run and comes back on every way out.
+class CurrentFolderScope {
+public:
+    explicit CurrentFolderScope(const std::string& folder) : previous_(CurrentFolder()) {
+        if (!folder.empty()) ChangeCurrentFolder(folder);
+    }
+    CurrentFolderScope(const CurrentFolderScope&) = delete;
+    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+    ~CurrentFolderScope() { ChangeCurrentFolder(previous_); }
+
+private:
+    std::string previous_;
+};
+
+class LongOperationScope {
+public:
+    LongOperationScope() { SetLongOperation(true); }
+    LongOperationScope(const LongOperationScope&) = delete;
+    LongOperationScope& operator=(const LongOperationScope&) = delete;
+    ~LongOperationScope() { SetLongOperation(false); }
+};
+
+// The variables SILENT and TITLE set the quiet flag and caption of the installer's boxes.
+void TakeBoxSettings(const NameValueList& variables) {
+    for (const auto& [name, value] : variables) {
+        if (SameText(name, "SILENT")) InstallerMessages().SetQuiet(UpperAscii(value) == "TRUE");
+        if (SameText(name, "TITLE")) InstallerMessages().SetCaption(value);
+    }
+}
+}  // namespace
+
+TMSIThread::TMSIThread(const ApplyRequest& request, ApplyState& state)
+    : request_(request), state_(state), thread_([this] { Execute(); }) {}
+
+TMSIThread::~TMSIThread() { Wait(); }
+
+void TMSIThread::Wait() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void TMSIThread::Execute() noexcept {
+    try {
+        Run();
+    } catch (const std::exception& error) {
+        state_.errorText = error.what();
+        state_.failed = true;
+    } catch (...) {
+        state_.errorText = EngineText(kGeneralSetupFailure);
+        state_.failed = true;
+    }
+    state_.done = true;
+    WakeApplyingThread();
+}
+
+InstallerSources TMSIThread::ComputeSources() {
+    InstallerSources sources;
+    sources.packageFolder = WithBackslash(FolderOf(request_.package));
+    sources.quotePackage = ShortenFolder(sources.packageFolder);
+
+    sources.dataFolder = WithBackslash(request_.dataFolder);
+    if (!EndsWith(UpperAscii(request_.package), ".MSP")) {
+        if (!FolderPresent(sources.dataFolder)) MakeFolderTree(sources.dataFolder);
+    } else if (FolderPresent(request_.patchSourceFolder)) {
+        sources.quoteData = ShortenFolder(request_.patchSourceFolder);
+    }
+    if (FolderPresent(sources.dataFolder)) sources.quoteData = ShortenFolder(sources.dataFolder) || sources.quoteData;
+
+    sources.mediaPath = MediaPathOf(sources.dataFolder);
+    sources.sourceList = SourceListOf(sources);
+    return sources;
+}
+
+void TMSIThread::Run() {
+    InstallerSources sources = ComputeSources();
+    SetProgressRange(0, 100);
+
+    NameValueList variables = PairsOfCommaText(request_.variablesText);
+    TakeBoxSettings(variables);
+    PropertyFileContent content;
+    content.sourceDir = request_.patchMode ? request_.patchSourceFolder : sources.dataFolder;
+    content.mediaRecord = request_.patchMode ? std::pair<std::string, std::string>("SRCDIREX", request_.patchSourceFolder)
+                                             : std::pair<std::string, std::string>("MEDIAPACKAGEPATH", sources.mediaPath);
+    content.properties = PairsOfCommaText(request_.propertiesText);
+    content.variables = variables;
+    PropertyFile propertyFile(WithBackslash(request_.tempFolder) + request_.productCode);
+    propertyFile.Write(PropertyFileText(content, [](const std::string& value) { return ExpandPath(value); }));
+
+    SetProgress("Windows Installer", 0, 100, 100);
+    if (!request_.patchMode) WritePendingProperties(request_.package);
+
+    MsiApi& api = Msi();
+    int productState = api.QueryProductState(request_.productCode);
+    if (state_.cancelled) return;
+
+    const std::string* allUsersValue = FindValue(variables, "ALLUSERS");
+    RunInstaller(sources, allUsersValue && *allUsersValue == "TRUE", productState);
+
+    if (state_.failed && state_.errorText.empty())
+        state_.errorText = FallbackErrorText(InstallerMessages().LastError());
+}
+
+void TMSIThread::WriteLogHeader(const InstallerSources& sources) {
+    LogHeaderContent header;
+    header.timestamp = LocalDateTimeText();
+    header.variablesText = request_.variablesText;
+    header.propertiesText = request_.propertiesText;
+    header.package = request_.package;
+    header.productCode = request_.productCode;
+    header.dataFolder = sources.dataFolder;
+    header.mediaPath = sources.mediaPath;
+    header.packageFolder = sources.packageFolder;
+    std::string folder = FolderOf(request_.logFile);
+    if (!folder.empty() && !FolderPresent(folder)) MakeFolderTree(folder);
+    WriteOrFail(request_.logFile, Utf16LeFromAnsi(LogHeaderText(header)));
+}
+
+void TMSIThread::RunInstaller(const InstallerSources& sources, bool allUsers, int productState) {
+    MsiApi& api = Msi();
+    if (!request_.logFile.empty()) {
+        WriteLogHeader(sources);
+        api.EnableLog(kLogModeAllButFilesInUseAndDialogs, request_.logFile, kLogAppendAndFlush);
+    }
+    api.SetInternalUI(kInternalUiNoneWithSourceResolution);
+    api.SetExternalUI(&InstallerMessages(), InstallerMessageHandler::kMessageFilter);
+
+    ApplyFlags flags;
+    std::string errorText;
+    if (request_.patchMode) {
+        for (const std::string& user : {std::string(), CurrentAccountName()})
+            api.SourceListAddSource(request_.productCode, user, request_.patchSourceFolder);
+        TakeInstallerCode(api.ApplyPatch(request_.package,
+                                         PatchCommandLine(request_.patchSourceFolder, sources.quoteData, allUsers)),
+                          flags, errorText);
+    } else if (request_.install || request_.advertise) {
+        std::string commandLine =
+            InstallCommandLine(sources, allUsers, productState == kMsiStateInstalled, request_.advertise);
+        TakeInstallerCode(api.InstallProduct(request_.package, commandLine), flags, errorText);
+    } else {
+        MsiHandleOwner session(api);
+        unsigned code = api.OpenPackage(request_.package, session.Receive());
+        if (code == kMsiSuccess) {
+            for (const auto& [name, value] : RemoveProperties(sources, allUsers)) api.SetProperty(session.Get(), name, value);
+            code = api.DoAction(session.Get(), "INSTALL");
+        }
+        if (code == kMsiSuccess) {
+            flags.reboot = api.GetMode(session.Get(), kMsiRunModeRebootAtEnd) ||
+                           api.GetMode(session.Get(), kMsiRunModeRebootNow);
+        } else {
+            flags.failed = true;
+            errorText = TrimmedSystemMessage(code);
+        }
+    }
+    state_.errorText = errorText;
+    state_.reboot = flags.reboot;
+    state_.failed = flags.failed;
+}
+
+namespace {
+ApplyState& UnitState() {
+    static ApplyState state;
+    return state;
+}
+}  // namespace
+
+ApplyOutcome ApplyChanges(const ApplyRequest& request) {
+    CurrentFolderScope folder(request.patchMode ? std::string() : FolderOf(request.workingFile));
+    InstallerMessageHandler& handler = InstallerMessages();
+    handler.SetOwnerWindow(ProgressOwnerWindow());
+
+    ApplyState& state = UnitState();
+    state.done = false;
+    state.cancelled = false;
+    state.failed = false;
+    state.reboot = false;
+    state.errorText.clear();
+    handler.ClearLastError();
+    handler.SetProgressCallback([&state](const std::string& text, int64_t minimum, int64_t maximum, int64_t position) {
+        SetProgress(text, minimum, maximum, position);
+        return !state.cancelled;
+    });
+    SetProgress("", 0, 0, -1);
+
+    LongOperationScope longOperation;
+    RegisterApplyingThread();
+    {
+        TMSIThread worker(request, state);
+        while (!state.done) {
+            SetProgress(kKeepProgress, 0, 0, 0);
+            if (request.silent)
+                worker.Wait();
+            else
+                ProcessOneMessage();
+            if (CancelState() == -1) state.cancelled = true;
+        }
+    }
+    ApplyFlags flags{state.cancelled, state.failed, state.reboot};
+    return {ResultOf(flags), state.errorText};
+}
