@@ -1,21 +1,13 @@
 #pragma once
-#include <optional>
 #include <string>
 
-// What the apply session asks of the operating system besides the installer.
-// Paths are ANSI texts with backslashes; the host side maps them onto POSIX
-// paths so that the session logic runs unchanged in host tests.
-
-bool FolderPresent(const std::string& folder);
-// Creates the folder with its missing parents; true when it exists afterwards.
-bool MakeFolderTree(const std::string& folder);
-// The short (8.3) form of an existing path; nullopt when the system has none.
-// Host paths have no short form: the host answers the path itself.
-std::optional<std::string> ShortFormOf(const std::string& path);
+// What the apply session asks of the operating system besides the installer,
+// the files service (system/Files.h) and short paths (system/Paths.h). Paths
+// are ANSI texts with backslashes; the host side maps them onto POSIX paths
+// so that the session logic runs unchanged in host tests.
 
 // Creates or replaces the file with these bytes; false when it cannot.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
-void RemoveFile(const std::string& path);
 
 std::string CurrentFolder();
 void ChangeCurrentFolder(const std::string& folder);

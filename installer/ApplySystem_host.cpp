@@ -16,32 +16,10 @@ std::filesystem::path HostPath(std::string path) {
 }
 }  // namespace
 
-bool FolderPresent(const std::string& folder) {
-    std::error_code error;
-    return std::filesystem::is_directory(HostPath(folder), error);
-}
-
-bool MakeFolderTree(const std::string& folder) {
-    std::error_code error;
-    std::filesystem::create_directories(HostPath(folder), error);
-    return FolderPresent(folder);
-}
-
-std::optional<std::string> ShortFormOf(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::exists(HostPath(path), error)) return std::nullopt;
-    return path;
-}
-
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     std::ofstream file(HostPath(path), std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file);
-}
-
-void RemoveFile(const std::string& path) {
-    std::error_code error;
-    std::filesystem::remove(HostPath(path), error);
 }
 
 std::string CurrentFolder() {

@@ -15,29 +15,6 @@ using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 std::atomic<DWORD> applyingThread{0};
 }  // namespace
 
-bool FolderPresent(const std::string& folder) {
-    DWORD attributes = GetFileAttributesA(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool MakeFolderTree(const std::string& folder) {
-    if (folder.empty()) return false;
-    // Each prefix ending before a backslash, from the first real folder on.
-    for (size_t end = folder.find('\\', 1); end != std::string::npos; end = folder.find('\\', end + 1)) {
-        std::string part = folder.substr(0, end);
-        if (part.size() > 2 && part.back() != ':') CreateDirectoryA(part.c_str(), nullptr);
-    }
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return FolderPresent(folder);
-}
-
-std::optional<std::string> ShortFormOf(const std::string& path) {
-    char buffer[MAX_PATH];
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    return std::string(buffer, length);
-}
-
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -49,8 +26,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
 }
-
-void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
 
 std::string CurrentFolder() {
     char buffer[MAX_PATH];

@@ -3,10 +3,12 @@
 #include <msiquery.h>
 
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "installer/uMSIAPI.h"
 #include "script/ScriptError.h"
+#include "system/LoadedLibrary.h"
 
 namespace {
 constexpr const char* kLibraryName = "msi.dll";
@@ -18,35 +20,31 @@ using AnyFunction = void (*)();
 // the process, and its functions bound by name at their first use.
 class MsiLibrary {
 public:
-    ~MsiLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-
     template <typename Function>
     Function Bind(const char* name) {
         std::lock_guard<std::mutex> guard(lock_);
         auto found = functions_.find(name);
         if (found != functions_.end()) return reinterpret_cast<Function>(found->second);
-        if (!module_) module_ = LoadFromSystemFolder();
-        auto address = reinterpret_cast<AnyFunction>(GetProcAddress(module_, name));
+        if (!library_) library_ = LoadFromSystemFolder();
+        auto address = reinterpret_cast<AnyFunction>(library_->Export(name));
         if (!address) throw ScriptError(std::string("Function not found: ") + kLibraryName + "." + name);
         functions_.emplace(name, address);
         return reinterpret_cast<Function>(address);
     }
 
 private:
-    static HMODULE LoadFromSystemFolder() {
+    static std::unique_ptr<LoadedLibrary> LoadFromSystemFolder() {
         char folder[MAX_PATH];
         UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-        HMODULE module = nullptr;
-        if (length > 0 && length < MAX_PATH)
-            module = LoadLibraryA((std::string(folder, length) + "\\" + kLibraryName).c_str());
-        if (!module) throw ScriptError(std::string("Library not found: ") + kLibraryName);
-        return module;
+        if (length > 0 && length < MAX_PATH) {
+            auto library = std::make_unique<LoadedLibrary>(std::string(folder, length) + "\\" + kLibraryName);
+            if (library->loaded()) return library;
+        }
+        throw ScriptError(std::string("Library not found: ") + kLibraryName);
     }
 
     std::mutex lock_;
-    HMODULE module_ = nullptr;
+    std::unique_ptr<LoadedLibrary> library_;
     std::map<std::string, AnyFunction> functions_;
 };
 

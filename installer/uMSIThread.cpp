@@ -9,6 +9,8 @@
 #include "installer/uMSIAPI.h"
 #include "script/ScriptError.h"
 #include "script/VariableStore.h"
+#include "system/Files.h"
+#include "system/Paths.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -26,7 +28,7 @@ bool HasBlank(const std::string& text) { return text.find(' ') != std::string::n
 
 // Replaces folder by its short form; true when the result still needs quotes.
 bool ShortenFolder(std::string& folder) {
-    std::optional<std::string> shortForm = ShortFormOf(folder);
+    std::optional<std::string> shortForm = ShortPathName(folder);
     if (!shortForm) return true;
     folder = WithBackslash(*shortForm);
     return HasBlank(folder);
@@ -42,7 +44,7 @@ public:
     explicit PropertyFile(std::string path) : path_(std::move(path)) {}
     PropertyFile(const PropertyFile&) = delete;
     PropertyFile& operator=(const PropertyFile&) = delete;
-    ~PropertyFile() { RemoveFile(path_); }
+    ~PropertyFile() { DeleteFileAt(path_); }
     void Write(const std::string& text) { WriteOrFail(path_, text); }
 
 private:
@@ -110,11 +112,11 @@ InstallerSources TMSIThread::ComputeSources() {
 
     sources.dataFolder = WithBackslash(request_.dataFolder);
     if (!EndsWith(UpperAscii(request_.package), ".MSP")) {
-        if (!FolderPresent(sources.dataFolder)) MakeFolderTree(sources.dataFolder);
-    } else if (FolderPresent(request_.patchSourceFolder)) {
+        if (!FolderExists(sources.dataFolder)) CreateFolderTree(sources.dataFolder);
+    } else if (FolderExists(request_.patchSourceFolder)) {
         sources.quoteData = ShortenFolder(request_.patchSourceFolder);
     }
-    if (FolderPresent(sources.dataFolder)) sources.quoteData = ShortenFolder(sources.dataFolder) || sources.quoteData;
+    if (FolderExists(sources.dataFolder)) sources.quoteData = ShortenFolder(sources.dataFolder) || sources.quoteData;
 
     sources.mediaPath = MediaPathOf(sources.dataFolder);
     sources.sourceList = SourceListOf(sources);
@@ -161,7 +163,7 @@ void TMSIThread::WriteLogHeader(const InstallerSources& sources) {
     header.mediaPath = sources.mediaPath;
     header.packageFolder = sources.packageFolder;
     std::string folder = FolderOf(request_.logFile);
-    if (!folder.empty() && !FolderPresent(folder)) MakeFolderTree(folder);
+    if (!folder.empty() && !FolderExists(folder)) CreateFolderTree(folder);
     WriteOrFail(request_.logFile, Utf16LeFromAnsi(LogHeaderText(header)));
 }
 
