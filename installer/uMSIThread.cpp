@@ -238,7 +238,6 @@ ApplyOutcome ApplyChanges(const ApplyRequest& request) {
     {
         TMSIThread worker(request, state);
         while (!state.done) {
-            SetProgress(kKeepProgress, 0, 0, 0);
             if (request.silent)
                 worker.Wait();
             else
