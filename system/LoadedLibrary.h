@@ -2,7 +2,7 @@
 #include <string>
 
 // A library loaded by its full path (never through the search path) and
-// unloaded when the object goes.
+// unloaded when the object goes. A relative path loads nothing.
 class LoadedLibrary {
 public:
     explicit LoadedLibrary(const std::string& fullPath);

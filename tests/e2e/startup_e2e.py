@@ -114,8 +114,9 @@ def missing_resource(s):
 
     # The preparing window sits below and right of the centred 400 x 300 splash.
     splash_left, splash_top = (winehost.SCREEN[0] - 400) // 2, (winehost.SCREEN[1] - 300) // 2
-    left, top, width, height = geometry["rect"]
+    left, top, _, _, client_width, client_height = geometry["rect"]
     equal((left, top), (splash_left + 200 + 50, splash_top + 300 + 25), "preparing window position")
+    equal((client_width, client_height), (385, 89), "client size of the preparing window")
     classes = [c.lower() for c, _, _ in geometry["controls"]]
     check("msctls_progress32" in classes, "a progress bar in the preparing window")
     texts = [t for _, _, t in geometry["controls"]]
@@ -133,7 +134,7 @@ def missing_database(s):
     text, code = s.run_with_box(inspect=lambda: rect.setdefault("r", s.ui.rect(PREPARING_CAPTION)))
     equal(text, "Setup database not found", "message")
     equal(code, 0, "exit code")
-    _, top, _, height = rect["r"]
+    _, top, _, height, _, _ = rect["r"]
     equal(top + height, winehost.SCREEN[1] - 45, "bottom edge of the preparing window")
     equal(s.support_folders(), ["keb1"], "support folders")
     equal((s.session.temp / "keb1" / "welcome.dfm").read_bytes(), b"form", "file unpacked from the .res")

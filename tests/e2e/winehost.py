@@ -277,6 +277,7 @@ class UiDriver:
         return rows
 
     def rect(self, caption, timeout_ms=15000):
+        """(left, top, width, height, client width, client height) of the window."""
         code, out = self._call("rect", caption, timeout_ms=timeout_ms)
         return tuple(int(v) for v in out.split()) if code == 0 else None
 

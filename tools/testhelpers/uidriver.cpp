@@ -6,7 +6,8 @@
 //   uidriver click CAPTION BUTTON [TIMEOUT_MS]  clicks the button with that text
 //   uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]
 //                                               sets the text of a control (an edit field)
-//   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window
+//   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window,
+//                                               then width and height of its client area
 //
 // CONTROL and BUTTON name a control by its text or, as "#ID", by its id.
 //
@@ -124,9 +125,11 @@ int Run(int argc, char** argv) {
     if (verb == "wait") {
         std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
     } else if (verb == "rect") {
-        RECT r;
+        RECT r, client;
         GetWindowRect(window, &r);
-        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        GetClientRect(window, &client);
+        std::printf("%ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top, client.right,
+                    client.bottom);
     } else if (verb == "controls") {
         for (HWND child : Controls(window))
             std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
