@@ -16,6 +16,7 @@ class InstallerMessageSink {
 public:
     virtual ~InstallerMessageSink() = default;
     // Returns the answer the installer expects (IDOK, IDCANCEL, 0, ...).
+    // Initialize and terminate messages arrive without their text.
     virtual int OnInstallerMessage(unsigned type, const std::string& message) = 0;
 };
 

@@ -55,10 +55,17 @@ MsiLibrary& Library() {
 
 #define MSI_FUNCTION(name) Library().Bind<decltype(&::name)>(#name)
 
+// Initialize and terminate messages may carry a pointer that is no text.
+bool CarriesText(UINT type) {
+    UINT kind = type & 0xFF000000;
+    return kind != INSTALLMESSAGE_INITIALIZE && kind != INSTALLMESSAGE_TERMINATE;
+}
+
 // The installer calls this on its own threads: nothing may escape it.
 INT CALLBACK ExternalUiTrampoline(LPVOID context, UINT type, LPCSTR message) {
     try {
-        return static_cast<InstallerMessageSink*>(context)->OnInstallerMessage(type, message ? message : "");
+        const char* text = message && CarriesText(type) ? message : "";
+        return static_cast<InstallerMessageSink*>(context)->OnInstallerMessage(type, text);
     } catch (...) {
         return 0;
     }

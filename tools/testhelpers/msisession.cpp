@@ -64,14 +64,18 @@ public:
     }
 
 private:
-    void Watch() {
-        while (running_) {
-            ProgressSnapshot progress = ReadProgress();
-            maxPosition_ = std::max<long long>(maxPosition_, progress.position);
-            maxTotal_ = std::max<long long>(maxTotal_, progress.maximum);
-            positions_.insert(progress.position);
-            texts_.insert(progress.text);
-            Sleep(1);
+    void Watch() noexcept {
+        try {
+            while (running_) {
+                ProgressSnapshot progress = ReadProgress();
+                maxPosition_ = std::max<long long>(maxPosition_, progress.position);
+                maxTotal_ = std::max<long long>(maxTotal_, progress.maximum);
+                positions_.insert(progress.position);
+                texts_.insert(progress.text);
+                Sleep(1);
+            }
+        } catch (...) {
+            // Out of memory while sampling: what was seen so far is printed.
         }
     }
 
