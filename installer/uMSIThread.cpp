@@ -34,6 +34,15 @@ bool ShortenFolder(std::string& folder) {
     return HasBlank(folder);
 }
 
+// The property file is named after the product code: a code that could name
+// another folder must not place (and later delete) a file outside TEMP.
+std::string PropertyFilePath(const std::string& tempFolder, const std::string& productCode) {
+    if (productCode.empty() || productCode == "." || productCode == ".." ||
+        productCode.find_first_of("\\/:") != std::string::npos)
+        throw ScriptError("Invalid product code: " + productCode);
+    return WithBackslash(tempFolder) + productCode;
+}
+
 void WriteOrFail(const std::string& path, const std::string& bytes) {
     if (!WriteWholeFile(path, bytes)) throw ScriptError("Unable to write file: " + path);
 }
@@ -135,7 +144,7 @@ void TMSIThread::Run() {
                                              : std::pair<std::string, std::string>("MEDIAPACKAGEPATH", sources.mediaPath);
     content.properties = PairsOfCommaText(request_.propertiesText);
     content.variables = variables;
-    PropertyFile propertyFile(WithBackslash(request_.tempFolder) + request_.productCode);
+    PropertyFile propertyFile(PropertyFilePath(request_.tempFolder, request_.productCode));
     propertyFile.Write(PropertyFileText(content, [](const std::string& value) { return ExpandPath(value); }));
 
     SetProgress("Windows Installer", 0, 100, 100);

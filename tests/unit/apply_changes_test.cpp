@@ -216,3 +216,17 @@ TEST_F(ApplyChangesTest, AMissingInstallerEndsTheApplyWithItsError) {
     }
     EXPECT_FALSE(std::filesystem::exists(PropertyFilePath()));
 }
+
+TEST_F(ApplyChangesTest, AProductCodeThatNamesAnotherFolderIsRefused) {
+    std::filesystem::create_directories(temp.path() / "outside");
+    std::filesystem::create_directories(temp.path() / "tmp");
+    request.tempFolder = root + "\\tmp\\";
+    for (const char* code : {"..\\outside\\victim", "../victim", "C:victim", ""}) {
+        request.productCode = code;
+        ApplyOutcome outcome = ApplyChanges(request);
+        EXPECT_EQ(outcome.result, kApplyFailed) << code;
+        EXPECT_EQ(outcome.errorText, std::string("Invalid product code: ") + code);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(temp.path() / "outside"));
+    EXPECT_TRUE(msi.fake.calls.empty());
+}
