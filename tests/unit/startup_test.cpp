@@ -261,6 +261,16 @@ TEST(SupportFolderTest, CleanUpNeverFollowsLinks) {
     EXPECT_EQ(ReadWholeFile(outside + "/keep.txt"), "precious");
 }
 
+TEST(CommonControlsTest, OnlyVersionsFourBelow72AreTooOld) {
+    EXPECT_TRUE(CommonControlsOutdated({4, 70}));
+    EXPECT_TRUE(CommonControlsOutdated({4, 0}));
+    EXPECT_FALSE(CommonControlsOutdated({4, 72}));
+    EXPECT_FALSE(CommonControlsOutdated({5, 81}));
+    EXPECT_FALSE(CommonControlsOutdated({6, 0}));
+    // A file without version information counts as 0.0 and passes.
+    EXPECT_FALSE(CommonControlsOutdated({0, 0}));
+}
+
 TEST(StartupWindowsTest, PreparingWindowSitsBesideTheSplash) {
     const ScreenSize screen{1024, 768};
     WindowRect placed = PlaceBesideSplash({312, 234, 400, 300}, screen, 391, 115);
