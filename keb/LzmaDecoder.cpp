@@ -49,7 +49,7 @@ size_t WindowSizeFor(uint64_t dictionarySize, uint64_t unpackSize) {
     return static_cast<size_t>(size);
 }
 
-LzmaDecoder::LzmaDecoder(size_t windowSize) : window_(windowSize) {}
+LzmaDecoder::LzmaDecoder(size_t windowSize) : window_(new uint8_t[windowSize]), windowSize_(windowSize) {}
 
 void LzmaDecoder::SetProperties(const LzmaProperties& props) {
     props_ = props;
@@ -88,8 +88,8 @@ void LzmaDecoder::FinishRange(InputBuffer& in) {
 }
 
 size_t LzmaDecoder::PrepareSpace(size_t maxBytes) {
-    if (pos_ == window_.size() && taken_ == pos_) pos_ = taken_ = 0;
-    return std::min(maxBytes, window_.size() - pos_);
+    if (pos_ == windowSize_ && taken_ == pos_) pos_ = taken_ = 0;
+    return std::min(maxBytes, windowSize_ - pos_);
 }
 
 size_t LzmaDecoder::Produce(InputBuffer& in, size_t maxBytes) {
@@ -104,7 +104,7 @@ size_t LzmaDecoder::ProduceStored(InputBuffer& in, size_t maxBytes) {
     if (count == 0) return 0;
     if (!in.Ensure(1)) ThrowCorrupt("stored chunk ends too early");
     count = std::min(count, static_cast<size_t>(in.end - in.cur));
-    std::memcpy(window_.data() + pos_, in.cur, count);
+    std::memcpy(window_.get() + pos_, in.cur, count);
     in.cur += count;
     pos_ += count;
     processed_ += count;
@@ -113,7 +113,7 @@ size_t LzmaDecoder::ProduceStored(InputBuffer& in, size_t maxBytes) {
 
 size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
     size_t n = std::min(size, pos_ - taken_);
-    std::memcpy(out, window_.data() + taken_, n);
+    std::memcpy(out, window_.get() + taken_, n);
     taken_ += n;
     return n;
 }
@@ -152,8 +152,8 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
     }
 
 void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
-    uint8_t* const dict = window_.data();
-    const size_t windowSize = window_.size();
+    uint8_t* const dict = window_.get();
+    const size_t windowSize = windowSize_;
     size_t pos = pos_;
     const size_t limit = pos + count;
     const uint64_t base = processed_ - pos;  // processed count at window index 0 of this run
@@ -239,6 +239,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 bool longRep = false;
                 RC_BIT(&m.isRep0Long[state][posState], , longRep = true);
                 if (!longRep) {
+                    if (rep0 >= processed) ThrowCorrupt("match distance beyond the data");
                     state = state < kLiteralStates ? 9 : 11;
                     size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                     dict[pos] = dict[src];

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "keb/InputBuffer.h"
@@ -63,7 +64,10 @@ private:
         LengthModel len, repLen;
     };
 
-    std::vector<uint8_t> window_;
+    // Left uninitialised: only bytes already decoded are ever read, and a
+    // large dictionary costs no memory until it fills.
+    std::unique_ptr<uint8_t[]> window_;
+    size_t windowSize_;
     size_t pos_ = 0;     // next byte to write in the window
     size_t taken_ = 0;   // bytes before this position were handed out
     uint64_t processed_ = 0;  // bytes since the last dictionary reset

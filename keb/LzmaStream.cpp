@@ -47,6 +47,7 @@ bool Lzma2Stream::StartChunk() {
         if (control == 0x01) {
             decoder_.ResetDictionary();
             needDictionaryReset_ = false;
+            needStateReset_ = true;
         }
         if (needDictionaryReset_) ThrowCorrupt("LZMA2 stream without dictionary reset");
         chunkStored_ = true;
@@ -63,6 +64,9 @@ bool Lzma2Stream::StartChunk() {
         needDictionaryReset_ = false;
     }
     if (needDictionaryReset_) ThrowCorrupt("LZMA2 stream without dictionary reset");
+    // Repeat distances of the old dictionary must not reach into the new one.
+    if (mode == 0 && needStateReset_) ThrowCorrupt("LZMA2 chunk without state reset");
+    needStateReset_ = false;
     if (mode >= 2) {
         LzmaProperties props;
         if (!DecodeLcLpPb(in_.ReadByte(), props) || props.lc + props.lp > 4) ThrowCorrupt("bad LZMA2 chunk properties");

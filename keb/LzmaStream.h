@@ -39,6 +39,7 @@ private:
     uint32_t chunkPackSize_ = 0;
     bool chunkStored_ = false;
     bool needDictionaryReset_ = true;
+    bool needStateReset_ = true;  // after a dictionary reset, before the next LZMA chunk
     bool haveProperties_ = false;
     bool finished_ = false;
 };
