@@ -105,7 +105,7 @@ class Scenario:
         return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
 
     def apply(self, mode, package, log=None):
-        args = ["apply", mode, self.session.windows_path(package), PRODUCT, "C:\\setup\\data\\"]
+        args = ["apply", mode, self.session.windows_path(package), PRODUCT, "C:\\My Setup\\data\\"]
         return self.msisession(*args + ([log] if log else []))
 
     def product_state(self):
@@ -159,9 +159,12 @@ def install_reinstall_remove(s):
     # The header is UTF-16LE. Wine's msi.dll ignores the append flag and writes
     # its own log from the start of the file, over the first header lines, so
     # the later header sections and the installer's lines are what is left.
-    for section in ("*** Data Directory ***\r\nC:\\setup\\data\\\r\n",
-                    "*** MSI Directory ***\r\nC:\\keb1\\\r\n\r\n\r\n"):
-        check(section.encode("utf-16-le") in log, "header section in UTF-16LE: %r" % section)
+    tail = log[log.index("*** GUID ***".encode("utf-16-le")):].decode("utf-16-le")
+    # The data folder is made for the run and named by its short form.
+    short = re.search(r"\*\*\* Data Directory \*\*\*\r\n(C:\\([^\\ ]+~[^\\ ]+)\\data\\)\r\n", tail)
+    check(short, "the short data folder in the header: %r" % tail)
+    check(f"*** Media Directory ***\r\n\\{short.group(2)}\\\r\n" in tail, "the media path: %r" % tail)
+    check(tail.endswith("*** MSI Directory ***\r\nC:\\keb1\\\r\n\r\n\r\n"), "the header's end: %r" % tail)
     check(b"1: Session Test 2: " + PRODUCT.encode() in log, "the installer's own log lines")
 
     (target / "hello.txt").unlink()
