@@ -29,10 +29,15 @@ int Fail(const std::string& reason) {
     return Startup().exitCode;
 }
 
+// The commands whose dialog is loaded ahead of the run.
+bool ShowsDialog(const Script& script, size_t n) {
+    return script.CommandNames[n] == "Display Dialog" && !script.IsCommentedOut(n);
+}
+
 int CountDialogs(const Script& script) {
     int count = 0;
     for (size_t n = 0; n < script.size(); ++n)
-        if (script.CommandNames[n] == "Display Dialog" && !script.IsCommentedOut(n)) ++count;
+        if (ShowsDialog(script, n)) ++count;
     return count;
 }
 
@@ -47,7 +52,7 @@ void CopyInstallerPackage(const StartupValues& v, const char* extension) {
 void PreloadDialogs(const Script& script, const std::string& supportFolder, StartupWindows* windows) {
     InitDialogs(supportFolder);
     for (size_t n = 0; n < script.size(); ++n) {
-        if (script.CommandNames[n] != "Display Dialog" || script.IsCommentedOut(n)) continue;
+        if (!ShowsDialog(script, n)) continue;
         LoadDialog(std::to_string(n),
                    supportFolder + GetParameter(script.ParameterBlocks, script.CommandIds[n], 1) + ".dfm");
         if (windows) windows->Step();
