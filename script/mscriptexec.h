@@ -12,3 +12,7 @@ using StepCallback = std::function<bool(int position)>;
 // command ends the setup, the step callback says stop, or a command fails).
 // msiPath is the working copy of the installer database.
 void RunScript(const Script& script, const std::string& msiPath, const StepCallback& step);
+
+// The script error report of the last run ("Runtime error in setup
+// script:\r\rLine N: text"), empty when it ended without an error.
+const std::string& LastScriptErrorReport();

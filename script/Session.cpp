@@ -1,0 +1,168 @@
+#include "script/Session.h"
+
+#include "bootstrap/StartupValues.h"
+#include "script/CheckScript.h"
+#include "script/ResumeEntry.h"
+#include "script/VariableStore.h"
+#include "system/DateTime.h"
+#include "system/Registry.h"
+#include "system/ShellFolders.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+constexpr const char* kInitialization = "Initialization";
+constexpr const char* kBootstrap = "Bootstrap";
+constexpr const char* kOwnerKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+
+std::string FolderOf(const std::string& path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// The program files folder for administrators, else the parent of the
+// user's documents folder; then the title.
+std::string DefaultTargetFolder() {
+    std::string base;
+    if (IsAdministrator()) {
+        base = ShellFolderPath(kFolderProgramFiles);
+    } else {
+        std::string documents = ShellFolderPath(kFolderPersonal);
+        if (!documents.empty()) documents.pop_back();
+        base = FolderOf(documents);
+    }
+    return base + Project().Title + "\\";
+}
+
+std::string UninstallLink(bool allUsers) {
+    return AppDataFolder(allUsers) + ResolveReferenceOrEmpty("REVISIONCODE") + "\\" + FileNameOf(Startup().exePath);
+}
+
+// The instance values of a product that is not installed yet. Maintenance
+// and upgrade detection replace this with what the installed product says.
+void DefineInstanceState() {
+    DefineVariable("PRODUCTCODE", Project().ProductCode, kBootstrap);
+    DefineVariable("REVISIONCODE", Project().RevisionCode, kBootstrap);
+    DefineVariable("UNINSTALLLINK", UninstallLink(IsAdministrator()), kBootstrap);
+    DefineVariable("DATADIR", Startup().dataFolder, kBootstrap);
+    DefineVariable("NEEDSUPGRADE", "FALSE", kBootstrap);
+    DefineVariable("MAINTENANCE", "FALSE", kBootstrap);
+    DefineVariable("NEWINSTANCE", "FALSE", kInitialization);
+    DefineVariable("LANGUAGE", "", kInitialization);
+}
+
+void DefinePredefinedValues(const std::string& msiPath) {
+    const StartupValues& start = Startup();
+    const bool administrator = IsAdministrator();
+    const auto define = [](const char* name, const std::string& value) { DefineVariable(name, value, kInitialization); };
+    define("SELECTED", "0");
+    define("WINDOWHANDLE", "0");
+    define("EXEFILE", start.exePath);
+    define("EXEDIR", start.exeFolder);
+    define("PROGRESSTEXT", "");
+    define("ABORT", "FALSE");
+    define("PROGRESS", "0");
+    define("LASTERROR", "");
+    define("LICENSE", "FALSE");
+    define("USERNAME", ReadRegistryString(RegistryRoot::LocalMachine, kOwnerKey, "RegisteredOwner").value_or(""));
+    define("USERCOMPANY", ReadRegistryString(RegistryRoot::LocalMachine, kOwnerKey, "RegisteredOrganization").value_or(""));
+    define("REBOOTCOMPUTER", "FALSE");
+    define("RUNAPP", "TRUE");
+    define("WIZARD", "NEXT");
+    define("ALLUSERS", BoolToText(administrator));
+    define("SILENT", BoolToText(start.silent));
+    define("LOGGED", start.logFile);
+    define("CMDLINE", start.commandLineRest);
+    define("SFXPATH", start.launcherPath.empty() ? std::string() : WithBackslash(FolderOf(start.launcherPath)));
+    define("SFXFILE", FileNameOf(start.launcherPath));
+    define("COMPLETE", "TRUE");
+    define("MINIMUM", "FALSE");
+    define("PERSONALIZED", "FALSE");
+    define("MODIFY", "TRUE");
+    define("REPAIR", "FALSE");
+    define("REMOVE", "FALSE");
+    define("ROOTDIR", start.exeFolder);
+    define("TITLE", Project().Title);
+    define("COMPANY", Project().Publisher);
+    define("TARGETDIR", DefaultTargetFolder());
+    define("STARTMENU", Project().Title);
+    define("ADVERTISE", "FALSE");
+    define("DATE", ShortDateText());
+    define("TIME", LongTimeText());
+    define("TEMPDIR", start.tempFolder);
+    define("SUPPORTDIR", start.supportFolder);
+    define("MSIFILE", msiPath);
+}
+
+// A resume entry left by "Reboot and Resume" has done its work once the
+// setup runs again.
+void RemoveResumeEntries() {
+    const std::string name = ResumeEntryName(Project().ProductCode);
+    for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine})
+        DeleteRegistryValue(root, kRunKey, name);
+}
+
+void ApplyCommandLineOverrides() {
+    for (const auto& [name, value] : Startup().overrides) {
+        const std::string upper = UpperAscii(name);
+        if (VariableExists(upper)) SetVariable(upper, value, kOverrideSource);
+        else DefineVariable(upper, value, kOverrideSource);
+    }
+}
+
+}  // namespace
+
+LabelTable& SessionLabels() {
+    static LabelTable labels;
+    return labels;
+}
+
+std::vector<std::string>& InstanceParameters() {
+    static std::vector<std::string> parameters;
+    return parameters;
+}
+
+std::vector<std::pair<std::string, std::string>>& HeaderProperties() {
+    static std::vector<std::pair<std::string, std::string>> properties;
+    return properties;
+}
+
+void RecordHeaderPass(const Script& script) {
+    CommandHeaderTable headers;
+    headers.Load(script.CommandHeaders);
+    headers.SetHeaderPass(true);
+    for (size_t n = 0; n < script.size(); ++n) {
+        const std::string header = headers.Get(n);
+        if (header.empty()) continue;
+        HeaderProperties().emplace_back("A" + header, "FALSE");
+        InstanceParameters().push_back("A" + header);
+        InstanceParameters().push_back("FALSE");
+    }
+}
+
+bool StartSession(const Script& script, const std::string& msiPath) {
+    InstanceParameters().clear();
+    HeaderProperties().clear();
+    if (!CheckScript(script).ok()) return false;
+    ClearVariables();
+    DefineInstanceState();
+    SessionLabels().Build(script);
+    DefinePredefinedValues(msiPath);
+    RemoveResumeEntries();
+    RecordHeaderPass(script);
+    ApplyCommandLineOverrides();
+    return true;
+}
+
+void RefreshSessionState() {
+    const auto valueOf = [](const char* name) { return VariableExists(name) ? GetVariable(name) : std::string(); };
+    Startup().logFile = valueOf("LOGGED");
+    Startup().silent = TextToBool(valueOf("SILENT"));
+    DefineVariable("DATE", ShortDateText(), kInitialization);
+    DefineVariable("TIME", LongTimeText(), kInitialization);
+}

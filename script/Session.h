@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "script/Script.h"
+
+// Session start: everything between the script check and the first command.
+// Returns false when the run must end at once (a failing script check ends it
+// silently).
+bool StartSession(const Script& script, const std::string& msiPath);
+
+// Before every command: the silent flag and the log file from SILENT and
+// LOGGED, and fresh DATE and TIME.
+void RefreshSessionState();
+
+// The label table of the running script.
+LabelTable& SessionLabels();
+
+// The instance parameter list: alternating installer property names and
+// values, written to the instance ".par" file when changes are applied.
+std::vector<std::string>& InstanceParameters();
+
+// The header pass: for every command with a command header h, queues the
+// installer property "A" + h = "FALSE" and appends the pair to the instance
+// parameters. The queued pairs wait in HeaderProperties() until the
+// installer session takes them.
+void RecordHeaderPass(const Script& script);
+std::vector<std::pair<std::string, std::string>>& HeaderProperties();

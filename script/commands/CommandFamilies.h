@@ -1,0 +1,13 @@
+#pragma once
+class CommandTable;
+
+// Every command family registers its commands here. A new family is one
+// file in script/commands/ with its registration function, declared below
+// and called from RegisterCommandFamilies.
+void RegisterVariableCommands(CommandTable& table);
+void RegisterStringCommands(CommandTable& table);
+void RegisterMathematicsCommand(CommandTable& table);
+void RegisterMessageCommands(CommandTable& table);
+void RegisterTextFileCommands(CommandTable& table);
+
+void RegisterCommandFamilies(CommandTable& table);

@@ -1,0 +1,81 @@
+// "Read from Text File" and "Write to Text File".
+#include <fstream>
+#include <memory>
+
+#include "script/CommandTable.h"
+#include "script/commands/CommandFamilies.h"
+#include "script/commands/TextFileReader.h"
+#include "system/Files.h"
+#include "system/NativePath.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+// The one file "Read from Text File" keeps open between commands, so that
+// successive reads of the same path return successive lines.
+struct OpenReader {
+    std::unique_ptr<std::ifstream> file;
+    std::string name;  // as the script gave it; compared lower-cased
+};
+
+OpenReader& Reader() {
+    static OpenReader reader;
+    return reader;
+}
+
+bool IsOpenReader(const std::string& path) { return Reader().file && LowerAscii(path) == LowerAscii(Reader().name); }
+
+bool AtEnd(std::ifstream& file) { return file.peek() == std::ifstream::traits_type::eof(); }
+
+void ReadFromTextFile(CommandContext& c) {
+    const std::string path = c.Path(1);
+    const std::string lineVariable = c.Raw(2), endVariable = c.Raw(3);
+    c.EnsureResult(lineVariable);
+    if (!endVariable.empty()) c.EnsureResult(endVariable);
+    if (!IsOpenReader(path)) {
+        CloseTextFileReader();
+        auto file = std::make_unique<std::ifstream>(NativePath(path), std::ios::binary);
+        if (!*file) {
+            if (!endVariable.empty()) c.SetResult(endVariable, "TRUE");
+            return;
+        }
+        Reader() = {std::move(file), path};
+    }
+    std::ifstream& file = *Reader().file;
+    if (!AtEnd(file)) {
+        std::string line;
+        std::getline(file, line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        c.SetResult(lineVariable, line);
+    }
+    const bool atEnd = AtEnd(file);
+    if (atEnd) CloseTextFileReader();
+    if (!endVariable.empty()) c.SetResult(endVariable, atEnd ? "TRUE" : "FALSE");
+}
+
+std::vector<std::string> LoadLines(const std::string& path) {
+    std::ifstream file(NativePath(path), std::ios::binary);
+    if (!file) return {};
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return SplitLines(text);
+}
+
+void WriteToTextFile(CommandContext& c) {
+    const std::string path = c.Path(1);
+    if (IsOpenReader(path)) CloseTextFileReader();
+    std::vector<std::string> lines = LoadLines(path);
+    const std::string line = c.Expanded(2);
+    if (c.Flag(3)) lines.insert(lines.begin(), line);
+    else lines.push_back(line);
+    SetNormalAttributes(path);
+    std::ofstream(NativePath(path), std::ios::binary | std::ios::trunc) << JoinCrLf(lines);
+}
+
+}  // namespace
+
+void CloseTextFileReader() { Reader() = {}; }
+
+void RegisterTextFileCommands(CommandTable& table) {
+    table.Register("Read from Text File", ReadFromTextFile);
+    table.Register("Write to Text File", WriteToTextFile);
+}

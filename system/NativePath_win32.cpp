@@ -1,0 +1,3 @@
+#include "system/NativePath.h"
+
+std::string NativePath(const std::string& path) { return path; }
