@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "bootstrap/StartupValues.h"
+#include "script/CommandTable.h"
+#include "script/VariableStore.h"
+#include "script/mscriptexec.h"
+#include "support/ScriptBuilder.h"
+#include "system/HostMessageBoxes.h"
+
+namespace {
+
+// A "Display Dialog" stand-in that records the dialogs shown and answers
+// with programmed choices: 'N'ext, 'B'ack, 'C'ancel.
+struct Dialogs {
+    std::vector<std::string> shown;
+    std::deque<char> choices;
+};
+
+Dialogs& TheDialogs() {
+    static Dialogs dialogs;
+    return dialogs;
+}
+
+void ShowTestDialog(CommandContext& c) {
+    TheDialogs().shown.push_back(c.Raw(1));
+    if (TheDialogs().choices.empty() || !c.control().wizardActive) return;
+    const char choice = TheDialogs().choices.front();
+    TheDialogs().choices.pop_front();
+    c.control().wizardDirection = choice == 'N' ? 1 : choice == 'B' ? -1 : 0;
+}
+
+class InterpreterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Startup() = StartupValues{};
+        Startup().silent = true;
+        HostBoxes().Reset();
+        TheDialogs() = {};
+        EngineCommands().Register("Display Dialog", ShowTestDialog);
+    }
+
+    // Appends text to the variable T.
+    ScriptBuilder& Trace(const std::string& text) { return b.Add("Set Variable", {"T", "$T$" + text}); }
+    ScriptBuilder& If(const std::string& variable, const std::string& code, const std::string& value,
+                      const std::string& negate = "FALSE") {
+        return b.Add("If", {variable, code, value, negate});
+    }
+    ScriptBuilder& ElseIf(const std::string& variable, const std::string& code, const std::string& value) {
+        return b.Add("Else If", {variable, code, value, "FALSE"});
+    }
+
+    std::string Run() {
+        RunScript(b.script(), "setup.msi", nullptr);
+        return VariableExists("T") ? GetVariable("T") : "<no T>";
+    }
+
+    ScriptBuilder b;
+};
+
+TEST_F(InterpreterTest, EmptyScriptEndsAtOnce) {
+    Run();
+    EXPECT_EQ(LastScriptErrorReport(), "");
+}
+
+TEST_F(InterpreterTest, ElseIfRunsOnlyTheFirstTrueBranch) {
+    b.Add("Set Variable", {"T", ""}).Add("Set Variable", {"C", "2"});
+    // An earlier chain, taken.
+    If("C", "0", "2");
+    Trace("first");
+    b.Add("End");
+    // The chain of interest, nested in a taken branch.
+    If("C", "2", "1");
+    for (const std::string c : {"1", "2", "3"}) {
+        If("C", "0", "1");
+        Trace("a" + c);
+        ElseIf("C", "0", "2");
+        Trace("b" + c);
+        ElseIf("C", "0", c);
+        Trace("c" + c);
+        b.Add("Else");
+        Trace("d" + c);
+        b.Add("End");
+    }
+    b.Add("End");
+    Trace("z");
+    EXPECT_EQ(Run(), "firstb1b2b3z");
+    EXPECT_EQ(LastScriptErrorReport(), "");
+}
+
+TEST_F(InterpreterTest, SkippedBranchesPassNestedChainsAndCommentedBlocks) {
+    b.Add("Set Variable", {"T", ""}).Add("Set Variable", {"C", "1"});
+    If("C", "0", "2");  // false
+    If("C", "0", "1");  // nested, never evaluated
+    Trace("x");
+    b.Add("Else");
+    Trace("y");
+    b.Add("End");
+    b.Commented("If", {"C", "0", "1", ""});
+    Trace("w");
+    b.Add("Else");
+    Trace("e");
+    b.Commented("End");
+    b.Add("End");
+    If("C", "0", "1");  // true; its Else branch is skipped to End
+    Trace("t");
+    b.Add("Else");
+    Trace("u");
+    b.Add("End");
+    EXPECT_EQ(Run(), "et");
+}
+
+TEST_F(InterpreterTest, PassedOverCommandsAndTheLastCommentedCommand) {
+    b.Add("Set Variable", {"T", ""});
+    Trace("a");
+    b.Add("Ignore", {"T", "ignored"});
+    b.Add("Comment");
+    b.Add("Label", {"unused"});
+    b.Add("Code Folding Region");
+    Trace("b");
+    b.Commented("Set Variable", {"T", "last"});
+    EXPECT_EQ(Run(), "ab");
+}
+
+TEST_F(InterpreterTest, ChainWithoutItsEndIsAScriptError) {
+    Startup().silent = false;
+    b.Add("End").Add("Set Variable", {"C", "1"});
+    If("C", "0", "2");
+    Trace("never");
+    Run();
+    ASSERT_EQ(HostBoxes().shown.size(), 1u);
+    EXPECT_EQ(HostBoxes().shown[0].caption, "Orvanta");
+    EXPECT_EQ(HostBoxes().shown[0].style, unsigned(kMbIconError));
+    EXPECT_EQ(HostBoxes().shown[0].owner, 0u);
+    EXPECT_TRUE(HostBoxes().shown[0].text.starts_with("Runtime error in setup script:\r\rLine 3: "))
+        << HostBoxes().shown[0].text;
+}
+
+TEST_F(InterpreterTest, ScriptErrorReportNamesTheLine) {
+    Startup().silent = false;
+    b.Add("Set Variable", {"T", "before"});
+    b.Add("Parse String", {"abc", "b", "A", "B", "x"});
+    b.Add("Set Variable", {"T", "after"});
+    EXPECT_EQ(Run(), "before");
+    ASSERT_EQ(HostBoxes().shown.size(), 1u);
+    EXPECT_EQ(HostBoxes().shown[0].text, "Runtime error in setup script:\r\rLine 2: 'x' is not a valid integer value");
+}
+
+TEST_F(InterpreterTest, SilentRunsReportWithoutABox) {
+    b.Add("Parse String", {"abc", "b", "A", "B", "x"});
+    Run();
+    EXPECT_TRUE(HostBoxes().shown.empty());
+    EXPECT_EQ(LastScriptErrorReport(), "Runtime error in setup script:\r\rLine 1: 'x' is not a valid integer value");
+}
+
+TEST_F(InterpreterTest, FailingCheckEndsSilently) {
+    Startup().silent = false;
+    If("TARGETDIR", "0", "x");
+    Trace("never");
+    Run();
+    EXPECT_TRUE(HostBoxes().shown.empty());
+    EXPECT_FALSE(VariableExists("T"));
+}
+
+TEST_F(InterpreterTest, WizardNavigatesForwardAndBack) {
+    b.Add("Set Variable", {"T", ""}).Add("Wizard Loop");
+    b.Add("Display Dialog", {"Welcome"}).Add("Comment").Add("Display Dialog", {"Licence"});
+    b.Commented("Display Dialog", {"Hidden"});
+    b.Add("Display Dialog", {"Folder"}).Add("End");
+    Trace("after");
+    TheDialogs().choices = {'N', 'B', 'N', 'N', 'N'};
+    EXPECT_EQ(Run(), "after");
+    EXPECT_EQ(TheDialogs().shown, (std::vector<std::string>{"Welcome", "Licence", "Welcome", "Licence", "Folder"}));
+}
+
+TEST_F(InterpreterTest, BackFromTheFirstDialogAndCancelLeaveTheLoop) {
+    b.Add("Set Variable", {"T", ""}).Add("Set Variable", {"C", "1"});
+    If("C", "0", "1");
+    b.Add("Wizard Loop").Add("Display Dialog", {"One"}).Add("Display Dialog", {"Two"}).Add("End");
+    Trace("in");  // the loop's End does not close the If
+    b.Add("Wizard Loop").Add("Display Dialog", {"Three"}).Add("Display Dialog", {"Four"}).Add("End");
+    b.Add("Else");
+    Trace("else");
+    b.Add("End");
+    Trace("out");
+    TheDialogs().choices = {'B', 'N', 'C'};
+    EXPECT_EQ(Run(), "inout");
+    EXPECT_EQ(TheDialogs().shown, (std::vector<std::string>{"One", "Three", "Four"}));
+}
+
+TEST_F(InterpreterTest, GoToLabelRepeatsAndIgnoresCase) {
+    b.Add("Set Variable", {"T", ""}).Add("Set Variable", {"N", "0"});
+    b.Add("Label", {"Again"});
+    b.Add("Mathematics", {"$N$", "1", "0", "N"});
+    Trace("$N$");
+    If("N", "2", "2", "TRUE");  // N <= 2: once more, jumping out of the chain
+    b.Add("GoTo Label", {"aGAIN"});
+    b.Add("End");
+    Trace("!");
+    EXPECT_EQ(Run(), "123!");
+}
+
+TEST_F(InterpreterTest, GoToLabelInsideSkippedCheckPassesWhenCommentedOut) {
+    b.Add("Set Variable", {"T", ""});
+    b.Add("GoTo Label", {"end"});
+    Trace("skipped");
+    b.Commented("Label", {"END"});
+    Trace("landed");
+    EXPECT_EQ(Run(), "landed");
+}
+
+TEST_F(InterpreterTest, TerminatingCommandsEndTheRun) {
+    b.Add("Set Variable", {"T", "a"}).Add("Set Variable", {"CODE", "16"});
+    b.Add("Terminate with Exit Code", {"$CODE$02"});
+    Trace("never");
+    EXPECT_EQ(Run(), "a");
+    EXPECT_EQ(Startup().exitCode, 1602);
+}
+
+TEST_F(InterpreterTest, StepCallbackSeesPositionsAndCanStop) {
+    b.Add("Set Variable", {"T", "a"}).Add("Comment");
+    Trace("b");
+    Trace("c");
+    std::vector<int> positions;
+    RunScript(b.script(), "setup.msi", [&](int position) {
+        positions.push_back(position);
+        return position < 3;
+    });
+    EXPECT_EQ(GetVariable("T"), "a");  // stopped before command 3
+    EXPECT_EQ(positions, (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(InterpreterTest, SilentFlagFollowsTheVariable) {
+    Startup().silent = false;
+    b.Add("Set Variable", {"SILENT", "TRUE"});
+    b.Add("MessageBox", {"Caption", "Text", "0", "1", "ANSWER"});
+    Run();
+    EXPECT_TRUE(HostBoxes().shown.empty());
+    EXPECT_FALSE(VariableExists("ANSWER"));
+}
+
+}  // namespace
