@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "script/ParameterIndex.h"
 #include "script/ScriptError.h"
 #include "script/VariableStore.h"
 #include "system/TextUtils.h"
@@ -18,7 +19,7 @@ struct CheckFailure {
 
 class ScriptChecker {
 public:
-    explicit ScriptChecker(const Script& script) : script_(script) {}
+    explicit ScriptChecker(const Script& script) : script_(script), parameters_(script.ParameterBlocks) {}
 
     ScriptCheckResult Run() {
         labels_.Clear();
@@ -36,7 +37,7 @@ private:
     using Result = std::optional<ScriptCheckResult>;
 
     std::string Parameter(size_t n, size_t p) const {
-        return GetParameter(script_.ParameterBlocks, script_.CommandIds[n], p);
+        return parameters_.Get(script_.CommandIds[n], p);
     }
     const std::string& Name(size_t n) const { return script_.CommandNames[n]; }
 
@@ -198,6 +199,7 @@ private:
     }
 
     const Script& script_;
+    const ParameterIndex parameters_;
     LabelTable labels_;
 };
 

@@ -6,7 +6,7 @@
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 
-std::string CommandContext::Raw(size_t n) const { return GetParameter(script_.ParameterBlocks, id(), n); }
+std::string CommandContext::Raw(size_t n) const { return parameters_.Get(id(), n); }
 
 std::string CommandContext::Expanded(size_t n) const { return ExpandText(Raw(n)); }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "script/ParameterIndex.h"
 #include "script/Script.h"
 
 // What a command may change in the interpreter besides the variable store.
@@ -19,8 +20,9 @@ struct InterpreterControl {
 // state it may change.
 class CommandContext {
 public:
-    CommandContext(const Script& script, size_t commandNumber, InterpreterControl& control)
-        : script_(script), number_(commandNumber), control_(control) {}
+    CommandContext(const Script& script, const ParameterIndex& parameters, size_t commandNumber,
+                   InterpreterControl& control)
+        : script_(script), parameters_(parameters), number_(commandNumber), control_(control) {}
 
     const Script& script() const { return script_; }
     size_t number() const { return number_; }          // 0-based
@@ -56,6 +58,7 @@ public:
 
 private:
     const Script& script_;
+    const ParameterIndex& parameters_;
     size_t number_;
     InterpreterControl& control_;
 };

@@ -1,5 +1,6 @@
 #include "script/Condition.h"
 
+#include "script/CommandTable.h"
 #include "script/Translation.h"
 #include "script/VariableStore.h"
 #include "system/TextUtils.h"
@@ -18,11 +19,9 @@ bool CompareValues(const std::string& left, const std::string& code, const std::
     return false;
 }
 
-bool EvaluateCondition(const Script& script, const std::string& commandId) {
-    std::string left = GetParameter(script.ParameterBlocks, commandId, 1);
-    const std::string code = GetParameter(script.ParameterBlocks, commandId, 2);
-    std::string right = GetParameter(script.ParameterBlocks, commandId, 3);
-    const bool negate = TextToBool(GetParameter(script.ParameterBlocks, commandId, 4));
+namespace {
+bool Evaluate(const std::string& commandId, std::string left, const std::string& code, std::string right,
+              bool negate) {
     if (TranslationActive()) {
         left = TranslateCommandText(commandId, 1, left);
         right = TranslateCommandText(commandId, 2, right);
@@ -32,4 +31,14 @@ bool EvaluateCondition(const Script& script, const std::string& commandId) {
     const std::string rightName = StripReference(right);
     const std::string rightValue = rightName.empty() ? right : GetVariable(rightName);
     return CompareValues(leftValue, code, rightValue) != negate;
+}
+}  // namespace
+
+bool EvaluateCondition(const Script& script, const std::string& commandId) {
+    const auto parameter = [&](size_t n) { return GetParameter(script.ParameterBlocks, commandId, n); };
+    return Evaluate(commandId, parameter(1), parameter(2), parameter(3), TextToBool(parameter(4)));
+}
+
+bool EvaluateCondition(const CommandContext& command) {
+    return Evaluate(command.id(), command.Raw(1), command.Raw(2), command.Raw(3), command.Flag(4));
 }

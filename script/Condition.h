@@ -10,6 +10,9 @@
 // compare as numbers, otherwise as byte texts. An undefined variable raises
 // the store's ScriptError.
 bool EvaluateCondition(const Script& script, const std::string& commandId);
+// The same for the command being executed.
+class CommandContext;
+bool EvaluateCondition(const CommandContext& command);
 
 // The comparison itself, on values already looked up.
 bool CompareValues(const std::string& left, const std::string& code, const std::string& right);

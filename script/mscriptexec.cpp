@@ -33,7 +33,8 @@ void Call(const std::function<void()>& hook) {
 // error report: position p names command p - 1; 0 is before the first.
 class Interpreter {
 public:
-    Interpreter(const Script& script, const StepCallback& step) : script_(script), step_(step) {}
+    Interpreter(const Script& script, const StepCallback& step)
+        : script_(script), parameters_(script.ParameterBlocks), step_(step) {}
 
     void Run() {
         const int count = static_cast<int>(script_.size());
@@ -153,14 +154,14 @@ private:
 
     void Dispatch() {
         const std::string& name = NameAt(position_);
-        CommandContext context(script_, Index(), control_);
+        CommandContext context(script_, parameters_, Index(), control_);
         if (IsPluginCommand(name)) {
             const CommandHandler* runner = EngineCommands().PluginRunner();
             if (!runner) throw ScriptError("Plug-in command not available: " + name);
             return (*runner)(context);
         }
         if (name == "GoTo Label") return GoToLabel(context);
-        if (name == "If" || name == "Else If" || name == "Else" || name == "End") return DispatchBlock(name);
+        if (name == "If" || name == "Else If" || name == "Else" || name == "End") return DispatchBlock(context);
         if (const CommandHandler* handler = EngineCommands().Find(name)) {
             try {
                 (*handler)(context);
@@ -188,7 +189,8 @@ private:
         wizardExited_ = false;
     }
 
-    void DispatchBlock(const std::string& name) {
+    void DispatchBlock(const CommandContext& context) {
+        const std::string& name = context.name();
         if (name == "End") {
             if (wizardExited_) {
                 wizardExited_ = false;
@@ -209,11 +211,12 @@ private:
             skipToEnd_ = true;
             return;
         }
-        if (EvaluateCondition(script_, script_.CommandIds[Index()])) chain.branchRunning = true;
+        if (EvaluateCondition(context)) chain.branchRunning = true;
         else skipBranch_ = true;
     }
 
     const Script& script_;
+    const ParameterIndex parameters_;
     const StepCallback& step_;
     int position_ = 0;
     InterpreterControl control_;
