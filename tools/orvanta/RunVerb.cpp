@@ -1,0 +1,115 @@
+// orvanta run: a dry run of a setup script on this machine, with the
+// portable commands, printing the variables it ends with.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Subcommand.h"
+// Before the start-up values: their Project() function hides the struct's name.
+#include "tools/authoring/ProjectSource.h"
+#include "bootstrap/StartupValues.h"
+#include "script/CheckScript.h"
+#include "script/VariableStore.h"
+#include "script/mscriptexec.h"
+#include "system/HostMessageBoxes.h"
+#include "system/HostShellFolders.h"
+#include "system/ShellFolders.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunInput {
+    Payload payload;
+    std::string folder;         // where the setup would sit, with a trailing slash
+    std::string setupName;
+    std::string supportFolder;  // empty when there is none
+};
+
+std::string WithSlash(const fs::path& folder) {
+    std::string text = folder.string();
+    if (text.empty() || text.back() != '/') text += '/';
+    return text;
+}
+
+// A project folder or ".orv" source, or a raw payload file.
+RunInput LoadInput(const std::string& path) {
+    RunInput input;
+    if (fs::is_directory(path) || fs::path(path).extension() == ".orv") {
+        struct Project project = LoadProject(path);
+        input.payload = std::move(project.payload);
+        input.folder = WithSlash(fs::absolute(project.folder));
+        input.setupName = project.setupName;
+        if (!project.supportFolder.empty()) input.supportFolder = WithSlash(fs::absolute(fs::path(project.folder) / project.supportFolder));
+        return input;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw UsageError{"cannot read " + path};
+    std::ostringstream text;
+    text << file.rdbuf();
+    input.payload = ReadPayload(text.str());
+    input.folder = WithSlash(fs::absolute(path).parent_path());
+    input.setupName = fs::path(path).stem().string();
+    return input;
+}
+
+void PrepareStartup(const RunInput& input, bool silent, const std::vector<std::pair<std::string, std::string>>& overrides) {
+    StartupValues& v = Startup();
+    v.exeFolder = input.folder;
+    v.setupName = input.setupName;
+    v.exePath = input.folder + input.setupName + ".exe";
+    v.tempFolder = WithSlash(fs::temp_directory_path());
+    v.supportFolder = input.supportFolder;
+    v.dataFolder = input.folder + "data/";
+    v.silent = silent;
+    v.overrides = overrides;
+    Project() = input.payload.project;
+    // The folders a Windows machine would answer with.
+    HostShellState().folders[kFolderProgramFiles] = "C:\\Program Files\\";
+    HostShellState().folders[kFolderCommonFiles] = "C:\\Program Files\\Common Files\\";
+    HostShellState().folders[kFolderPersonal] = "C:\\Users\\user\\Documents\\";
+    HostShellState().folders[kFolderDesktop] = "C:\\Users\\user\\Desktop\\";
+    HostShellState().folders[kFolderCommonDesktop] = "C:\\Users\\Public\\Desktop\\";
+}
+
+int Run(const std::vector<std::string>& args) {
+    std::string path;
+    bool silent = false;
+    std::vector<std::pair<std::string, std::string>> overrides;
+    for (const auto& arg : args) {
+        if (arg == "--silent") {
+            silent = true;
+        } else if (path.empty()) {
+            path = arg;
+        } else {
+            const size_t equals = arg.find('=');
+            if (equals == std::string::npos || equals == 0) throw UsageError{"expected NAME=VALUE, got '" + arg + "'"};
+            overrides.emplace_back(arg.substr(0, equals), arg.substr(equals + 1));
+        }
+    }
+    if (path.empty()) throw UsageError{"no project or payload given"};
+
+    const RunInput input = LoadInput(path);
+    const Script& script = input.payload.script;
+    const ScriptCheckResult check = CheckScript(script);
+    if (!check.ok()) {
+        std::cerr << path << ": command " << check.commandNumber + 1 << ": " << check.message << "\n";
+        return 1;
+    }
+    PrepareStartup(input, silent, overrides);
+    RunScript(script, Startup().supportFolder + input.setupName + ".msi", nullptr);
+
+    for (const auto& box : HostBoxes().shown) std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
+    for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\r\n";
+    std::cout << "exit code: " << Startup().exitCode << "\r\n";
+    if (!LastScriptErrorReport().empty()) {
+        std::cerr << CrLfToNewline(LastScriptErrorReport()) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+const OrvantaSubcommand kRun("run", "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
+
+}  // namespace
