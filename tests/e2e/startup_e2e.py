@@ -59,13 +59,16 @@ class Scenario:
     def run_with_box(self, *args, screenshot=None, inspect=None):
         """Runs the setup, reads its message box, clicks OK; returns (text, exit code)."""
         process = self.session.start(self.exe, *args)
-        text = self.ui.message_box("Orvanta", timeout_ms=20000)
+        text = self.ui.message_box("Orvanta", timeout_ms=30000)
+        if text is None:
+            shot = self.session.screenshot(self.session.name + "-no-message-box.png")
+            ended = process.poll() is not None
+            raise AssertionError(f"no message box (setup {'ended' if ended else 'still running'}; screen: {shot})")
         if inspect:
             inspect()
         if screenshot:
             self.session.screenshot(screenshot)
-        if text is not None:
-            check(self.ui.click("Orvanta", "OK"), "the OK button of the message box")
+        check(self.ui.click("Orvanta", "OK"), "the OK button of the message box")
         return text, self.session.finish(process)
 
 
@@ -173,6 +176,15 @@ def valid_setup(s):
     print(f"interactive run took {elapsed:.2f} s")
 
 
+def script_exit_code(s):
+    """The script's "Terminate with Exit Code" becomes the process exit code, all 32 bits."""
+    terminate = ("Terminate with Exit Code", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000002}", ["-2147024891"], False)
+    s.make_setup(payload=setupfiles.payload([terminate]))
+    equal(s.session.run(s.exe, "/s", timeout=60), 0x80070005, "silent exit code")
+    equal(s.temp_entries(), [], "temporary folder")
+    equal(s.session.run(s.exe, timeout=60), 0x80070005, "interactive exit code")
+
+
 def translated_messages(s):
     """The message file appended to keb.dll replaces the built-in texts."""
     s.make_setup(res=False, keb_messages=["Bitte Common Controls installieren.", "Setup-Ressource fehlt"])
@@ -229,11 +241,13 @@ def orvanta_sample(s):
         shutil.copy(item, s.folder)
     shutil.copy(s.win32 / "keb.dll", s.folder)
     equal(s.session.run(s.folder / "sample.exe", "/s", timeout=120), 0, "silent exit code")
-    equal(s.temp_entries(), [], "temporary folder")
+    equal(s.support_folders(), [], "support folders")
+    # The sample script's own report proves that the script ran.
+    check((s.session.temp / "orvanta-sample.txt").exists(), "the sample script's report in TEMP")
 
 
 SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, damaged_resource,
-                                     orvanta_sample, bad_media_mode,
+                                     orvanta_sample, bad_media_mode, script_exit_code,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder)}
 
 
