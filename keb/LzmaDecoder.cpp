@@ -142,12 +142,28 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
             onOne;                                                   \
         }                                                            \
     }
+// Bits of a symbol (literal, length, slot) are hard to predict: decoded
+// without branches, selecting with conditional moves.
+#define RC_SYMBOL_BIT(probPtr, symbol, bitOut)                                               \
+    {                                                                                        \
+        uint16_t* p_ = (probPtr);                                                            \
+        uint32_t v_ = *p_;                                                                   \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v_;                                         \
+        uint32_t bit_ = code >= bound_ ? 1u : 0u;                                            \
+        range = bit_ ? range - bound_ : bound_;                                              \
+        code -= bound_ & (0u - bit_);                                                        \
+        *p_ = uint16_t(bit_ ? v_ - (v_ >> kMoveBits) : v_ + (((1u << kProbBits) - v_) >> kMoveBits)); \
+        symbol = symbol + symbol + bit_;                                                     \
+        bitOut = bit_;                                                                       \
+    }
 #define RC_TREE(probs, bits, result)                                   \
     {                                                                  \
-        uint32_t m_ = 1;                                               \
+        uint32_t m_ = 1, b_;                                           \
         do {                                                           \
-            RC_BIT(&(probs)[m_], m_ = m_ + m_, m_ = m_ + m_ + 1);      \
+            RC_SYMBOL_BIT(&(probs)[m_], m_, b_);                       \
         } while (m_ < (1u << (bits)));                                 \
+        (void)b_;                                                      \
         result = m_ - (1u << (bits));                                  \
     }
 
@@ -170,16 +186,20 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 
     auto copyMatch = [&](size_t length) {
         size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
-        if (src < pos && pos - src >= length) {
-            std::memcpy(dict + pos, dict + src, length);
-            pos += length;
-        } else if (src + length <= windowSize) {
-            for (size_t i = 0; i < length; ++i) dict[pos++] = dict[src++];
-        } else {
-            for (size_t i = 0; i < length; ++i) {
-                dict[pos++] = dict[src++];
-                if (src == windowSize) src = 0;
+        uint8_t* d = dict + pos;
+        pos += length;
+        if (src + length <= windowSize) {
+            const uint8_t* s = dict + src;
+            // Eight bytes at a time when the source lies that far back.
+            if (rep0 >= 7) {
+                for (; length >= 8; length -= 8, d += 8, s += 8) std::memcpy(d, s, 8);
             }
+            for (; length > 0; --length) *d++ = *s++;
+            return;
+        }
+        while (length--) {
+            *d++ = dict[src++];
+            if (src == windowSize) src = 0;
         }
     };
 
@@ -188,6 +208,8 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         copyMatch(n);
         pendingLength_ -= n;
     }
+    // The byte before pos, kept in a local instead of read back per literal.
+    uint32_t prevByte = base + pos > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
 
     while (pos < limit) {
         if (inEnd - in < kMaxSymbolInput) {
@@ -203,13 +225,12 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         bool isMatch = false;
         RC_BIT(&m.isMatch[state][posState], , isMatch = true);
         if (!isMatch) {
-            unsigned prev = processed > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
             uint16_t* probs =
-                literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prev >> (8 - lc)));
-            uint32_t symbol = 1;
+                literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prevByte >> (8 - lc)));
+            uint32_t symbol = 1, bit;
             if (state < kLiteralStates) {
                 do {
-                    RC_BIT(&probs[symbol], symbol = symbol + symbol, symbol = symbol + symbol + 1);
+                    RC_SYMBOL_BIT(&probs[symbol], symbol, bit);
                 } while (symbol < 0x100);
             } else {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
@@ -218,11 +239,12 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 do {
                     uint32_t matchBit = matchByte & offset;
                     matchByte <<= 1;
-                    RC_BIT(&probs[offset + matchBit + symbol], (symbol = symbol + symbol, offset &= ~matchBit),
-                           (symbol = symbol + symbol + 1, offset &= matchBit));
+                    RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol, bit);
+                    offset &= bit ? matchBit : ~matchBit;
                 } while (symbol < 0x100);
             }
-            dict[pos++] = uint8_t(symbol);
+            prevByte = symbol & 0xFF;
+            dict[pos++] = uint8_t(prevByte);
             state = state < 4 ? 0 : (state < 10 ? state - 3 : state - 6);
             continue;
         }
@@ -242,8 +264,8 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                     if (rep0 >= processed) ThrowCorrupt("match distance beyond the data");
                     state = state < kLiteralStates ? 9 : 11;
                     size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
-                    dict[pos] = dict[src];
-                    ++pos;
+                    prevByte = dict[src];
+                    dict[pos++] = uint8_t(prevByte);
                     continue;
                 }
             } else {
@@ -336,6 +358,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         size_t total = size_t(length) + 2;
         size_t now = std::min(total, limit - pos);
         copyMatch(now);
+        prevByte = dict[pos - 1];
         pendingLength_ = total - now;
     }
 
@@ -353,6 +376,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 }
 
 #undef RC_TREE
+#undef RC_SYMBOL_BIT
 #undef RC_BIT
 #undef RC_NORMALIZE
 
