@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "bootstrap/Payload.h"
+#include "support/ScriptBuilder.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct RunOutput {
+    std::string text;
+    int status;
+};
+
+// Runs build/host/orvanta with the arguments; standard output and error together.
+RunOutput RunOrvanta(const std::string& arguments) {
+    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
+    const std::string command = std::string(buildDir ? buildDir : ".") + "/orvanta " + arguments + " 2>&1";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    RunOutput output{"", -1};
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.text.append(buffer, n);
+    output.status = WEXITSTATUS(pclose(pipe.release()));
+    return output;
+}
+
+std::string WritePayloadFile(const TempDir& dir, const ScriptBuilder& b) {
+    Payload payload;
+    payload.script = b.script();
+    payload.project.Title = "Dry Run";
+    return dir.write("setup.payload", WritePayload(payload));
+}
+
+TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
+    TempDir dir;
+    ScriptBuilder b;
+    b.Add("Set Variable", {"GREETING", "Hello$NEWLINE$$TITLE$"}).Add("Mathematics", {"$COUNT$", "2", "2", "RESULT"});
+    b.Add("Set Variable", {"COUNT", "0"}).Add("Terminate with Exit Code", {"1602"});
+    const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
+    EXPECT_EQ(out.status, 0) << out.text;
+    EXPECT_NE(out.text.find("\r\nTITLE=Dry Run\r\n"), std::string::npos) << out.text;
+    // The override is defined before the first command and outlives the script's assignment.
+    EXPECT_NE(out.text.find("\r\nCOUNT=21\r\nGREETING=Hello$NEWLINE$Dry Run\r\nRESULT=42\r\nexit code: 1602\r\n"),
+              std::string::npos)
+        << out.text;
+}
+
+TEST(RunVerbTest, WindowsOnlyCommandsStopWithAClearError) {
+    TempDir dir;
+    ScriptBuilder b;
+    b.Add("Set Variable", {"A", "1"}).Add("Reboot Computer");
+    const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " --silent");
+    EXPECT_EQ(out.status, 1);
+    EXPECT_NE(out.text.find("Line 2: \"Reboot Computer\" needs Windows"), std::string::npos) << out.text;
+}
+
+TEST(RunVerbTest, CheckFailuresAndBadArguments) {
+    TempDir dir;
+    ScriptBuilder b;
+    b.Add("If", {"TITLE", "0", "x"});
+    const RunOutput check = RunOrvanta("run " + WritePayloadFile(dir, b));
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.text.find("command 1: Insufficient END statements"), std::string::npos) << check.text;
+    EXPECT_EQ(RunOrvanta("run").status, 2);
+    EXPECT_EQ(RunOrvanta("run " + WritePayloadFile(dir, b) + " NOEQUALS").status, 2);
+}
+
+}  // namespace

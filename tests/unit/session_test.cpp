@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "bootstrap/StartupValues.h"
+#include "script/CheckScript.h"
+#include "script/Session.h"
+#include "script/VariableStore.h"
+#include "script/mscriptexec.h"
+#include "support/ScriptBuilder.h"
+#include "system/HostRegistry.h"
+#include "system/HostShellFolders.h"
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Startup() = StartupValues{};
+        Project() = ProjectValues{};
+        HostRegistryState().Clear();
+        StartupValues& v = Startup();
+        v.exePath = "C:\\Setup\\mysetup.exe";
+        v.exeFolder = "C:\\Setup\\";
+        v.tempFolder = "C:\\Temp\\";
+        v.supportFolder = "C:\\Temp\\keb1\\";
+        v.dataFolder = "C:\\Setup\\data\\";
+        v.launcherPath = "D:\\Downloads\\launcher.exe";
+        v.logFile = "C:\\log.txt";
+        Project().Title = "Product";
+        Project().Publisher = "Maker";
+        Project().ProductCode = "{ABCDEF12-0000-0000-0000-000000000000}";
+        HostShellState().administrator = true;
+        HostShellState().folders[0x26] = "C:\\Program Files\\";
+    }
+    ScriptBuilder b;
+};
+
+TEST_F(SessionTest, PredefinedValues) {
+    WriteRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\", "RegisteredOwner", "Ann");
+    b.Add("Comment");
+    ASSERT_TRUE(StartSession(b.script(), "C:\\Temp\\keb1\\mysetup.msi"));
+    EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Program Files\\Product\\");
+    EXPECT_EQ(GetVariable("STARTMENU"), "Product");
+    EXPECT_EQ(GetVariable("COMPANY"), "Maker");
+    EXPECT_EQ(GetVariable("SFXPATH"), "D:\\Downloads\\");
+    EXPECT_EQ(GetVariable("SFXFILE"), "launcher.exe");
+    EXPECT_EQ(GetVariable("LOGGED"), "C:\\log.txt");
+    EXPECT_EQ(GetVariable("USERNAME"), "Ann");
+    EXPECT_EQ(GetVariable("USERCOMPANY"), "");
+    EXPECT_EQ(GetVariable("ALLUSERS"), "TRUE");
+    EXPECT_EQ(GetVariable("SILENT"), "FALSE");
+    EXPECT_EQ(GetVariable("MSIFILE"), "C:\\Temp\\keb1\\mysetup.msi");
+    EXPECT_EQ(GetVariable("WIZARD"), "NEXT");
+    // Every reserved variable is defined for the script.
+    for (const auto& name : ReservedVariableNames()) EXPECT_TRUE(VariableExists(name)) << name;
+    // The predefined values follow the documented order.
+    std::vector<std::string> order;
+    for (const auto& [name, value] : ListVariables()) order.push_back(name);
+    const auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
+    EXPECT_LT(at("SELECTED"), at("EXEFILE"));
+    EXPECT_LT(at("USERCOMPANY"), at("REBOOTCOMPUTER"));
+    EXPECT_LT(at("TITLE"), at("TARGETDIR"));
+    EXPECT_LT(at("TEMPDIR"), at("MSIFILE"));
+    EXPECT_EQ(order.back(), "MSIFILE");
+}
+
+TEST_F(SessionTest, DefaultTargetForUsersIsBesideTheirDocuments) {
+    HostShellState().administrator = false;
+    HostShellState().folders[0x05] = "C:\\Users\\ann\\Documents\\";
+    b.Add("Comment");
+    ASSERT_TRUE(StartSession(b.script(), "x.msi"));
+    EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Users\\ann\\Product\\");
+    EXPECT_EQ(GetVariable("ALLUSERS"), "FALSE");
+    HostShellState().administrator = true;
+}
+
+TEST_F(SessionTest, CommandLineOverridesWinOnlyInSilentRuns) {
+    Startup().overrides = {{"targetdir", "D:\\Chosen\\"}, {"newName", "fresh"}};
+    b.Add("Set Variable", {"TARGETDIR", "E:\\Script\\"}).Add("Set Variable", {"SEEN", "$NEWNAME$"});
+    Startup().silent = true;
+    RunScript(b.script(), "x.msi", nullptr);
+    EXPECT_EQ(GetVariable("TARGETDIR"), "D:\\Chosen\\");
+    EXPECT_EQ(GetVariable("SEEN"), "fresh");
+    Startup().silent = false;
+    RunScript(b.script(), "x.msi", nullptr);
+    EXPECT_EQ(GetVariable("TARGETDIR"), "E:\\Script\\");
+}
+
+TEST_F(SessionTest, HeaderPassQueuesOneFalsePropertyPerHeader) {
+    b.Add("Write Registry").Add("Set Variable", {"A", "1"}).Add("Create Folder");
+    Script script = b.script();
+    script.CommandHeaders = {"HDRONE", "0", "HDRTWO", "2"};
+    ASSERT_TRUE(StartSession(script, "x.msi"));
+    EXPECT_EQ(HeaderProperties(), (std::vector<std::pair<std::string, std::string>>{{"AHDRONE", "FALSE"}, {"AHDRTWO", "FALSE"}}));
+    EXPECT_EQ(InstanceParameters(), (std::vector<std::string>{"AHDRONE", "FALSE", "AHDRTWO", "FALSE"}));
+    EXPECT_EQ(ExecutionStates(), (std::vector<std::string>{"FALSE", "SKIP", "FALSE"}));
+}
+
+TEST_F(SessionTest, FailingCheckEndsTheSession) {
+    b.Add("If", {"TITLE", "0", "x"});
+    EXPECT_FALSE(StartSession(b.script(), "x.msi"));
+}
+
+}  // namespace
