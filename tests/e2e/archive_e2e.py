@@ -1,0 +1,154 @@
+"""End-to-end scenarios of keb.dll under Wine.
+
+kebextract.exe drives the engine's archive front end, which loads keb.dll by
+full path from its own folder; archives are written on the host by 7zz and
+py7zr, and what Wine's process extracted is compared byte for byte.
+
+usage: archive_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
+Exit code 77 means skipped (no win32 build or no 7zz).
+"""
+
+import argparse
+import random
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import winehost  # noqa: E402
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def sample_files():
+    rng = random.Random(5)
+    code = bytearray()
+    while len(code) < 200000:
+        code += bytes([0xE8]) + rng.getrandbits(16).to_bytes(4, "little") if rng.random() < 0.3 else bytes([rng.randrange(256)])
+    return {
+        "readme.txt": b"".join(b"line %d of the readme\r\n" % i for i in range(5000)),
+        "bin/program.exe": bytes(code),
+        "bin/random.dat": rng.randbytes(100000),
+        "caf\u00e9.txt": b"accented name",
+        "empty.txt": b"",
+    }
+
+
+class Scenario:
+    def __init__(self, session, win32):
+        self.session = session
+        self.folder = session.drive_c / "arc"
+        self.folder.mkdir()
+        for name in ("kebextract.exe", "keb.dll"):
+            shutil.copy(win32 / name, self.folder / name)
+        self.src = self.folder / "src"
+        self.files = sample_files()
+        for name, data in self.files.items():
+            path = self.src / name
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(data)
+
+    def pack(self, name, *options):
+        archive = self.folder / name
+        subprocess.run(["7zz", "a", "-bd", "-y", *options, str(archive), "."], cwd=self.src, check=True,
+                       stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+        return archive
+
+    def kebextract(self, *args):
+        """Runs the helper; returns its exit code and printed lines."""
+        result = self.session.wine(str(self.folder / "kebextract.exe"), *args, timeout=120)
+        return result.returncode, result.stdout.replace("\r\n", "\n").splitlines()
+
+    def extract(self, archive, password=None):
+        out = self.folder / ("out_" + archive.stem)
+        args = ["extract", self.session.windows_path(archive), self.session.windows_path(out)]
+        code, lines = self.kebextract(*args + ([password] if password else []))
+        return code, lines, out
+
+    def expect_originals(self, out, label):
+        for name, data in self.files.items():
+            path = out / name
+            check(path.is_file(), f"{label}: {name} extracted")
+            check(path.read_bytes() == data, f"{label}: {name} has the original bytes")
+
+
+def methods(s):
+    for label, options, password in [
+        ("lzma2", ["-mx=5"], None),
+        ("lzma", ["-m0=LZMA", "-mf=off"], None),
+        ("bcj2", ["-mf=BCJ2"], None),
+        ("delta", ["-mf=Delta:4"], None),
+        ("copy_encrypted_headers", ["-m0=Copy", "-mhe=on", "-pSecret"], "Secret"),
+        ("lzma2_encrypted", ["-pSecret"], "Secret"),
+    ]:
+        archive = s.pack(label + ".7z", *options)
+        started = time.monotonic()
+        code, lines, out = s.extract(archive, password)
+        check(code == 0 and lines == ["OK"], f"{label}: extraction succeeded ({code}, {lines})")
+        s.expect_originals(out, label)
+        print(f"  {label}: extracted in {time.monotonic() - started:.2f} s")
+
+
+def refusals(s):
+    archive = s.pack("secret.7z", "-mhe=on", "-pSecret")
+    code, lines = s.kebextract("list", s.session.windows_path(archive), "Wrong")
+    check(code == 1 and lines == ["The archive cannot be opened: unsupported archive or incorrect password"],
+          f"wrong password ({code}, {lines})")
+
+    code, lines = s.kebextract("list", s.session.windows_path(s.folder / "absent.7z"))
+    check(code == 1 and lines == ["The archive file was not found"], f"missing archive ({code}, {lines})")
+
+    damaged = s.folder / "damaged.7z"
+    data = bytearray(s.pack("plain.7z", "-m0=Copy").read_bytes())
+    data[32 + 100] ^= 0x55
+    damaged.write_bytes(bytes(data))
+    code, lines, out = s.extract(damaged)
+    check(code == 1 and lines == ["#1004"], f"flipped byte ({code}, {lines})")
+
+    hostile = s.folder / "hostile.7z"
+    (s.folder / "payload.txt").write_bytes(b"x")
+    subprocess.run(["/usr/bin/python3", "-c", "import py7zr, sys\n"
+                    "with py7zr.SevenZipFile(sys.argv[1], 'w') as z:\n"
+                    "    for n in ['../up.txt', 'C:\\\\drive.txt', 'CON', 'ok.txt']:\n"
+                    "        z.write(sys.argv[2], n)\n", str(hostile), str(s.folder / "payload.txt")], check=True)
+    code, lines, out = s.extract(hostile)
+    check(code == 1 and lines == ["#1005"], f"hostile names ({code}, {lines})")
+    check((out / "ok.txt").is_file(), "the harmless entry was extracted")
+    check(not (s.folder / "up.txt").exists() and not (s.session.drive_c / "drive.txt").exists(),
+          "nothing was written outside the destination")
+
+
+SCENARIOS = {f.__name__: f for f in (methods, refusals)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--win32-dir", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    win32 = Path(args.win32_dir)
+    for needed in (win32 / "kebextract.exe", win32 / "keb.dll"):
+        if not needed.exists():
+            print(f"SKIP: {needed} is missing; build the win32 preset first")
+            return 77
+    if shutil.which("7zz") is None:
+        print("SKIP: 7zz is not installed")
+        return 77
+    work = Path(args.work_dir)
+    template = winehost.build_template(work / "template")
+    started = time.monotonic()
+    name = "archive-" + args.scenario
+    with winehost.WineSession(template, work, name, work / "artifacts") as session:
+        SCENARIOS[args.scenario](Scenario(session, win32))
+    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
