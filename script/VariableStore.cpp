@@ -89,9 +89,6 @@ bool OverriddenWhileSilent(const std::string& name, const std::string& source) {
 
 std::string Reference(const std::string& name) { return "$" + name + "$"; }
 
-// "$NEWLINE$" becomes CR LF at the start of every pass, before any variable
-// is looked at, so a reference of that spelling never reaches a variable.
-bool IsNewlineName(std::string_view name) { return SameText(name, "NEWLINE"); }
 
 // One substitution pass: every variable in store order replaces its
 // references in the text as it stands after the variables before it. Only
@@ -155,8 +152,7 @@ bool RefersToItself(const Store& store, size_t start) {
         for (size_t open = value.find('$'); open != std::string::npos;) {
             const size_t close = value.find('$', open + 1);
             if (close == std::string::npos) break;
-            const std::string_view name = std::string_view(value).substr(open + 1, close - open - 1);
-            if (const auto* targets = IsNewlineName(name) ? nullptr : store.Positions(name))
+            if (const auto* targets = store.Positions(std::string_view(value).substr(open + 1, close - open - 1)))
                 for (size_t target : *targets) {
                     if (target == start) return true;
                     if (visited.insert(target).second) pending.push_back(target);
@@ -175,7 +171,7 @@ bool RefersToItself(const Store& store, size_t start) {
 // of references between distinct variables settles in fewer passes than the
 // store has variables.
 constexpr int kPassesBeforeCycleCheck = 32;
-constexpr size_t kLengthBeforeCycleCheck = 1u << 20;
+constexpr size_t kLengthBeforeCycleCheck = 64u << 10;
 constexpr int kPassesBeforeLengthLimit = 8;
 constexpr size_t kLengthLimit = 4u << 20;
 
