@@ -42,6 +42,8 @@ public:
             if (position_ % kMessageInterval == 0) Call(Hooks().processMessages);
             RefreshSessionState();
             Advance();
+            // A skip that stops on a final "Else" runs past the last command.
+            if (position_ > count) break;
             if (script_.IsCommentedOut(Index())) continue;
             DefineVariable("ABORT", BoolToText(Hooks().cancelRequested && Hooks().cancelRequested()), "Cancel State");
             RefreshProgress();

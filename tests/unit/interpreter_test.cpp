@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <random>
 
 #include "bootstrap/StartupValues.h"
 #include "script/CommandTable.h"
@@ -137,6 +138,20 @@ TEST_F(InterpreterTest, ChainWithoutItsEndIsAScriptError) {
         << HostBoxes().shown[0].text;
 }
 
+TEST_F(InterpreterTest, SkipToAFinalElseEndsTheRun) {
+    // Balanced for the check (one If, one End), but the chain's End comes first.
+    b.Add("End").Add("Set Variable", {"C", "1"});
+    If("C", "0", "2");
+    b.Add("Else");
+    std::vector<int> positions;
+    RunScript(b.script(), "setup.msi", [&](int position) {
+        positions.push_back(position);
+        return true;
+    });
+    EXPECT_EQ(positions, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(LastScriptErrorReport(), "");
+}
+
 TEST_F(InterpreterTest, ScriptErrorReportNamesTheLine) {
     Startup().silent = false;
     b.Add("Set Variable", {"T", "before"});
@@ -238,6 +253,85 @@ TEST_F(InterpreterTest, SilentFlagFollowsTheVariable) {
     Run();
     EXPECT_TRUE(HostBoxes().shown.empty());
     EXPECT_FALSE(VariableExists("ANSWER"));
+}
+
+// Random nested chains, wizard loops, commented commands and jumps: every
+// run ends, normally or with a script error, and never steps outside the script.
+class RandomScript {
+public:
+    explicit RandomScript(unsigned seed) : random_(seed) {}
+
+    const Script& Make() {
+        b_ = ScriptBuilder();
+        b_.Add("Set Variable", {"C", "1"});
+        Body(0);
+        return b_.script();
+    }
+
+private:
+    bool Chance(unsigned percent) { return random_() % 100 < percent; }
+    void Add(const std::string& name, const std::vector<std::string>& parameters = {}) {
+        if (Chance(8)) b_.Commented(name, parameters);
+        else b_.Add(name, parameters);
+    }
+    std::string Label() { return std::string(1, char('A' + random_() % 3)); }
+
+    void Body(int depth) {
+        for (unsigned n = random_() % 4; n > 0; --n) {
+            switch (random_() % 7) {
+            case 0: Add("Set Variable", {"C", Chance(50) ? "1" : "0"}); break;
+            case 1: Add(Chance(50) ? "Comment" : "Ignore"); break;
+            case 2:
+                if (depth == 0) Add("Label", {Label()});
+                else Add("GoTo Label", {Label()});
+                break;
+            case 3:
+                if (depth == 0) {
+                    Add("Wizard Loop");
+                    for (unsigned d = random_() % 4; d > 0; --d) Add("Display Dialog", {"D"});
+                    Add("End");
+                }
+                break;
+            default:
+                if (depth < 3) Chain(depth);
+            }
+        }
+    }
+
+    void Chain(int depth) {
+        const auto condition = [&] { return std::vector<std::string>{"C", "0", Chance(50) ? "1" : "0", ""}; };
+        Add("If", condition());
+        Body(depth + 1);
+        for (unsigned n = random_() % 3; n > 0; --n) {
+            Add("Else If", condition());
+            Body(depth + 1);
+        }
+        if (Chance(50)) {
+            Add("Else");
+            Body(depth + 1);
+        }
+        Add("End");
+    }
+
+    std::mt19937 random_;
+    ScriptBuilder b_;
+};
+
+TEST_F(InterpreterTest, RandomScriptsAlwaysEnd) {
+    RandomScript generator(4242);
+    int ran = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const Script& script = generator.Make();
+        TheDialogs().choices = {'N', 'B', 'C', 'N', 'B', 'N', 'N', 'C', 'N', 'N', 'N'};
+        int steps = 0;
+        RunScript(script, "setup.msi", [&](int position) {
+            EXPECT_GE(position, 1);
+            EXPECT_LE(position, static_cast<int>(script.size()));
+            return ++steps < 300;
+        });
+        if (steps > 1) ++ran;
+    }
+    EXPECT_GT(ran, 800);
 }
 
 }  // namespace
