@@ -14,6 +14,7 @@ struct StartupValues {
     std::string tempFolder;
     std::string supportFolder;     // temp folder + "keb" + N + "\"
     std::string dataFolder;        // exe folder + "data\"
+    std::string mediaSourceFolder; // where web media blocks are found (media mode 2), else empty
     std::string resourceArchive;   // exe folder + setup name + ".res"
     std::string commandLineRest;
     bool silent = false;

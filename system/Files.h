@@ -27,3 +27,10 @@ bool DeleteFileAt(const std::string& path);
 void DeleteFolderContents(const std::string& folder);
 // Removes an empty folder.
 bool RemoveFolder(const std::string& folder);
+
+// Renames a folder (or file); false when the new name is taken or the move fails.
+bool MoveFolder(const std::string& from, const std::string& to);
+// Asks the system to delete a file or an empty folder at the next restart.
+bool ScheduleDeleteAtRestart(const std::string& path);
+// Writes the bytes to a file, replacing it; false on failure.
+bool WriteFileText(const std::string& path, const std::string& bytes);

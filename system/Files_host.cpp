@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "system/Files.h"
@@ -74,4 +75,21 @@ void DeleteFolderContents(const std::string& folder) {
 bool RemoveFolder(const std::string& folder) {
     std::error_code ec;
     return fs::is_directory(fs::symlink_status(HostPath(folder), ec)) && fs::remove(HostPath(folder), ec);
+}
+
+bool MoveFolder(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::exists(HostPath(to), ec)) return false;
+    fs::rename(HostPath(from), HostPath(to), ec);
+    return !ec;
+}
+
+// A host has no restart to wait for: the request is accepted and nothing is deleted.
+bool ScheduleDeleteAtRestart(const std::string&) { return true; }
+
+bool WriteFileText(const std::string& path, const std::string& bytes) {
+    std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.close();
+    return static_cast<bool>(out);
 }

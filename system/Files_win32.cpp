@@ -90,3 +90,20 @@ void DeleteFolderContents(const std::string& folder) {
 }
 
 bool RemoveFolder(const std::string& folder) { return RemoveDirectoryA(WithoutBackslash(folder).c_str()); }
+
+bool MoveFolder(const std::string& from, const std::string& to) {
+    return MoveFileA(WithoutBackslash(from).c_str(), WithoutBackslash(to).c_str()) != 0;
+}
+
+bool ScheduleDeleteAtRestart(const std::string& path) {
+    return MoveFileExA(WithoutBackslash(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool WriteFileText(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(h) && ok;
+}

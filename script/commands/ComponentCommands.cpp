@@ -1,0 +1,35 @@
+// The commands that maintain the component list: "Define Component",
+// "Set Component State", "Get Component State" and "Set Component Space".
+// None of them fails: unknown components and invalid sizes are ignored.
+
+#include "script/CommandTable.h"
+#include "script/Components.h"
+#include "script/commands/CommandFamilies.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+void DefineComponentCommand(CommandContext& c) {
+    DefineComponent(c.Translatable(1, 1), c.Translatable(3, 2), c.Flag(2));
+}
+
+void SetComponentStateCommand(CommandContext& c) { SetComponentState(c.Translatable(1, 1), c.Flag(2)); }
+
+void GetComponentStateCommand(CommandContext& c) {
+    const bool selected = IsComponentSelected(c.Translatable(1, 1));
+    const std::string variable = c.Raw(2);
+    if (!variable.empty()) c.SetResult(variable, selected ? "TRUE" : "FALSE");
+}
+
+void SetComponentSpaceCommand(CommandContext& c) {
+    if (auto size = ParseInt64(c.Expanded(2))) SetComponentSize(c.Translatable(1, 1), *size);
+}
+
+}  // namespace
+
+void RegisterComponentCommands(CommandTable& table) {
+    table.Register("Define Component", DefineComponentCommand);
+    table.Register("Set Component State", SetComponentStateCommand);
+    table.Register("Get Component State", GetComponentStateCommand);
+    table.Register("Set Component Space", SetComponentSpaceCommand);
+}
