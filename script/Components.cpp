@@ -1,13 +1,11 @@
 #include "script/Components.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/StartupValues.h"
 #include "script/ScriptError.h"
 #include "script/VariableStore.h"
 #include "system/DiskSpace.h"
+#include "system/Files.h"
 #include "system/Paths.h"
 #include "system/TextUtils.h"
 
@@ -172,11 +170,9 @@ std::string FormatSize(int64_t bytes) {
 }
 
 bool LoadComponentFile(const std::string& path, bool merge) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    const auto lines = SplitLines(text.str());
+    const auto text = ReadFileText(path);
+    if (!text) return false;
+    const auto lines = SplitLines(*text);
     size_t pos = 0;
     const auto names = ReadSection(lines, pos);
     const auto states = ReadSection(lines, pos);
@@ -209,8 +205,5 @@ void SaveComponentFile(const std::string& path, bool selectionsOnly) {
         const std::string data = Startup().dataFolder;
         lines.push_back(ShortPathName(data).value_or(data));
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << JoinCrLf(lines);
-    out.close();
-    if (!out) throw ScriptError("Cannot write the component file " + path);
+    if (!WriteFileText(path, JoinCrLf(lines))) throw ScriptError("Cannot write the component file " + path);
 }

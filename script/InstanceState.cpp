@@ -1,8 +1,5 @@
 #include "script/InstanceState.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "bootstrap/StartupValues.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/uMSIAPI.h"
@@ -18,15 +15,11 @@ namespace {
 
 const char* const kBootstrap = "Bootstrap";
 const char* const kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 constexpr int kProductInstalled = 5;  // INSTALLSTATE_DEFAULT
 
 std::vector<std::string> ReadLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return SplitLines(text.str());
+    const auto text = ReadFileText(path);
+    return text ? SplitLines(*text) : std::vector<std::string>{};
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -151,14 +144,6 @@ void LoadPatchedInstance(const std::string& msiPath) {
     SetVariable("REVISIONCODE", FileNameOf(folder), kBootstrap);
     LoadInstanceFiles(FindInstanceFolder(msiPath), InstanceName(msiPath));
     SetVariable("REVISIONCODE", revision, kBootstrap);
-}
-
-void RemoveResumeEntries() {
-    const std::string productCode = GetVariable("PRODUCTCODE");
-    if (productCode.size() < 9) return;
-    const std::string name = productCode.substr(1, 8);
-    for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine})
-        DeleteRegistryValue(root, kRunKey, name);
 }
 
 std::string CurrentUninstallLink() {

@@ -23,9 +23,6 @@ std::string PatchPathFor(const std::string& msiPath);
 // the installed revision, found through the product's uninstall command.
 void LoadPatchedInstance(const std::string& msiPath);
 
-// Deletes the "Reboot and Resume" entries of this product from both Run keys.
-void RemoveResumeEntries();
-
 // The instance folder of the MSI: per-user application data + REVISIONCODE,
 // or the all-users form when no per-user ".dat" exists there.
 std::string FindInstanceFolder(const std::string& msiPath);

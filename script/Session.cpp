@@ -1,10 +1,15 @@
 #include "script/Session.h"
 
 #include "bootstrap/StartupValues.h"
+#include "installer/InstallerDatabase.h"
 #include "script/CheckScript.h"
+#include "script/Components.h"
+#include "script/InstanceState.h"
+#include "script/RecordedChanges.h"
 #include "script/ResumeEntry.h"
 #include "script/VariableStore.h"
 #include "system/DateTime.h"
+#include "system/Files.h"
 #include "system/Registry.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
@@ -12,7 +17,6 @@
 namespace {
 
 constexpr const char* kInitialization = "Initialization";
-constexpr const char* kBootstrap = "Bootstrap";
 constexpr const char* kOwnerKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
 
 std::string FolderOf(const std::string& path) {
@@ -25,39 +29,9 @@ std::string FileNameOf(const std::string& path) {
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-// The program files folder for administrators, else the parent of the
-// user's documents folder; then the title.
-std::string DefaultTargetFolder() {
-    std::string base;
-    if (IsAdministrator()) {
-        base = ShellFolderPath(kFolderProgramFiles);
-    } else {
-        std::string documents = ShellFolderPath(kFolderPersonal);
-        if (!documents.empty()) documents.pop_back();
-        base = FolderOf(documents);
-    }
-    return base + Project().Title + "\\";
-}
-
-std::string UninstallLink(bool allUsers) {
-    return AppDataFolder(allUsers) + ResolveReferenceOrEmpty("REVISIONCODE") + "\\" + FileNameOf(Startup().exePath);
-}
-
-// The instance values of a product that is not installed yet. Maintenance
-// and upgrade detection replace this with what the installed product says.
-void DefineInstanceState() {
-    DefineVariable("PRODUCTCODE", Project().ProductCode, kBootstrap);
-    DefineVariable("REVISIONCODE", Project().RevisionCode, kBootstrap);
-    DefineVariable("UNINSTALLLINK", UninstallLink(IsAdministrator()), kBootstrap);
-    DefineVariable("DATADIR", Startup().dataFolder, kBootstrap);
-    DefineVariable("NEEDSUPGRADE", "FALSE", kBootstrap);
-    DefineVariable("MAINTENANCE", "FALSE", kBootstrap);
-    DefineVariable("NEWINSTANCE", "FALSE", kInitialization);
-    DefineVariable("LANGUAGE", "", kInitialization);
-}
-
 void DefinePredefinedValues(const std::string& msiPath) {
     const StartupValues& start = Startup();
+    DefineComponent(kPredefinedComponent, "", true);
     const bool administrator = IsAdministrator();
     const auto define = [](const char* name, const std::string& value) { DefineVariable(name, value, kInitialization); };
     define("SELECTED", "0");
@@ -97,6 +71,7 @@ void DefinePredefinedValues(const std::string& msiPath) {
     define("TEMPDIR", start.tempFolder);
     define("SUPPORTDIR", start.supportFolder);
     define("MSIFILE", msiPath);
+    define("LANGUAGE", "");
 }
 
 // A resume entry left by "Reboot and Resume" has done its work once the
@@ -127,11 +102,6 @@ std::vector<std::string>& InstanceParameters() {
     return parameters;
 }
 
-std::vector<std::pair<std::string, std::string>>& HeaderProperties() {
-    static std::vector<std::pair<std::string, std::string>> properties;
-    return properties;
-}
-
 void RecordHeaderPass(const Script& script) {
     CommandHeaderTable headers;
     headers.Load(script.CommandHeaders);
@@ -139,7 +109,7 @@ void RecordHeaderPass(const Script& script) {
     for (size_t n = 0; n < script.size(); ++n) {
         const std::string header = headers.Get(n);
         if (header.empty()) continue;
-        HeaderProperties().emplace_back("A" + header, "FALSE");
+        SetInstallerProperty("A" + header, "FALSE");
         InstanceParameters().push_back("A" + header);
         InstanceParameters().push_back("FALSE");
     }
@@ -147,12 +117,19 @@ void RecordHeaderPass(const Script& script) {
 
 bool StartSession(const Script& script, const std::string& msiPath) {
     InstanceParameters().clear();
-    HeaderProperties().clear();
+    ResetRecordedChanges();
+    ClearNewInstanceRequest();
     if (!CheckScript(script).ok()) return false;
     ClearVariables();
-    DefineInstanceState();
+    ClearComponents();
+    LoadComponentSizes(Project().ComponentSizes);
+    LoadInstanceState(msiPath);
     SessionLabels().Build(script);
+    const bool havePackage = FileExists(msiPath);
+    const std::string patch = PatchPathFor(msiPath);
+    if (!havePackage && !FileExists(patch)) return false;
     DefinePredefinedValues(msiPath);
+    if (FileExists(patch)) LoadPatchedInstance(msiPath);
     RemoveResumeEntries();
     RecordHeaderPass(script);
     ApplyCommandLineOverrides();
@@ -165,4 +142,5 @@ void RefreshSessionState() {
     Startup().silent = TextToBool(valueOf("SILENT"));
     DefineVariable("DATE", ShortDateText(), kInitialization);
     DefineVariable("TIME", LongTimeText(), kInitialization);
+    DefineVariable("UNINSTALLLINK", CurrentUninstallLink(), kInitialization);
 }

@@ -23,7 +23,5 @@ std::vector<std::string>& InstanceParameters();
 
 // The header pass: for every command with a command header h, queues the
 // installer property "A" + h = "FALSE" and appends the pair to the instance
-// parameters. The queued pairs wait in HeaderProperties() until the
-// installer session takes them.
+// parameters.
 void RecordHeaderPass(const Script& script);
-std::vector<std::pair<std::string, std::string>>& HeaderProperties();

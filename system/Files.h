@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 // Files and folders as the engine uses them. Paths are ANSI texts with
@@ -32,5 +33,7 @@ bool RemoveFolder(const std::string& folder);
 bool MoveFolder(const std::string& from, const std::string& to);
 // Asks the system to delete a file or an empty folder at the next restart.
 bool ScheduleDeleteAtRestart(const std::string& path);
+// The whole content of a file; nullopt when it cannot be read.
+std::optional<std::string> ReadFileText(const std::string& path);
 // Writes the bytes to a file, replacing it; false on failure.
 bool WriteFileText(const std::string& path, const std::string& bytes);

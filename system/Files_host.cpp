@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "system/Files.h"
@@ -92,4 +93,11 @@ bool WriteFileText(const std::string& path, const std::string& bytes) {
     out << bytes;
     out.close();
     return static_cast<bool>(out);
+}
+
+std::optional<std::string> ReadFileText(const std::string& path) {
+    std::ifstream in(HostPath(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text;
 }

@@ -107,3 +107,16 @@ bool WriteFileText(const std::string& path, const std::string& bytes) {
                     written == bytes.size();
     return CloseHandle(h) && ok;
 }
+
+std::optional<std::string> ReadFileText(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr)) && got > 0) text.append(buffer, got);
+    CloseHandle(h);
+    if (!ok) return std::nullopt;
+    return text;
+}

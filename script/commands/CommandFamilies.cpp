@@ -6,4 +6,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterMathematicsCommand(table);
     RegisterMessageCommands(table);
     RegisterTextFileCommands(table);
+    RegisterComponentCommands(table);
+    RegisterRecordingCommands(table);
+    RegisterApplyCommands(table);
 }

@@ -9,5 +9,8 @@ void RegisterStringCommands(CommandTable& table);
 void RegisterMathematicsCommand(CommandTable& table);
 void RegisterMessageCommands(CommandTable& table);
 void RegisterTextFileCommands(CommandTable& table);
+void RegisterComponentCommands(CommandTable& table);
+void RegisterRecordingCommands(CommandTable& table);
+void RegisterApplyCommands(CommandTable& table);
 
 void RegisterCommandFamilies(CommandTable& table);

@@ -1,4 +1,6 @@
 #pragma once
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,17 @@ public:
         return Append(name, parameters, "C");
     }
     const Script& script() const { return script_; }
+
+    // An installer package for the run: session start ends a run whose
+    // package is missing, so the tests give it an (empty) one.
+    static std::string PackagePath() {
+        static const std::string path = [] {
+            const auto p = std::filesystem::temp_directory_path() / "orvanta-test-setup.msi";
+            std::ofstream(p, std::ios::app).close();
+            return p.string();
+        }();
+        return path;
+    }
 
 private:
     ScriptBuilder& Append(const std::string& name, const std::vector<std::string>& parameters, const char* flag) {

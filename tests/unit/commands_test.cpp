@@ -24,7 +24,7 @@ protected:
     }
 
     void Run() {
-        RunScript(b.script(), "setup.msi", nullptr);
+        RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
         EXPECT_EQ(LastScriptErrorReport(), "");
     }
     std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
@@ -173,7 +173,7 @@ TEST_F(CommandsTest, ExitCodes) {
     ScriptBuilder install;
     install.Add("Set Variable", {"A", "1"}).Add("Terminate Install").Add("Set Variable", {"A", "2"});
     Startup().exitCode = 7;
-    RunScript(install.script(), "setup.msi", nullptr);
+    RunScript(install.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_EQ(GetVariable("A"), "1");
     EXPECT_EQ(Startup().exitCode, 7);
 }
@@ -182,7 +182,7 @@ TEST_F(CommandsTest, RebootAndResumeWritesTheRunEntryThenNeedsWindows) {
     Project().ProductCode = "{1234ABCD-0000-1111-2222-333344445555}";
     Startup().exePath = "C:\\Setup\\setup.exe";
     b.Add("Set Variable", {"ALLUSERS", "FALSE"}).Add("Reboot and Resume").Add("Set Variable", {"A", "after"});
-    RunScript(b.script(), "setup.msi", nullptr);
+    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "1234ABCD"),
               "C:\\Setup\\setup.exe");
     EXPECT_EQ(LastScriptErrorReport(),
@@ -191,7 +191,7 @@ TEST_F(CommandsTest, RebootAndResumeWritesTheRunEntryThenNeedsWindows) {
     // The next run removes the entry before its first command.
     ScriptBuilder next;
     next.Add("Comment");
-    RunScript(next.script(), "setup.msi", nullptr);
+    RunScript(next.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "1234ABCD"));
     Project() = {};
 }

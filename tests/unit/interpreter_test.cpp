@@ -53,7 +53,7 @@ protected:
     }
 
     std::string Run() {
-        RunScript(b.script(), "setup.msi", nullptr);
+        RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
         return VariableExists("T") ? GetVariable("T") : "<no T>";
     }
 
@@ -238,7 +238,7 @@ TEST_F(InterpreterTest, StepCallbackSeesPositionsAndCanStop) {
     Trace("b");
     Trace("c");
     std::vector<int> positions;
-    RunScript(b.script(), "setup.msi", [&](int position) {
+    RunScript(b.script(), ScriptBuilder::PackagePath(), [&](int position) {
         positions.push_back(position);
         return position < 3;
     });

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "bootstrap/StartupValues.h"
+#include "installer/InstallerDatabase.h"
+#include "script/RecordedChanges.h"
+#include "script/Session.h"
+#include "script/VariableStore.h"
+#include "script/mscriptexec.h"
+#include "support/FakeMsiApi.h"
+#include "support/ScriptBuilder.h"
+#include "support/TempDir.h"
+#include "system/HostMessageBoxes.h"
+#include "system/HostRegistry.h"
+#include "system/HostShellFolders.h"
+#include "system/ShellFolders.h"
+
+namespace {
+
+constexpr const char* kProduct = "{ABCDEF12-2222-3333-4444-555555555555}";
+constexpr const char* kRevision = "{99999999-2222-3333-4444-555555555555}";
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sample";
+const std::string kIdent = std::string("SOFTWARE\\Telvoria\\Orvanta\\Ident.Cache\\") + kProduct;
+
+// A silent setup in a temporary folder with a scripted installer.
+class RecordingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = temp.path().string();
+        Startup() = StartupValues{};
+        Startup().silent = true;
+        Startup().exePath = root + "\\setup\\sample.exe";
+        Startup().exeFolder = root + "\\setup\\";
+        Startup().dataFolder = root + "\\setup\\data\\";
+        Startup().tempFolder = root + "\\temp\\";
+        Startup().supportFolder = root + "\\temp\\keb1\\";
+        Project() = ProjectValues{};
+        Project().ProductCode = kProduct;
+        Project().RevisionCode = kRevision;
+        Project().Title = "Sample";
+        Project().Publisher = "Publisher";
+        Project().Contact = "Contact";
+        HostRegistryState().Clear();
+        HostBoxes().Reset();
+        HostShellState().administrator = true;
+        HostShellState().folders = {{kFolderDesktop, root + "\\user\\Desktop\\"},
+                                    {kFolderCommonDesktop, root + "\\public\\Desktop\\"},
+                                    {kFolderProgramFiles, root + "\\pf\\"}};
+        for (const char* f : {"setup/sample.exe", "setup/sample.msi", "setup/sample.res", "setup/keb.dll",
+                              "temp/keb1/sample.msi"})
+            temp.write(f, f);
+        std::filesystem::create_directories(temp.path() / "temp");
+    }
+
+    void Run() { RunScript(script(), root + "\\temp\\keb1\\sample.msi", nullptr); }
+    Script script() {
+        Script s = b.script();
+        s.CommandHeaders = headers;
+        return s;
+    }
+    std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
+    std::string Cache() const { return std::string("public/Application Data/") + kRevision + "/"; }
+
+    TempDir temp;
+    std::string root;
+    ScriptBuilder b;
+    std::vector<std::string> headers;
+    ScopedFakeMsi msi;
+};
+
+TEST_F(RecordingTest, RunningACommandTwiceRecordsItsPairsTwiceWithNewlineMarkers) {
+    b.Add("Set Variable", {"COUNT", ""});
+    b.Add("Label", {"again"});
+    b.Add("Write Registry", {"HKLM", "string", "Software\\X", "Lines", "one$NEWLINE$two"});
+    b.Add("Set Variable", {"COUNT", "$COUNT$x"});
+    b.Add("If", {"COUNT", "0", "x", "FALSE"});
+    b.Add("GoTo Label", {"AGAIN"});
+    b.Add("End");
+    headers = {"REG", "2"};
+    Run();
+    EXPECT_EQ(InstanceParameters(), (std::vector<std::string>{
+                                        "AREG", "FALSE",                                   // header pass
+                                        "AREG", "TRUE", "PREG_1", "Software\\X", "PREG_2", "Lines",
+                                        "PREG_3", "one$NEWLINE$two",                       // first run
+                                        "AREG", "TRUE", "PREG_1", "Software\\X", "PREG_2", "Lines",
+                                        "PREG_3", "one$NEWLINE$two"}));                    // second run
+    const auto pending = PendingInstallerProperties();
+    ASSERT_EQ(pending.size(), 9u);
+    EXPECT_EQ(pending[4].name, "PREG_3");
+    EXPECT_EQ(pending[4].value, "one$NEWLINE$two");
+}
+
+TEST_F(RecordingTest, MissingHeaderIsAScriptError) {
+    b.Add("Create Folder", {"C:\\x\\"});
+    Run();
+    EXPECT_NE(LastScriptErrorReport().find("Unable to obtain command headers. Please rebuild your project."),
+              std::string::npos);
+}
+
+TEST_F(RecordingTest, ShortcutNamesForTranslation) {
+    b.Add("Create Shortcut", {"$TARGETDIR$app.exe", "My Application", "$TARGETDIR$", "Runs it"});
+    b.Add("Create Shortcut", {"$TARGETDIR$app.exe", "Ab", "$TARGETDIR$", ""});
+    headers = {"S1", "0", "S2", "1"};
+    Run();
+    EXPECT_EQ(TranslatedShortcutTexts(), (std::vector<std::string>{"PS1_1", "My App~1|My Application", "Runs it",
+                                                                   "PS2_1", "Ab~1|Ab", ""}));
+}
+
+TEST_F(RecordingTest, InstallationCachesTheSetupAndRegistersIt) {
+    b.Add("Create Folder", {"$TARGETDIR$logs\\"});
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    headers = {"DIR", "0"};
+    Run();
+    EXPECT_EQ(LastScriptErrorReport(), "");
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    EXPECT_EQ(msi.fake.properties["ADIR"], "TRUE");
+    EXPECT_EQ(msi.fake.properties["MSINTEMP"], root + "\\temp\\");
+    for (const char* f : {"sample.exe", "sample.msi", "sample.res", "keb.dll", "sample.dat", "sample.par",
+                          "instance.dat"})
+        EXPECT_TRUE(std::filesystem::exists(temp.path() / (Cache() + f))) << f;
+    EXPECT_EQ(ReadWholeFile(temp.file(Cache() + "instance.dat")),
+              std::string(kProduct) + "\r\n" + kRevision + "\r\nSample\r\n");
+    const std::string cache = root + "\\public\\Application Data\\" + kRevision + "\\";
+    auto value = [&](const std::string& name) {
+        return ReadRegistryString(RegistryRoot::LocalMachine, kUninstall, name).value_or("<missing>");
+    };
+    EXPECT_EQ(value("UninstallString"), "\"" + cache + "sample.exe\" REMOVE=TRUE MODIFY=FALSE");
+    EXPECT_EQ(value("DisplayName"), "Sample");
+    EXPECT_EQ(value("DisplayIcon"), cache + "sample.exe");
+    EXPECT_EQ(value("ModifyPath"), cache + "sample.exe");
+    EXPECT_EQ(value("Publisher"), "Publisher");
+    EXPECT_EQ(value("Contact"), "Contact");
+    EXPECT_EQ(value("Comments"), "");
+    EXPECT_EQ(ReadRegistryString(RegistryRoot::LocalMachine, kIdent, "").value_or(""), cache);
+}
+
+TEST_F(RecordingTest, RemovalUnregistersFromBothRootsAndRemovesTheCache) {
+    for (RegistryRoot r : {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser}) {
+        WriteRegistryString(r, kUninstall, "DisplayName", "Sample");
+        WriteRegistryString(r, kIdent, "", "x");
+    }
+    temp.write(Cache() + "sample.dat", "");
+    b.Add("Apply Changes", {"progress", "$RESULT$", "FALSE", "TRUE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    for (RegistryRoot r : {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser}) {
+        EXPECT_FALSE(RegistryKeyExists(r, kUninstall));
+        EXPECT_FALSE(RegistryKeyExists(r, kIdent));
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.path() / Cache()));
+}
+
+TEST_F(RecordingTest, OutcomesReachTheScript) {
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    msi.fake.installResult = 3010;
+    Run();
+    EXPECT_EQ(Value("RESULT"), "REBOOT");
+    EXPECT_EQ(Value("REBOOTCOMPUTER"), "TRUE");
+
+    msi.fake.installResult = 1603;
+    Run();
+    EXPECT_EQ(Value("RESULT"), "ERROR");
+    EXPECT_NE(Value("LASTERROR"), "");
+    EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall) &&
+                 ReadRegistryString(RegistryRoot::LocalMachine, kUninstall, "DisplayName").value_or("") != "Sample");
+}
+
+TEST_F(RecordingTest, MaintenanceWithoutSourcesGivesUpWhenSilent) {
+    msi.fake.productState = 5;
+    msi.fake.productInfo[std::string(kProduct) + "/PackageCode"] = kRevision;
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "CANCEL");
+    EXPECT_EQ(Value("LASTERROR"), "Original setup sources required to complete operation, sources not found");
+    EXPECT_TRUE(msi.fake.calls.empty() || msi.fake.calls.back() == "MsiQueryProductStateA");
+}
+
+}  // namespace
