@@ -2,6 +2,7 @@
 
 #include "bootstrap/StartupValues.h"
 #include "script/CheckScript.h"
+#include "installer/InstallerDatabase.h"
 #include "script/Session.h"
 #include "script/VariableStore.h"
 #include "script/mscriptexec.h"
@@ -37,7 +38,7 @@ protected:
 TEST_F(SessionTest, PredefinedValues) {
     WriteRegistryString(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\", "RegisteredOwner", "Ann");
     b.Add("Comment");
-    ASSERT_TRUE(StartSession(b.script(), "C:\\Temp\\keb1\\mysetup.msi"));
+    ASSERT_TRUE(StartSession(b.script(), ScriptBuilder::PackagePath()));
     EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Program Files\\Product\\");
     EXPECT_EQ(GetVariable("STARTMENU"), "Product");
     EXPECT_EQ(GetVariable("COMPANY"), "Maker");
@@ -48,7 +49,7 @@ TEST_F(SessionTest, PredefinedValues) {
     EXPECT_EQ(GetVariable("USERCOMPANY"), "");
     EXPECT_EQ(GetVariable("ALLUSERS"), "TRUE");
     EXPECT_EQ(GetVariable("SILENT"), "FALSE");
-    EXPECT_EQ(GetVariable("MSIFILE"), "C:\\Temp\\keb1\\mysetup.msi");
+    EXPECT_EQ(GetVariable("MSIFILE"), ScriptBuilder::PackagePath());
     EXPECT_EQ(GetVariable("WIZARD"), "NEXT");
     // Every reserved variable is defined for the script.
     for (const auto& name : ReservedVariableNames()) EXPECT_TRUE(VariableExists(name)) << name;
@@ -58,16 +59,18 @@ TEST_F(SessionTest, PredefinedValues) {
     const auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
     EXPECT_LT(at("SELECTED"), at("EXEFILE"));
     EXPECT_LT(at("USERCOMPANY"), at("REBOOTCOMPUTER"));
-    EXPECT_LT(at("TITLE"), at("TARGETDIR"));
+    // A first installation defines the target folder with the instance state,
+    // before the predefined values; the language comes last.
+    EXPECT_LT(at("TARGETDIR"), at("SELECTED"));
     EXPECT_LT(at("TEMPDIR"), at("MSIFILE"));
-    EXPECT_EQ(order.back(), "MSIFILE");
+    EXPECT_EQ(order.back(), "LANGUAGE");
 }
 
 TEST_F(SessionTest, DefaultTargetForUsersIsBesideTheirDocuments) {
     HostShellState().administrator = false;
     HostShellState().folders[0x05] = "C:\\Users\\ann\\Documents\\";
     b.Add("Comment");
-    ASSERT_TRUE(StartSession(b.script(), "x.msi"));
+    ASSERT_TRUE(StartSession(b.script(), ScriptBuilder::PackagePath()));
     EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Users\\ann\\Product\\");
     EXPECT_EQ(GetVariable("ALLUSERS"), "FALSE");
     HostShellState().administrator = true;
@@ -77,11 +80,11 @@ TEST_F(SessionTest, CommandLineOverridesWinOnlyInSilentRuns) {
     Startup().overrides = {{"targetdir", "D:\\Chosen\\"}, {"newName", "fresh"}};
     b.Add("Set Variable", {"TARGETDIR", "E:\\Script\\"}).Add("Set Variable", {"SEEN", "$NEWNAME$"});
     Startup().silent = true;
-    RunScript(b.script(), "x.msi", nullptr);
+    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_EQ(GetVariable("TARGETDIR"), "D:\\Chosen\\");
     EXPECT_EQ(GetVariable("SEEN"), "fresh");
     Startup().silent = false;
-    RunScript(b.script(), "x.msi", nullptr);
+    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_EQ(GetVariable("TARGETDIR"), "E:\\Script\\");
 }
 
@@ -89,15 +92,18 @@ TEST_F(SessionTest, HeaderPassQueuesOneFalsePropertyPerHeader) {
     b.Add("Write Registry").Add("Set Variable", {"A", "1"}).Add("Create Folder");
     Script script = b.script();
     script.CommandHeaders = {"HDRONE", "0", "HDRTWO", "2"};
-    ASSERT_TRUE(StartSession(script, "x.msi"));
-    EXPECT_EQ(HeaderProperties(), (std::vector<std::pair<std::string, std::string>>{{"AHDRONE", "FALSE"}, {"AHDRTWO", "FALSE"}}));
+    ASSERT_TRUE(StartSession(script, ScriptBuilder::PackagePath()));
+    const auto pending = PendingInstallerProperties();
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].name + "=" + pending[0].value, "AHDRONE=FALSE");
+    EXPECT_EQ(pending[1].name + "=" + pending[1].value, "AHDRTWO=FALSE");
     EXPECT_EQ(InstanceParameters(), (std::vector<std::string>{"AHDRONE", "FALSE", "AHDRTWO", "FALSE"}));
     EXPECT_EQ(ExecutionStates(), (std::vector<std::string>{"FALSE", "SKIP", "FALSE"}));
 }
 
 TEST_F(SessionTest, FailingCheckEndsTheSession) {
     b.Add("If", {"TITLE", "0", "x"});
-    EXPECT_FALSE(StartSession(b.script(), "x.msi"));
+    EXPECT_FALSE(StartSession(b.script(), ScriptBuilder::PackagePath()));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // orvanta run: a dry run of a setup script on this machine, with the
 // portable commands, printing the variables it ends with.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -25,6 +27,31 @@ struct RunInput {
     std::string folder;         // where the setup would sit, with a trailing slash
     std::string setupName;
     std::string supportFolder;  // empty when there is none
+};
+
+// The support folder of the dry run: a fresh temporary folder holding the
+// project's support files and a stand-in for the working copy of the
+// installer package (session start needs a package to run the script).
+class DryRunSupportFolder {
+public:
+    DryRunSupportFolder(const std::string& projectSupport, const std::string& setupName) {
+        path_ = fs::temp_directory_path() / ("orvanta-run-" + std::to_string(::getpid()));
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+        if (!projectSupport.empty())
+            fs::copy(projectSupport, path_, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
+        std::ofstream(path_ / (setupName + ".msi"), std::ios::binary).close();
+    }
+    ~DryRunSupportFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    DryRunSupportFolder(const DryRunSupportFolder&) = delete;
+    DryRunSupportFolder& operator=(const DryRunSupportFolder&) = delete;
+    std::string Path() const { return path_.string() + "/"; }
+
+private:
+    fs::path path_;
 };
 
 std::string WithSlash(const fs::path& folder) {
@@ -54,13 +81,14 @@ RunInput LoadInput(const std::string& path) {
     return input;
 }
 
-void PrepareStartup(const RunInput& input, bool silent, const std::vector<std::pair<std::string, std::string>>& overrides) {
+void PrepareStartup(const RunInput& input, const std::string& supportFolder, bool silent,
+                    const std::vector<std::pair<std::string, std::string>>& overrides) {
     StartupValues& v = Startup();
     v.exeFolder = input.folder;
     v.setupName = input.setupName;
     v.exePath = input.folder + input.setupName + ".exe";
     v.tempFolder = WithSlash(fs::temp_directory_path());
-    v.supportFolder = input.supportFolder;
+    v.supportFolder = supportFolder;
     v.dataFolder = input.folder + "data/";
     v.silent = silent;
     v.overrides = overrides;
@@ -97,8 +125,9 @@ int Run(const std::vector<std::string>& args) {
         std::cerr << path << ": command " << check.commandNumber + 1 << ": " << check.message << "\n";
         return 1;
     }
-    PrepareStartup(input, silent, overrides);
-    RunScript(script, Startup().supportFolder + input.setupName + ".msi", nullptr);
+    const DryRunSupportFolder support(input.supportFolder, input.setupName);
+    PrepareStartup(input, support.Path(), silent, overrides);
+    RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
 
     for (const auto& box : HostBoxes().shown) std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
     for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\r\n";
