@@ -109,6 +109,9 @@ int Build(const std::vector<std::string>& args) {
     MakePackage(project, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
+    // The marker that tells a maintenance run these are the product's complete sources.
+    fs::create_directories(out / "data");
+    std::ofstream(out / "data" / project.payload.project.ProductCode, std::ios::binary).close();
     std::cout << "built " << (out / (base + ".exe")).string() << " (" << project.payload.script.size()
               << " commands)\n";
     return 0;

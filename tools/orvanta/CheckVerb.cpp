@@ -1,0 +1,27 @@
+// orvanta check: the engine's script check on a project, with the source
+// line of the offending command.
+#include <iostream>
+
+#include "Subcommand.h"
+#include "script/CheckScript.h"
+#include "tools/authoring/ProjectSource.h"
+
+namespace {
+
+int Check(const std::vector<std::string>& args) {
+    if (args.size() != 1) throw UsageError{"one project is required"};
+    const Project project = LoadProject(args[0]);
+    const ScriptCheckResult result = CheckScript(project.payload.script);
+    if (result.ok()) {
+        std::cout << project.sourceFile << ": " << result.message << "\n";
+        return 0;
+    }
+    const size_t n = static_cast<size_t>(result.commandNumber);
+    const int line = n < project.commandLines.size() ? project.commandLines[n] : 0;
+    std::cerr << project.sourceFile << ":" << line << ": " << result.message << "\n";
+    return 1;
+}
+
+OrvantaSubcommand verb("check", "check <project>", Check);
+
+}  // namespace
