@@ -237,8 +237,7 @@ def orvanta_sample(s):
     project = Path(__file__).resolve().parents[2] / "examples" / "sample"
     built = s.session.prefix / "orvanta-out"
     subprocess.run([s.orvanta, "build", str(project), "-o", str(built)], check=True, stdout=subprocess.DEVNULL)
-    for item in built.iterdir():
-        shutil.copy(item, s.folder)
+    shutil.copytree(built, s.folder, dirs_exist_ok=True)
     shutil.copy(s.win32 / "keb.dll", s.folder)
     equal(s.session.run(s.folder / "sample.exe", "/s", timeout=120), 0, "silent exit code")
     equal(s.support_folders(), [], "support folders")

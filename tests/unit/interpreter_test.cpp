@@ -144,7 +144,7 @@ TEST_F(InterpreterTest, SkipToAFinalElseEndsTheRun) {
     If("C", "0", "2");
     b.Add("Else");
     std::vector<int> positions;
-    RunScript(b.script(), "setup.msi", [&](int position) {
+    RunScript(b.script(), ScriptBuilder::PackagePath(), [&](int position) {
         positions.push_back(position);
         return true;
     });
@@ -324,7 +324,7 @@ TEST_F(InterpreterTest, RandomScriptsAlwaysEnd) {
         const Script& script = generator.Make();
         TheDialogs().choices = {'N', 'B', 'C', 'N', 'B', 'N', 'N', 'C', 'N', 'N', 'N'};
         int steps = 0;
-        RunScript(script, "setup.msi", [&](int position) {
+        RunScript(script, ScriptBuilder::PackagePath(), [&](int position) {
             EXPECT_GE(position, 1);
             EXPECT_LE(position, static_cast<int>(script.size()));
             return ++steps < 300;
