@@ -8,57 +8,31 @@
 #include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
 #include "support/ScriptBuilder.h"
-#include "support/TempDir.h"
+#include "support/SetupMachine.h"
 #include "system/HostRegistry.h"
 #include "system/HostShellFolders.h"
 #include "system/ShellFolders.h"
 
 namespace {
 
-constexpr const char* kProduct = "{ABCDEF12-2222-3333-4444-555555555555}";
-constexpr const char* kRevision = "{99999999-2222-3333-4444-555555555555}";
+constexpr const char* kProduct = SetupMachine::kProduct;
+constexpr const char* kRevision = SetupMachine::kRevision;
 
-// A setup in a temporary folder: engine, package and the shell folders of a
-// machine. Paths use backslashes as the engine writes them; the host's file
-// service maps them onto the temporary folder.
 class InstanceStateTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = temp.path().string();
-        Startup() = StartupValues{};
-        Startup().silent = true;
-        Startup().exePath = root + "\\setup\\sample.exe";
-        Startup().exeFolder = root + "\\setup\\";
-        Startup().dataFolder = root + "\\setup\\data\\";
-        Startup().tempFolder = root + "\\temp\\";
-        Startup().supportFolder = root + "\\temp\\keb1\\";
-        Project() = ProjectValues{};
-        Project().ProductCode = kProduct;
-        Project().RevisionCode = kRevision;
-        Project().Title = "Sample";
-        HostRegistryState().Clear();
-        auto& shell = HostShellState();
-        shell.administrator = true;
-        shell.folders = {{kFolderDesktop, root + "\\user\\Desktop\\"},
-                         {kFolderCommonDesktop, root + "\\public\\Desktop\\"},
-                         {kFolderProgramFiles, root + "\\pf\\"},
-                         {kFolderPersonal, root + "\\user\\Documents\\"}};
-        temp.write("temp/keb1/sample.msi", "");
-        msiPath = root + "\\temp\\keb1\\sample.msi";
-    }
-
     void Run() { RunScript(b.script(), msiPath, nullptr); }
     std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
 
     // The instance files an earlier installation left in the all-users instance folder.
     void SaveInstance(const std::string& dat, const std::string& par) {
-        const std::string folder = std::string("public/Application Data/") + kRevision + "/";
+        const std::string folder = SetupMachine::InstanceFolder();
         temp.write(folder + "sample.dat", dat);
         temp.write(folder + "sample.par", par);
     }
 
     TempDir temp;
-    std::string root, msiPath;
+    SetupMachine machine{temp};
+    std::string root = machine.root, msiPath = machine.msiPath;
     ScriptBuilder b;
     ScopedFakeMsi msi;
 };

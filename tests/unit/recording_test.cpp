@@ -10,7 +10,7 @@
 #include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
 #include "support/ScriptBuilder.h"
-#include "support/TempDir.h"
+#include "support/SetupMachine.h"
 #include "system/HostMessageBoxes.h"
 #include "system/HostRegistry.h"
 #include "system/HostShellFolders.h"
@@ -18,52 +18,32 @@
 
 namespace {
 
-constexpr const char* kProduct = "{ABCDEF12-2222-3333-4444-555555555555}";
-constexpr const char* kRevision = "{99999999-2222-3333-4444-555555555555}";
+constexpr const char* kProduct = SetupMachine::kProduct;
+constexpr const char* kRevision = SetupMachine::kRevision;
 const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sample";
 const std::string kIdent = std::string("SOFTWARE\\Telvoria\\Orvanta\\Ident.Cache\\") + kProduct;
 
-// A silent setup in a temporary folder with a scripted installer.
 class RecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = temp.path().string();
-        Startup() = StartupValues{};
-        Startup().silent = true;
-        Startup().exePath = root + "\\setup\\sample.exe";
-        Startup().exeFolder = root + "\\setup\\";
-        Startup().dataFolder = root + "\\setup\\data\\";
-        Startup().tempFolder = root + "\\temp\\";
-        Startup().supportFolder = root + "\\temp\\keb1\\";
-        Project() = ProjectValues{};
-        Project().ProductCode = kProduct;
-        Project().RevisionCode = kRevision;
-        Project().Title = "Sample";
         Project().Publisher = "Publisher";
         Project().Contact = "Contact";
-        HostRegistryState().Clear();
-        HostBoxes().Reset();
-        HostShellState().administrator = true;
-        HostShellState().folders = {{kFolderDesktop, root + "\\user\\Desktop\\"},
-                                    {kFolderCommonDesktop, root + "\\public\\Desktop\\"},
-                                    {kFolderProgramFiles, root + "\\pf\\"}};
-        for (const char* f : {"setup/sample.exe", "setup/sample.msi", "setup/sample.res", "setup/keb.dll",
-                              "temp/keb1/sample.msi"})
+        for (const char* f : {"setup/sample.exe", "setup/sample.msi", "setup/sample.res", "setup/keb.dll"})
             temp.write(f, f);
-        std::filesystem::create_directories(temp.path() / "temp");
     }
 
-    void Run() { RunScript(script(), root + "\\temp\\keb1\\sample.msi", nullptr); }
+    void Run() { RunScript(script(), machine.msiPath, nullptr); }
     Script script() {
         Script s = b.script();
         s.CommandHeaders = headers;
         return s;
     }
     std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
-    std::string Cache() const { return std::string("public/Application Data/") + kRevision + "/"; }
+    std::string Cache() const { return SetupMachine::InstanceFolder(); }
 
     TempDir temp;
-    std::string root;
+    SetupMachine machine{temp};
+    std::string root = machine.root;
     ScriptBuilder b;
     std::vector<std::string> headers;
     ScopedFakeMsi msi;
