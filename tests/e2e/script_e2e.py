@@ -87,6 +87,20 @@ Write to Text File
   | FALSE
 """
 
+# Asks a Yes/No question and writes the answer; the caption names the product.
+QUESTION_SCRIPT = """
+MessageBox
+  | $TITLE$ question
+  | Proceed with$NEWLINE$the installation?
+  | 1
+  | 4
+  | ANSWER
+Write to Text File
+  | $TEMPDIR$answer.txt
+  | $ANSWER$
+  | FALSE
+"""
+
 
 def check(condition, what):
     if not condition:
@@ -137,7 +151,22 @@ def script_error(s):
     check(not (s.session.temp / "never.txt").exists(), "no command runs after the failing one")
 
 
-SCENARIOS = {f.__name__: f for f in (compute, script_error)}
+def message_box(s):
+    exe = s.build("question", QUESTION_SCRIPT)
+    process = s.session.start(exe)
+    caption = "Script Test question"
+    controls = s.ui.controls(caption, timeout_ms=30000)
+    check(controls is not None, "the question box appears")
+    texts = [text for cls, _, text in controls if cls.lower() == "static" and text]
+    equal(texts[-1], "Proceed with\nthe installation?", "question text")
+    buttons = sorted(cid for cls, cid, _ in controls if cls.lower() == "button")
+    equal(buttons, [6, 7], "Yes and No buttons")
+    check(s.ui.click(caption, "#7"), "the No button")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal((s.session.temp / "answer.txt").read_bytes(), b"NO\r\n", "stored answer")
+
+
+SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box)}
 
 
 def main():
