@@ -1,5 +1,6 @@
 #include "script/VariableStore.h"
 
+#include <cstdint>
 #include <functional>
 #include <queue>
 #include <string_view>
@@ -19,9 +20,9 @@ char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a
 struct CaseInsensitiveHash {
     using is_transparent = void;
     size_t operator()(std::string_view text) const {
-        size_t h = 1469598103934665603ull;
+        uint64_t h = 1469598103934665603ull;  // FNV-1a over the upper-cased bytes
         for (char c : text) h = (h ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
-        return h;
+        return static_cast<size_t>(h);
     }
 };
 struct CaseInsensitiveEqual {
