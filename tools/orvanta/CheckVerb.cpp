@@ -9,19 +9,19 @@
 namespace {
 
 int Check(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw UsageError{"one project is required"};
+    if (args.size() != 1) throw UsageError{"expected one project"};
     const Project project = LoadProject(args[0]);
     const ScriptCheckResult result = CheckScript(project.payload.script);
     if (result.ok()) {
         std::cout << project.sourceFile << ": " << result.message << "\n";
         return 0;
     }
-    const size_t n = static_cast<size_t>(result.commandNumber);
-    const int line = n < project.commandLines.size() ? project.commandLines[n] : 0;
+    const size_t command = static_cast<size_t>(result.commandNumber);
+    const int line = command < project.commandLines.size() ? project.commandLines[command] : 0;
     std::cerr << project.sourceFile << ":" << line << ": " << result.message << "\n";
     return 1;
 }
 
-OrvantaSubcommand verb("check", "check <project>", Check);
+const OrvantaSubcommand kCheck("check", "check <project>", Check);
 
 }  // namespace

@@ -69,3 +69,22 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CheckVerbTest, NamesTheSourceLineOfTheOffendingCommand) {
+    TempDir dir;
+    const std::string header =
+        "Setup = checked\nTitle = Checked\nProductCode = {00000000-0000-0000-0000-000000000001}\n"
+        "RevisionCode = {00000000-0000-0000-0000-000000000002}\n\n[script]\n";
+    dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    const RunOutput failing = RunOrvanta("check " + dir.path().string());
+    EXPECT_EQ(failing.status, 1);
+    EXPECT_NE(failing.text.find("project.orv:11: Variable not defined: LATER"), std::string::npos) << failing.text;
+    dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    const RunOutput passing = RunOrvanta("check " + dir.path().string());
+    EXPECT_EQ(passing.status, 0) << passing.text;
+    EXPECT_NE(passing.text.find("Script compiled successfully"), std::string::npos) << passing.text;
+}
+
+}  // namespace
