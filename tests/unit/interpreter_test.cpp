@@ -5,6 +5,7 @@
 
 #include "bootstrap/StartupValues.h"
 #include "script/CommandTable.h"
+#include "script/InterpreterHooks.h"
 #include "script/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/ScriptBuilder.h"
@@ -244,6 +245,25 @@ TEST_F(InterpreterTest, StepCallbackSeesPositionsAndCanStop) {
     });
     EXPECT_EQ(GetVariable("T"), "a");  // stopped before command 3
     EXPECT_EQ(positions, (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(InterpreterTest, ProgressAndCancelReachTheDialogRuntime) {
+    std::vector<std::pair<std::string, int>> shown;
+    bool cancel = false;
+    Hooks().dialogShowing = [] { return true; };
+    Hooks().showProgress = [&](const std::string& text, int percent) { shown.emplace_back(text, percent); };
+    Hooks().cancelRequested = [&] { return cancel; };
+    b.Add("Set Variable", {"PROGRESSTEXT", "Copying"}).Add("Set Variable", {"PROGRESS", "40"});
+    b.Add("Set Variable", {"SEEN", "$ABORT$"}).Add("Set Variable", {"PROGRESS", "40"});
+    b.Add("Set Variable", {"PROGRESS", "not a number"}).Add("Set Variable", {"T", "never"});
+    cancel = true;
+    Run();
+    Hooks() = InterpreterHooks{};
+    EXPECT_EQ(GetVariable("SEEN"), "TRUE");
+    // Shown on every change from what was last shown (initially "" and 0).
+    EXPECT_EQ(shown, (std::vector<std::pair<std::string, int>>{{"Copying", 0}, {"Copying", 40}}));
+    EXPECT_EQ(LastScriptErrorReport(), "Runtime error in setup script:\r\rLine 6: 'not a number' is not a valid integer value");
+    EXPECT_FALSE(VariableExists("T"));
 }
 
 TEST_F(InterpreterTest, SilentFlagFollowsTheVariable) {
