@@ -101,6 +101,35 @@ Write to Text File
   | FALSE
 """
 
+# The values that come from Windows itself: environment, temporary file,
+# long and short paths, date and time.
+SYSTEM_SCRIPT = """
+Get Environment
+  | WINDIR
+  | WINDOWS
+Get Environment
+  | ORVANTA_NOT_SET
+  | MISSING
+Get Temporary File
+  | TMPFILE
+Set Variable
+  | SHORT
+  | $TEMPDIR$Long Folder Name\\
+Convert Path
+  | SHORT
+  | TRUE
+Set Variable
+  | LONG
+  | $SHORT$
+Convert Path
+  | LONG
+  | FALSE
+Write to Text File
+  | $TEMPDIR$values.txt
+  | $WINDOWS$|$MISSING$|$TMPFILE$|$SHORT$|$LONG$|$DATE$|$TIME$
+  | FALSE
+"""
+
 
 def check(condition, what):
     if not condition:
@@ -166,7 +195,24 @@ def message_box(s):
     equal((s.session.temp / "answer.txt").read_bytes(), b"NO\r\n", "stored answer")
 
 
-SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box)}
+def system_values(s):
+    exe = s.build("values", SYSTEM_SCRIPT)
+    (s.session.temp / "Long Folder Name").mkdir()
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    values = (s.session.temp / "values.txt").read_bytes().decode("latin-1").rstrip("\r\n").split("|")
+    windows, missing, temp_file, short, long, date, time_of_day = values
+    equal(windows.lower(), "c:\\windows", "WINDIR from the environment")
+    equal(missing, "%ORVANTA_NOT_SET%", "an unset environment variable")
+    temp_name = temp_file.rsplit("\\", 1)[-1]
+    check(temp_name.lower().startswith("keb") and temp_name.lower().endswith(".tmp") and len(temp_name) == 11,
+          "temporary file name keb + four hex digits + .tmp: " + temp_file)
+    check((s.session.temp / temp_name).exists(), "the temporary file exists")
+    check("~" in short.rstrip("\\").rsplit("\\", 1)[-1], "8.3 name of the long folder: " + short)
+    check(long.endswith("\\Long Folder Name"), "long form restored: " + long)
+    check(date and time_of_day, "date and time are set")
+
+
+SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values)}
 
 
 def main():
