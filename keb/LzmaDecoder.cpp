@@ -144,7 +144,7 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
     }
 // Bits of a symbol (literal, length, slot) are hard to predict: decoded
 // without branches, selecting with conditional moves.
-#define RC_SYMBOL_BIT(probPtr, symbol, bitOut)                                               \
+#define RC_SYMBOL_BIT(probPtr, symbol)                                                       \
     {                                                                                        \
         uint16_t* p_ = (probPtr);                                                            \
         uint32_t v_ = *p_;                                                                   \
@@ -155,15 +155,13 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         code -= bound_ & (0u - bit_);                                                        \
         *p_ = uint16_t(bit_ ? v_ - (v_ >> kMoveBits) : v_ + (((1u << kProbBits) - v_) >> kMoveBits)); \
         symbol = symbol + symbol + bit_;                                                     \
-        bitOut = bit_;                                                                       \
     }
 #define RC_TREE(probs, bits, result)                                   \
     {                                                                  \
-        uint32_t m_ = 1, b_;                                           \
+        uint32_t m_ = 1;                                               \
         do {                                                           \
-            RC_SYMBOL_BIT(&(probs)[m_], m_, b_);                       \
+            RC_SYMBOL_BIT(&(probs)[m_], m_);                           \
         } while (m_ < (1u << (bits)));                                 \
-        (void)b_;                                                      \
         result = m_ - (1u << (bits));                                  \
     }
 
@@ -227,10 +225,10 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         if (!isMatch) {
             uint16_t* probs =
                 literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prevByte >> (8 - lc)));
-            uint32_t symbol = 1, bit;
+            uint32_t symbol = 1;
             if (state < kLiteralStates) {
                 do {
-                    RC_SYMBOL_BIT(&probs[symbol], symbol, bit);
+                    RC_SYMBOL_BIT(&probs[symbol], symbol);
                 } while (symbol < 0x100);
             } else {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
@@ -239,8 +237,8 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 do {
                     uint32_t matchBit = matchByte & offset;
                     matchByte <<= 1;
-                    RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol, bit);
-                    offset &= bit ? matchBit : ~matchBit;
+                    RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
+                    offset &= (symbol & 1) ? matchBit : ~matchBit;
                 } while (symbol < 0x100);
             }
             prevByte = symbol & 0xFF;
