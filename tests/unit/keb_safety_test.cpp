@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "keb/EntryPath.h"
 #include "keb/LastError.h"
 #include "media/uSevenZipAPI.h"
 #include "support/ArchiveFixtures.h"
@@ -70,6 +71,19 @@ TEST(KebSafety, HostileEntryNamesAreRefusedAndNothingLeavesTheDestination) {
     // The one harmless entry is extracted; nothing else exists anywhere below the test folder.
     EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"deep/er/out/ok.txt", "h.txt", "hostile.7z"}));
     EXPECT_FALSE(fs::exists("/abs"));
+}
+
+TEST(KebSafety, EntryNamesThatWindowsWouldTurnIntoSomethingElseAreUnsafe) {
+    using Parts = std::vector<std::string>;
+    EXPECT_EQ(keb::SafePathComponents("a\\b/c.txt"), (Parts{"a", "b", "c.txt"}));
+    EXPECT_EQ(keb::SafePathComponents("folder\\"), (Parts{"folder"}));
+    EXPECT_EQ(keb::SafePathComponents("console.txt"), (Parts{"console.txt"}));
+    EXPECT_EQ(keb::SafePathComponents("COM10"), (Parts{"COM10"}));
+    for (const char* unsafe : {"", "\\x", "/x", "\\\\?\\C:\\x", "C:x", "a:b", "..", "a\\..\\..\\b", ".\\a", "a\\\\b",
+                               "nul", "Con.txt", "aux .log", "COM1", "lpt9.dat", "CONOUT$", "dir\\prn\\x", "name.",
+                               "name ", "...", "a?b", "a*b", "a|b", "a\"b", "a<b", "tab\there"}) {
+        EXPECT_FALSE(keb::SafePathComponents(unsafe)) << unsafe;
+    }
 }
 
 TEST(KebSafety, MissingArchiveIsReportedAsNotFound) {
