@@ -1,5 +1,6 @@
 #include "keb/CoderFactory.h"
 
+#include "keb/AesKeyDerivation.h"
 #include "keb/AesStream.h"
 #include "keb/ArchiveError.h"
 #include "keb/Bcj2Stream.h"
@@ -54,7 +55,8 @@ std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InSt
     }
     if (id == method::kAes) {
         RequireInputs(coder, inputs, 1);
-        return std::make_unique<AesStream>(*inputs[0], DeriveAesKey(coder.properties, password.Get()));
+        AesParameters aes = ParseAesProperties(coder.properties);
+        return std::make_unique<AesStream>(*inputs[0], password.AesKey(aes.cycles, aes.salt), aes.iv);
     }
     throw ArchiveError(kKebErrorCannotOpen, "unsupported method: " + MethodName(id));
 }

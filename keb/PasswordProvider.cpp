@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "keb/AesKeyDerivation.h"
 #include "keb/ArchiveError.h"
 
 namespace keb {
@@ -15,6 +16,13 @@ const std::string& PasswordProvider::Get() {
     }
     if (password_.empty()) throw ArchiveError(kKebErrorCannotOpen, "the archive is encrypted and no password was given");
     return password_;
+}
+
+const std::array<uint8_t, 32>& PasswordProvider::AesKey(unsigned cycles, const std::vector<uint8_t>& salt) {
+    auto id = std::make_pair(cycles, salt);
+    auto found = keys_.find(id);
+    if (found == keys_.end()) found = keys_.emplace(id, DeriveAesKey(cycles, salt, Get())).first;
+    return found->second;
 }
 
 }  // namespace keb

@@ -98,6 +98,7 @@ const Writer kWriters[] = {
     {"7zz_delta_lzma2", Tool::SevenZip, "-mf=Delta:4", "", false},
     {"7zz_encrypted_data", Tool::SevenZip, "-mx=3", "Secret", false},
     {"7zz_encrypted_headers", Tool::SevenZip, "-mx=3", "Secret", true},
+    {"7zz_encrypted_not_solid", Tool::SevenZip, "-ms=off -mhe=on", "Secret", true},
     {"7zz_encrypted_copy", Tool::SevenZip, "-m0=Copy -mf=off", "pass w0rd", true},
     {"py7zr_lzma2", Tool::Py7zr, "[{\"id\": FILTER_LZMA2, \"preset\": 7}]", "", false},
     {"py7zr_lzma", Tool::Py7zr, "[{\"id\": FILTER_LZMA}]", "", false},
