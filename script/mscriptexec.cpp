@@ -235,10 +235,13 @@ void ReportScriptError(int position, const std::string& message) {
     if (!Startup().silent) ShowMessageBox(0, ErrorReport(), kProductCaption, kMbIconError);
 }
 
-// Runs on every way out of RunScript.
+// Runs on every way out of RunScript; a failure to release is not reported.
 void EndRun() {
     CloseTextFileReader();
-    Call(Hooks().releaseDialogs);
+    try {
+        Call(Hooks().releaseDialogs);
+    } catch (...) {
+    }
     SessionLabels().Clear();
 }
 
