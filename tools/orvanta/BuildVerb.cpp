@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <sstream>
 
 #include "Subcommand.h"
@@ -67,13 +68,20 @@ void MakePackage(const Project& project, const fs::path& source, const fs::path&
                               source.parent_path().string());
     fs::remove(authored);
     if (rc != 0) throw std::runtime_error("wixl failed to compile " + source.string());
-    if (rows.sql.empty()) return;
+    // The engine recognises its own installed product by the package code
+    // being the revision code; the WiX compiler makes up a new one.
+    std::smatch language;
+    std::regex_search(wxs, language, std::regex("<Product\\b[^>]*\\bLanguage=\"(\\d+)\""));
     std::vector<std::string> command = {"msibuild", msi.string()};
     for (const auto& statement : rows.sql) {
         command.push_back("-q");
         command.push_back(statement);
     }
-    if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to add the recorded rows to " + msi.string());
+    // msibuild takes the summary option only as its last one.
+    command.insert(command.end(), {"-s", "Installation Database", project.payload.project.Publisher,
+                                   "Intel;" + (language.empty() ? std::string("1033") : language[1].str()),
+                                   project.payload.project.RevisionCode});
+    if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
 }
 
 int Build(const std::vector<std::string>& args) {
