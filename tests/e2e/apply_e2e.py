@@ -1,0 +1,258 @@
+"""End-to-end scenarios of "Apply Changes" under Wine: a real installation by
+Wine's msi.dll, maintenance, removal through the uninstall entry, and the
+outcomes of a failing package and of one that asks for a restart.
+
+usage: apply_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
+Exit code 77 means skipped.
+"""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import winehost  # noqa: E402
+
+SOURCE_DIR = Path(__file__).resolve().parents[2]
+SAMPLE_PRODUCT = "{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"
+SAMPLE_REVISION = "{7A2B3C4D-5E6F-4B7C-8D9E-0F1A2B3C4D5E}"
+UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta Sample"
+IDENT_KEY = r"HKLM\Software\Telvoria\Orvanta\Ident.Cache" + "\\" + SAMPLE_PRODUCT
+ENVIRONMENT_KEY = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
+
+OUTCOME_PRODUCT = "{3C5E7A91-2B4D-4F6A-8C1E-9D0F2A4B6C8E}"
+OUTCOME_WXS = f"""<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{OUTCOME_PRODUCT}" Name="Outcome Test" Language="1033" Version="1.0.0"
+           Manufacturer="Orvanta Tests" UpgradeCode="{{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}}">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
+    <Media Id="1" Cabinet="outcome.cab" EmbedCab="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="OutcomeTest">
+          <Component Id="Main" Guid="{{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}}">
+            <File Id="payload" Name="payload.txt" Source="payload.txt" KeyPath="yes" />
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="Complete" Level="1"><ComponentRef Id="Main" /></Feature>
+  </Product>
+</Wix>
+"""
+
+OUTCOME_PROJECT = f"""Setup = outcome
+Title = Outcome Test
+ProductCode = {OUTCOME_PRODUCT}
+RevisionCode = {{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}}
+MediaMode = 1
+Package = outcome.msi
+
+[script]
+Apply Changes
+  | progress
+  | RESULT
+  | TRUE
+  | FALSE
+Write to Text File
+  | $TEMPDIR$outcome.txt
+  | $RESULT$|$LASTERROR$|$REBOOTCOMPUTER$
+  | FALSE
+"""
+
+# Extra sequence rows for the outcome packages, run after the files are installed.
+FAILING_ROWS = [
+    "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('StopHere', 19, '', "
+    "'The outcome test fails on purpose.')",
+    "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('StopHere', 4100)",
+]
+REBOOT_ROWS = ["INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('ScheduleReboot', 6550)"]
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError("failed: " + what)
+
+
+def equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def default_value(session, key):
+    """The unnamed value of a key, or None."""
+    listing = session.reg_query(key) or ""
+    for line in listing.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == "(Default)" and parts[1].startswith("REG_"):
+            return parts[2]
+    return None
+
+
+class Scenario:
+    def __init__(self, session, win32, orvanta):
+        self.session = session
+        self.win32 = Path(win32)
+        self.orvanta = orvanta
+        self.folder = session.drive_c / "setup"
+
+    def build(self, project):
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.win32)],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def report(self, name):
+        path = self.session.temp / name
+        return path.read_bytes().decode("latin-1").splitlines() if path.exists() else []
+
+    def cache(self):
+        return self.session.drive_c / "users" / "Public" / "Application Data" / SAMPLE_REVISION
+
+
+def sample_lifecycle(s):
+    """First installation, a maintenance run, removal through the uninstall entry."""
+    s.build(SOURCE_DIR / "examples" / "sample")
+    exe = s.folder / "sample.exe"
+    target = s.session.drive_c / "Program Files" / "Orvanta Sample"
+    hklm_uninstall = "HKLM\\" + UNINSTALL_KEY
+
+    equal(s.session.run(exe, "/s", timeout=240), 0, "exit code of the first installation")
+    report = s.report("orvanta-sample.txt")
+    equal(report, ["Hello from Orvanta Sample: the answer is 42, maintenance FALSE", "Result: COMPLETE "],
+          "the script's report of the first installation")
+    for name in ("readme.txt", "docs/guide.txt"):
+        check((target / name).is_file(), "installed file " + name)
+    check((target / "logs").is_dir(), "the created folder")
+    equal(s.session.reg_query(r"HKLM\Software\Orvanta Samples\Sample", "InstallDir"),
+          s.session.windows_path(target) + "\\", "the registry value")
+    ini = (target / "sample.ini").read_bytes().decode("latin-1")
+    check("[Settings]" in ini and "Greeting=Hello from Orvanta Sample" in ini, "the INI entry: " + ini)
+    shortcuts = list((target).glob("Sample Readme.lnk"))
+    check(shortcuts, "the shortcut in the target folder")
+    equal(s.session.reg_query(ENVIRONMENT_KEY, "ORVANTA_SAMPLE_HOME"), s.session.windows_path(target) + "\\",
+          "the environment value")
+
+    cache = s.cache()
+    cache_windows = s.session.windows_path(cache) + "\\"
+    cached_exe = cache_windows + "sample.exe"
+    expected_entry = {
+        "DisplayIcon": cached_exe,
+        "DisplayName": "Orvanta Sample",
+        "UninstallString": f'"{cached_exe}" REMOVE=TRUE MODIFY=FALSE',
+        "ModifyPath": cached_exe,
+        "Publisher": "Orvanta Samples",
+        "Contact": "support@example.invalid",
+        "HelpLink": "http://example.invalid/help",
+        "URLUpdateInfo": "http://example.invalid/update",
+        "Comments": "A sample product installed by the Orvanta setup engine",
+    }
+    for name, value in expected_entry.items():
+        equal(s.session.reg_query(hklm_uninstall, name), value, "uninstall entry value " + name)
+    equal(default_value(s.session, IDENT_KEY), cache_windows, "the Ident.Cache key")
+    equal(sorted(p.name for p in cache.iterdir()),
+          sorted(["sample.exe", "sample.msi", "sample.res", "keb.dll", "sample.dat", "sample.par", "instance.dat"]),
+          "the cache folder")
+    parameters = (cache / "sample.par").read_bytes().decode("latin-1").splitlines()
+    check(len(parameters) >= 2 and len(parameters) % 2 == 0, "name/value pairs in the .par: %r" % parameters)
+    recorded = dict(zip(parameters[0::2], parameters[1::2]))
+    check(any(name.startswith("A") and value == "TRUE" for name, value in recorded.items()),
+          "switched-on recording commands in the .par: %r" % recorded)
+    equal((cache / "instance.dat").read_bytes(),
+          f"{SAMPLE_PRODUCT}\r\n{SAMPLE_REVISION}\r\nOrvanta Sample\r\n".encode(), "instance.dat")
+
+    # The same setup again: maintenance of the installed product.
+    (s.session.temp / "orvanta-sample.txt").unlink()
+    equal(s.session.run(exe, "/s", timeout=240), 0, "exit code of the maintenance run")
+    equal(s.report("orvanta-sample.txt"),
+          ["Hello from Orvanta Sample: the answer is 42, maintenance TRUE", "Result: COMPLETE "],
+          "the script's report of the maintenance run")
+    again = (cache / "sample.par").read_bytes().decode("latin-1").splitlines()
+    equal(dict(zip(again[0::2], again[1::2])), recorded, "the recorded properties carried into the maintenance run")
+
+    # The uninstall entry's own command line, silent.
+    command = s.session.reg_query(hklm_uninstall, "UninstallString")
+    program, arguments = command[1:].split('" ', 1)
+    equal(program, cached_exe, "the program of the uninstall command")
+    # Started directly: the shell's "start" takes a path with a braced folder for a shell name.
+    removal = s.session.wine(program, *arguments.split(), "/s", timeout=240)
+    equal(removal.returncode, 0, "exit code of the removal")
+    check(not (target / "readme.txt").exists(), "the removal deletes the files")
+    equal(s.session.reg_query(r"HKLM\Software\Orvanta Samples\Sample", "InstallDir"), None,
+          "the removal deletes the registry value")
+    equal(s.session.reg_query(ENVIRONMENT_KEY, "ORVANTA_SAMPLE_HOME"), None, "the removal deletes the environment value")
+    for root in ("HKLM", "HKCU"):
+        equal(s.session.reg_query(root + "\\" + UNINSTALL_KEY), None, root + " uninstall key after the removal")
+    equal(s.session.reg_query(IDENT_KEY), None, "the Ident.Cache key after the removal")
+    # The running engine keeps its folder busy: it may be renamed aside, queued for deletion.
+    check(not cache.exists(), "the cache folder after the removal")
+
+
+def package_outcome(s, rows):
+    project = s.session.prefix / "project-outcome"
+    project.mkdir()
+    (project / "project.orv").write_text(OUTCOME_PROJECT)
+    (project / "outcome.wxs").write_text(OUTCOME_WXS)
+    (project / "payload.txt").write_text("payload\n")
+    subprocess.run(["wixl", "-a", "x86", "-o", "outcome.msi", "outcome.wxs"], cwd=project, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    command = ["msibuild", "outcome.msi"]
+    for statement in rows:
+        command += ["-q", statement]
+    subprocess.run(command, cwd=project, check=True)
+    s.build(project)
+    s.session.run(s.folder / "outcome.exe", "/s", timeout=240)
+    lines = s.report("outcome.txt")
+    equal(len(lines), 1, "one outcome line: %r" % lines)
+    return lines[0].split("|")
+
+
+def failing_package(s):
+    result, error, reboot = package_outcome(s, FAILING_ROWS)
+    equal(result, "ERROR", "the result of a failing package")
+    # The installer ends with 1603; LASTERROR is the system's text for that
+    # code (Wine's wording), which takes precedence over the action's message.
+    equal(error, "Installation failure", "LASTERROR")
+    equal(reboot, "FALSE", "REBOOTCOMPUTER")
+    check(not (s.session.drive_c / "Program Files" / "OutcomeTest" / "payload.txt").exists(),
+          "the failed installation is rolled back")
+
+
+def reboot_package(s):
+    result, error, reboot = package_outcome(s, REBOOT_ROWS)
+    equal(result, "REBOOT", "the result of a package that asks for a restart")
+    equal(reboot, "TRUE", "REBOOTCOMPUTER")
+    check((s.session.drive_c / "Program Files" / "OutcomeTest" / "payload.txt").exists(), "the installed file")
+
+
+SCENARIOS = {f.__name__: f for f in (sample_lifecycle, failing_package, reboot_package)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--win32-dir", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--orvanta", required=True)
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    win32 = Path(args.win32_dir)
+    for needed in ("kebstub.exe", "keb.dll"):
+        if not (win32 / needed).exists():
+            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
+            return 77
+    for tool in ("7zz", "wixl", "msibuild"):
+        if not shutil.which(tool):
+            print(f"SKIP: {tool} is missing")
+            return 77
+    work = Path(args.work_dir)
+    template = winehost.build_template(work / "template")
+    started = time.monotonic()
+    with winehost.WineSession(template, work, "apply-" + args.scenario, work / "artifacts") as session:
+        SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
+    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
