@@ -1,0 +1,145 @@
+#!/usr/bin/python3
+"""Times the silent installation of a 200-file product by the setup against
+msiexec installing the same package with the same properties, under Wine.
+
+Usage: bench/install_bench.py [repetitions] [host build folder] [win32 build folder]
+Every run gets a fresh copy of one template prefix and a warmed-up wineserver;
+the two kinds of run alternate. The msiexec runs pass the properties the
+setup recorded (its ".par" in the cache folder of a first run). Prints every
+time, the medians and the ratio setup / msiexec.
+"""
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+import winehost  # noqa: E402
+
+FILES = 200
+PRODUCT = "{D1639FA4-C0E2-4D7F-81A3-BFD051A7C3B4}"
+REVISION = "{E274A0B5-D1F3-4E80-92B4-C0E162B8D4C5}"
+
+WXS = f"""<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{PRODUCT}" Name="Install Bench" Language="1033" Version="1.0.0"
+           Manufacturer="Orvanta Bench" UpgradeCode="{{F385B1C6-E204-4F91-A3C5-D1F273C9E5D6}}">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
+    <Media Id="1" Cabinet="bench.cab" EmbedCab="yes" />
+    <Directory Id="TARGETDIR" Name="SourceDir" />
+  </Product>
+</Wix>
+"""
+
+PROJECT = f"""Setup = bench
+Title = Install Bench
+ProductCode = {PRODUCT}
+RevisionCode = {REVISION}
+MediaMode = 1
+Package = product.wxs
+
+[script]
+Install Files
+  | files
+  |
+  | $TARGETDIR$
+Apply Changes
+  | progress
+  | RESULT
+  | TRUE
+  | FALSE
+Write to Text File
+  | $TEMPDIR$result.txt
+  | $RESULT$ $LASTERROR$
+  | FALSE
+"""
+
+
+def make_project(folder):
+    files = folder / "files"
+    files.mkdir(parents=True)
+    for n in range(FILES):
+        (files / f"file{n:03}.txt").write_text(f"file {n}\n" * (50 + n * 10))
+    (folder / "product.wxs").write_text(WXS)
+    (folder / "project.orv").write_text(PROJECT)
+
+
+def warm_up(session):
+    session.wine("cmd", "/c", "echo", timeout=120)
+
+
+def cache_folder(session):
+    return session.drive_c / "users" / "Public" / "Application Data" / REVISION
+
+
+def timed(session, program, *args):
+    """Wall-clock seconds of one program run; wine passes each argument as one."""
+    started = time.monotonic()
+    code = session.wine(program, *args, timeout=600).returncode
+    elapsed = time.monotonic() - started
+    if code != 0:
+        raise RuntimeError(f"{program} ended with {code}")
+    return elapsed
+
+
+def setup_run(template, work, setup_folder, n):
+    with winehost.WineSession(template, work, f"bench-setup-{n}") as session:
+        folder = session.drive_c / "setup"
+        shutil.copytree(setup_folder, folder)
+        warm_up(session)
+        elapsed = timed(session, session.windows_path(folder / "bench.exe"), "/s")
+        result = (session.temp / "result.txt").read_text(encoding="latin-1").strip()
+        if result != "COMPLETE":
+            raise RuntimeError("setup result: " + result)
+        parameters = (cache_folder(session) / "bench.par").read_text(encoding="latin-1").splitlines()
+        # The header pass records every A property as FALSE first; the last value counts.
+        return elapsed, dict(zip(parameters[0::2], parameters[1::2]))
+
+
+def msiexec_run(template, work, setup_folder, properties, n):
+    with winehost.WineSession(template, work, f"bench-msiexec-{n}") as session:
+        folder = session.drive_c / "setup"
+        shutil.copytree(setup_folder, folder)
+        warm_up(session)
+        args = ["/i", session.windows_path(folder / "bench.msi"), "/qn", "ALLUSERS=1", "ADDLOCAL=ALL"]
+        args += [f"{name}={value}" for name, value in properties.items()]
+        elapsed = timed(session, "msiexec", *args)
+        installed = list((session.drive_c / "Program Files" / "Install Bench").glob("*.txt"))
+        if len(installed) != FILES:
+            raise RuntimeError(f"msiexec installed {len(installed)} files")
+        return elapsed
+
+
+def main():
+    repetitions = int(sys.argv[1]) if len(sys.argv) > 1 else 5
+    host = Path(sys.argv[2] if len(sys.argv) > 2 else ROOT / "build" / "host").resolve()
+    win32 = Path(sys.argv[3] if len(sys.argv) > 3 else ROOT / "build" / "win32").resolve()
+    with tempfile.TemporaryDirectory(prefix="install-bench-") as temp:
+        work = Path(temp)
+        make_project(work / "project")
+        setup_folder = work / "setup"
+        subprocess.run([str(host / "orvanta"), "build", str(work / "project"), "-o", str(setup_folder),
+                        "--engine-dir", str(win32)], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        template = winehost.build_template(work / "template")
+
+        _, properties = setup_run(template, work, setup_folder, "probe")
+        print("recorded properties:", " ".join(f"{name}={value}" for name, value in properties.items()))
+        setup_times, msiexec_times = [], []
+        for n in range(repetitions):
+            runs = [lambda: setup_times.append(setup_run(template, work, setup_folder, n)[0]),
+                    lambda: msiexec_times.append(msiexec_run(template, work, setup_folder, properties, n))]
+            for run in runs if n % 2 == 0 else reversed(runs):
+                run()
+            print(f"run {n + 1}: setup {setup_times[-1]:.2f} s, msiexec {msiexec_times[-1]:.2f} s", flush=True)
+    setup, msiexec = statistics.median(setup_times), statistics.median(msiexec_times)
+    print(f"median: setup {setup:.2f} s, msiexec {msiexec:.2f} s")
+    print(f"ratio setup / msiexec: {setup / msiexec:.2f}x (target at most 1.15x)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
