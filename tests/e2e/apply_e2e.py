@@ -44,10 +44,12 @@ OUTCOME_WXS = f"""<?xml version="1.0" encoding="utf-8"?>
 </Wix>
 """
 
+OUTCOME_REVISION = "{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}"
+OUTCOME_UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Outcome Test"
 OUTCOME_PROJECT = f"""Setup = outcome
 Title = Outcome Test
 ProductCode = {OUTCOME_PRODUCT}
-RevisionCode = {{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}}
+RevisionCode = {OUTCOME_REVISION}
 MediaMode = 1
 Package = outcome.msi
 
@@ -208,6 +210,10 @@ def package_outcome(s, rows):
     return lines[0].split("|")
 
 
+def outcome_cache(s):
+    return s.session.drive_c / "users" / "Public" / "Application Data" / OUTCOME_REVISION
+
+
 def failing_package(s):
     result, error, reboot = package_outcome(s, FAILING_ROWS)
     equal(result, "ERROR", "the result of a failing package")
@@ -217,6 +223,8 @@ def failing_package(s):
     equal(reboot, "FALSE", "REBOOTCOMPUTER")
     check(not (s.session.drive_c / "Program Files" / "OutcomeTest" / "payload.txt").exists(),
           "the failed installation is rolled back")
+    check(not outcome_cache(s).exists(), "no setup cache after a failure")
+    equal(s.session.reg_query(OUTCOME_UNINSTALL_KEY), None, "no uninstall entry after a failure")
 
 
 def reboot_package(s):
@@ -224,6 +232,8 @@ def reboot_package(s):
     equal(result, "REBOOT", "the result of a package that asks for a restart")
     equal(reboot, "TRUE", "REBOOTCOMPUTER")
     check((s.session.drive_c / "Program Files" / "OutcomeTest" / "payload.txt").exists(), "the installed file")
+    check((outcome_cache(s) / "outcome.exe").exists(), "the setup is cached when only a restart is pending")
+    check(s.session.reg_query(OUTCOME_UNINSTALL_KEY, "UninstallString"), "the uninstall entry")
 
 
 SCENARIOS = {f.__name__: f for f in (sample_lifecycle, failing_package, reboot_package)}

@@ -168,6 +168,16 @@ def product_state(s):
     equal(s.state(setup), ["TRUE", "FALSE", "TRUE", "TRUE", "TRUE", "FALSE"],
           "installed with the same package code: maintenance with the saved components")
 
+    # The user's own instance, when it has a component file, comes before the all-users one.
+    user = s.session.drive_c / "users" / s.session.env.get("USER", "root") / "Application Data" / REVISION
+    user.mkdir(parents=True)
+    (user / (SETUP + ".dat")).write_bytes(SAVED_COMPONENTS.replace("TRUE\r\nFALSE", "FALSE\r\nTRUE").encode())
+    equal(s.state(setup)[3:], ["TRUE", "FALSE", "TRUE"], "the per-user component file")
+    shutil.rmtree(user)
+
+    lower = s.build("lower", STATE_SCRIPT, revision=REVISION.lower())
+    equal(s.state(lower)[:3], ["TRUE", "FALSE", "TRUE"], "the package code compares without regard to case")
+
     (setup.parent / "instance.dat").write_text(f"{PRODUCT}\r\n{REVISION}\r\nSession Start Test\r\n")
     equal(s.state(setup), ["TRUE", "FALSE", "FALSE", "TRUE", "TRUE", "FALSE"],
           "with instance.dat beside the engine NEWINSTANCE stays FALSE")
