@@ -166,7 +166,9 @@ def sample_lifecycle(s):
 
     # The same setup again: maintenance of the installed product.
     (s.session.temp / "orvanta-sample.txt").unlink()
+    (target / "readme.txt").unlink()
     equal(s.session.run(exe, "/s", timeout=240), 0, "exit code of the maintenance run")
+    check((target / "readme.txt").is_file(), "the maintenance run reinstalls a missing file")
     equal(s.report("orvanta-sample.txt"),
           ["Hello from Orvanta Sample: the answer is 42, maintenance TRUE", "Result: COMPLETE "],
           "the script's report of the maintenance run")
