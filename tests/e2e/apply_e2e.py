@@ -179,7 +179,7 @@ def sample_lifecycle(s):
     command = s.session.reg_query(hklm_uninstall, "UninstallString")
     program, arguments = command[1:].split('" ', 1)
     equal(program, cached_exe, "the program of the uninstall command")
-    # Started directly: the shell's "start" takes a path with a braced folder for a shell name.
+    # Started directly: Wine's "start" (winehost's run) fails on a program path with blanks.
     removal = s.session.wine(program, *arguments.split(), "/s", timeout=240)
     equal(removal.returncode, 0, "exit code of the removal")
     check(not (target / "readme.txt").exists(), "the removal deletes the files")
