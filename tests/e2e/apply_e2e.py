@@ -117,6 +117,9 @@ def sample_lifecycle(s):
     """First installation, a maintenance run, removal through the uninstall entry."""
     s.build(SOURCE_DIR / "examples" / "sample")
     exe = s.folder / "sample.exe"
+    summary = subprocess.run(["msiinfo", "suminfo", str(s.folder / "sample.msi")], check=True, capture_output=True,
+                             text=True).stdout
+    check(f"Revision number (UUID): {SAMPLE_REVISION}" in summary, "the revision code is the package code: " + summary)
     target = s.session.drive_c / "Program Files" / "Orvanta Sample"
     hklm_uninstall = "HKLM\\" + UNINSTALL_KEY
 
@@ -253,7 +256,7 @@ def main():
         if not (win32 / needed).exists():
             print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
             return 77
-    for tool in ("7zz", "wixl", "msibuild"):
+    for tool in ("7zz", "wixl", "msibuild", "msiinfo"):
         if not shutil.which(tool):
             print(f"SKIP: {tool} is missing")
             return 77
