@@ -219,6 +219,29 @@ def outcome_cache(s):
     return s.session.drive_c / "users" / "Public" / "Application Data" / OUTCOME_REVISION
 
 
+def per_user_lifecycle(s):
+    """A script that installs for the current user only: its registration and cache are the user's."""
+    project = s.session.prefix / "project-per-user"
+    shutil.copytree(SOURCE_DIR / "examples" / "sample", project)
+    source = (project / "project.orv").read_text()
+    (project / "project.orv").write_text(source.replace("[script]\n", "[script]\nSet Variable\n  | ALLUSERS\n  | FALSE\n", 1))
+    s.build(project)
+    equal(s.session.run(s.folder / "sample.exe", "/s", timeout=240), 0, "exit code of the installation")
+    equal(s.report("orvanta-sample.txt")[-1], "Result: COMPLETE ", "the installation's result")
+    user_cache = s.session.drive_c / "users" / s.session.env.get("USER", "root") / "Application Data" / SAMPLE_REVISION
+    command = s.session.reg_query("HKCU\\" + UNINSTALL_KEY, "UninstallString")
+    equal(command, f'"{s.session.windows_path(user_cache)}\\sample.exe" REMOVE=TRUE MODIFY=FALSE',
+          "the current user's uninstall entry")
+    equal(s.session.reg_query("HKLM\\" + UNINSTALL_KEY), None, "no uninstall entry for all users")
+    check((user_cache / "sample.par").exists() and not s.cache().exists(), "the cache is in the user's folder")
+
+    program, arguments = command[1:].split('" ', 1)
+    equal(s.session.wine(program, *arguments.split(), "/s", timeout=240).returncode, 0, "exit code of the removal")
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").exists(), "the files are removed")
+    equal(s.session.reg_query("HKCU\\" + UNINSTALL_KEY), None, "the user's uninstall entry after the removal")
+    check(not user_cache.exists(), "the user's cache folder after the removal")
+
+
 def failing_package(s):
     result, error, reboot = package_outcome(s, FAILING_ROWS)
     equal(result, "ERROR", "the result of a failing package")
@@ -241,7 +264,7 @@ def reboot_package(s):
     check(s.session.reg_query(OUTCOME_UNINSTALL_KEY, "UninstallString"), "the uninstall entry")
 
 
-SCENARIOS = {f.__name__: f for f in (sample_lifecycle, failing_package, reboot_package)}
+SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, failing_package, reboot_package)}
 
 
 def main():
