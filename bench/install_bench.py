@@ -86,6 +86,12 @@ def timed(session, program, *args):
     return elapsed
 
 
+def check_installed(session, by):
+    installed = list((session.drive_c / "Program Files" / "Install Bench").glob("*.txt"))
+    if len(installed) != FILES:
+        raise RuntimeError(f"{by} installed {len(installed)} files")
+
+
 def setup_run(template, work, setup_folder, n):
     with winehost.WineSession(template, work, f"bench-setup-{n}") as session:
         folder = session.drive_c / "setup"
@@ -95,6 +101,7 @@ def setup_run(template, work, setup_folder, n):
         result = (session.temp / "result.txt").read_text(encoding="latin-1").strip()
         if result != "COMPLETE":
             raise RuntimeError("setup result: " + result)
+        check_installed(session, "the setup")
         parameters = (cache_folder(session) / "bench.par").read_text(encoding="latin-1").splitlines()
         # The header pass records every A property as FALSE first; the last value counts.
         return elapsed, dict(zip(parameters[0::2], parameters[1::2]))
@@ -108,9 +115,7 @@ def msiexec_run(template, work, setup_folder, properties, n):
         args = ["/i", session.windows_path(folder / "bench.msi"), "/qn", "ALLUSERS=1", "ADDLOCAL=ALL"]
         args += [f"{name}={value}" for name, value in properties.items()]
         elapsed = timed(session, "msiexec", *args)
-        installed = list((session.drive_c / "Program Files" / "Install Bench").glob("*.txt"))
-        if len(installed) != FILES:
-            raise RuntimeError(f"msiexec installed {len(installed)} files")
+        check_installed(session, "msiexec")
         return elapsed
 
 
