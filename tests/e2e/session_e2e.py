@@ -67,11 +67,11 @@ Write to Text File
   | FALSE
 """
 
-# FROMCMD is defined by no script command before it is read.
+# FROMCMD is set by the script only after it is read; ONLYCMD by no command at all.
 COMMAND_LINE_SCRIPT = """
 Write to Text File
   | $TEMPDIR$values.txt
-  | $FROMCMD$
+  | $FROMCMD$ $ONLYCMD$
   | FALSE
 Set Variable
   | FROMCMD
@@ -192,9 +192,9 @@ def product_state(s):
 def command_line(s):
     """A NAME=value pair exists from the start; only an interactive run lets the script change it."""
     setup = s.build("values", COMMAND_LINE_SCRIPT)
-    equal(s.run_for(setup, "values.txt", "FROMCMD=given", "/s"), ["given", "given"],
+    equal(s.run_for(setup, "values.txt", "FROMCMD=given", "onlycmd=extra", "/s"), ["given extra", "given"],
           "silent run: the command-line value wins over Set Variable")
-    equal(s.run_for(setup, "values.txt", "FROMCMD=given"), ["given", "from the script"],
+    equal(s.run_for(setup, "values.txt", "FROMCMD=given", "ONLYCMD=extra"), ["given extra", "from the script"],
           "interactive run: Set Variable changes the command-line value")
 
 
