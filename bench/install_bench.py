@@ -18,22 +18,14 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+import msipackages  # noqa: E402
 import winehost  # noqa: E402
 
 FILES = 200
 PRODUCT = "{D1639FA4-C0E2-4D7F-81A3-BFD051A7C3B4}"
 REVISION = "{E274A0B5-D1F3-4E80-92B4-C0E162B8D4C5}"
 
-WXS = f"""<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="{PRODUCT}" Name="Install Bench" Language="1033" Version="1.0.0"
-           Manufacturer="Orvanta Bench" UpgradeCode="{{F385B1C6-E204-4F91-A3C5-D1F273C9E5D6}}">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
-    <Media Id="1" Cabinet="bench.cab" EmbedCab="yes" />
-    <Directory Id="TARGETDIR" Name="SourceDir" />
-  </Product>
-</Wix>
-"""
+WXS = msipackages.product_wxs(PRODUCT, "Install Bench", "{F385B1C6-E204-4F91-A3C5-D1F273C9E5D6}", "bench.cab")
 
 PROJECT = f"""Setup = bench
 Title = Install Bench

@@ -6,15 +6,15 @@ usage: apply_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
 """
 
-import argparse
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-import winehost  # noqa: E402
+import msipackages  # noqa: E402
+import scenario  # noqa: E402
+from scenario import check, equal  # noqa: E402
 
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 SAMPLE_PRODUCT = "{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"
@@ -24,25 +24,9 @@ IDENT_KEY = r"HKLM\Software\Telvoria\Orvanta\Ident.Cache" + "\\" + SAMPLE_PRODUC
 ENVIRONMENT_KEY = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
 
 OUTCOME_PRODUCT = "{3C5E7A91-2B4D-4F6A-8C1E-9D0F2A4B6C8E}"
-OUTCOME_WXS = f"""<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="{OUTCOME_PRODUCT}" Name="Outcome Test" Language="1033" Version="1.0.0"
-           Manufacturer="Orvanta Tests" UpgradeCode="{{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}}">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
-    <Media Id="1" Cabinet="outcome.cab" EmbedCab="yes" />
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="OutcomeTest">
-          <Component Id="Main" Guid="{{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}}">
-            <File Id="payload" Name="payload.txt" Source="payload.txt" KeyPath="yes" />
-          </Component>
-        </Directory>
-      </Directory>
-    </Directory>
-    <Feature Id="Complete" Level="1"><ComponentRef Id="Main" /></Feature>
-  </Product>
-</Wix>
-"""
+OUTCOME_WXS = msipackages.product_wxs(OUTCOME_PRODUCT, "Outcome Test", "{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}",
+                                      "outcome.cab", "OutcomeTest",
+                                      files=[("{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}", "payload.txt")])
 
 OUTCOME_REVISION = "{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}"
 OUTCOME_UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Outcome Test"
@@ -72,16 +56,6 @@ FAILING_ROWS = [
     "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('StopHere', 4100)",
 ]
 REBOOT_ROWS = ["INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('ScheduleReboot', 6550)"]
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError("failed: " + what)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
 
 
 def default_value(session, key):
@@ -117,9 +91,7 @@ def sample_lifecycle(s):
     """First installation, a maintenance run, removal through the uninstall entry."""
     s.build(SOURCE_DIR / "examples" / "sample")
     exe = s.folder / "sample.exe"
-    summary = subprocess.run(["msiinfo", "suminfo", str(s.folder / "sample.msi")], check=True, capture_output=True,
-                             text=True).stdout
-    check(f"Revision number (UUID): {SAMPLE_REVISION}" in summary, "the revision code is the package code: " + summary)
+    equal(msipackages.package_code(s.folder / "sample.msi"), SAMPLE_REVISION, "the revision code is the package code")
     target = s.session.drive_c / "Program Files" / "Orvanta Sample"
     hklm_uninstall = "HKLM\\" + UNINSTALL_KEY
 
@@ -200,14 +172,8 @@ def package_outcome(s, rows):
     project = s.session.prefix / "project-outcome"
     project.mkdir()
     (project / "project.orv").write_text(OUTCOME_PROJECT)
-    (project / "outcome.wxs").write_text(OUTCOME_WXS)
     (project / "payload.txt").write_text("payload\n")
-    subprocess.run(["wixl", "-a", "x86", "-o", "outcome.msi", "outcome.wxs"], cwd=project, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    command = ["msibuild", "outcome.msi"]
-    for statement in rows:
-        command += ["-q", statement]
-    subprocess.run(command, cwd=project, check=True)
+    msipackages.build_msi(project, OUTCOME_WXS, "outcome.msi", queries=rows)
     s.build(project)
     s.session.run(s.folder / "outcome.exe", "/s", timeout=240)
     lines = s.report("outcome.txt")
@@ -267,30 +233,6 @@ def reboot_package(s):
 SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, failing_package, reboot_package)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    for needed in ("kebstub.exe", "keb.dll"):
-        if not (win32 / needed).exists():
-            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
-            return 77
-    for tool in ("7zz", "wixl", "msibuild", "msiinfo"):
-        if not shutil.which(tool):
-            print(f"SKIP: {tool} is missing")
-            return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    with winehost.WineSession(template, work, "apply-" + args.scenario, work / "artifacts") as session:
-        SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("apply", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+                           tools=("7zz", "wixl", "msibuild", "msiinfo")))

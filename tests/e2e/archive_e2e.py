@@ -8,7 +8,6 @@ usage: archive_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
 Exit code 77 means skipped (no win32 build or no 7zz).
 """
 
-import argparse
 import random
 import shutil
 import subprocess
@@ -17,12 +16,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-import winehost  # noqa: E402
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
+import scenario  # noqa: E402
+from scenario import check  # noqa: E402
 
 
 def sample_files():
@@ -126,29 +121,6 @@ def refusals(s):
 SCENARIOS = {f.__name__: f for f in (methods, refusals)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    for needed in (win32 / "kebextract.exe", win32 / "keb.dll"):
-        if not needed.exists():
-            print(f"SKIP: {needed} is missing; build the win32 preset first")
-            return 77
-    if shutil.which("7zz") is None:
-        print("SKIP: 7zz is not installed")
-        return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    name = "archive-" + args.scenario
-    with winehost.WineSession(template, work, name, work / "artifacts") as session:
-        SCENARIOS[args.scenario](Scenario(session, win32))
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("archive", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32),
+                           programs=("kebextract.exe", "keb.dll"), tools=("7zz",), needs_orvanta=False))

@@ -8,81 +8,31 @@ usage: installer_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
 Exit code 77 means skipped (no win32 build).
 """
 
-import argparse
 import re
-import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-import winehost  # noqa: E402
+import msipackages  # noqa: E402
+import scenario  # noqa: E402
+from msipackages import properties, table  # noqa: E402
+from scenario import check, equal  # noqa: E402
 
 PRODUCT = "{5A0C7E21-3B9D-4F6A-8E12-7C4D9B0A1F33}"
 PACKAGE_CODE = "{0E6A2B4C-1D3F-4A5B-9C7D-8E9F0A1B2C3D}"
 COMPONENTS = ["{1C2D3E4F-5A6B-4C7D-8E9F-0A1B2C3D4E5F}", "{2D3E4F5A-6B7C-4D8E-9F0A-1B2C3D4E5F60}"]
 
-WXS = f"""<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="{PRODUCT}" Name="Session Test" Language="1033" Version="1.0.0"
-           Manufacturer="Orvanta Tests" UpgradeCode="{{7B3E1F20-6C4A-4D8E-9F01-2A3B4C5D6E7F}}">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
-    <Media Id="1" Cabinet="session.cab" EmbedCab="yes" />
-    <Property Id="A" Value="0" />
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="SessionTest">
-          <Component Id="Main" Guid="{COMPONENTS[0]}">
-            <File Id="hello" Name="hello.txt" Source="hello.txt" KeyPath="yes" />
-          </Component>
-          <Component Id="Extra" Guid="{COMPONENTS[1]}">
-            <File Id="extra" Name="extra.txt" Source="extra.txt" KeyPath="yes" />
-          </Component>
-        </Directory>
-      </Directory>
-    </Directory>
-    <Feature Id="Complete" Level="1">
-      <ComponentRef Id="Main" />
-      <ComponentRef Id="Extra" />
-    </Feature>
-  </Product>
-</Wix>
-"""
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError("failed: " + what)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+WXS = msipackages.product_wxs(PRODUCT, "Session Test", "{7B3E1F20-6C4A-4D8E-9F01-2A3B4C5D6E7F}", "session.cab",
+                              "SessionTest", files=zip(COMPONENTS, ["hello.txt", "extra.txt"]),
+                              properties=[("A", "0")])
 
 
 def build_package(folder):
     """A two-component package with a fixed package code."""
     folder.mkdir(parents=True, exist_ok=True)
-    (folder / "session.wxs").write_text(WXS)
     (folder / "hello.txt").write_text("hello from the session test\n")
     (folder / "extra.txt").write_text("".join(f"{n}\n" for n in range(20000)))
-    subprocess.run(["wixl", "-o", "session.msi", "session.wxs"], cwd=folder, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["msibuild", "session.msi", "-s", "Session Test", "Orvanta Tests", "Intel;1033", PACKAGE_CODE],
-                   cwd=folder, check=True)
-    return (folder / "session.msi").read_bytes()
-
-
-def table(package, name):
-    """Rows of an exported table as lists of fields (values may hold CR LF)."""
-    out = subprocess.run(["msiinfo", "export", str(package), name], check=True, capture_output=True).stdout
-    text = out.decode("latin-1")
-    rows = re.split(r"\r\n(?=[^\r\n]*\t|$)", text)
-    return [row.split("\t") for row in rows[3:] if row]
-
-
-def properties(package):
-    return {row[0]: row[1] for row in table(package, "Property")}
+    return msipackages.build_msi(folder, WXS, "session.msi", PACKAGE_CODE).read_bytes()
 
 
 class Scenario:
@@ -136,8 +86,7 @@ def new_instance(s):
     check(not set(ids) & set(COMPONENTS), "every component id changed: %r" % ids)
     check(all(re.fullmatch(r"\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\}", i) for i in ids),
           "upper-case GUIDs: %r" % ids)
-    summary = subprocess.run(["msiinfo", "suminfo", str(package)], check=True, capture_output=True, text=True).stdout
-    check(new_package in summary, "the package code in the summary: " + summary)
+    equal(msipackages.package_code(package), new_package, "the package code in the summary")
     values = properties(package)
     equal(values["ProductCode"], new_product, "ProductCode")
     equal(values["MSINTEMP"], "C:\\temp\\", "the pending property")
@@ -182,25 +131,6 @@ def install_reinstall_remove(s):
 SCENARIOS = {f.__name__: f for f in (database_edits, new_instance, install_reinstall_remove)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    if not (win32 / "msisession.exe").exists():
-        print(f"SKIP: {win32 / 'msisession.exe'} is missing; build the win32 preset first")
-        return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    name = "installer-" + args.scenario
-    with winehost.WineSession(template, work, name, work / "artifacts") as session:
-        SCENARIOS[args.scenario](Scenario(session, win32, work / name))
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("installer", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, work),
+                           programs=("msisession.exe",), tools=("wixl", "msibuild", "msiinfo"), needs_orvanta=False))

@@ -5,15 +5,14 @@ Each scenario builds a setup with `orvanta build` and runs it in a fresh
 copy of the template prefix. Exit code 77 means skipped.
 """
 
-import argparse
-import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
 import winehost  # noqa: E402
+from scenario import check, equal  # noqa: E402
 
 HEADER = """Setup = {name}
 Title = Script Test
@@ -143,16 +142,6 @@ Write to Text File
 """
 
 
-def check(condition, what):
-    if not condition:
-        raise AssertionError("failed: " + what)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
-
-
 class Scenario:
     def __init__(self, session, win32, orvanta):
         self.session = session
@@ -238,33 +227,6 @@ def reboot_and_resume(s):
 SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    for needed in ("kebstub.exe", "keb.dll", "uidriver.exe"):
-        if not (win32 / needed).exists():
-            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
-            return 77
-    if not shutil.which("7zz"):
-        print("SKIP: 7zz is missing")
-        return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    try:
-        with winehost.WineSession(template, work, "script-" + args.scenario, work / "artifacts") as session:
-            SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
-    except winehost.SkipScenario as skip:
-        print(f"SKIP: {skip}")
-        return 77
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("script", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe"), tools=("7zz",)))

@@ -6,40 +6,23 @@ usage: session_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
 Each script writes what it checks to a text file in TEMP. Exit code 77 means skipped.
 """
 
-import argparse
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-import winehost  # noqa: E402
+import msipackages  # noqa: E402
+import scenario  # noqa: E402
+from scenario import equal  # noqa: E402
 
 PRODUCT = "{8C1E3A5F-7B9D-4E2A-9C4E-6A8B0C2D4E6F}"
 REVISION = "{9D2F4B60-8CAE-4F3B-8D5F-7B9C1D3E5F70}"
 OTHER_REVISION = "{AE306C71-9DBF-4A4C-9E60-8CAD2E4F6081}"
 SETUP = "state"
 
-WXS = f"""<?xml version="1.0" encoding="utf-8"?>
-<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
-  <Product Id="{PRODUCT}" Name="Session Start Test" Language="1033" Version="1.0.0"
-           Manufacturer="Orvanta Tests" UpgradeCode="{{BF417D82-AEC0-4B5D-8F71-9DBE3F5A7192}}">
-    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine" />
-    <Media Id="1" Cabinet="state.cab" EmbedCab="yes" />
-    <Directory Id="TARGETDIR" Name="SourceDir">
-      <Directory Id="ProgramFilesFolder">
-        <Directory Id="INSTALLDIR" Name="SessionStartTest">
-          <Component Id="Main" Guid="{{C0528E93-BFD1-4C6E-9082-AECF406B82A3}}">
-            <File Id="marker" Name="marker.txt" Source="marker.txt" KeyPath="yes" />
-          </Component>
-        </Directory>
-      </Directory>
-    </Directory>
-    <Feature Id="Complete" Level="1"><ComponentRef Id="Main" /></Feature>
-  </Product>
-</Wix>
-"""
+WXS = msipackages.product_wxs(PRODUCT, "Session Start Test", "{BF417D82-AEC0-4B5D-8F71-9DBE3F5A7192}", "state.cab",
+                              "SessionStartTest", files=[("{C0528E93-BFD1-4C6E-9082-AECF406B82A3}", "marker.txt")])
 
 HEADER = """Setup = {setup}
 Title = Session Start Test
@@ -93,29 +76,13 @@ Write to Text File
 SAVED_COMPONENTS = "Saved Feature\r\nUnselected Feature\r\n$\r\nTRUE\r\nFALSE\r\n$\r\nC:\\Saved\\\r\nTRUE\r\nSaved Menu\r\nC:\\SAVED~1\\\r\n"
 
 
-def check(condition, what):
-    if not condition:
-        raise AssertionError("failed: " + what)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
-
-
 def build_package(folder, package_code):
     """The product as a package of its own, with a chosen package code."""
     folder.mkdir(parents=True, exist_ok=True)
-    (folder / "state.wxs").write_text(WXS)
     (folder / "marker.txt").write_text("installed\n")
-    subprocess.run(["wixl", "-a", "x86", "-o", "package.msi", "state.wxs"], cwd=folder, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["msibuild", "package.msi", "-s", "Installation Database", "Orvanta Tests", "Intel;1033",
-                    package_code], cwd=folder, check=True)
-    summary = subprocess.run(["msiinfo", "suminfo", "package.msi"], cwd=folder, check=True, capture_output=True,
-                             text=True).stdout
-    check(f"Revision number (UUID): {package_code}" in summary, "the package code of the test package: " + summary)
-    return folder / "package.msi"
+    package = msipackages.build_msi(folder, WXS, "package.msi", package_code)
+    equal(msipackages.package_code(package), package_code, "the package code of the test package")
+    return package
 
 
 class Scenario:
@@ -216,30 +183,7 @@ def resume_entries(s):
 SCENARIOS = {f.__name__: f for f in (product_state, command_line, resume_entries)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--orvanta", required=True)
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    for needed in ("kebstub.exe", "keb.dll"):
-        if not (win32 / needed).exists():
-            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
-            return 77
-    for tool in ("7zz", "wixl", "msibuild", "msiinfo"):
-        if not shutil.which(tool):
-            print(f"SKIP: {tool} is missing")
-            return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    with winehost.WineSession(template, work, "session-" + args.scenario, work / "artifacts") as session:
-        SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("session", SCENARIOS,
+                           lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+                           tools=("7zz", "wixl", "msibuild", "msiinfo")))

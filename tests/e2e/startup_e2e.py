@@ -4,7 +4,6 @@ usage: startup_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
 Exit code 77 means skipped (no win32 build).
 """
 
-import argparse
 import shutil
 import subprocess
 import sys
@@ -13,8 +12,10 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
 import setupfiles  # noqa: E402
 import winehost  # noqa: E402
+from scenario import check, equal  # noqa: E402
 
 SETUP = "mysetup"
 PREPARING_CAPTION = "Orvanta Wizard"
@@ -70,16 +71,6 @@ class Scenario:
             self.session.screenshot(screenshot)
         check(self.ui.click("Orvanta", "OK"), "the OK button of the message box")
         return text, self.session.finish(process)
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError("failed: " + what)
-
-
-def equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
 
 
 def engine_alone(s):
@@ -250,30 +241,6 @@ SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_dat
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder)}
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--orvanta", help="the orvanta tool, for scenarios that build a setup with it")
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
-    args = parser.parse_args()
-    win32 = Path(args.win32_dir)
-    for needed in ("kebstub.exe", "keb.dll", "uidriver.exe"):
-        if not (win32 / needed).exists():
-            print(f"SKIP: {win32 / needed} is missing; build the win32 preset first")
-            return 77
-    work = Path(args.work_dir)
-    template = winehost.build_template(work / "template")
-    started = time.monotonic()
-    try:
-        with winehost.WineSession(template, work, "startup-" + args.scenario, work / "artifacts") as session:
-            SCENARIOS[args.scenario](Scenario(session, win32, args.orvanta))
-    except winehost.SkipScenario as skip:
-        print(f"SKIP: {skip}")
-        return 77
-    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(scenario.main("startup", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe"), needs_orvanta=False))

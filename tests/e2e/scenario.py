@@ -1,0 +1,69 @@
+"""What every end-to-end scenario file shares: its assertions and the
+command line that runs one named scenario in a fresh Wine session.
+
+Every scenario file is called as
+    <file> --win32-dir DIR --work-dir DIR [--orvanta PATH] SCENARIO
+and exits 0 when the scenario passed, 77 when it was skipped.
+"""
+
+import argparse
+import shutil
+import time
+from pathlib import Path
+
+import winehost
+
+SKIPPED = 77
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError("failed: " + what)
+
+
+def equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def missing_prerequisite(win32, programs, tools, orvanta, needs_orvanta):
+    """What keeps the scenario from running, or None."""
+    for program in programs:
+        if not (win32 / program).exists():
+            return f"{win32 / program} is missing; build the win32 preset first"
+    for tool in tools:
+        if not shutil.which(tool):
+            return f"{tool} is missing"
+    if needs_orvanta and not orvanta:
+        return "no orvanta tool was given"
+    return None
+
+
+def main(family, scenarios, make, programs=("kebstub.exe", "keb.dll"), tools=(), needs_orvanta=True):
+    """Runs the scenario named on the command line.
+
+    make(session, win32, orvanta, work) gives the object the scenario function
+    takes; programs are the win32 build's outputs it needs, tools the host
+    programs. Returns the process exit code."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--win32-dir", required=True)
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--orvanta", help="the orvanta tool, for scenarios that build a setup with it")
+    parser.add_argument("scenario", choices=sorted(scenarios))
+    args = parser.parse_args()
+    win32, work = Path(args.win32_dir), Path(args.work_dir)
+    missing = missing_prerequisite(win32, programs, tools, args.orvanta, needs_orvanta)
+    if missing:
+        print("SKIP: " + missing)
+        return SKIPPED
+    template = winehost.build_template(work / "template")
+    started = time.monotonic()
+    name = f"{family}-{args.scenario}"
+    try:
+        with winehost.WineSession(template, work, name, work / "artifacts") as session:
+            scenarios[args.scenario](make(session, win32, args.orvanta, work / name))
+    except winehost.SkipScenario as skip:
+        print(f"SKIP: {skip}")
+        return SKIPPED
+    print(f"{args.scenario}: passed in {time.monotonic() - started:.1f} s")
+    return 0
