@@ -19,11 +19,6 @@ constexpr unsigned kLogModeAllButFilesInUseAndDialogs = 0x3FDF;
 constexpr unsigned kLogAppendAndFlush = 0x3;                  // INSTALLLOGATTRIBUTES_APPEND | FLUSHEACHLINE
 constexpr int kGeneralSetupFailure = 19;
 
-std::string FolderOf(const std::string& path) {
-    size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
 bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 
 // Replaces folder by its short form; true when the result still needs quotes.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bootstrap/StartupValues.h"
+#include "system/TextUtils.h"
 
 namespace {
 
@@ -16,9 +17,7 @@ std::string OwnModuleFolder() {
                        reinterpret_cast<LPCSTR>(&OwnModuleFolder), &self);
     char path[MAX_PATH] = {};
     DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
-    std::string folder(path, n < MAX_PATH ? n : 0);
-    size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    return FolderOf(std::string_view(path, n < MAX_PATH ? n : 0));
 }
 
 // Owns the loaded keb.dll for the rest of the process.

@@ -22,20 +22,10 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return text ? SplitLines(*text) : std::vector<std::string>{};
 }
 
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string InstanceName(const std::string& msiPath) {
     std::string name = FileNameOf(msiPath);
     const size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // The program of an uninstall command: the first double quote removed and

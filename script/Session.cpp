@@ -19,16 +19,6 @@ namespace {
 constexpr const char* kInitialization = "Initialization";
 constexpr const char* kOwnerKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
 
-std::string FolderOf(const std::string& path) {
-    const size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-}
-
-std::string FileNameOf(const std::string& path) {
-    const size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 void DefinePredefinedValues(const std::string& msiPath) {
     const StartupValues& start = Startup();
     DefineComponent(kPredefinedComponent, "", true);

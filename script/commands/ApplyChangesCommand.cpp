@@ -32,16 +32,6 @@ const char* const kIdentCacheKey = "SOFTWARE\\Telvoria\\Orvanta\\Ident.Cache\\";
 bool AllUsers() { return TextToBool(GetVariable("ALLUSERS")); }
 RegistryRoot InstallRoot() { return AllUsers() ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser; }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string WithoutExtension(const std::string& name) {
     const size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
@@ -71,7 +61,7 @@ bool LocateSources(const std::string& productCode) {
         auto chosen = BrowseForFolder(ProgressOwnerWindow(), EngineText(17));
         if (!chosen) return false;
         const std::string folder = WithBackslash(*chosen);
-        for (const std::string candidate : {folder, folder + "data\\"}) {
+        for (const std::string& candidate : {folder, folder + "data\\"}) {
             if (FileExists(candidate + productCode)) {
                 SetVariable("DATADIR", candidate, "Apply Changes Action");
                 return true;
