@@ -63,6 +63,28 @@ uint32_t Read32(const std::string& b, size_t at) {
     return v;
 }
 
+uint16_t Read16(const std::string& b, size_t at) {
+    uint16_t v;
+    std::memcpy(&v, b.data() + at, 2);
+    return v;
+}
+
+// The security directory (the fifth data directory) of the optional header
+// that lies between optional and end; it holds a file offset, not an address.
+std::optional<AppendedData> CertificateTable(const std::string& b, uint64_t optional, uint64_t end) {
+    if (optional + 2 > end) return std::nullopt;
+    const uint16_t magic = Read16(b, optional);
+    uint64_t countAt;
+    if (magic == 0x10B) countAt = optional + 92;        // PE32
+    else if (magic == 0x20B) countAt = optional + 108;  // PE32+
+    else return std::nullopt;
+    const uint64_t entry = countAt + 4 + 4 * 8;
+    if (entry + 8 > end || Read32(b, countAt) < 5) return std::nullopt;
+    const uint32_t offset = Read32(b, entry), size = Read32(b, entry + 4);
+    if (offset == 0 || size == 0) return std::nullopt;
+    return AppendedData{offset, size};
+}
+
 }  // namespace
 
 Payload ReadPayload(const std::string& text) {
@@ -130,9 +152,11 @@ std::optional<AppendedData> FindAppendedDataIn(const std::string& b, uint64_t fi
     const uint64_t pe = Read32(b, 0x3C);
     const uint64_t fileHeader = pe + 4;
     if (fileHeader + 20 > b.size() || b.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return std::nullopt;
-    uint16_t sections;
-    std::memcpy(&sections, b.data() + fileHeader + 2, 2);
-    const uint64_t table = fileHeader + 244;
+    const uint16_t sections = Read16(b, fileHeader + 2);
+    // The optional header's size differs between PE32 (224) and PE32+ (240)
+    // images, and other linkers may write more directories.
+    const uint64_t optional = fileHeader + 20;
+    const uint64_t table = optional + Read16(b, fileHeader + 16);
     if (table + uint64_t(sections) * 40 > b.size()) return std::nullopt;
     uint64_t imageEnd = 0;
     for (uint64_t i = 0; i < sections; ++i) {
@@ -141,7 +165,11 @@ std::optional<AppendedData> FindAppendedDataIn(const std::string& b, uint64_t fi
         if (end > imageEnd) imageEnd = end;
     }
     if (imageEnd > fileSize) return std::nullopt;
-    return AppendedData{imageEnd, fileSize - imageEnd};
+    // A signature's certificate table follows the appended data; it is not part of it.
+    uint64_t dataEnd = fileSize;
+    if (auto certificates = CertificateTable(b, optional, table))
+        if (certificates->offset >= imageEnd && certificates->offset <= fileSize) dataEnd = certificates->offset;
+    return AppendedData{imageEnd, dataEnd - imageEnd};
 }
 
 std::optional<AppendedData> FindAppendedData(const std::string& path) {

@@ -42,7 +42,8 @@ std::string WritePayload(const Payload& payload);
 
 // Where the data appended to a portable-executable file starts and how long
 // it is. The image end is the largest PointerToRawData + SizeOfRawData of the
-// section table found 244 bytes after the file header start.
+// section table, which follows the optional header; the data ends where a
+// signature's certificate table begins, else at the end of the file.
 struct AppendedData {
     uint64_t offset = 0;
     uint64_t length = 0;

@@ -33,6 +33,9 @@ bool RemoveFolder(const std::string& folder);
 bool MoveFolder(const std::string& from, const std::string& to);
 // Asks the system to delete a file or an empty folder at the next restart.
 bool ScheduleDeleteAtRestart(const std::string& path);
+// Queues every entry left in the folder (subfolders after their contents,
+// links themselves without following them) and then the folder itself.
+bool ScheduleFolderDeleteAtRestart(const std::string& folder);
 // The whole content of a file; nullopt when it cannot be read.
 std::optional<std::string> ReadFileText(const std::string& path);
 // Writes the bytes to a file, replacing it; false on failure.

@@ -87,6 +87,7 @@ bool MoveFolder(const std::string& from, const std::string& to) {
 
 // A host has no restart to wait for: the request is accepted and nothing is deleted.
 bool ScheduleDeleteAtRestart(const std::string&) { return true; }
+bool ScheduleFolderDeleteAtRestart(const std::string&) { return true; }
 
 bool WriteFileText(const std::string& path, const std::string& bytes) {
     std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);

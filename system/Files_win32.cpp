@@ -26,6 +26,20 @@ private:
     HANDLE h_;
 };
 
+// Calls visit(path, attributes) for every entry of the folder but "." and "..".
+template <class Visit>
+void ForEachEntry(const std::string& folder, Visit visit) {
+    const std::string base = WithBackslash(folder);
+    WIN32_FIND_DATAA entry;
+    FindHandle find(FindFirstFileA((base + "*").c_str(), &entry));
+    if (find.get() == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        visit(base + name, entry.dwFileAttributes);
+    } while (FindNextFileA(find.get(), &entry));
+}
+
 void DeleteEntry(const std::string& path, DWORD attributes) {
     const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
@@ -77,17 +91,7 @@ bool SetNormalAttributes(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()); }
 
-void DeleteFolderContents(const std::string& folder) {
-    const std::string base = WithBackslash(folder);
-    WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA((base + "*").c_str(), &entry));
-    if (find.get() == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        DeleteEntry(base + name, entry.dwFileAttributes);
-    } while (FindNextFileA(find.get(), &entry));
-}
+void DeleteFolderContents(const std::string& folder) { ForEachEntry(folder, DeleteEntry); }
 
 bool RemoveFolder(const std::string& folder) { return RemoveDirectoryA(WithoutBackslash(folder).c_str()); }
 
@@ -97,6 +101,18 @@ bool MoveFolder(const std::string& from, const std::string& to) {
 
 bool ScheduleDeleteAtRestart(const std::string& path) {
     return MoveFileExA(WithoutBackslash(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool ScheduleFolderDeleteAtRestart(const std::string& folder) {
+    bool all = true;
+    ForEachEntry(folder, [&](const std::string& path, DWORD attributes) {
+        // A link is queued itself; what it points to is never entered.
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            all = ScheduleFolderDeleteAtRestart(path) && all;
+        else
+            all = ScheduleDeleteAtRestart(path) && all;
+    });
+    return ScheduleDeleteAtRestart(folder) && all;
 }
 
 bool WriteFileText(const std::string& path, const std::string& bytes) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing the engine needs on Debian 12: the host
-# toolchain and libraries, the mingw-w64 cross compiler, Wine (32-bit) on Xvfb
-# and the outside tools the tests use as oracles. Safe to run again.
+# toolchain and libraries, both mingw-w64 cross compilers, 32-bit and 64-bit
+# Wine on Xvfb and the outside tools the tests use as oracles. Safe to run
+# again, and on machines that cannot run 32-bit programs: the 32-bit packages
+# install there too and simply go unused.
 set -euo pipefail
 
 packages=(
@@ -9,7 +11,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libssl-dev liblzma-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 fonts-wine xvfb xdotool imagemagick
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick
   7zip python3 python3-py7zr libarchive-tools xz-utils
   wixl msitools libglib2.0-dev
   clang libclang-rt-14-dev

@@ -85,8 +85,9 @@ void WriteRegistryValue(RegistryRoot root, const std::string& key, const std::st
 }
 
 // Removes the cache folder; a folder that cannot go now (the running setup
-// lives in it) is moved aside and deleted at the next restart.
-void RemoveCacheFolder(const std::string& cache, const std::string& exeName) {
+// lives in it) is moved aside and deleted at the next restart, or deleted
+// where it is at the next restart when it cannot be moved either.
+void RemoveCacheFolder(const std::string& cache) {
     DeleteFolderContents(cache);
     RemoveFolder(cache);
     if (!FolderExists(cache)) return;
@@ -94,10 +95,7 @@ void RemoveCacheFolder(const std::string& cache, const std::string& exeName) {
     for (int n = 0;; ++n) {
         const std::string moved = base + "~" + std::to_string(n);
         if (FolderExists(moved) || FileExists(moved)) continue;
-        if (!MoveFolder(base, moved)) return;
-        ScheduleDeleteAtRestart(moved + "\\" + exeName);
-        ScheduleDeleteAtRestart(moved + "\\keb.dll");
-        ScheduleDeleteAtRestart(moved);
+        ScheduleFolderDeleteAtRestart(MoveFolder(base, moved) ? moved : base);
         return;
     }
 }
@@ -126,7 +124,7 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
         else DeleteFileAt(cache + base + ".lan");
     } else if (remove) {
         if (mediaMode2) DeleteFileAt(cache + productCode);
-        RemoveCacheFolder(cache, exeName);
+        RemoveCacheFolder(cache);
     }
 }
 

@@ -2,7 +2,7 @@
 Wine's msi.dll, maintenance, removal through the uninstall entry, and the
 outcomes of a failing package and of one that asks for a restart.
 
-usage: apply_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
+usage: apply_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
 """
 
@@ -24,9 +24,6 @@ IDENT_KEY = r"HKLM\Software\Telvoria\Orvanta\Ident.Cache" + "\\" + SAMPLE_PRODUC
 ENVIRONMENT_KEY = r"HKLM\System\CurrentControlSet\Control\Session Manager\Environment"
 
 OUTCOME_PRODUCT = "{3C5E7A91-2B4D-4F6A-8C1E-9D0F2A4B6C8E}"
-OUTCOME_WXS = msipackages.product_wxs(OUTCOME_PRODUCT, "Outcome Test", "{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}",
-                                      "outcome.cab", "OutcomeTest",
-                                      files=[("{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}", "payload.txt")])
 
 OUTCOME_REVISION = "{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}"
 OUTCOME_UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Outcome Test"
@@ -69,14 +66,15 @@ def default_value(session, key):
 
 
 class Scenario:
-    def __init__(self, session, win32, orvanta):
+    def __init__(self, session, engine, orvanta):
         self.session = session
-        self.win32 = Path(win32)
+        self.engine = Path(engine)
         self.orvanta = orvanta
         self.folder = session.drive_c / "setup"
 
     def build(self, project):
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.win32)],
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def report(self, name):
@@ -173,7 +171,11 @@ def package_outcome(s, rows):
     project.mkdir()
     (project / "project.orv").write_text(OUTCOME_PROJECT)
     (project / "payload.txt").write_text("payload\n")
-    msipackages.build_msi(project, OUTCOME_WXS, "outcome.msi", queries=rows)
+    arch = s.session.path.arch
+    wxs = msipackages.product_wxs(OUTCOME_PRODUCT, "Outcome Test", "{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}",
+                                  "outcome.cab", "OutcomeTest",
+                                  files=[("{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}", "payload.txt")], arch=arch)
+    msipackages.build_msi(project, wxs, "outcome.msi", queries=rows, arch=arch)
     s.build(project)
     s.session.run(s.folder / "outcome.exe", "/s", timeout=240)
     lines = s.report("outcome.txt")
@@ -234,5 +236,5 @@ SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, faili
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("apply", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+    sys.exit(scenario.main("apply", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
                            tools=("7zz", "wixl", "msibuild", "msiinfo")))

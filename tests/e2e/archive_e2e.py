@@ -4,8 +4,8 @@ kebextract.exe drives the engine's archive front end, which loads keb.dll by
 full path from its own folder; archives are written on the host by 7zz and
 py7zr, and what Wine's process extracted is compared byte for byte.
 
-usage: archive_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
-Exit code 77 means skipped (no win32 build or no 7zz).
+usage: archive_e2e.py --builds DIR --work-dir DIR SCENARIO
+Exit code 77 means skipped (no Windows build or no 7zz).
 """
 
 import random
@@ -35,12 +35,12 @@ def sample_files():
 
 
 class Scenario:
-    def __init__(self, session, win32):
+    def __init__(self, session, engine):
         self.session = session
         self.folder = session.drive_c / "arc"
         self.folder.mkdir()
         for name in ("kebextract.exe", "keb.dll"):
-            shutil.copy(win32 / name, self.folder / name)
+            shutil.copy(engine / name, self.folder / name)
         self.src = self.folder / "src"
         self.files = sample_files()
         for name, data in self.files.items():
@@ -122,5 +122,5 @@ SCENARIOS = {f.__name__: f for f in (methods, refusals)}
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("archive", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32),
+    sys.exit(scenario.main("archive", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine),
                            programs=("kebextract.exe", "keb.dll"), tools=("7zz",), needs_orvanta=False))

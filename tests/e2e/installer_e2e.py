@@ -4,8 +4,8 @@ msisession.exe drives the engine's session (database edits, the apply thread,
 the message handler) against Wine's msi.dll; packages are built with wixl and
 read back on the host with msitools.
 
-usage: installer_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
-Exit code 77 means skipped (no win32 build).
+usage: installer_e2e.py --builds DIR --work-dir DIR SCENARIO
+Exit code 77 means skipped (no Windows build).
 """
 
 import re
@@ -22,24 +22,22 @@ PRODUCT = "{5A0C7E21-3B9D-4F6A-8E12-7C4D9B0A1F33}"
 PACKAGE_CODE = "{0E6A2B4C-1D3F-4A5B-9C7D-8E9F0A1B2C3D}"
 COMPONENTS = ["{1C2D3E4F-5A6B-4C7D-8E9F-0A1B2C3D4E5F}", "{2D3E4F5A-6B7C-4D8E-9F0A-1B2C3D4E5F60}"]
 
-WXS = msipackages.product_wxs(PRODUCT, "Session Test", "{7B3E1F20-6C4A-4D8E-9F01-2A3B4C5D6E7F}", "session.cab",
-                              "SessionTest", files=zip(COMPONENTS, ["hello.txt", "extra.txt"]),
-                              properties=[("A", "0")])
-
-
-def build_package(folder):
+def build_package(folder, arch):
     """A two-component package with a fixed package code."""
     folder.mkdir(parents=True, exist_ok=True)
     (folder / "hello.txt").write_text("hello from the session test\n")
     (folder / "extra.txt").write_text("".join(f"{n}\n" for n in range(20000)))
-    return msipackages.build_msi(folder, WXS, "session.msi", PACKAGE_CODE).read_bytes()
+    wxs = msipackages.product_wxs(PRODUCT, "Session Test", "{7B3E1F20-6C4A-4D8E-9F01-2A3B4C5D6E7F}", "session.cab",
+                                  "SessionTest", files=zip(COMPONENTS, ["hello.txt", "extra.txt"]),
+                                  properties=[("A", "0")], arch=arch)
+    return msipackages.build_msi(folder, wxs, "session.msi", PACKAGE_CODE, arch=arch).read_bytes()
 
 
 class Scenario:
-    def __init__(self, session, win32_dir, work):
+    def __init__(self, session, engine_dir, work):
         self.session = session
-        self.helper = Path(win32_dir) / "msisession.exe"
-        self.original = build_package(Path(work) / "package-source")
+        self.helper = Path(engine_dir) / "msisession.exe"
+        self.original = build_package(Path(work) / "package-source", session.path.arch)
         self.keb = session.drive_c / "keb1"
         self.keb.mkdir()
 
@@ -132,5 +130,5 @@ SCENARIOS = {f.__name__: f for f in (database_edits, new_instance, install_reins
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("installer", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, work),
+    sys.exit(scenario.main("installer", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, work),
                            programs=("msisession.exe",), tools=("wixl", "msibuild", "msiinfo"), needs_orvanta=False))

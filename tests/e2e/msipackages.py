@@ -7,11 +7,13 @@ import subprocess
 WIX_HEADER = '<?xml version="1.0" encoding="utf-8"?>\n<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">\n'
 
 
-def product_wxs(product, name, upgrade_code, cabinet, folder=None, files=(), properties=()):
+def product_wxs(product, name, upgrade_code, cabinet, folder=None, files=(), properties=(), arch="x86"):
     """The source of a per-machine product: each (component GUID, file name)
     of files is a component of its own in Program Files\\<folder>, all in one
-    feature; properties are (name, value) rows of the Property table."""
+    feature; properties are (name, value) rows of the Property table. An x64
+    product installs into the 64-bit Program Files with 64-bit components."""
     files = list(files)
+    program_files, win64 = ("ProgramFiles64Folder", ' Win64="yes"') if arch == "x64" else ("ProgramFilesFolder", "")
     lines = [WIX_HEADER,
              f'  <Product Id="{product}" Name="{name}" Language="1033" Version="1.0.0"\n'
              f'           Manufacturer="Orvanta Tests" UpgradeCode="{upgrade_code}">\n'
@@ -22,10 +24,10 @@ def product_wxs(product, name, upgrade_code, cabinet, folder=None, files=(), pro
         lines.append('    <Directory Id="TARGETDIR" Name="SourceDir" />\n')
     else:
         lines.append('    <Directory Id="TARGETDIR" Name="SourceDir">\n'
-                     '      <Directory Id="ProgramFilesFolder">\n'
+                     f'      <Directory Id="{program_files}">\n'
                      f'        <Directory Id="INSTALLDIR" Name="{folder}">\n')
         for number, (guid, file_name) in enumerate(files):
-            lines.append(f'          <Component Id="C{number}" Guid="{guid}">\n'
+            lines.append(f'          <Component Id="C{number}" Guid="{guid}"{win64}>\n'
                          f'            <File Id="F{number}" Name="{file_name}" Source="{file_name}" KeyPath="yes" />\n'
                          '          </Component>\n')
         lines.append('        </Directory>\n      </Directory>\n    </Directory>\n'
@@ -36,17 +38,19 @@ def product_wxs(product, name, upgrade_code, cabinet, folder=None, files=(), pro
     return "".join(lines)
 
 
-def build_msi(folder, wxs, msi_name, package_code=None, queries=()):
-    """Compiles wxs (the files it names must be in folder) into folder/msi_name;
-    sets the package code and runs the SQL queries when given."""
+def build_msi(folder, wxs, msi_name, package_code=None, queries=(), arch="x86"):
+    """Compiles wxs (the files it names must be in folder) into folder/msi_name
+    for the platform arch (x86 or x64); sets the package code and runs the SQL
+    queries when given."""
     folder.mkdir(parents=True, exist_ok=True)
     source = folder / (msi_name.rsplit(".", 1)[0] + ".wxs")
     source.write_text(wxs)
-    subprocess.run(["wixl", "-a", "x86", "-o", msi_name, source.name], cwd=folder, check=True,
+    subprocess.run(["wixl", "-a", arch, "-o", msi_name, source.name], cwd=folder, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     command = ["msibuild", msi_name]
     if package_code:
-        command += ["-s", "Installation Database", "Orvanta Tests", "Intel;1033", package_code]
+        platform = "x64" if arch == "x64" else "Intel"
+        command += ["-s", "Installation Database", "Orvanta Tests", platform + ";1033", package_code]
     for query in queries:
         command += ["-q", query]
     if len(command) > 2:

@@ -2,8 +2,10 @@
 command line that runs one named scenario in a fresh Wine session.
 
 Every scenario file is called as
-    <file> --win32-dir DIR --work-dir DIR [--orvanta PATH] SCENARIO
-and exits 0 when the scenario passed, 77 when it was skipped.
+    <file> --builds DIR --work-dir DIR [--orvanta PATH] SCENARIO
+and exits 0 when the scenario passed, 77 when it was skipped. The programs
+run come from DIR/win32 or DIR/win64, whichever the Wine path of this machine
+takes (winehost.wine_path).
 """
 
 import argparse
@@ -26,11 +28,11 @@ def equal(actual, expected, what):
         raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
 
 
-def missing_prerequisite(win32, programs, tools, orvanta, needs_orvanta):
+def missing_prerequisite(engine, programs, tools, orvanta, needs_orvanta):
     """What keeps the scenario from running, or None."""
     for program in programs:
-        if not (win32 / program).exists():
-            return f"{win32 / program} is missing; build the win32 preset first"
+        if not (engine / program).exists():
+            return f"{engine / program} is missing; build the {engine.name} preset first"
     for tool in tools:
         if not shutil.which(tool):
             return f"{tool} is missing"
@@ -42,26 +44,29 @@ def missing_prerequisite(win32, programs, tools, orvanta, needs_orvanta):
 def main(family, scenarios, make, programs=("kebstub.exe", "keb.dll"), tools=(), needs_orvanta=True):
     """Runs the scenario named on the command line.
 
-    make(session, win32, orvanta, work) gives the object the scenario function
-    takes; programs are the win32 build's outputs it needs, tools the host
-    programs. Returns the process exit code."""
+    make(session, engine, orvanta, work) gives the object the scenario function
+    takes, engine being the folder of the Windows build that runs; programs
+    are that build's outputs it needs, tools the host programs. Returns the
+    process exit code."""
     parser = argparse.ArgumentParser()
-    parser.add_argument("--win32-dir", required=True)
+    parser.add_argument("--builds", required=True, help="the folder holding the win32 and win64 builds")
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--orvanta", help="the orvanta tool, for scenarios that build a setup with it")
     parser.add_argument("scenario", choices=sorted(scenarios))
     args = parser.parse_args()
-    win32, work = Path(args.win32_dir), Path(args.work_dir)
-    missing = missing_prerequisite(win32, programs, tools, args.orvanta, needs_orvanta)
+    path = winehost.wine_path()
+    print(f"{family} {args.scenario} on {path}")
+    engine, work = Path(args.builds) / path.build, Path(args.work_dir)
+    missing = missing_prerequisite(engine, programs, tools, args.orvanta, needs_orvanta)
     if missing:
         print("SKIP: " + missing)
         return SKIPPED
-    template = winehost.build_template(work / "template")
+    template = winehost.build_template(winehost.template_folder(work, path), path)
     started = time.monotonic()
     name = f"{family}-{args.scenario}"
     try:
-        with winehost.WineSession(template, work, name, work / "artifacts") as session:
-            scenarios[args.scenario](make(session, win32, args.orvanta, work / name))
+        with winehost.WineSession(template, path, work, name, work / "artifacts") as session:
+            scenarios[args.scenario](make(session, engine, args.orvanta, work / name))
     except winehost.SkipScenario as skip:
         print(f"SKIP: {skip}")
         return SKIPPED

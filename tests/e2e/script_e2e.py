@@ -1,6 +1,6 @@
 """End-to-end scenarios of the script interpreter under Wine.
 
-usage: script_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
+usage: script_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Each scenario builds a setup with `orvanta build` and runs it in a fresh
 copy of the template prefix. Exit code 77 means skipped.
 """
@@ -143,11 +143,11 @@ Write to Text File
 
 
 class Scenario:
-    def __init__(self, session, win32, orvanta):
+    def __init__(self, session, engine, orvanta):
         self.session = session
-        self.win32 = Path(win32)
+        self.engine = Path(engine)
         self.orvanta = orvanta
-        self.ui = winehost.UiDriver(session, self.win32 / "uidriver.exe")
+        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
 
@@ -156,7 +156,8 @@ class Scenario:
         project.mkdir()
         (project / "project.orv").write_text(HEADER.format(name=name) + script)
         (project / "product.msi").write_bytes(b"installer database")
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.win32)],
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch],
                        check=True, stdout=subprocess.DEVNULL)
         return self.folder / (name + ".exe")
 
@@ -228,5 +229,5 @@ SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("script", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+    sys.exit(scenario.main("script", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe"), tools=("7zz",)))

@@ -2,7 +2,7 @@
 earlier installation (made real with msiexec), the instance files, the
 command-line values and the resume entries.
 
-usage: session_e2e.py --win32-dir DIR --work-dir DIR --orvanta PATH SCENARIO
+usage: session_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Each script writes what it checks to a text file in TEMP. Exit code 77 means skipped.
 """
 
@@ -21,8 +21,6 @@ REVISION = "{9D2F4B60-8CAE-4F3B-8D5F-7B9C1D3E5F70}"
 OTHER_REVISION = "{AE306C71-9DBF-4A4C-9E60-8CAD2E4F6081}"
 SETUP = "state"
 
-WXS = msipackages.product_wxs(PRODUCT, "Session Start Test", "{BF417D82-AEC0-4B5D-8F71-9DBE3F5A7192}", "state.cab",
-                              "SessionStartTest", files=[("{C0528E93-BFD1-4C6E-9082-AECF406B82A3}", "marker.txt")])
 
 HEADER = """Setup = {setup}
 Title = Session Start Test
@@ -76,21 +74,24 @@ Write to Text File
 SAVED_COMPONENTS = "Saved Feature\r\nUnselected Feature\r\n$\r\nTRUE\r\nFALSE\r\n$\r\nC:\\Saved\\\r\nTRUE\r\nSaved Menu\r\nC:\\SAVED~1\\\r\n"
 
 
-def build_package(folder, package_code):
+def build_package(folder, package_code, arch):
     """The product as a package of its own, with a chosen package code."""
     folder.mkdir(parents=True, exist_ok=True)
     (folder / "marker.txt").write_text("installed\n")
-    package = msipackages.build_msi(folder, WXS, "package.msi", package_code)
+    wxs = msipackages.product_wxs(PRODUCT, "Session Start Test", "{BF417D82-AEC0-4B5D-8F71-9DBE3F5A7192}", "state.cab",
+                                  "SessionStartTest", files=[("{C0528E93-BFD1-4C6E-9082-AECF406B82A3}", "marker.txt")],
+                                  arch=arch)
+    package = msipackages.build_msi(folder, wxs, "package.msi", package_code, arch=arch)
     equal(msipackages.package_code(package), package_code, "the package code of the test package")
     return package
 
 
 class Scenario:
-    def __init__(self, session, win32, orvanta):
+    def __init__(self, session, engine, orvanta):
         self.session = session
-        self.win32 = Path(win32)
+        self.engine = Path(engine)
         self.orvanta = orvanta
-        self.package = build_package(session.prefix / "package", REVISION)
+        self.package = build_package(session.prefix / "package", REVISION, session.path.arch)
 
     def build(self, name, script, revision=REVISION):
         """A setup in C:\\<name>\\ whose package is the test package."""
@@ -99,7 +100,8 @@ class Scenario:
         (project / "project.orv").write_text(HEADER.format(setup=SETUP, product=PRODUCT, revision=revision) + script)
         shutil.copy(self.package, project / "package.msi")
         folder = self.session.drive_c / name
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.win32)],
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return folder / (SETUP + ".exe")
 
@@ -185,5 +187,5 @@ SCENARIOS = {f.__name__: f for f in (product_state, command_line, resume_entries
 
 if __name__ == "__main__":
     sys.exit(scenario.main("session", SCENARIOS,
-                           lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
                            tools=("7zz", "wixl", "msibuild", "msiinfo")))

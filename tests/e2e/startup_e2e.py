@@ -1,7 +1,7 @@
 """End-to-end scenarios of the engine's start-up under Wine.
 
-usage: startup_e2e.py --win32-dir DIR --work-dir DIR SCENARIO
-Exit code 77 means skipped (no win32 build).
+usage: startup_e2e.py --builds DIR --work-dir DIR SCENARIO
+Exit code 77 means skipped (no Windows build).
 """
 
 import shutil
@@ -23,21 +23,21 @@ DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"
 
 
 class Scenario:
-    def __init__(self, session, win32_dir, orvanta=None):
+    def __init__(self, session, engine_dir, orvanta=None):
         self.session = session
-        self.win32 = Path(win32_dir)
+        self.engine = Path(engine_dir)
         self.orvanta = orvanta
-        self.ui = winehost.UiDriver(session, self.win32 / "uidriver.exe")
+        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
         self.exe = self.folder / (SETUP + ".exe")
 
     def make_setup(self, payload=None, res=True, msi=True, splash=None, keb=True, keb_messages=None):
-        engine = (self.win32 / "kebstub.exe").read_bytes()
+        engine = (self.engine / "kebstub.exe").read_bytes()
         self.exe.write_bytes(engine + (payload if payload is not None else setupfiles.payload([DIALOG])))
         if keb:
             library = self.folder / "keb.dll"
-            shutil.copy(self.win32 / "keb.dll", library)
+            shutil.copy(self.engine / "keb.dll", library)
             if keb_messages:
                 with open(library, "ab") as out:
                     out.write("".join(line + "\r\n" for line in keb_messages).encode("latin-1"))
@@ -227,9 +227,10 @@ def orvanta_sample(s):
         raise winehost.SkipScenario("orvanta is not built")
     project = Path(__file__).resolve().parents[2] / "examples" / "sample"
     built = s.session.prefix / "orvanta-out"
-    subprocess.run([s.orvanta, "build", str(project), "-o", str(built)], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run([s.orvanta, "build", str(project), "-o", str(built), "--engine-dir", str(s.engine),
+                    "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
     shutil.copytree(built, s.folder, dirs_exist_ok=True)
-    shutil.copy(s.win32 / "keb.dll", s.folder)
+    shutil.copy(s.engine / "keb.dll", s.folder)
     equal(s.session.run(s.folder / "sample.exe", "/s", timeout=120), 0, "silent exit code")
     equal(s.support_folders(), [], "support folders")
     # The sample script's own report proves that the script ran.
@@ -242,5 +243,5 @@ SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_dat
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("startup", SCENARIOS, lambda session, win32, orvanta, work: Scenario(session, win32, orvanta),
+    sys.exit(scenario.main("startup", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe"), needs_orvanta=False))

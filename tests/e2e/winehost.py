@@ -3,6 +3,10 @@
 One template prefix is built per test run and copied for every scenario; each
 scenario gets its own Xvfb display, a persistent wineserver and its own TEMP
 folder inside the prefix. Python standard library only.
+
+Machines that run 32-bit programs use the win32 build in a 32-bit prefix;
+machines that cannot, or a run with ORVANTA_WINE=64, use the win64 build in a
+64-bit prefix under the 64-bit loader.
 """
 
 import fcntl
@@ -18,8 +22,44 @@ from pathlib import Path
 WINE_ENV = {
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "winemenubuilder.exe=d",
-    "WINEARCH": "win32",
 }
+
+LOADER_32 = "/usr/lib/wine/wine"
+LOADER_64 = "/usr/lib/wine/wine64"
+
+
+class WinePath:
+    """Which Wine runs the tests: the width of prefix, loader and engine build."""
+
+    def __init__(self, width):
+        self.width = width
+        self.arch = "x86" if width == 32 else "x64"
+        self.winearch = f"win{width}"
+        self.build = f"win{width}"          # the preset whose programs run
+        # Debian's wine wrapper picks the 32-bit loader whenever it is installed.
+        self.loader = LOADER_32 if width == 32 else LOADER_64
+
+    def __str__(self):
+        return f"{self.width}-bit Wine ({self.winearch} prefix, {self.build} build)"
+
+
+def runs_32bit_programs():
+    """Whether this machine executes 32-bit Linux programs: tried, not guessed."""
+    try:
+        return subprocess.run([LOADER_32, "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60).returncode == 0
+    except OSError:
+        return False
+
+
+def wine_path():
+    """The path this machine takes; ORVANTA_WINE=64 (or 32) forces one."""
+    forced = os.environ.get("ORVANTA_WINE", "")
+    if forced in ("32", "64"):
+        return WinePath(int(forced))
+    if forced:
+        raise RuntimeError(f"ORVANTA_WINE must be 32 or 64, not {forced!r}")
+    return WinePath(32 if runs_32bit_programs() else 64)
 
 
 SCREEN = (1024, 768)
@@ -29,9 +69,11 @@ class SkipScenario(Exception):
     """The scenario cannot run here (for example: no win32 build)."""
 
 
-def _env(prefix, display=None):
+def _env(prefix, path, display=None):
     env = dict(os.environ)
     env.update(WINE_ENV)
+    env["WINEARCH"] = path.winearch
+    env["WINELOADER"] = path.loader
     env["WINEPREFIX"] = str(prefix)
     if display is not None:
         env["DISPLAY"] = display
@@ -63,7 +105,7 @@ def _stop_prefix_processes(prefix, env):
                 pass
 
 
-def build_template(template):
+def build_template(template, path):
     """Builds the template prefix once; later calls (and other processes) reuse it."""
     template = Path(template).resolve()  # Wine needs an absolute prefix path
     template.parent.mkdir(parents=True, exist_ok=True)
@@ -73,11 +115,11 @@ def build_template(template):
         if ready.exists():
             return template
         shutil.rmtree(template, ignore_errors=True)
-        env = _env(template)
+        env = _env(template, path)
         env["DISPLAY"] = ""
-        subprocess.run(["wineboot", "-i"], env=env, check=True,
+        subprocess.run([path.loader, "wineboot", "-i"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+        subprocess.run([path.loader, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
                         "/d", "N", "/f"], env=env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=env)
@@ -88,6 +130,10 @@ def build_template(template):
         _replace_home_links(template)
         ready.write_text("ok\n")
     return template
+
+
+def template_folder(workdir, path):
+    return Path(workdir).resolve() / f"template-{path.winearch}"
 
 
 def _replace_home_links(prefix):
@@ -109,20 +155,21 @@ def _free_display():
 class WineSession:
     """One scenario: a copy of the template prefix, a display and a wineserver."""
 
-    def __init__(self, template, workdir, name, artifacts=None):
+    def __init__(self, template, path, workdir, name, artifacts=None):
         self.name = name
+        self.path = path
         workdir = Path(workdir).resolve()
         self.prefix = workdir / "prefixes" / name
         self.artifacts = Path(artifacts) if artifacts else workdir / "artifacts"
         if self.prefix.exists():
-            _stop_prefix_processes(self.prefix, _env(self.prefix))
+            _stop_prefix_processes(self.prefix, _env(self.prefix, path))
             shutil.rmtree(self.prefix)
         self.prefix.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run(["cp", "-a", str(template), str(self.prefix)], check=True)
         self.display_number = None
         self.xvfb = None
         self.wineserver = None
-        self.env = _env(self.prefix)
+        self.env = _env(self.prefix, path)
         # Each scenario has a TEMP folder of its own, so support folders can be checked.
         self.temp = self.drive_c / "scenario-temp"
         self.temp.mkdir()
@@ -193,7 +240,7 @@ class WineSession:
         would keep it open long after the program ended.
         """
         with tempfile.TemporaryFile() as out:
-            process = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
+            process = subprocess.run([self.path.loader, *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
                                      timeout=timeout, check=check)
             out.seek(0)
             process.stdout = out.read().decode("latin-1")
@@ -206,7 +253,7 @@ class WineSession:
             command += " " + " ".join(args)
         command += " & echo ERRORLEVEL=%ERRORLEVEL%"
         out = tempfile.TemporaryFile()
-        process = subprocess.Popen(["wine", "cmd", "/c", command], env=self.env, stdout=out,
+        process = subprocess.Popen([self.path.loader, "cmd", "/c", command], env=self.env, stdout=out,
                                    stderr=subprocess.DEVNULL)
         process.output_file = out
         return process
@@ -305,9 +352,15 @@ class UiDriver:
 
 if __name__ == "__main__":
     # winehost.py template WORKDIR: builds a fresh template prefix for this test run.
+    # winehost.py path: prints the width of the Wine path this machine takes.
     import sys
+    if sys.argv[1:] == ["path"]:
+        print(wine_path().width)
+        sys.exit(0)
     if len(sys.argv) != 3 or sys.argv[1] != "template":
-        sys.exit("usage: winehost.py template WORKDIR")
-    target = Path(sys.argv[2]).resolve() / "template"
+        sys.exit("usage: winehost.py template WORKDIR | winehost.py path")
+    chosen = wine_path()
+    print(f"Wine end-to-end tests run on {chosen}")
+    target = template_folder(sys.argv[2], chosen)
     (target / ".ready").unlink(missing_ok=True)
-    build_template(target)
+    build_template(target, chosen)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bootstrap/Payload.h"
+#include "support/PeImage.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -14,19 +15,7 @@ int Orvanta(const std::string& arguments) {
 }
 
 // An engine stand-in: a PE image with one section and nothing appended.
-std::string BareImage() {
-    std::string b(0x400, '\0');
-    b[0] = 'M';
-    b[1] = 'Z';
-    const uint32_t pe = 0x80, pointer = 0x200, size = 0x200;
-    const uint16_t sections = 1;
-    std::memcpy(&b[0x3C], &pe, 4);
-    std::memcpy(&b[pe], "PE\0\0", 4);
-    std::memcpy(&b[pe + 6], &sections, 2);
-    std::memcpy(&b[pe + 4 + 244 + 16], &size, 4);
-    std::memcpy(&b[pe + 4 + 244 + 20], &pointer, 4);
-    return b;
-}
+std::string BareImage() { return PeImage({{0x200, 0x200}}); }
 
 TEST(DecompileTest, DecompiledSetupBuildsToTheSamePayload) {
     if (std::system("command -v 7zz >/dev/null && command -v wixl >/dev/null && command -v msibuild >/dev/null"))

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 
 #include "support/TempDir.h"
 #include "tools/authoring/PackageAuthoring.h"
@@ -46,27 +49,36 @@ TEST(PackageAuthoringTest, EveryActiveRecordingCommandGetsGuardedRows) {
     EXPECT_EQ(conditions, 5);  // two files, registry, INI, environment
 }
 
-TEST(PackageAuthoringTest, CompiledPackageHoldsTheRowsAndConditions) {
-    if (std::system("command -v wixl >/dev/null && command -v msibuild >/dev/null && command -v msiinfo >/dev/null"))
-        GTEST_SKIP() << "msitools/wixl not installed";
-    TempDir dir;
-    Project project = MakeProject(dir);
-    const RecordedRows rows = AuthorRecordedRows(project);
+bool HaveMsiTools() {
+    return std::system("command -v wixl >/dev/null && command -v msibuild >/dev/null && command -v msiinfo >/dev/null") == 0;
+}
+
+// Compiles the project's rows into t.msi as orvanta build does; returns a
+// function that exports one table of it as text.
+std::function<std::string(const std::string&)> CompilePackage(TempDir& dir, SetupArch arch) {
+    const RecordedRows rows = AuthorRecordedRows(MakeProject(dir), arch);
     std::string wxs = kSkeleton;
     wxs.insert(wxs.rfind("</Product>"), rows.wix);
     dir.write("product.wxs", wxs);
-    ASSERT_EQ(RunProgram({"wixl", "-a", "x86", "-o", "t.msi", "product.wxs"}, dir.path().string()), 0);
+    const std::string wixArch = arch == SetupArch::x64 ? "x64" : "x86";
+    EXPECT_EQ(RunProgram({"wixl", "-a", wixArch, "-o", "t.msi", "product.wxs"}, dir.path().string()), 0);
     std::vector<std::string> command = {"msibuild", dir.file("t.msi")};
     for (const auto& s : rows.sql) {
         command.push_back("-q");
         command.push_back(s);
     }
-    ASSERT_EQ(RunProgram(command), 0);
-    auto exportTable = [&](const std::string& table) {
+    EXPECT_EQ(RunProgram(command), 0);
+    return [&dir](const std::string& table) {
         const std::string out = dir.file(table + ".txt");
         std::system(("msiinfo export " + dir.file("t.msi") + " " + table + " > " + out).c_str());
         return ReadWholeFile(out);
     };
+}
+
+TEST(PackageAuthoringTest, CompiledPackageHoldsTheRowsAndConditions) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    TempDir dir;
+    auto exportTable = CompilePackage(dir, SetupArch::x86);
     const std::string components = exportTable("Component");
     EXPECT_NE(components.find("AFILES=\"TRUE\""), std::string::npos);
     EXPECT_NE(components.find("AENV=\"TRUE\""), std::string::npos);
@@ -76,6 +88,26 @@ TEST(PackageAuthoringTest, CompiledPackageHoldsTheRowsAndConditions) {
     const std::string files = exportTable("File");
     EXPECT_NE(files.find("a.txt"), std::string::npos);
     EXPECT_NE(files.find("b.txt"), std::string::npos);
+}
+
+// Component attribute bit 256: the component writes the 64-bit registry view.
+TEST(PackageAuthoringTest, OnlyX64PackagesHave64BitComponents) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    for (SetupArch arch : {SetupArch::x86, SetupArch::x64}) {
+        SCOPED_TRACE(arch == SetupArch::x64 ? "x64" : "x86");
+        TempDir dir;
+        std::istringstream components(CompilePackage(dir, arch)("Component"));
+        int authored = 0;
+        for (std::string line; std::getline(components, line);) {
+            std::vector<std::string> fields;
+            std::istringstream row(line);
+            for (std::string field; std::getline(row, field, '\t');) fields.push_back(field);
+            if (fields.size() < 4 || fields[3].empty() || !std::isdigit(static_cast<unsigned char>(fields[3][0]))) continue;
+            ++authored;
+            EXPECT_EQ((std::stoi(fields[3]) & 256) != 0, arch == SetupArch::x64) << line;
+        }
+        EXPECT_GE(authored, 5);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bootstrap/Payload.h"
+#include "support/PeImage.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -83,25 +84,9 @@ TEST(PayloadTest, ParameterLookupRules) {
     EXPECT_THROW(GetParameter(blocks, "{A}", 2), std::exception);  // beyond the end of its list
 }
 
-// A minimal PE image: DOS header, PE signature, file header with two
-// sections, optional header, section table, then raw data.
-std::string MinimalImage(uint32_t rawEnd1, uint32_t rawEnd2) {
-    std::string b(0x400, '\0');
-    b[0] = 'M';
-    b[1] = 'Z';
-    const uint32_t pe = 0x80;
-    std::memcpy(&b[0x3C], &pe, 4);
-    std::memcpy(&b[pe], "PE\0\0", 4);
-    const uint16_t sections = 2;
-    std::memcpy(&b[pe + 4 + 2], &sections, 2);
-    auto section = [&](int i, uint32_t pointer, uint32_t size) {
-        const size_t entry = pe + 4 + 244 + i * 40;
-        std::memcpy(&b[entry + 16], &size, 4);
-        std::memcpy(&b[entry + 20], &pointer, 4);
-    };
-    section(0, 0x200, rawEnd1 - 0x200);
-    section(1, 0x300, rawEnd2 - 0x300);
-    return b;
+// Two sections whose raw data ends at rawEnd1 and rawEnd2.
+std::string MinimalImage(uint32_t rawEnd1, uint32_t rawEnd2, bool pe32Plus = false) {
+    return PeImage({{0x200, rawEnd1 - 0x200}, {0x300, rawEnd2 - 0x300}}, pe32Plus);
 }
 
 TEST(PayloadTest, AppendedDataStartsAtTheLargestSectionEnd) {
@@ -120,6 +105,30 @@ TEST(PayloadTest, AppendedDataStartsAtTheLargestSectionEnd) {
     EXPECT_EQ(ReadAppendedData(withPayload), "payload\r\n");
 }
 
+TEST(PayloadTest, AppendedDataOfBothImageWidthsEndsBeforeASignature) {
+    TempDir dir;
+    for (bool pe32Plus : {false, true}) {
+        SCOPED_TRACE(pe32Plus ? "PE32+" : "PE32");
+        std::string image = MinimalImage(0x400, 0x380, pe32Plus);
+        const std::string unsigned_ = dir.write("unsigned.exe", image + "payload\r\n");
+        EXPECT_EQ(ReadAppendedData(unsigned_), "payload\r\n");
+
+        SetCertificateTable(image, 0x400 + 9, 16);
+        const std::string signed_ = dir.write("signed.exe", image + "payload\r\n" + std::string(16, 'S'));
+        auto found = FindAppendedData(signed_);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->offset, 0x400u);
+        EXPECT_EQ(found->length, 9u);
+        EXPECT_EQ(ReadAppendedData(signed_), "payload\r\n");
+    }
+    // A certificate table claimed inside the image or beyond the file is ignored.
+    std::string image = MinimalImage(0x400, 0x380);
+    SetCertificateTable(image, 0x100, 16);
+    EXPECT_EQ(ReadAppendedData(dir.write("inside.exe", image + "data")), "data");
+    SetCertificateTable(image, 0x10000, 16);
+    EXPECT_EQ(ReadAppendedData(dir.write("beyond.exe", image + "data")), "data");
+}
+
 TEST(PayloadTest, NonImagesHaveNoAppendedData) {
     TempDir dir;
     EXPECT_FALSE(FindAppendedData(dir.write("text.exe", "just some text")));
@@ -129,6 +138,11 @@ TEST(PayloadTest, NonImagesHaveNoAppendedData) {
     EXPECT_FALSE(FindAppendedData(dir.write("broken.exe", image)));
     // A section claiming to end beyond the file is not believed.
     EXPECT_FALSE(FindAppendedData(dir.write("short.exe", MinimalImage(0x4000, 0x380))));
+    // An optional header size that puts the section table past the headers.
+    image = MinimalImage(0x400, 0x380);
+    const uint16_t huge = 0xFFFF;
+    std::memcpy(&image[0x80 + 4 + 16], &huge, 2);
+    EXPECT_FALSE(FindAppendedData(dir.write("huge.exe", image)));
 }
 
 }  // namespace

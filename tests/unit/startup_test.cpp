@@ -11,6 +11,7 @@
 #include "bootstrap/kebstub.h"
 #include "bootstrap/uSetupInit.h"
 #include "bootstrap/uSetupSplash.h"
+#include "support/PeImage.h"
 #include "support/TempDir.h"
 #include "system/HostMessageBoxes.h"
 #include "system/HostProcess.h"
@@ -19,19 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A minimal PE image of 512 bytes: one section whose raw data ends the image.
-std::string PeImage() {
-    std::string image(512, '\0');
-    image[0] = 'M';
-    image[1] = 'Z';
-    const uint32_t peOffset = 64, rawSize = 512;
-    std::memcpy(&image[0x3C], &peOffset, 4);
-    std::memcpy(&image[64], "PE\0\0", 4);
-    const uint16_t sections = 1;
-    std::memcpy(&image[68 + 2], &sections, 2);
-    std::memcpy(&image[68 + 244 + 16], &rawSize, 4);
-    return image;
-}
+// A PE image of 512 bytes: one section whose raw data ends the image.
+std::string EngineImage() { return PeImage({{0, 512}}, false, 512); }
 
 std::string Lines(std::initializer_list<const char*> lines) {
     std::string text;
@@ -61,11 +51,11 @@ protected:
         tempFolder = dir.path().string() + "/temp/";
         fs::create_directories(setupFolder);
         HostProcessState() = {setupFolder + "mysetup.exe", "\"" + setupFolder + "mysetup.exe\"", tempFolder, ""};
-        dir.write("setup/keb.dll", PeImage());
+        dir.write("setup/keb.dll", EngineImage());
     }
 
     void MakeSetup(const std::string& payload, bool withResource = true, bool withDatabase = true) {
-        dir.write("setup/mysetup.exe", PeImage() + payload);
+        dir.write("setup/mysetup.exe", EngineImage() + payload);
         if (withResource) MakeResourceArchive();
         if (withDatabase) dir.write("setup/mysetup.msi", "database");
     }
@@ -105,7 +95,7 @@ protected:
 using Texts = std::vector<std::string>;
 
 TEST_F(StartupTest, EngineWithoutPayloadIsForInternalUseOnly) {
-    dir.write("setup/mysetup.exe", PeImage());
+    dir.write("setup/mysetup.exe", EngineImage());
     EXPECT_EQ(RunSetupEngine(), 0);
     EXPECT_EQ(Boxes(), Texts{"For internal use only"});
     EXPECT_EQ(HostBoxes().shown[0].owner, 1u);  // the preparing window
@@ -114,7 +104,7 @@ TEST_F(StartupTest, EngineWithoutPayloadIsForInternalUseOnly) {
 }
 
 TEST_F(StartupTest, SilentRunsShowNothing) {
-    dir.write("setup/mysetup.exe", PeImage());
+    dir.write("setup/mysetup.exe", EngineImage());
     CommandLine("/S");
     EXPECT_EQ(RunSetupEngine(), 0);
     EXPECT_TRUE(HostBoxes().shown.empty());
@@ -214,7 +204,7 @@ TEST_F(StartupTest, UnusableTemporaryFolderIsReported) {
 }
 
 TEST_F(StartupTest, MessageFileAppendedToTheLibraryTranslates) {
-    dir.write("setup/keb.dll", PeImage() + Lines({"Controles", "Ressource introuvable"}));
+    dir.write("setup/keb.dll", EngineImage() + Lines({"Controles", "Ressource introuvable"}));
     MakeSetup(ValidPayload(), false);
     RunSetupEngine();
     EXPECT_EQ(Boxes(), Texts{"Ressource introuvable"});

@@ -78,7 +78,7 @@ std::string Property(const RecordingCommand& c, int k) { return "P" + c.header +
 
 class RowWriter {
 public:
-    explicit RowWriter(const Project& project) : project_(project) {}
+    RowWriter(const Project& project, SetupArch arch) : project_(project), arch_(arch) {}
 
     void Command(const RecordingCommand& c) {
         if (c.name == "Install Files") InstallFiles(c);
@@ -109,7 +109,7 @@ private:
     std::string Component(const RecordingCommand& c, const std::string& id, const std::string& content) {
         components_.emplace_back(id, c.header);
         return "<Component Id=\"" + id + "\" Guid=\"" + StableGuid(project_.payload.project.ProductCode + id) +
-               "\">" + content + "</Component>\n";
+               (arch_ == SetupArch::x64 ? "\" Win64=\"yes" : "") + "\">" + content + "</Component>\n";
     }
 
     void InstallFiles(const RecordingCommand& c) {
@@ -211,6 +211,7 @@ private:
     }
 
     const Project& project_;
+    const SetupArch arch_;
     std::ostringstream body_;
     std::vector<std::pair<std::string, std::string>> components_;  // component id, header
     std::vector<std::string> tables_;
@@ -219,8 +220,8 @@ private:
 
 }  // namespace
 
-RecordedRows AuthorRecordedRows(const Project& project) {
-    RowWriter writer(project);
+RecordedRows AuthorRecordedRows(const Project& project, SetupArch arch) {
+    RowWriter writer(project, arch);
     for (const auto& c : RecordingCommands(project)) writer.Command(c);
     return writer.Rows();
 }

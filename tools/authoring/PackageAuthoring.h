@@ -31,4 +31,8 @@ struct RecordedRows {
     std::vector<std::string> sql;
 };
 
-RecordedRows AuthorRecordedRows(const Project& project);
+// The width of the setup being built. An x64 setup carries the 64-bit engine
+// and a 64-bit package whose authored components use the 64-bit registry view.
+enum class SetupArch { x86, x64 };
+
+RecordedRows AuthorRecordedRows(const Project& project, SetupArch arch = SetupArch::x86);

@@ -28,12 +28,14 @@ std::string ReadFileBytes(const fs::path& p) {
     return s.str();
 }
 
+const char* ArchName(SetupArch arch) { return arch == SetupArch::x64 ? "x64" : "x86"; }
+
 // The folder holding kebstub.exe and keb.dll: --engine-dir, else
-// ORVANTA_ENGINE_DIR, else the win32 build beside this program's build.
-fs::path EngineFolder(const std::string& option) {
+// ORVANTA_ENGINE_DIR, else the build of that width beside this program's build.
+fs::path EngineFolder(const std::string& option, SetupArch arch) {
     if (!option.empty()) return option;
     if (const char* env = std::getenv("ORVANTA_ENGINE_DIR")) return env;
-    return fs::canonical("/proc/self/exe").parent_path().parent_path() / "win32";
+    return fs::canonical("/proc/self/exe").parent_path().parent_path() / (arch == SetupArch::x64 ? "win64" : "win32");
 }
 
 void PackSupportFolder(const fs::path& support, const fs::path& archive) {
@@ -49,8 +51,8 @@ void PackSupportFolder(const fs::path& support, const fs::path& archive) {
 
 // The package: copied from an .msi, or compiled from a .wxs source with the
 // rows of the recording commands added.
-void MakePackage(const Project& project, const fs::path& source, const fs::path& msi) {
-    const RecordedRows rows = AuthorRecordedRows(project);
+void MakePackage(const Project& project, SetupArch arch, const fs::path& source, const fs::path& msi) {
+    const RecordedRows rows = AuthorRecordedRows(project, arch);
     if (source.extension() != ".wxs") {
         if (!rows.wix.empty())
             throw std::runtime_error("recording commands need a .wxs package source to author their rows");
@@ -64,7 +66,7 @@ void MakePackage(const Project& project, const fs::path& source, const fs::path&
     const fs::path authored = fs::absolute(msi).replace_extension(".authored.wxs");
     std::ofstream(authored, std::ios::binary) << wxs;
     fs::remove(msi);
-    const int rc = RunProgram({"wixl", "-a", "x86", "-o", fs::absolute(msi).string(), authored.string()},
+    const int rc = RunProgram({"wixl", "-a", ArchName(arch), "-o", fs::absolute(msi).string(), authored.string()},
                               source.parent_path().string());
     fs::remove(authored);
     if (rc != 0) throw std::runtime_error("wixl failed to compile " + source.string());
@@ -79,16 +81,23 @@ void MakePackage(const Project& project, const fs::path& source, const fs::path&
     }
     // msibuild takes the summary option only as its last one.
     command.insert(command.end(), {"-s", "Installation Database", project.payload.project.Publisher,
-                                   "Intel;" + (language.empty() ? std::string("1033") : language[1].str()),
+                                   std::string(arch == SetupArch::x64 ? "x64;" : "Intel;") + (language.empty() ? std::string("1033") : language[1].str()),
                                    project.payload.project.RevisionCode});
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
 }
 
 int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir;
+    SetupArch arch = SetupArch::x86;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
+        else if (args[i] == "--arch" && i + 1 < args.size()) {
+            const std::string name = args[++i];
+            if (name == "x86") arch = SetupArch::x86;
+            else if (name == "x64") arch = SetupArch::x64;
+            else throw UsageError{"--arch takes x86 or x64, not '" + name + "'"};
+        }
         else if (projectPath.empty()) projectPath = args[i];
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
@@ -96,11 +105,12 @@ int Build(const std::vector<std::string>& args) {
 
     Project project = LoadProject(projectPath);
     const fs::path folder = project.folder;
-    const fs::path engine = EngineFolder(engineDir);
+    const fs::path engine = EngineFolder(engineDir, arch);
     for (const char* needed : {"kebstub.exe", "keb.dll"})
         if (!fs::exists(engine / needed))
-            throw std::runtime_error(std::string(needed) + " not found in " + engine.string() +
-                                     " (build the win32 preset or pass --engine-dir)");
+            throw std::runtime_error(std::string(needed) + " not found in " + engine.string() + " (build the " +
+                                     (arch == SetupArch::x64 ? "win64" : "win32") +
+                                     " preset or pass --engine-dir)");
     if (project.packageFile.empty())
         throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
 
@@ -114,7 +124,7 @@ int Build(const std::vector<std::string>& args) {
     }
     fs::copy_file(engine / "keb.dll", out / "keb.dll", fs::copy_options::overwrite_existing);
     PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, out / (base + ".res"));
-    MakePackage(project, folder / project.packageFile, out / (base + ".msi"));
+    MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
     // The marker that tells a maintenance run these are the product's complete sources.
@@ -125,6 +135,6 @@ int Build(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("build", "build <project> -o <dir> [--engine-dir <dir>]", Build);
+OrvantaSubcommand verb("build", "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>]", Build);
 
 }  // namespace
