@@ -126,6 +126,11 @@ def sample_lifecycle(s):
     for name, value in expected_entry.items():
         equal(s.session.reg_query(hklm_uninstall, name), value, "uninstall entry value " + name)
     equal(default_value(s.session, IDENT_KEY), cache_windows, "the Ident.Cache key")
+    if s.session.path.width == 64:
+        # The x64 setup and its package write the 64-bit view, as a 64-bit program does.
+        for key in (UNINSTALL_KEY, r"Software\Orvanta Samples\Sample", IDENT_KEY.split("\\", 1)[1]):
+            wow = "HKLM\\" + key.replace("Software\\", "Software\\Wow6432Node\\", 1)
+            equal(s.session.reg_query(wow), None, "the 32-bit view's " + wow)
     equal(sorted(p.name for p in cache.iterdir()),
           sorted(["sample.exe", "sample.msi", "sample.res", "keb.dll", "sample.dat", "sample.par", "instance.dat"]),
           "the cache folder")
@@ -162,8 +167,30 @@ def sample_lifecycle(s):
     for root in ("HKLM", "HKCU"):
         equal(s.session.reg_query(root + "\\" + UNINSTALL_KEY), None, root + " uninstall key after the removal")
     equal(s.session.reg_query(IDENT_KEY), None, "the Ident.Cache key after the removal")
-    # The running engine keeps its folder busy: it may be renamed aside, queued for deletion.
+    # The running engine keeps its folder busy: it is renamed aside, and what
+    # is left in it is queued for deletion at the next restart.
     check(not cache.exists(), "the cache folder after the removal")
+    check_queued_for_restart(s.session, cache.with_name(cache.name + "~0"))
+
+
+def pending_deletions(session):
+    """The paths queued for deletion at the next restart, in queue order."""
+    value = session.reg_query(r"HKLM\System\CurrentControlSet\Control\Session Manager",
+                              "PendingFileRenameOperations") or ""
+    entries = value.split("\\0")
+    # Pairs of source and target; an empty target deletes the source.
+    return [source.removeprefix("\\??\\") for source, target in zip(entries[0::2], entries[1::2])
+            if source and not target]
+
+
+def check_queued_for_restart(session, folder):
+    """Everything left in folder, and then the folder itself, is queued for deletion."""
+    check(folder.is_dir(), f"{folder} is left for the restart")
+    left = sorted(session.windows_path(p) for p in folder.iterdir())
+    check(left, "the running engine's files are left in " + str(folder))
+    queued = pending_deletions(session)
+    equal(sorted(queued[:-1]), left, "the files queued for deletion")
+    equal(queued[-1:], [session.windows_path(folder)], "the folder queued last")
 
 
 def package_outcome(s, rows):
@@ -203,11 +230,15 @@ def per_user_lifecycle(s):
     equal(s.session.reg_query("HKLM\\" + UNINSTALL_KEY), None, "no uninstall entry for all users")
     check((user_cache / "sample.par").exists() and not s.cache().exists(), "the cache is in the user's folder")
 
+    # Windows refuses to rename a folder that holds a running program; Wine
+    # does not. A link in the way of the rename makes Wine refuse it too, so
+    # the cache folder must be queued for deletion where it is.
+    user_cache.with_name(user_cache.name + "~0").symlink_to("/nonexistent-orvanta-target")
     program, arguments = command[1:].split('" ', 1)
     equal(s.session.wine(program, *arguments.split(), "/s", timeout=240).returncode, 0, "exit code of the removal")
     check(not (s.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").exists(), "the files are removed")
     equal(s.session.reg_query("HKCU\\" + UNINSTALL_KEY), None, "the user's uninstall entry after the removal")
-    check(not user_cache.exists(), "the user's cache folder after the removal")
+    check_queued_for_restart(s.session, user_cache)
 
 
 def failing_package(s):
