@@ -123,7 +123,7 @@ int Run(int argc, char** argv) {
         return 1;
     }
     if (verb == "wait") {
-        std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+        std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
     } else if (verb == "rect") {
         RECT r, client;
         GetWindowRect(window, &r);
