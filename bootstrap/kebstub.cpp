@@ -108,7 +108,7 @@ int RunSetupEngine() {
     SetEnginePaths(v, ExecutablePath());
     const bool tempReady = PrepareTemporaryFolder(v, TemporaryFolder());
     const std::string library = v.exeFolder + "keb.dll";
-    const bool libraryLoaded = LoadEngineMessages(library, v.tempFolder);
+    const bool libraryLoaded = LoadEngineMessages(library);
     EvaluateCommandLine(RawCommandLine(), v);
 
     // Without these nothing can be unpacked; say so before any window opens.

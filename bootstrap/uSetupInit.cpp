@@ -15,12 +15,6 @@ size_t FolderEnd(const std::string& path) {
     return cut == std::string::npos ? 0 : cut + 1;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
-
 std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t length) {
     std::ifstream in(path, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(offset));
@@ -55,16 +49,13 @@ bool PrepareTemporaryFolder(StartupValues& values, const std::string& systemTemp
     return !values.tempFolder.empty() && CreateFolderTree(values.tempFolder);
 }
 
-bool LoadEngineMessages(const std::string& libraryPath, const std::string& tempFolder) {
+bool LoadEngineMessages(const std::string& libraryPath) {
     LoadedLibrary library(libraryPath);
     if (!library.loaded()) return false;
+    // Read in place: a copy under a fixed name in a shared folder could be
+    // overwritten by another setup, or overwrite a file of the user's.
     const std::string messages = ReadAppendedData(libraryPath);
-    if (messages.empty()) return true;
-    const std::string copy = tempFolder + "lang.loc";
-    // Without a writable temporary folder the built-in texts stay; start-up
-    // reports the folder itself.
-    if (WriteWholeFile(copy, messages)) LoadMessageFile(copy);
-    DeleteFileAt(copy);
+    if (!messages.empty()) LoadMessageText(messages);
     return true;
 }
 

@@ -22,10 +22,10 @@ void SetEnginePaths(StartupValues& values, const std::string& exePath);
 bool PrepareTemporaryFolder(StartupValues& values, const std::string& systemTemp);
 
 // Loads the library by its full path and reads the engine message file
-// appended to it (through "lang.loc" in the temporary folder). False when the
+// appended to it, read in place. False when the
 // library cannot be loaded; a library without appended data keeps the
 // built-in texts.
-bool LoadEngineMessages(const std::string& libraryPath, const std::string& tempFolder);
+bool LoadEngineMessages(const std::string& libraryPath);
 
 // Common controls older than 4.72 cannot show the setup's windows.
 bool CommonControlsOutdated(FileVersionNumber version);

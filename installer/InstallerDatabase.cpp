@@ -2,6 +2,7 @@
 
 #include <array>
 #include <mutex>
+#include <stdexcept>
 
 #include "installer/uMSIAPI.h"
 #include "script/VariableStore.h"
@@ -40,18 +41,20 @@ public:
     bool IsOpen() const { return database_.Get() != 0; }
     MsiHandle Handle() const { return database_.Get(); }
 
-    // Runs one statement with its texts bound to the "?" markers in order.
-    void Run(const char* statement, const std::vector<std::string>& parameters) {
+    // Runs one statement with its texts bound to the "?" markers in order;
+    // false when it cannot be prepared or fails.
+    bool Run(const char* statement, const std::vector<std::string>& parameters) {
         MsiHandleOwner view(api_);
-        if (api_.OpenView(database_.Get(), statement, view.Receive()) != kMsiSuccess) return;
+        if (api_.OpenView(database_.Get(), statement, view.Receive()) != kMsiSuccess) return false;
         MsiHandleOwner record(api_, api_.CreateRecord(static_cast<unsigned>(parameters.size())));
         for (size_t i = 0; i < parameters.size(); ++i)
             api_.RecordSetString(record.Get(), static_cast<unsigned>(i + 1), parameters[i]);
-        api_.ViewExecute(view.Get(), record.Get());
+        const bool done = api_.ViewExecute(view.Get(), record.Get()) == kMsiSuccess;
         api_.ViewClose(view.Get());
+        return done;
     }
 
-    void Commit() { api_.DatabaseCommit(database_.Get()); }
+    bool Commit() { return api_.DatabaseCommit(database_.Get()) == kMsiSuccess; }
 
 private:
     MsiApi& api_;
@@ -122,16 +125,24 @@ void WritePendingProperties(const std::string& package) {
     std::vector<PendingProperty> pending = PendingInstallerProperties();
     if (pending.empty()) return;
 
+    // An installation without these properties would run without the
+    // user's folders and features: failing here fails the installation, and
+    // the properties stay pending.
+    const auto fail = [&package](const std::string& what) {
+        throw std::runtime_error("Unable to write the installer properties into " + package + ": " + what);
+    };
     MsiApi& api = Msi();
     EditedDatabase database(api, package);
+    if (!database.IsOpen()) fail("the package cannot be opened");
     for (size_t i = 0; i < pending.size(); ++i) {
         if (request.requested && i + 1 == pending.size()) ChangeIdentity(api, database, request, package);
         std::string value = NewlineToCrLf(pending[i].value);
         // Inserting an existing property fails; the update then sets it.
-        database.Run(kInsertProperty, {pending[i].name, value});
-        database.Run(kUpdateProperty, {value, pending[i].name});
+        if (!database.Run(kInsertProperty, {pending[i].name, value}) &&
+            !database.Run(kUpdateProperty, {value, pending[i].name}))
+            fail("the property " + pending[i].name + " cannot be set");
     }
-    database.Commit();
+    if (!database.Commit()) fail("the changes cannot be saved");
 
     std::lock_guard<std::mutex> guard(State().lock);
     State().pending.erase(State().pending.begin(), State().pending.begin() + pending.size());

@@ -33,6 +33,8 @@ NewInstanceRequest CurrentNewInstanceRequest();
 
 // Writes and then discards the pending properties (after a new-instance
 // request, renewing the component ids and the package identity first).
+// Throws std::runtime_error, keeping them pending, when the package cannot
+// be opened or changed.
 void WritePendingProperties(const std::string& package);
 // Gives every row of the Component table a fresh upper-case GUID.
 void RenewComponentIds(const std::string& package);

@@ -1,9 +1,12 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <system_error>
 
 #include "system/Files.h"
@@ -59,7 +62,23 @@ bool DeleteFileAt(const std::string& path) {
     return !fs::is_directory(fs::symlink_status(HostPath(path), ec)) && fs::remove(HostPath(path), ec);
 }
 
+bool IsLink(const std::string& path) {
+    std::error_code ec;
+    return fs::is_symlink(HostPath(path), ec);
+}
+
+bool RemoveLink(const std::string& path) {
+    std::error_code ec;
+    return IsLink(path) && fs::remove(HostPath(path), ec);
+}
+
+bool CreateOwnedFolder(const std::string& path) {
+    if (IsLink(path) && !RemoveLink(path)) return false;
+    return CreateFolderTree(path) && !IsLink(path);
+}
+
 void DeleteFolderContents(const std::string& folder) {
+    if (IsLink(folder)) return;
     std::error_code ec;
     for (fs::directory_iterator it(HostPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path entry = it->path();
@@ -90,15 +109,33 @@ bool ScheduleDeleteAtRestart(const std::string&) { return true; }
 bool ScheduleFolderDeleteAtRestart(const std::string&) { return true; }
 
 bool WriteFileText(const std::string& path, const std::string& bytes) {
-    std::ofstream out(HostPath(path), std::ios::binary | std::ios::trunc);
-    out << bytes;
-    out.close();
-    return static_cast<bool>(out);
+    // Written beside the target and renamed over it once complete.
+    const fs::path target = HostPath(path);
+    std::string temporary = (target.parent_path() / ".~kbXXXXXX").string();
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    bool written = fchmod(fd, 0644) == 0;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        written = n > 0;
+        if (written) done += static_cast<size_t>(n);
+    }
+    written = close(fd) == 0 && written;
+    std::error_code ec;
+    if (written) fs::rename(temporary, target, ec);
+    if (!written || ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
     std::ifstream in(HostPath(path), std::ios::binary);
     if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return text;
+    std::ostringstream text;
+    // An empty file leaves failbit set by the copy; only badbit is an error.
+    if (in.peek() != std::ifstream::traits_type::eof()) text << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return text.str();
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "system/Files.h"
+#include "system/OwnedHandle_win32.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -91,7 +92,27 @@ bool SetNormalAttributes(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()); }
 
-void DeleteFolderContents(const std::string& folder) { ForEachEntry(folder, DeleteEntry); }
+bool IsLink(const std::string& path) {
+    const DWORD a = Attributes(WithoutBackslash(path));
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool RemoveLink(const std::string& path) {
+    const std::string link = WithoutBackslash(path);
+    const DWORD a = Attributes(link);
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    // Removing a directory link or junction removes the link, not its target.
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(link.c_str()) : DeleteFileA(link.c_str());
+}
+
+bool CreateOwnedFolder(const std::string& path) {
+    if (IsLink(path) && !RemoveLink(path)) return false;
+    return CreateFolderTree(path) && !IsLink(path);
+}
+
+void DeleteFolderContents(const std::string& folder) {
+    if (!IsLink(folder)) ForEachEntry(folder, DeleteEntry);
+}
 
 bool RemoveFolder(const std::string& folder) { return RemoveDirectoryA(WithoutBackslash(folder).c_str()); }
 
@@ -104,6 +125,7 @@ bool ScheduleDeleteAtRestart(const std::string& path) {
 }
 
 bool ScheduleFolderDeleteAtRestart(const std::string& folder) {
+    if (IsLink(folder)) return ScheduleDeleteAtRestart(folder);
     bool all = true;
     ForEachEntry(folder, [&](const std::string& path, DWORD attributes) {
         // A link is queued itself; what it points to is never entered.
@@ -115,24 +137,42 @@ bool ScheduleFolderDeleteAtRestart(const std::string& folder) {
     return ScheduleDeleteAtRestart(folder) && all;
 }
 
-bool WriteFileText(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+namespace {
+
+bool WriteWhole(HANDLE file, const std::string& bytes) {
     DWORD written = 0;
-    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    return CloseHandle(h) && ok;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace
+
+bool WriteFileText(const std::string& path, const std::string& bytes) {
+    // A new file in the same folder takes the place of the old one only once
+    // it is complete, so a failure leaves the old content whole.
+    const std::string folder = FolderOf(path);
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "~kb", 0, temporary)) return false;
+    bool written;
+    {
+        OwnedHandle file = Own(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        written = file && WriteWhole(file.get(), bytes) && FlushFileBuffers(file.get());
+    }
+    if (written && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary);
+    return false;
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    OwnedHandle file = Own(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
     std::string text;
     char buffer[65536];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr)) && got > 0) text.append(buffer, got);
-    CloseHandle(h);
+    while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) text.append(buffer, got);
     if (!ok) return std::nullopt;
     return text;
 }

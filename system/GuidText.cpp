@@ -1,5 +1,6 @@
 #include "system/GuidText.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
@@ -22,4 +23,14 @@ std::string NewGuidText() {
                   static_cast<unsigned>((high >> 16) & 0xFFFF), static_cast<unsigned>(high & 0xFFFF),
                   static_cast<unsigned>(low >> 48), static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFull));
     return text;
+}
+
+bool IsGuidText(const std::string& text) {
+    if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash != (text[i] == '-')) return false;
+        if (!dash && !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+    }
+    return true;
 }

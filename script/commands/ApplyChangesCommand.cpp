@@ -2,6 +2,9 @@
 // Installer, publish the outcome, and after a successful run keep the setup
 // cache and the uninstall registration in step with the machine.
 
+#include <optional>
+#include <stdexcept>
+
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/StartupValues.h"
 #include "bootstrap/uLanguage.h"
@@ -20,6 +23,7 @@
 #include "system/CommaText.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
+#include "system/GuidText.h"
 #include "system/Registry.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
@@ -70,13 +74,28 @@ bool LocateSources(const std::string& productCode) {
     }
 }
 
+// A setup cache that could not be completed: the product is then not
+// registered, so no uninstall entry points at an incomplete cache.
+struct CacheError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The setup cache: application data + the revision code. Only a folder of
+// exactly that shape is ever created or deleted, so a missing or damaged
+// revision code can never make the shared application data folder the cache.
+std::optional<std::string> CacheFolder() {
+    const std::string revision = GetVariable("REVISIONCODE");
+    if (!IsGuidText(revision)) return std::nullopt;
+    return AppDataFolder(AllUsers()) + revision + "\\";
+}
+
 void CopyIntoCache(const std::string& from, const std::string& to) {
     SetNormalAttributes(to);
-    CopyFileOver(from, to);
+    if (!CopyFileOver(from, to)) throw CacheError("Unable to copy " + from + " into the setup cache " + FolderOf(to));
 }
 
 void WriteCacheFile(const std::string& path, const std::vector<std::string>& lines) {
-    if (!WriteFileText(path, JoinCrLf(lines))) throw ScriptError("Unable to write " + path);
+    if (!WriteFileText(path, JoinCrLf(lines))) throw CacheError("Unable to write " + path);
 }
 
 void WriteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {
@@ -88,6 +107,8 @@ void WriteRegistryValue(RegistryRoot root, const std::string& key, const std::st
 // lives in it) is moved aside and deleted at the next restart, or deleted
 // where it is at the next restart when it cannot be moved either.
 void RemoveCacheFolder(const std::string& cache) {
+    // A link in the cache's place is not the cache: it goes, its target stays.
+    if (RemoveLink(cache)) return;
     DeleteFolderContents(cache);
     RemoveFolder(cache);
     if (!FolderExists(cache)) return;
@@ -106,24 +127,26 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
     const std::string exeName = FileNameOf(exePath);
     const std::string base = WithoutExtension(exeName);
     const std::string root = GetVariable("ROOTDIR");
-    if (!install && !remove) CreateFolderTree(cache + "__ad");
-    else RemoveFolder(cache + "__ad");
+    if (!install && !remove) {
+        if (!CreateOwnedFolder(cache) || !CreateOwnedFolder(cache + "__ad")) throw CacheError("Unable to create " + cache);
+    } else if (!IsLink(cache)) {
+        RemoveFolder(cache + "__ad");
+    }
 
     if (install) {
-        CreateFolderTree(cache);
-        if (mediaMode2) WriteFileText(cache + productCode, "");
+        if (!CreateOwnedFolder(cache)) throw CacheError("Unable to create the setup cache " + cache);
+        if (mediaMode2) WriteCacheFile(cache + productCode, {});
         CopyIntoCache(exePath, cache + exeName);
         const std::string reidentified = ReidentifiedPackage();
         CopyIntoCache(reidentified.empty() ? root + base + ".msi" : reidentified, cache + base + ".msi");
         CopyIntoCache(root + base + ".res", cache + base + ".res");
         CopyIntoCache(root + "keb.dll", cache + "keb.dll");
-        CopyIntoCache(root + "setup.bmp", cache + "setup.bmp");
+        if (FileExists(root + "setup.bmp")) CopyIntoCache(root + "setup.bmp", cache + "setup.bmp");
         SaveComponentFile(cache + base + ".dat", false);
         WriteCacheFile(cache + base + ".par", InstanceParameters());
         if (TranslationActive()) WriteCacheFile(cache + base + ".lan", {GetVariable("LANGUAGE")});
         else DeleteFileAt(cache + base + ".lan");
     } else if (remove) {
-        if (mediaMode2) DeleteFileAt(cache + productCode);
         RemoveCacheFolder(cache);
     }
 }
@@ -189,6 +212,13 @@ void ApplyCommand(CommandContext& c, bool patch) {
         c.StopScript();
         return;
     }
+    const std::optional<std::string> cache = CacheFolder();
+    if (!patch && !cache) {
+        SetVariable("LASTERROR", "The revision code \"" + GetVariable("REVISIONCODE") +
+                                     "\" is not a GUID: the setup cannot be kept for maintenance.", tag);
+        if (!resultVariable.empty()) c.SetResult(resultVariable, "ERROR");
+        return;
+    }
     RecordProperty("MSINTEMP", GetVariable("TEMPDIR"));
 
     ApplyRequest request;
@@ -223,9 +253,16 @@ void ApplyCommand(CommandContext& c, bool patch) {
     if (!resultVariable.empty()) c.SetResult(resultVariable, OutcomeText(outcome.result));
     if (outcome.result == kApplyNeedsReboot) SetVariable("REBOOTCOMPUTER", "TRUE", tag);
     if (patch || (outcome.result != kApplySucceeded && outcome.result != kApplyNeedsReboot)) return;
-    const std::string cache = AppDataFolder(AllUsers()) + GetVariable("REVISIONCODE") + "\\";
-    MaintainCache(cache, install, remove, mediaMode2);
-    RegisterForMaintenance(cache, install);
+    try {
+        MaintainCache(*cache, install, remove, mediaMode2);
+        RegisterForMaintenance(*cache, install);
+    } catch (const CacheError& e) {
+        SetVariable("LASTERROR", e.what(), tag);
+        if (!resultVariable.empty()) c.SetResult(resultVariable, "ERROR");
+        // A first installation leaves no incomplete cache behind; an earlier
+        // registration keeps the cache it points at.
+        if (install && !TextToBool(GetVariable("MAINTENANCE"))) RemoveCacheFolder(*cache);
+    }
 }
 
 }  // namespace

@@ -53,22 +53,23 @@ void ReadFromTextFile(CommandContext& c) {
     if (!endVariable.empty()) c.SetResult(endVariable, atEnd ? "TRUE" : "FALSE");
 }
 
-std::vector<std::string> LoadLines(const std::string& path) {
-    std::ifstream file(NativePath(path), std::ios::binary);
-    if (!file) return {};
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return SplitLines(text);
-}
-
+// Failures are silent for the script, but never destructive: a file that
+// exists and cannot be read is left as it is, and the new content replaces
+// the old only once it is completely written.
 void WriteToTextFile(CommandContext& c) {
     const std::string path = c.Path(1);
     if (IsOpenReader(path)) CloseTextFileReader();
-    std::vector<std::string> lines = LoadLines(path);
+    std::vector<std::string> lines;
+    if (FileExists(path)) {
+        const auto text = ReadFileText(path);
+        if (!text) return;
+        lines = SplitLines(*text);
+    }
     const std::string line = c.Expanded(2);
     if (c.Flag(3)) lines.insert(lines.begin(), line);
     else lines.push_back(line);
     SetNormalAttributes(path);
-    std::ofstream(NativePath(path), std::ios::binary | std::ios::trunc) << JoinCrLf(lines);
+    WriteFileText(path, JoinCrLf(lines));
 }
 
 }  // namespace

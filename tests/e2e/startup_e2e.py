@@ -182,7 +182,7 @@ def translated_messages(s):
     text, code = s.run_with_box()
     equal(text, "Setup-Ressource fehlt", "message")
     equal(code, 0, "exit code")
-    equal(s.support_folders(), ["keb1"], "support folders (lang.loc removed)")
+    equal(s.support_folders(), ["keb1"], "support folders")
 
 
 def bad_input(s):

@@ -27,6 +27,7 @@ public:
 
     // --- what a run does ---
     unsigned installResult = 0;
+    unsigned openDatabaseResult = 0;  // what opening a package for editing returns
     std::vector<std::pair<unsigned, std::string>> messages;  // played during install, patch or removal
     std::vector<int> answers;                                // what the handler answered
     std::function<void()> beforeProductState;                // runs when the product state is asked
@@ -99,6 +100,7 @@ public:
 
     unsigned OpenDatabase(const std::string&, int persist, MsiHandle& database) override {
         if (persist != kMsiOpenDirect) return 87;
+        if (openDatabaseResult) return openDatabaseResult;
         database = NewHandle();
         return 0;
     }

@@ -20,7 +20,8 @@ std::pair<std::string, int> CheckProject(const TempDir& dir) {
     return {text, WEXITSTATUS(pclose(pipe.release()))};
 }
 
-const char* kHead = "ProductCode = {11111111-2222-3333-4444-555555555555}\n[script]\n";
+const char* kHead =
+    "ProductCode = {11111111-2222-3333-4444-555555555555}\nRevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n";
 
 TEST(CheckVerbTest, MessagesNameTheSourceLineOfTheOffendingCommand) {
     TempDir dir;
@@ -32,7 +33,7 @@ TEST(CheckVerbTest, MessagesNameTheSourceLineOfTheOffendingCommand) {
                                  "Set Variable\n  | LATER\n  | 1\n");
     auto [text, status] = CheckProject(dir);
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(text, dir.file("project.orv") + ":5: Variable not defined: LATER\n");
+    EXPECT_EQ(text, dir.file("project.orv") + ":6: Variable not defined: LATER\n");
 
     dir.write("project.orv", std::string(kHead) + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | x\nEnd\n");
     std::tie(text, status) = CheckProject(dir);
@@ -42,7 +43,7 @@ TEST(CheckVerbTest, MessagesNameTheSourceLineOfTheOffendingCommand) {
     dir.write("project.orv", std::string(kHead) + "  | orphan\n");
     std::tie(text, status) = CheckProject(dir);
     EXPECT_EQ(status, 1);
-    EXPECT_NE(text.find("project.orv:3: parameter line before the first command"), std::string::npos);
+    EXPECT_NE(text.find("project.orv:4: parameter line before the first command"), std::string::npos);
 }
 
 }  // namespace

@@ -51,6 +51,19 @@ TEST_F(InstallerDatabaseTest, PendingPropertiesAreWrittenInOrderAndDiscarded) {
     EXPECT_EQ(msi.fake.commits, 1);
 }
 
+TEST_F(InstallerDatabaseTest, APackageThatCannotBeOpenedKeepsThePropertiesPending) {
+    SetInstallerProperty("TARGETDIR", "C:\\Chosen\\");
+    msi.fake.openDatabaseResult = 110;  // ERROR_OPEN_FAILED
+    EXPECT_THROW(WritePendingProperties("C:\\T\\p.msi"), std::runtime_error);
+    ASSERT_EQ(PendingInstallerProperties().size(), 1u);
+    EXPECT_EQ(msi.fake.commits, 0);
+
+    msi.fake.openDatabaseResult = 0;
+    WritePendingProperties("C:\\T\\p.msi");
+    EXPECT_EQ(msi.fake.properties["TARGETDIR"], "C:\\Chosen\\");
+    EXPECT_TRUE(PendingInstallerProperties().empty());
+}
+
 TEST_F(InstallerDatabaseTest, ANewInstanceGetsANewIdentity) {
     RequestNewInstance("{NEW-PRODUCT}", "{NEW-PACKAGE}");
     SetInstallerProperty("MSINTEMP", "C:\\T\\");

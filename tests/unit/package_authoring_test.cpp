@@ -14,6 +14,7 @@ namespace {
 
 const char* kProject =
     "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
     "Package = product.wxs\n"
     "[script]\n"
     "Install Files @ header=FILES\n  | payload\n  |\n  | $TARGETDIR$\n"

@@ -10,6 +10,7 @@ namespace {
 const char* kHead =
     "Setup = demo\n"
     "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
     "Title = Demo\n"
     "ComponentSize = 2048 Main\\Docs\n"
     "MediaFile = web1 | bin/app.exe | Program\\\n"
@@ -44,7 +45,7 @@ TEST(ProjectSourceTest, CommandsParametersAndAttributes) {
     EXPECT_EQ(s.CommandHeaders[3], "2");
     EXPECT_EQ(p.payload.project.ComponentSizes, (std::vector<std::string>{"MAIN\\DOCS", "2048"}));
     EXPECT_EQ(p.payload.project.MediaFileMap, (std::vector<std::string>{"web1", "bin/app.exe", "Program\\"}));
-    EXPECT_EQ(p.commandLines, (std::vector<int>{7, 11, 15}));
+    EXPECT_EQ(p.commandLines, (std::vector<int>{8, 12, 16}));
 }
 
 TEST(ProjectSourceTest, GeneratedIdsAreReproducibleAndDistinct) {
@@ -64,15 +65,20 @@ TEST(ProjectSourceTest, ErrorsNameTheFileAndLine) {
         }
         return "no error";
     };
-    EXPECT_EQ(errorOf(std::string(kHead) + "  | orphan\n"), "p.orv:7: parameter line before the first command");
-    EXPECT_EQ(errorOf(std::string(kHead) + "If @ colour=red\n"), "p.orv:7: unknown command attribute 'colour'");
+    EXPECT_EQ(errorOf(std::string(kHead) + "  | orphan\n"), "p.orv:8: parameter line before the first command");
+    EXPECT_EQ(errorOf(std::string(kHead) + "If @ colour=red\n"), "p.orv:8: unknown command attribute 'colour'");
     EXPECT_EQ(errorOf(std::string(kHead) + "If\n  | $\n"),
-              "p.orv:8: a parameter cannot be a lone '$' (it would end the parameter list)");
+              "p.orv:9: a parameter cannot be a lone '$' (it would end the parameter list)");
     EXPECT_EQ(errorOf("Title = x\nBogus = 1\n"), "p.orv:2: unknown project value 'Bogus'");
-    EXPECT_EQ(errorOf(std::string(kHead) + "A @ id={1}\nB\n"), "p.orv:7: id must be a GUID in braces: {1}");
+    // The setup cache is named by the revision code, so it must be a GUID.
+    const std::string product = "ProductCode = {11111111-2222-3333-4444-555555555555}\n";
+    EXPECT_EQ(errorOf(product + "[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = \n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = ..\\..\n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(std::string(kHead) + "A @ id={1}\nB\n"), "p.orv:8: id must be a GUID in braces: {1}");
     EXPECT_EQ(errorOf(std::string(kHead) +
                       "A @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\nB @ id={aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}\n"),
-              "p.orv:8: duplicate command id {aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}");
+              "p.orv:9: duplicate command id {aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}");
 }
 
 TEST(ProjectSourceTest, WrittenSourceParsesToTheSamePayload) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "bootstrap/StartupValues.h"
@@ -154,6 +155,81 @@ TEST_F(RecordingTest, MaintenanceWithoutSourcesGivesUpWhenSilent) {
     EXPECT_EQ(Value("RESULT"), "CANCEL");
     EXPECT_EQ(Value("LASTERROR"), "Original setup sources required to complete operation, sources not found");
     EXPECT_TRUE(msi.fake.calls.empty() || msi.fake.calls.back() == "MsiQueryProductStateA");
+}
+
+TEST_F(RecordingTest, ARevisionCodeThatIsNoGuidNeverTouchesApplicationData) {
+    temp.write("public/Application Data/Other Vendor/settings.ini", "keep");
+    for (const char* revision : {"", "..", "{99999999-2222-3333-4444-55555555555}"}) {
+        for (bool install : {true, false}) {
+            SCOPED_TRACE(std::string(revision) + (install ? " install" : " removal"));
+            Project().RevisionCode = revision;
+            b = ScriptBuilder();
+            b.Add("Apply Changes", {"progress", "RESULT", install ? "TRUE" : "FALSE", install ? "FALSE" : "TRUE"});
+            Run();
+            EXPECT_EQ(Value("RESULT"), "ERROR");
+            EXPECT_NE(Value("LASTERROR").find("is not a GUID"), std::string::npos) << Value("LASTERROR");
+            EXPECT_EQ(ReadWholeFile(temp.file("public/Application Data/Other Vendor/settings.ini")), "keep");
+            EXPECT_FALSE(std::filesystem::exists(temp.path() / "public/Application Data/sample.exe"));
+            EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall));
+        }
+    }
+}
+
+TEST_F(RecordingTest, AnInstallationWithoutItsPropertiesFails) {
+    b.Add("Create Folder", {"$TARGETDIR$logs\\"});
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    headers = {"DIR", "0"};
+    msi.fake.openDatabaseResult = 110;  // ERROR_OPEN_FAILED
+    Run();
+    EXPECT_EQ(Value("RESULT"), "ERROR");
+    EXPECT_NE(Value("LASTERROR").find("Unable to write the installer properties"), std::string::npos)
+        << Value("LASTERROR");
+    EXPECT_EQ(std::count(msi.fake.calls.begin(), msi.fake.calls.end(), "MsiInstallProductA"), 0);
+    EXPECT_FALSE(PendingInstallerProperties().empty());
+    EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall));
+}
+
+TEST_F(RecordingTest, ACacheThatCannotBeCompletedIsNotRegistered) {
+    std::filesystem::remove(temp.path() / "setup/keb.dll");
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "ERROR");
+    EXPECT_NE(Value("LASTERROR").find("keb.dll"), std::string::npos) << Value("LASTERROR");
+    EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall));
+    EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kIdent));
+    EXPECT_FALSE(std::filesystem::exists(temp.path() / Cache()));
+}
+
+TEST_F(RecordingTest, ALinkInTheCachesPlaceIsNeverFollowed) {
+    namespace fs = std::filesystem;
+    temp.write("victim/data.txt", "keep");
+    const fs::path victim = temp.path() / "victim";
+    const fs::path cache = (temp.path() / Cache()).parent_path();
+    fs::create_directories(cache.parent_path());
+    auto victimContents = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(victim)) names.push_back(entry.path().filename().string());
+        return names;
+    };
+
+    // Planted before the installation: the installation writes a folder of its own.
+    fs::create_directory_symlink(victim, cache);
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    EXPECT_EQ(victimContents(), std::vector<std::string>{"data.txt"});
+    EXPECT_FALSE(fs::is_symlink(cache));
+    EXPECT_TRUE(fs::exists(cache / "sample.exe"));
+
+    // Planted in place of the installed cache: the removal deletes the link only.
+    fs::remove_all(cache);
+    fs::create_directory_symlink(victim, cache);
+    b = ScriptBuilder();
+    b.Add("Apply Changes", {"progress", "RESULT", "FALSE", "TRUE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    EXPECT_EQ(ReadWholeFile(temp.file("victim/data.txt")), "keep");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(cache)));
 }
 
 }  // namespace

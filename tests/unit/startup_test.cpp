@@ -206,9 +206,13 @@ TEST_F(StartupTest, UnusableTemporaryFolderIsReported) {
 TEST_F(StartupTest, MessageFileAppendedToTheLibraryTranslates) {
     dir.write("setup/keb.dll", EngineImage() + Lines({"Controles", "Ressource introuvable"}));
     MakeSetup(ValidPayload(), false);
+    // Files of the user's beside the setup and in TEMP are neither read nor touched.
+    dir.write("temp/lang.loc", "the user's own file\r\n");
+    dir.write("setup/lang.loc", "the user's own file\r\n");
     RunSetupEngine();
     EXPECT_EQ(Boxes(), Texts{"Ressource introuvable"});
-    EXPECT_FALSE(fs::exists(tempFolder + "lang.loc"));
+    EXPECT_EQ(ReadWholeFile(tempFolder + "lang.loc"), "the user's own file\r\n");
+    EXPECT_EQ(ReadWholeFile(setupFolder + "lang.loc"), "the user's own file\r\n");
 }
 
 TEST(SupportFolderTest, TakesTheFirstFreeNumber) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "system/GuidText.h"
 #include "system/TextUtils.h"
 
 namespace fs = std::filesystem;
@@ -49,16 +50,6 @@ std::string GeneratedHeader(const std::string& id) {
     for (char c : UpperAscii(id))
         if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) header += c;
     return header;
-}
-
-bool IsGuidText(const std::string& s) {
-    if (s.size() != 38 || s.front() != '{' || s.back() != '}') return false;
-    for (size_t i = 1; i < 37; ++i) {
-        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash != (s[i] == '-')) return false;
-        if (!dash && !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
-    }
-    return true;
 }
 
 struct Attributes {
@@ -245,7 +236,9 @@ Project ParseProject(const std::string& text, const std::string& file) {
     if (p.payload.project.ProductCode.empty()) throw SourceError(file, 1, "ProductCode is required");
     if (!IsGuidText(p.payload.project.ProductCode))
         throw SourceError(file, 1, "ProductCode must be a GUID in braces");
-    if (!p.payload.project.RevisionCode.empty() && !IsGuidText(p.payload.project.RevisionCode))
+    // The setup cache is named by the revision code: without a GUID there the
+    // cache would be the shared application data folder itself.
+    if (!IsGuidText(p.payload.project.RevisionCode))
         throw SourceError(file, 1, "RevisionCode must be a GUID in braces");
     AddCommands(p, commands, file);
     return p;
