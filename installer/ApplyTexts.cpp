@@ -7,9 +7,33 @@
 namespace {
 constexpr const char* kRecordEnd = "$ex";
 
+// Whether a line is the record end with one or more "$" in front.
+bool LooksLikeRecordEnd(std::string_view line) {
+    const size_t dollars = line.find_first_not_of('$');
+    return dollars != 0 && dollars != std::string_view::npos && line.substr(dollars) == "ex";
+}
+
+// A value line that reads like the record end (or like such a line already
+// protected) gets one more "$" in front, so no value ends its record early.
+std::string ProtectRecordEnds(const std::string& value) {
+    std::string out;
+    for (size_t start = 0; start <= value.size();) {
+        size_t end = value.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = value.size();
+        if (LooksLikeRecordEnd(std::string_view(value).substr(start, end - start))) out += '$';
+        size_t next = end;
+        if (next < value.size() && value[next] == '\r') ++next;
+        if (next < value.size() && value[next] == '\n') ++next;
+        out.append(value, start, next - start);
+        if (next == end) break;
+        start = next;
+    }
+    return out;
+}
+
 void AppendRecord(std::vector<std::string>& lines, const std::string& name, const std::string& value) {
     lines.push_back(name);
-    lines.push_back(value);
+    lines.push_back(ProtectRecordEnds(value));
     lines.push_back(kRecordEnd);
 }
 
@@ -43,6 +67,7 @@ std::string PropertyFileText(const PropertyFileContent& content,
     for (const auto& [name, value] : content.variables)
         if (!IsReservedPropertyName(name)) AppendRecord(lines, name, expand(value));
     // A value holding a line break simply spans lines: the record ends at "$ex".
+    // A value line "$ex" is written as "$$ex" ("$$ex" as "$$$ex" and so on).
     return JoinCrLf(lines);
 }
 

@@ -26,7 +26,11 @@ std::string MediaPathOf(const std::string& dataFolder) {
     return parent.substr(std::min(DrivePartLength(parent), parent.size()));
 }
 
-std::string QuotedIf(const std::string& text, bool quote) { return quote ? "\"" + text + "\"" : text; }
+// A path with a blank is quoted whatever the caller knows of it: a folder
+// that does not exist (yet) has no short form to stand in for it.
+std::string QuotedIf(const std::string& text, bool quote) {
+    return quote || text.find(' ') != std::string::npos ? "\"" + text + "\"" : text;
+}
 
 std::string SourceListOf(const InstallerSources& sources) {
     return QuotedIf(sources.dataFolder + ";" + sources.packageFolder, sources.quoteData || sources.quotePackage);

@@ -18,9 +18,10 @@ struct InstallerSources {
 // Parent folder of a data folder, with trailing backslash and without its
 // drive or network share: C:\SETUP~1\data\ gives \SETUP~1\.
 std::string MediaPathOf(const std::string& dataFolder);
-// D;P, enclosed in double quotes when either quote flag is set.
+// D;P, enclosed in double quotes when either quote flag is set or either
+// folder holds a blank.
 std::string SourceListOf(const InstallerSources& sources);
-// The text in double quotes when quote is set.
+// The text in double quotes when quote is set or it holds a blank.
 std::string QuotedIf(const std::string& text, bool quote);
 
 // "ALLUSERS=1 " for an all-users installation, else ALLUSERS="" with a blank.

@@ -4,6 +4,7 @@
 #include "installer/InstallerDatabase.h"
 #include "installer/uMSIAPI.h"
 #include "script/Components.h"
+#include "script/ParameterFile.h"
 #include "script/Session.h"
 #include "script/VariableStore.h"
 #include "system/Files.h"
@@ -56,7 +57,8 @@ void LoadInstanceFiles(const std::string& folder, const std::string& name) {
     for (const auto& component : ComponentNames())
         if (IsComponentSelected(component)) baseline += ComponentSize(component);
     SetInstalledSizeBaseline(baseline);
-    const auto parameters = ReadLines(folder + name + ".par");
+    const auto file = ReadFileText(folder + name + ".par");
+    const auto parameters = file ? DecodeParameterFile(*file) : std::vector<std::string>{};
     if (!parameters.empty()) InstanceParameters() = parameters;
 }
 

@@ -15,6 +15,7 @@
 #include "script/CommandTable.h"
 #include "script/Components.h"
 #include "script/RecordedChanges.h"
+#include "script/ParameterFile.h"
 #include "script/ScriptError.h"
 #include "script/Session.h"
 #include "script/Translation.h"
@@ -143,7 +144,8 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
         CopyIntoCache(root + "keb.dll", cache + "keb.dll");
         if (FileExists(root + "setup.bmp")) CopyIntoCache(root + "setup.bmp", cache + "setup.bmp");
         SaveComponentFile(cache + base + ".dat", false);
-        WriteCacheFile(cache + base + ".par", InstanceParameters());
+        if (!WriteFileText(cache + base + ".par", EncodeParameterFile(InstanceParameters())))
+            throw CacheError("Unable to write " + cache + base + ".par");
         if (TranslationActive()) WriteCacheFile(cache + base + ".lan", {GetVariable("LANGUAGE")});
         else DeleteFileAt(cache + base + ".lan");
     } else if (remove) {

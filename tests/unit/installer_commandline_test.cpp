@@ -57,6 +57,19 @@ TEST(InstallerCommandLine, EveryMode) {
     EXPECT_EQ(PatchCommandLine("C:\\My Src\\", true, false),
               "ADDLOCAL=ALL ALLUSERS=\"\" SRCDIR=\"C:\\My Src\\\" SRCDIREX=\"C:\\My Src\\\" ");
 
+    // A path with a blank is quoted even when no short form was tried
+    // (a data folder that cannot be created, a patch source).
+    InstallerSources blank = ExampleSources();
+    blank.dataFolder = "E:\\My Setup\\data\\";
+    blank.mediaPath = MediaPathOf(blank.dataFolder);
+    blank.sourceList = SourceListOf(blank);
+    EXPECT_EQ(InstallCommandLine(blank, true, false, false),
+              "ADDLOCAL=ALL ALLUSERS=1 ARPSYSTEMCOMPONENT=1 ARPNOREMOVE=1 ARPNOMODIFY=1 ARPNOREPAIR=1 "
+              "SRCDIR=\"E:\\My Setup\\data\\\" SOURCELIST=\"E:\\My Setup\\data\\;C:\\TEMP\\keb1\\\" "
+              "MEDIAPACKAGEPATH=\"\\My Setup\\\" REBOOT=R ");
+    EXPECT_EQ(PatchCommandLine("C:\\My Src\\", false, true),
+              "ADDLOCAL=ALL ALLUSERS=1 SRCDIR=\"C:\\My Src\\\" SRCDIREX=\"C:\\My Src\\\" ");
+
     // Removal sets session properties: values, never quoted.
     auto removal = RemoveProperties(ExampleSources(true), false);
     std::vector<std::pair<std::string, std::string>> expected = {
@@ -119,14 +132,18 @@ TEST(ApplyTexts, PropertyFileRecords) {
     content.sourceDir = "C:\\S\\data\\";
     content.mediaRecord = {"MEDIAPACKAGEPATH", "\\S\\"};
     content.properties = {{"AHEADER1", "TRUE"}, {"PHEADER1_1", "two$NEWLINE$lines"}};
-    content.variables = {{"REMOVE", "ALL"}, {"MyProp", "x"}, {"SourceDir", "y"}};
+    content.variables = {{"REMOVE", "ALL"}, {"MyProp", "x"}, {"SourceDir", "y"},
+                         {"ENDS", "$ex$NEWLINE$$$ex$NEWLINE$ex$NEWLINE$$ex!"}, {"LAST", "z"}};
     auto expand = [](const std::string& value) { return ReplaceText(value, "$NEWLINE$", "\r\n", true); };
+    // A value line that reads like the record end does not end the record.
     EXPECT_EQ(PropertyFileText(content, expand),
               "SourceDir\r\nC:\\S\\data\\\r\n$ex\r\n"
               "MEDIAPACKAGEPATH\r\n\\S\\\r\n$ex\r\n"
               "AHEADER1\r\nTRUE\r\n$ex\r\n"
               "PHEADER1_1\r\ntwo\r\nlines\r\n$ex\r\n"
-              "MyProp\r\nx\r\n$ex\r\n");
+              "MyProp\r\nx\r\n$ex\r\n"
+              "ENDS\r\n$$ex\r\n$$$ex\r\nex\r\n$ex!\r\n$ex\r\n"
+              "LAST\r\nz\r\n$ex\r\n");
 }
 
 TEST(ApplyTexts, LogHeader) {
