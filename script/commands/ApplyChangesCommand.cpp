@@ -108,8 +108,13 @@ void WriteRegistryValue(RegistryRoot root, const std::string& key, const std::st
 // lives in it) is moved aside and deleted at the next restart, or deleted
 // where it is at the next restart when it cannot be moved either.
 void RemoveCacheFolder(const std::string& cache) {
-    // A link in the cache's place is not the cache: it goes, its target stays.
-    if (RemoveLink(cache)) return;
+    // A link in the cache's place is not the cache: only the link goes, now
+    // or at the next restart. It is never entered, nor moved (a rename may
+    // follow it).
+    if (IsLink(cache)) {
+        if (!RemoveLink(cache)) ScheduleDeleteAtRestart(cache);
+        return;
+    }
     DeleteFolderContents(cache);
     RemoveFolder(cache);
     if (!FolderExists(cache)) return;

@@ -6,6 +6,7 @@ usage: apply_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
 """
 
+import os
 import shutil
 import subprocess
 import sys
@@ -173,6 +174,41 @@ def sample_lifecycle(s):
     check_queued_for_restart(s.session, cache.with_name(cache.name + "~0"))
 
 
+def planted_cache_link(s):
+    """A link planted where the setup cache belongs is neither written nor deleted through."""
+    s.build(SOURCE_DIR / "examples" / "sample")
+    victim = s.session.drive_c / "victim"
+    victim.mkdir()
+    (victim / "data.txt").write_text("keep")
+    cache = s.cache()
+    cache.parent.mkdir(parents=True, exist_ok=True)
+    cache.symlink_to(victim)
+    equal(s.session.run(s.folder / "sample.exe", "/s", timeout=240), 0, "exit code of the installation")
+    result = s.report("orvanta-sample.txt")[-1]
+    equal(sorted(p.name for p in victim.iterdir()), ["data.txt"], "the link's target after the installation")
+    # Windows removes a link in the cache's place and makes a folder of its
+    # own there; Wine cannot remove a link to a folder, and the engine then
+    # refuses to cache through it rather than follow it.
+    if result == "Result: COMPLETE ":
+        check(cache.is_dir() and not cache.is_symlink(), "the cache is a folder of its own")
+        check((cache / "sample.exe").is_file(), "the cached setup")
+        shutil.rmtree(cache)
+    else:
+        check(result.startswith("Result: ERROR Unable to create the setup cache"), "the installation's result: " + result)
+        equal(s.session.reg_query("HKLM\\" + UNINSTALL_KEY), None, "no uninstall entry without a cache")
+
+    # A link in the cache's place at the removal: it deletes nothing behind the link.
+    if not cache.is_symlink():
+        cache.symlink_to(victim)
+    equal(s.session.run(s.folder / "sample.exe", "REMOVE=TRUE", "MODIFY=FALSE", "/s", timeout=240), 0,
+          "exit code of the removal")
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").exists(), "the files are removed")
+    equal(sorted(p.name for p in victim.iterdir()), ["data.txt"], "the link's target after the removal")
+    link = s.session.windows_path(cache.parent) + "\\" + cache.name
+    check(not os.path.lexists(cache) or link in pending_deletions(s.session),
+          "the link in the cache's place is removed, or queued for removal where Wine cannot remove it")
+
+
 def pending_deletions(session):
     """The paths queued for deletion at the next restart, in queue order."""
     value = session.reg_query(r"HKLM\System\CurrentControlSet\Control\Session Manager",
@@ -263,7 +299,8 @@ def reboot_package(s):
     check(s.session.reg_query(OUTCOME_UNINSTALL_KEY, "UninstallString"), "the uninstall entry")
 
 
-SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, failing_package, reboot_package)}
+SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, failing_package, reboot_package,
+                                     planted_cache_link)}
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@ copy of the template prefix. Exit code 77 means skipped.
 
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -142,6 +143,20 @@ Write to Text File
 """
 
 
+# Adds a line to a file that another program holds without sharing it for
+# reading, then leaves a mark that the script went on.
+LOCKED_SCRIPT = """
+Write to Text File
+  | C:\\locked.txt
+  | new line
+  | FALSE
+Write to Text File
+  | $TEMPDIR$done.txt
+  | done
+  | FALSE
+"""
+
+
 class Scenario:
     def __init__(self, session, engine, orvanta):
         self.session = session
@@ -225,9 +240,31 @@ def reboot_and_resume(s):
     # covered by the host tests.
 
 
-SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume)}
+def locked_text_file(s):
+    """A text file that cannot be read is left as it is, not replaced by the one new line."""
+    exe = s.build("locked", LOCKED_SCRIPT)
+    target = s.session.drive_c / "locked.txt"
+    target.write_bytes(b"first\r\nsecond\r\n")
+    holder = s.session.start(s.engine / "holdfile.exe", "C:\\locked.txt", "60")
+    deadline = time.monotonic() + 30
+    while not (s.session.drive_c / "locked.txt.held").exists():
+        check(time.monotonic() < deadline and holder.poll() is None, "the helper holds the file")
+        time.sleep(0.1)
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code while the file is held")
+    (s.session.drive_c / "locked.txt.release").write_text("")
+    equal(s.session.finish(holder, timeout=60), 0, "exit code of the helper")
+    equal(target.read_bytes(), b"first\r\nsecond\r\n", "the held file")
+    check((s.session.temp / "done.txt").exists(), "the script goes on after the failed write")
+
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code once the file is free")
+    equal(target.read_bytes(), b"first\r\nsecond\r\nnew line\r\n", "the file once it is free")
+    equal(sorted(p.name for p in s.session.drive_c.glob("~kb*")), [], "no temporary file is left beside it")
+
+
+SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume,
+                                     locked_text_file)}
 
 
 if __name__ == "__main__":
     sys.exit(scenario.main("script", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           programs=("kebstub.exe", "keb.dll", "uidriver.exe"), tools=("7zz",)))
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "holdfile.exe"), tools=("7zz",)))
