@@ -3,6 +3,7 @@
 
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/uSetupSplash.h"
+#include "system/LoadedLibrary.h"
 
 namespace {
 
@@ -66,6 +67,15 @@ OwnedFont TahomaEightPoint() {
     return OwnedFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
+}
+
+// Registers the progress bar's window class. comctl32.dll comes from the system
+// folder and stays for the process: its classes serve windows until the end.
+void RegisterProgressBarClass() {
+    static const LoadedLibrary commonControls = LoadedLibrary::FromSystemFolder("comctl32.dll");
+    const auto initialize = commonControls.Find<decltype(&InitCommonControlsEx)>("InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    if (initialize) initialize(&controls);
 }
 
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h) {
@@ -136,8 +146,7 @@ struct StartupWindows::Impl {
 };
 
 StartupWindows::StartupWindows(const std::string& splashPicture) : impl_(std::make_unique<Impl>()) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    RegisterProgressBarClass();
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterClasses(instance);
     if (!splashPicture.empty() && !impl_->ShowSplash(instance, splashPicture)) impl_->picture.reset();

@@ -3,7 +3,6 @@
 #include <msiquery.h>
 
 #include <map>
-#include <memory>
 #include <mutex>
 
 #include "installer/uMSIAPI.h"
@@ -22,29 +21,19 @@ class MsiLibrary {
 public:
     template <typename Function>
     Function Bind(const char* name) {
+        if (!library_.loaded()) throw ScriptError(std::string("Library not found: ") + kLibraryName);
         std::lock_guard<std::mutex> guard(lock_);
         auto found = functions_.find(name);
         if (found != functions_.end()) return reinterpret_cast<Function>(found->second);
-        if (!library_) library_ = LoadFromSystemFolder();
-        auto address = reinterpret_cast<AnyFunction>(library_->Export(name));
+        auto address = library_.Find<AnyFunction>(name);
         if (!address) throw ScriptError(std::string("Function not found: ") + kLibraryName + "." + name);
         functions_.emplace(name, address);
         return reinterpret_cast<Function>(address);
     }
 
 private:
-    static std::unique_ptr<LoadedLibrary> LoadFromSystemFolder() {
-        char folder[MAX_PATH];
-        UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) {
-            auto library = std::make_unique<LoadedLibrary>(std::string(folder, length) + "\\" + kLibraryName);
-            if (library->loaded()) return library;
-        }
-        throw ScriptError(std::string("Library not found: ") + kLibraryName);
-    }
-
+    const LoadedLibrary library_ = LoadedLibrary::FromSystemFolder(kLibraryName);
     std::mutex lock_;
-    std::unique_ptr<LoadedLibrary> library_;
     std::map<std::string, AnyFunction> functions_;
 };
 

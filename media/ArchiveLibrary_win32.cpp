@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bootstrap/StartupValues.h"
+#include "system/LoadedLibrary.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -20,33 +21,30 @@ std::string OwnModuleFolder() {
     return FolderOf(std::string_view(path, n < MAX_PATH ? n : 0));
 }
 
-// Owns the loaded keb.dll for the rest of the process.
-class LoadedModule {
+// keb.dll, loaded for the rest of the process; a failure throws, so the next
+// call tries again.
+class KebLibrary {
 public:
-    explicit LoadedModule(const std::string& path)
-        : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
-        if (!module_) throw std::runtime_error("cannot load " + path);
+    explicit KebLibrary(const std::string& path) : module_(path) {
+        if (!module_.loaded()) throw std::runtime_error("cannot load " + path);
     }
-    ~LoadedModule() { FreeLibrary(module_); }
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
 
     template <typename F>
     F Function(const char* name) const {
-        FARPROC p = GetProcAddress(module_, name);
-        if (!p) throw std::runtime_error(std::string("keb.dll lacks ") + name);
-        return reinterpret_cast<F>(reinterpret_cast<void*>(p));
+        const auto function = module_.Find<F>(name);
+        if (!function) throw std::runtime_error(std::string("keb.dll lacks ") + name);
+        return function;
     }
 
 private:
-    HMODULE module_;
+    LoadedLibrary module_;
 };
 
 }  // namespace
 
 const ArchiveLibrary& LoadArchiveLibrary() {
     // Always by full path: a keb.dll in the current folder must never be used.
-    static const LoadedModule module(
+    static const KebLibrary module(
         (Startup().exeFolder.empty() ? OwnModuleFolder() : Startup().exeFolder) + "keb.dll");
     static const ArchiveLibrary library{
         module.Function<decltype(&OpenListArchive)>("OpenListArchive"),

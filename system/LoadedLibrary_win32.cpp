@@ -9,6 +9,11 @@ bool IsFullPath(const std::string& path) {
     return (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
 }
 
+template <typename Function>
+Function Kernel32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
 }  // namespace
 
 LoadedLibrary::LoadedLibrary(const std::string& fullPath)
@@ -23,4 +28,15 @@ LoadedLibrary::~LoadedLibrary() {
 void* LoadedLibrary::Export(const char* name) const {
     if (!handle_) return nullptr;
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+void RestrictLibrarySearch() {
+    // Looked up, not imported: Windows before 8 has them only with later updates
+    // (SetDllDirectoryA since XP SP1, SetDefaultDllDirectories with KB2533623).
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    using SetDirectory = BOOL(WINAPI*)(LPCSTR);
+    if (auto setDefault = Kernel32Function<SetDefaultDirectories>("SetDefaultDllDirectories"))
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Where the call above is missing, this at least drops the current folder.
+    if (auto setDirectory = Kernel32Function<SetDirectory>("SetDllDirectoryA")) setDirectory("");
 }

@@ -1,8 +1,12 @@
 #include <windows.h>
 
 #include "bootstrap/kebstub.h"
+#include "system/LoadedLibrary.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything loads a library: a setup usually runs from a downloads
+    // folder, where files named like system libraries may wait.
+    RestrictLibrarySearch();
     // RunSetupEngine reports its own failures; this only keeps an exception
     // from ending the process without an exit code.
     try {

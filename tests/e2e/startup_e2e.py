@@ -221,6 +221,46 @@ def unusable_temp_folder(s):
     equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
 
 
+def planted_libraries(s):
+    """Libraries a web page could drop beside a downloaded setup, named after system
+    libraries the engine and keb.dll use, are never loaded: the setup runs as usual."""
+    s.make_setup(splash=(200, 150))
+    planted = s.engine / "plantedlibrary.dll"
+    for name in ("version.dll", "comctl32.dll", "bcrypt.dll"):
+        shutil.copy(planted, s.folder / name)
+    # Windows takes the first file of the name on the search path; Wine does so
+    # for these only when told to, and otherwise prefers its own builtin copies.
+    s.session.env["WINEDLLOVERRIDES"] += ";version,comctl32,bcrypt=n,b"
+
+    def take_markers():
+        """Names of the planted libraries loaded since the last call."""
+        found = sorted(s.folder.glob("*.loaded"))
+        for marker in found:
+            marker.unlink()
+        return [marker.name.lower() for marker in found]
+
+    # The baseline: what a program that imports only user32 loads from its folder.
+    # Wine's own user32 imports version.dll, so under Wine that one is loaded by
+    # any window program; on Windows the baseline is empty.
+    baseline_program = s.folder / "baseline.exe"
+    shutil.copy(s.engine / "uidriver.exe", baseline_program)
+    s.session.wine(str(baseline_program), "wait", "no such window", "0", timeout=60)
+    baseline = take_markers()
+    print(f"planted libraries any window program loads here: {baseline}")
+    check(set(baseline) <= {"version.dll.loaded"}, "baseline markers %r" % baseline)
+
+    equal(s.session.run(s.exe, "/s", timeout=60), 0, "silent exit code")
+    equal(take_markers(), baseline, "planted libraries loaded by a silent run")
+    equal(s.session.run(s.exe, timeout=60), 0, "exit code")
+    equal(take_markers(), baseline, "planted libraries loaded by a run with windows")
+    equal(s.temp_entries(), [], "temporary folder")
+
+    # The stand-in does leave its marker when a program loads it.
+    shutil.copy(planted, s.folder / "probe.dll")
+    s.session.wine("rundll32", s.session.windows_path(s.folder / "probe.dll") + ",VerQueryValueA", timeout=60)
+    equal(take_markers(), ["probe.dll.loaded"], "markers after loading the stand-in on purpose")
+
+
 def orvanta_sample(s):
     """The sample setup as orvanta builds it starts, hands over to its script and cleans up."""
     if not s.orvanta or not Path(s.orvanta).exists():
@@ -239,9 +279,11 @@ def orvanta_sample(s):
 
 SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, damaged_resource,
                                      orvanta_sample, bad_media_mode, script_exit_code,
-                                     valid_setup, translated_messages, bad_input, unusable_temp_folder)}
+                                     valid_setup, translated_messages, bad_input, unusable_temp_folder,
+                                     planted_libraries)}
 
 
 if __name__ == "__main__":
     sys.exit(scenario.main("startup", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           programs=("kebstub.exe", "keb.dll", "uidriver.exe"), needs_orvanta=False))
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "plantedlibrary.dll"),
+                           needs_orvanta=False))

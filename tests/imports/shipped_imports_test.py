@@ -1,0 +1,60 @@
+"""The shipped Windows programs import at load time only libraries that Windows
+always takes from its system folder: the KnownDLLs of Windows 7 to 11.
+
+Any other library a program imports is looked for first in the program's own
+folder, and a setup is typically run from a downloads folder where any web page
+can drop a "version.dll". The engine loads such libraries at run time from the
+system folder instead.
+
+usage: shipped_imports_test.py BUILDS_DIR
+Exits 77 (skipped) when neither the win32 nor the win64 build is there.
+"""
+
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+SKIPPED = 77
+
+# KnownDLLs on every Windows from 7 to 11 (urlmon and wininet were only on 7);
+# msvcrt is the C runtime mingw-w64 links against.
+KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll",
+              "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll"}
+
+OBJDUMP = {"win32": "i686-w64-mingw32-objdump", "win64": "x86_64-w64-mingw32-objdump"}
+SHIPPED = ("kebstub.exe", "keb.dll")
+
+
+def imported_libraries(objdump, program):
+    dump = subprocess.run([objdump, "-p", str(program)], check=True, capture_output=True, text=True).stdout
+    return re.findall(r"DLL Name: (\S+)", dump)
+
+
+def main(builds):
+    checked, faults = 0, []
+    for build, objdump in OBJDUMP.items():
+        for name in SHIPPED:
+            program = builds / build / name
+            if not program.exists():
+                print(f"skipped {build}/{name}: not built")
+                continue
+            libraries = imported_libraries(objdump, program)
+            checked += 1
+            print(f"{build}/{name}: {' '.join(libraries)}")
+            if not libraries:
+                faults.append(f"{build}/{name}: no import table found")
+            faults += [f"{build}/{name} imports {library}, which Windows may take from the program's folder"
+                       for library in libraries if library.lower() not in KNOWN_DLLS]
+    if not checked:
+        print("SKIP: no Windows build; build the win32 or win64 preset first")
+        return SKIPPED
+    for fault in faults:
+        print("FAILED: " + fault)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    sys.exit(main(Path(sys.argv[1])))
