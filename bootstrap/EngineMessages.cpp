@@ -33,7 +33,7 @@ const std::array<const char*, kEngineMessageCount> kDefaults = {
     "% complete",
     "bytes received",
     "Orvanta Wizard",
-    "Orvanta\x99" " is preparing the Orvanta\x99" " Installation Wizard which will install this application. Please wait.",
+    "Orvanta\x99"" is preparing the Orvanta\x99"" Installation Wizard which will install this application. Please wait.",
     "Retry Download?",
     "Downloading of installation data from the web has failed. Would you like to try again?",
     " Proxy Information (optional) ",
@@ -122,8 +122,10 @@ std::string EngineText(int n) {
 void LoadMessageText(const std::string& fileText) {
     auto lines = SplitLines(fileText);
     std::lock_guard lock(gTextsLock);
+    // Entries a short file lacks keep their English text: an empty error box
+    // helps nobody.
     for (int i = 0; i < kEngineMessageCount; ++i)
-        Texts()[i] = i < static_cast<int>(lines.size()) ? lines[i] : std::string();
+        Texts()[i] = i < static_cast<int>(lines.size()) ? lines[i] : kDefaults[i];
 }
 
 bool LoadMessageFile(const std::string& path) {

@@ -4,22 +4,12 @@
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/uSetupSplash.h"
 #include "system/LoadedLibrary.h"
+#include "system/WindowParts_win32.h"
 
 namespace {
 
 const char kPreparingClass[] = "OrvantaPreparing";
 const char kSplashClass[] = "OrvantaSplash";
-
-struct WindowDestroyer {
-    void operator()(HWND w) const { DestroyWindow(w); }
-};
-using OwnedWindow = std::unique_ptr<HWND__, WindowDestroyer>;
-
-struct GdiDeleter {
-    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
-};
-using OwnedFont = std::unique_ptr<HFONT__, GdiDeleter>;
-using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiDeleter>;
 
 // White behind the label and the icon, as behind the window itself.
 LRESULT CALLBACK PreparingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,20 +45,6 @@ void Repaint(HWND window) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-HICON ApplicationIcon(HINSTANCE instance) {
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    return icon ? icon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-}
-
-OwnedFont TahomaEightPoint() {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return OwnedFont(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
-}
-
 // Registers the progress bar's window class. comctl32.dll comes from the system
 // folder and stays for the process: its classes serve windows until the end.
 void RegisterProgressBarClass() {
@@ -76,11 +52,6 @@ void RegisterProgressBarClass() {
     const auto initialize = commonControls.Find<decltype(&InitCommonControlsEx)>("InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     if (initialize) initialize(&controls);
-}
-
-HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h) {
-    return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace

@@ -23,12 +23,6 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return text ? SplitLines(*text) : std::vector<std::string>{};
 }
 
-std::string InstanceName(const std::string& msiPath) {
-    std::string name = FileNameOf(msiPath);
-    const size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 // The program of an uninstall command: the first double quote removed and
 // everything from the next one on cut off.
 std::string ProgramOfCommand(std::string command) {
@@ -63,6 +57,12 @@ void LoadInstanceFiles(const std::string& folder, const std::string& name) {
 }
 
 }  // namespace
+
+std::string InstanceName(const std::string& msiPath) {
+    std::string name = FileNameOf(msiPath);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
 
 std::string DefaultTargetFolder() {
     std::string base = ShellFolderPath(kFolderProgramFiles);

@@ -23,6 +23,9 @@ std::string PatchPathFor(const std::string& msiPath);
 // the installed revision, found through the product's uninstall command.
 void LoadPatchedInstance(const std::string& msiPath);
 
+// The instance name: the MSI's file name without its extension.
+std::string InstanceName(const std::string& msiPath);
+
 // The instance folder of the MSI: per-user application data + REVISIONCODE,
 // or the all-users form when no per-user ".dat" exists there.
 std::string FindInstanceFolder(const std::string& msiPath);

@@ -7,6 +7,7 @@
 #include "script/InstanceState.h"
 #include "script/RecordedChanges.h"
 #include "script/ResumeEntry.h"
+#include "script/Translation.h"
 #include "script/VariableStore.h"
 #include "system/DateTime.h"
 #include "system/Files.h"
@@ -122,6 +123,7 @@ bool StartSession(const Script& script, const std::string& msiPath) {
     if (FileExists(patch)) LoadPatchedInstance(msiPath);
     RemoveResumeEntries();
     RecordHeaderPass(script);
+    if (!ChooseInstallationLanguage(msiPath)) return false;
     ApplyCommandLineOverrides();
     return true;
 }
@@ -132,5 +134,6 @@ void RefreshSessionState() {
     Startup().silent = TextToBool(valueOf("SILENT"));
     DefineVariable("DATE", ShortDateText(), kInitialization);
     DefineVariable("TIME", LongTimeText(), kInitialization);
+    RefreshTranslations();
     DefineVariable("UNINSTALLLINK", CurrentUninstallLink(), kInitialization);
 }

@@ -1,12 +1,17 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 // Files and folders as the engine uses them. Paths are ANSI texts with
 // backslashes; the host side maps them onto POSIX paths.
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+
+// Names of the files (not folders) in the folder whose name starts with the
+// prefix, compared without letter case, in the order the system lists them.
+std::vector<std::string> FileNamesStartingWith(const std::string& folder, const std::string& prefix);
 
 // Creates a folder with all missing parents; true when it exists afterwards.
 bool CreateFolderTree(const std::string& path);

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "system/Files.h"
+#include "system/TextUtils.h"
 
 namespace fs = std::filesystem;
 
@@ -33,6 +34,17 @@ bool FileExists(const std::string& path) {
 bool FolderExists(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(HostPath(path), ec);
+}
+
+std::vector<std::string> FileNamesStartingWith(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(HostPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code ignored;
+        if (it->is_regular_file(ignored) && SameText(name.substr(0, prefix.size()), prefix)) names.push_back(name);
+    }
+    return names;
 }
 
 bool CreateFolderTree(const std::string& path) {

@@ -69,6 +69,16 @@ bool FolderExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::string> FileNamesStartingWith(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    ForEachEntry(folder, [&](const std::string& path, DWORD attributes) {
+        const std::string name = FileNameOf(path);
+        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && SameText(name.substr(0, prefix.size()), prefix))
+            names.push_back(name);
+    });
+    return names;
+}
+
 bool CreateFolderTree(const std::string& path) {
     const std::string folder = WithoutBackslash(path);
     if (folder.empty() || FolderExists(folder)) return !folder.empty();

@@ -55,17 +55,5 @@ TEST(ConditionTest, OperandForms) {
     EXPECT_THROW(EvaluateCondition(b.script(), ids[4]), ScriptError);
 }
 
-TEST(ConditionTest, TranslatedOperandsWhileALanguageIsActive) {
-    ClearVariables();
-    DefineVariable("GREETING", "Hallo", "Test");
-    ScriptBuilder b;
-    b.Add("If", {"GREETING", "0", "Hello", ""});
-    const std::string id = b.script().CommandIds[0];
-    SetCommandTranslation(id, 2, "Hallo");
-    EXPECT_FALSE(EvaluateCondition(b.script(), id));
-    DefineVariable("LANGUAGE", "German", "Test");
-    EXPECT_TRUE(EvaluateCondition(b.script(), id));
-    ClearCommandTranslations();
-}
 
 }  // namespace
