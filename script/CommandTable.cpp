@@ -51,6 +51,16 @@ const CommandHandler* CommandTable::Find(const std::string& name) const {
     return it == handlers_.end() ? nullptr : &it->second;
 }
 
+void CommandTable::DeclareTranslatable(const std::string& name, std::vector<int> parameters) {
+    translatable_[name] = std::move(parameters);
+}
+
+const std::vector<int>& CommandTable::TranslatableParameters(const std::string& name) const {
+    static const std::vector<int> none;
+    auto it = translatable_.find(name);
+    return it == translatable_.end() ? none : it->second;
+}
+
 CommandTable& EngineCommands() {
     static CommandTable table = [] {
         CommandTable filled;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "script/ParameterIndex.h"
 #include "script/Script.h"
@@ -72,12 +73,17 @@ public:
     // A later registration of the same name replaces the earlier one.
     void Register(const std::string& name, CommandHandler handler);
     const CommandHandler* Find(const std::string& name) const;
+    // The parameters of a command whose texts are translated, in slot order
+    // (slot 1 first); declared by its family beside its registration.
+    void DeclareTranslatable(const std::string& name, std::vector<int> parameters);
+    const std::vector<int>& TranslatableParameters(const std::string& name) const;
     // Runs the commands the script names as plug-in commands.
     void RegisterPluginRunner(CommandHandler handler) { pluginRunner_ = std::move(handler); }
     const CommandHandler* PluginRunner() const { return pluginRunner_ ? &pluginRunner_ : nullptr; }
 
 private:
     std::map<std::string, CommandHandler> handlers_;
+    std::map<std::string, std::vector<int>> translatable_;
     CommandHandler pluginRunner_;
 };
 

@@ -1,5 +1,9 @@
 #include "script/commands/CommandFamilies.h"
 
+#include <initializer_list>
+
+#include "script/CommandTable.h"
+
 void RegisterCommandFamilies(CommandTable& table) {
     RegisterVariableCommands(table);
     RegisterStringCommands(table);
@@ -9,4 +13,6 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
+    // The interpreter evaluates the conditions itself (script/Condition.cpp).
+    for (const char* name : {"If", "Else If"}) table.DeclareTranslatable(name, {1, 3});
 }

@@ -32,4 +32,7 @@ void RegisterComponentCommands(CommandTable& table) {
     table.Register("Set Component State", SetComponentStateCommand);
     table.Register("Get Component State", GetComponentStateCommand);
     table.Register("Set Component Space", SetComponentSpaceCommand);
+    table.DeclareTranslatable("Define Component", {1, 3});
+    for (const char* name : {"Set Component State", "Get Component State", "Set Component Space"})
+        table.DeclareTranslatable(name, {1});
 }

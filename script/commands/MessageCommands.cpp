@@ -70,6 +70,7 @@ void RebootAndResume(CommandContext& c) {
 
 void RegisterMessageCommands(CommandTable& table) {
     table.Register("MessageBox", MessageBoxCommand);
+    table.DeclareTranslatable("MessageBox", {1, 2});
     table.Register("Terminate Install", TerminateInstall);
     table.Register("Terminate with Exit Code", TerminateWithExitCode);
     table.Register("Reboot Computer", RebootComputer);

@@ -104,10 +104,27 @@ void WebMediaBlockCommand(CommandContext& c) {
     block.archivePath = GetVariable("DATADIR") + c.Raw(1) + ".7zip";
 }
 
+// The translated parameters of a kind: its recorded properties' slots, and
+// the shortcut and file type texts written into the package.
+std::vector<int> TranslatableParametersOf(const RecordingKind& kind) {
+    const std::string name = kind.name;
+    if (name == "Create Shortcut" || name == "Advertised Shortcut") return {2, 4};
+    if (name == "Advertised File Type") return {1, 3};
+    std::vector<int> parameters;
+    for (const auto& p : kind.properties) {
+        if (p.slot == 0) continue;
+        if (parameters.size() < static_cast<size_t>(p.slot)) parameters.resize(p.slot);
+        parameters[p.slot - 1] = p.parameter;
+    }
+    return parameters;
+}
+
 }  // namespace
 
 void RegisterRecordingCommands(CommandTable& table) {
-    for (const auto& kind : RecordingKinds())
+    for (const auto& kind : RecordingKinds()) {
         table.Register(kind.name, [&kind](CommandContext& c) { RunRecordingCommand(kind, c); });
+        table.DeclareTranslatable(kind.name, TranslatableParametersOf(kind));
+    }
     table.Register("Web Media Block", WebMediaBlockCommand);
 }

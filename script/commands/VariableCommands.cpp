@@ -48,6 +48,7 @@ void ConvertPath(CommandContext& c) {
 
 void RegisterVariableCommands(CommandTable& table) {
     table.Register("Set Variable", SetVariableCommand);
+    table.DeclareTranslatable("Set Variable", {2});
     table.Register("Get Environment", GetEnvironment);
     table.Register("Get Temporary File", GetTemporaryFile);
     table.Register("Convert Path", ConvertPath);

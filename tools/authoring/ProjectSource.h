@@ -38,6 +38,7 @@ struct Project {
     std::string packageFile;   // relative to the project folder; empty when none
     std::string supportFolder; // relative; empty when none
     std::string splashFile;    // relative; empty when none
+    std::string translationsFolder;  // relative; empty when none
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
     std::vector<int> commandLines;  // source line of each command

@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <regex>
 #include <sstream>
 
 #include "Subcommand.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectSource.h"
+#include "tools/authoring/ProjectTranslations.h"
 #include "tools/authoring/RunProgram.h"
 
 namespace fs = std::filesystem;
@@ -38,14 +40,24 @@ fs::path EngineFolder(const std::string& option, SetupArch arch) {
     return fs::canonical("/proc/self/exe").parent_path().parent_path() / (arch == SetupArch::x64 ? "win64" : "win32");
 }
 
-void PackSupportFolder(const fs::path& support, const fs::path& archive) {
+// Packs the support folder and the generated files (by name) into the archive.
+void PackSupportFolder(const fs::path& support, const std::map<std::string, std::string>& generated,
+                       const fs::path& archive) {
     fs::remove(archive);
-    if (support.empty() || !fs::is_directory(support) || fs::is_empty(support)) {
+    const bool haveSupport = !support.empty() && fs::is_directory(support) && !fs::is_empty(support);
+    if (!haveSupport && generated.empty()) {
         std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(kEmpty7z), sizeof kEmpty7z);
         return;
     }
+    // Generated files join a copy of the support folder, never the author's folder itself.
+    const fs::path staging = fs::absolute(archive).replace_extension(".staging");
+    fs::remove_all(staging);
+    fs::create_directories(staging);
+    if (haveSupport) fs::copy(support, staging, fs::copy_options::recursive);
+    for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
     const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", "-bd", "-y", fs::absolute(archive).string(), "."},
-                              support.string());
+                              staging.string());
+    fs::remove_all(staging);
     if (rc != 0) throw std::runtime_error("7zz failed to pack " + support.string() + " (exit code " + std::to_string(rc) + ")");
 }
 
@@ -122,8 +134,12 @@ int Build(const std::vector<std::string>& args) {
         exe << ReadFileBytes(engine / "kebstub.exe") << WritePayload(project.payload);
         if (!exe) throw std::runtime_error("cannot write " + (out / (base + ".exe")).string());
     }
-    fs::copy_file(engine / "keb.dll", out / "keb.dll", fs::copy_options::overwrite_existing);
-    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, out / (base + ".res"));
+    const ProjectTranslations translations = AuthorTranslations(project);
+    // The default language's engine texts travel appended to keb.dll.
+    std::ofstream(out / "keb.dll", std::ios::binary | std::ios::trunc)
+        << ReadFileBytes(engine / "keb.dll") << translations.defaultMessages;
+    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder,
+                      translations.supportFiles, out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
