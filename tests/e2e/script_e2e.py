@@ -157,6 +157,27 @@ Write to Text File
 """
 
 
+# Greets in the installation language, asks a translated question and
+# writes the language and the greeting down.
+LANGUAGE_VALUES = "DefaultLanguage = English\nShowLanguageDialog = TRUE\nTranslations = translations\n"
+LANGUAGE_SCRIPT = """
+Set Variable
+  | GREETING
+  | Hello
+MessageBox
+  | Question
+  | Continue?
+  | 1
+  | 4
+  | ANSWER
+Write to Text File
+  | $TEMPDIR$language.txt
+  | $LANGUAGE$ $GREETING$ $ANSWER$
+  | FALSE
+"""
+GERMAN = 'msgid "Hello"\nmsgstr "Gr\u00fc\u00df Gott"\nmsgid "Question"\nmsgstr "Frage"\nmsgid "Continue?"\nmsgstr "Weiter?"\n'
+
+
 class Scenario:
     def __init__(self, session, engine, orvanta):
         self.session = session
@@ -166,10 +187,15 @@ class Scenario:
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
 
-    def build(self, name, script):
+    def build(self, name, script, values="", files=None):
+        """Builds the setup; values are extra project lines, files (relative path: text) extra project files."""
         project = self.session.prefix / ("project-" + name)
         project.mkdir()
-        (project / "project.orv").write_text(HEADER.format(name=name) + script)
+        header = HEADER.format(name=name).replace("[script]\n", values + "[script]\n")
+        (project / "project.orv").write_text(header + script)
+        for relative, text in (files or {}).items():
+            (project / relative).parent.mkdir(parents=True, exist_ok=True)
+            (project / relative).write_text(text, encoding="utf-8")
         (project / "product.msi").write_bytes(b"installer database")
         subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
                         "--arch", self.session.path.arch],
@@ -261,8 +287,46 @@ def locked_text_file(s):
     equal(sorted(p.name for p in s.session.drive_c.glob("~kb*")), [], "no temporary file is left beside it")
 
 
+def languages(s):
+    """The language dialog preselects the user's German; the script then speaks German, silent runs ask nothing."""
+    exe = s.build("language", LANGUAGE_SCRIPT, LANGUAGE_VALUES, {"translations/German.txt": GERMAN})
+    # Wine takes the user's locale from the Unix locale of each program it starts.
+    s.session.env["LC_ALL"] = "de_DE.UTF-8"
+    process = s.session.start(exe)
+    caption = "Select Setup Language"
+    controls = s.ui.controls(caption, timeout_ms=30000)
+    check(controls is not None, "the language dialog appears")
+    combo = [text for cls, _, text in controls if cls.lower() == "combobox"]
+    equal(combo, ["German"], "the preselected language")
+    texts = [text for cls, _, text in controls if cls.lower() == "static" and text]
+    equal(texts, ["Please select the language to use during the installation:"], "the dialog's text")
+    s.session.screenshot("language-dialog.png")
+    check(s.ui.click(caption, "#1"), "the OK button")
+    # The engine's own texts are German from here on: the MessageBox caption and text are the project's.
+    equal(s.ui.message_box("Frage", timeout_ms=30000), "Weiter?", "the translated question")
+    s.session.screenshot("language-question.png")
+    check(s.ui.click("Frage", "#6"), "Yes to the question")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal((s.session.temp / "language.txt").read_bytes(), b"German Gr\xfc\xdf Gott YES\r\n",
+          "language, greeting and answer")
+
+    # Silent: no dialog, the language it would preselect.
+    (s.session.temp / "language.txt").unlink()
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code of the silent run")
+    silent = (s.session.temp / "language.txt").read_bytes()
+    check(silent.startswith(b"German Gr\xfc\xdf Gott "), "the silent run's language: %r" % silent)
+
+    # Cancel ends the run with its clean-up.
+    (s.session.temp / "language.txt").unlink()
+    process = s.session.start(exe)
+    check(s.ui.click(caption, "#2", timeout_ms=30000), "the Cancel button")
+    equal(s.session.finish(process, timeout=60), 0, "exit code after Cancel")
+    check(not (s.session.temp / "language.txt").exists(), "no command runs after Cancel")
+    equal(sorted(p.name for p in s.session.temp.iterdir()), [], "the support folder is removed")
+
+
 SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume,
-                                     locked_text_file)}
+                                     locked_text_file, languages)}
 
 
 if __name__ == "__main__":
