@@ -26,16 +26,8 @@ LRESULT CALLBACK PreparingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 void RegisterClasses(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpfnWndProc = PreparingProc;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kPreparingClass;
-    RegisterClassA(&wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = kSplashClass;
-    RegisterClassA(&wc);
+    RegisterWhiteWindowClass(instance, kPreparingClass, PreparingProc);
+    RegisterWhiteWindowClass(instance, kSplashClass, DefWindowProcA);
 }
 
 ScreenSize Screen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }

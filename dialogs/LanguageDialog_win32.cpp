@@ -45,13 +45,7 @@ LRESULT CALLBACK LanguageProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 std::optional<size_t> AskInstallationLanguage(const std::vector<std::string>& languages, size_t preselected) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpfnWndProc = LanguageProc;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kLanguageClass;
-    RegisterClassA(&wc);
+    RegisterWhiteWindowClass(instance, kLanguageClass, LanguageProc);
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     RECT frame{0, 0, kClientWidth, kClientHeight};

@@ -37,3 +37,14 @@ inline HICON ApplicationIcon(HINSTANCE instance) {
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     return icon ? icon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
 }
+
+// Registers a window class of the engine's: white background, arrow cursor.
+inline void RegisterWhiteWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
+    WNDCLASSA wc{};
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpfnWndProc = procedure;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
