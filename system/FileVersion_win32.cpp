@@ -22,5 +22,6 @@ FileVersionNumber ReadFileVersion(const std::string& path) {
     if (!query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
         length < sizeof(VS_FIXEDFILEINFO))
         return {};
-    return {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS)};
+    return {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+            LOWORD(fixed->dwFileVersionLS)};
 }

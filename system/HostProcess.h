@@ -7,6 +7,7 @@ struct HostProcess {
     std::string rawCommandLine;
     std::string temporaryFolder;
     std::string systemFolder;
+    std::string windowsFolder;
     bool restrictedToFirstProcessor = false;
 };
 

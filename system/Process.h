@@ -14,3 +14,5 @@ std::string RawCommandLine();
 std::string TemporaryFolder();
 // The system folder (where comctl32.dll lives), with a trailing backslash.
 std::string SystemFolder();
+// The Windows folder, with a trailing backslash.
+std::string WindowsFolder();

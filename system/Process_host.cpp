@@ -11,3 +11,4 @@ std::string ExecutablePath() { return HostProcessState().executablePath; }
 std::string RawCommandLine() { return HostProcessState().rawCommandLine; }
 std::string TemporaryFolder() { return HostProcessState().temporaryFolder; }
 std::string SystemFolder() { return HostProcessState().systemFolder; }
+std::string WindowsFolder() { return HostProcessState().windowsFolder; }

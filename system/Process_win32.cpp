@@ -26,9 +26,14 @@ std::string TemporaryFolder() {
     return WithBackslash(std::string(buffer, n));
 }
 
-std::string SystemFolder() {
+namespace {
+std::string FolderFrom(UINT(WINAPI* query)(LPSTR, UINT)) {
     char buffer[MAX_PATH + 1];
-    UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    UINT n = query(buffer, MAX_PATH);
     if (n == 0 || n > MAX_PATH) return {};
     return WithBackslash(std::string(buffer, n));
 }
+}  // namespace
+
+std::string SystemFolder() { return FolderFrom(GetSystemDirectoryA); }
+std::string WindowsFolder() { return FolderFrom(GetWindowsDirectoryA); }

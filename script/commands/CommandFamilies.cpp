@@ -10,6 +10,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterMathematicsCommand(table);
     RegisterMessageCommands(table);
     RegisterTextFileCommands(table);
+    RegisterFileCommands(table);
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);

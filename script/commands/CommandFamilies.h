@@ -9,6 +9,7 @@ void RegisterStringCommands(CommandTable& table);
 void RegisterMathematicsCommand(CommandTable& table);
 void RegisterMessageCommands(CommandTable& table);
 void RegisterTextFileCommands(CommandTable& table);
+void RegisterFileCommands(CommandTable& table);
 void RegisterComponentCommands(CommandTable& table);
 void RegisterRecordingCommands(CommandTable& table);
 void RegisterApplyCommands(CommandTable& table);
