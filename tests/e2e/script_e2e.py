@@ -5,6 +5,7 @@ Each scenario builds a setup with `orvanta build` and runs it in a fresh
 copy of the template prefix. Exit code 77 means skipped.
 """
 
+import os
 import subprocess
 import sys
 import time
@@ -178,6 +179,49 @@ Write to Text File
 GERMAN = 'msgid "Hello"\nmsgstr "Gr\u00fc\u00df Gott"\nmsgid "Question"\nmsgstr "Frage"\nmsgid "Continue?"\nmsgstr "Weiter?"\n'
 
 
+# Asks the machine about a prepared tree, an INI file, the disk and folders.
+QUERY_SCRIPT = """
+Find All Files
+  | C:\\tree\\*.txt
+  | TRUE
+  | TRUE
+  | FOUND
+Does File/Folder Exist
+  | ISFILE
+  | C:\\tree\\b.txt
+  | TRUE
+Does File/Folder Exist
+  | ISFOLDER
+  | C:\\tree\\b.txt
+  | FALSE
+Get INI File Settings
+  | GREETING
+  | C:\\tree\\settings.ini
+  | Main
+  | Greeting
+Check Disk Space
+  | TOTAL
+  | C:\\
+  | FALSE
+Get Folder Location
+  | PROGRAMS
+  | 20
+  | FALSE
+Get Folder Location
+  | COMMON
+  | 20
+  | TRUE
+Get Folder Location
+  | WINDOWS
+  | 25
+  | FALSE
+Write to Text File
+  | $TEMPDIR$queries.txt
+  | $FOUND$#$ISFILE$#$ISFOLDER$#$GREETING$#$TOTAL$#$PROGRAMS$#$COMMON$#$WINDOWS$
+  | FALSE
+"""
+
+
 class Scenario:
     def __init__(self, session, engine, orvanta):
         self.session = session
@@ -325,8 +369,33 @@ def languages(s):
     equal(sorted(p.name for p in s.session.temp.iterdir()), [], "the support folder is removed")
 
 
+def file_queries(s):
+    """Find All Files, existence, INI values, disk space and folder locations as Windows answers them."""
+    tree = s.session.drive_c / "tree"
+    for relative in ("b.txt", "a.log", "one/x.txt", "one/deep/y.txt", "two words/z.txt"):
+        (tree / relative).parent.mkdir(parents=True, exist_ok=True)
+        (tree / relative).write_text("x")
+    (tree / "settings.ini").write_text("[Main]\r\nGreeting=Hello there\r\n")
+    exe = s.build("queries", QUERY_SCRIPT)
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    found, is_file, is_folder, greeting, total, programs, common, windows = (
+        (s.session.temp / "queries.txt").read_bytes().decode("latin-1").rstrip("\r\n").split("#"))
+    entries = [entry.lower() for entry in found.split("|")]
+    equal(entries, ["c:\\tree\\one\\deep\\y.txt", "c:\\tree\\one\\deep", "c:\\tree\\one\\x.txt", "c:\\tree\\one",
+                    '"c:\\tree\\two words\\z.txt"', '"c:\\tree\\two words"', "c:\\tree\\b.txt"],
+          "each subfolder's matches before it, the top folder's files last")
+    equal((is_file, is_folder, greeting), ("TRUE", "FALSE", "Hello there"), "existence and the INI value")
+    stat = os.statvfs(s.session.drive_c)
+    check(int(total) in (stat.f_blocks * stat.f_frsize, stat.f_blocks * stat.f_bsize),
+          f"the disk's total bytes: {total} against {stat.f_blocks} blocks")
+    key = r"HKLM\Software\Microsoft\Windows\CurrentVersion"
+    equal(programs, s.session.reg_query(key, "ProgramFilesDir") + "\\", "Program Files")
+    equal(common, s.session.reg_query(key, "CommonFilesDir") + "\\", "Common Files")
+    equal(windows.lower(), "c:\\windows\\", "the Windows folder")
+
+
 SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume,
-                                     locked_text_file, languages)}
+                                     locked_text_file, languages, file_queries)}
 
 
 if __name__ == "__main__":
