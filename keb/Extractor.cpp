@@ -6,6 +6,7 @@
 #include "keb/ArchiveError.h"
 #include "keb/Crc32.h"
 #include "keb/EntryPath.h"
+#include "keb/EntrySelection.h"
 #include "keb/FolderDecoder.h"
 #include "keb/OutputFiles.h"
 
@@ -17,24 +18,11 @@ constexpr size_t kCopyBuffer = size_t(1) << 18;
 uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
 uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
 
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x == '/') x = '\\';
-        if (y == '/') y = '\\';
-        if (x != y) return false;
-    }
-    return true;
-}
-
 class Extraction {
 public:
     Extraction(const Archive& archive, PasswordProvider& password, const ExtractRequest& request)
         : archive_(archive), db_(archive.database()), password_(password), request_(request),
-          selected_(db_.entries.size(), false), buffer_(kCopyBuffer) {}
+          buffer_(kCopyBuffer) {}
 
     void Run() {
         SelectTargets();
@@ -63,16 +51,9 @@ public:
 
 private:
     void SelectTargets() {
-        for (const auto& target : request_.targets) {
-            bool found = false;
-            for (size_t i = 0; i < db_.entries.size(); ++i) {
-                if (SameName(db_.entries[i].name, target)) {
-                    found = selected_[i] = true;
-                    total_ += db_.entries[i].size;
-                }
-            }
-            if (!found) throw ArchiveError(kKebErrorBadTargetName, "not in the archive: " + target);
-        }
+        selected_ = SelectNamedEntries(db_.entries, request_.targets);
+        for (size_t i = 0; i < db_.entries.size(); ++i)
+            if (selected_[i]) total_ += db_.entries[i].size;
     }
 
     // Opens the entry's folder when the previous entries used another one.

@@ -86,8 +86,10 @@ KEB_EXPORT uintptr_t KEB_CALL OpenListArchive(const char* archivePath, uint32_t 
                                    const char* password, const KebEntryRecord** entries, uint32_t* entryCount);
 KEB_EXPORT void KEB_CALL CloseListArchive(uintptr_t handle);
 
-// Extracts the named entries (names as listed, compared without letter case;
-// none when targetCount is 0) below destination, creating folders as needed.
+// Extracts the named entries (names as listed, compared without letter case
+// and with "/" taken for "\"; a name several entries share selects each of
+// them; none when targetCount is 0) below destination, creating folders as
+// needed.
 // The archive is opened and its headers checked in every case. mode is 1. With
 // withoutPaths set, files land directly in destination without their folders.
 // An empty destination tests the archive without writing anything.
