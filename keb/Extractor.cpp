@@ -92,12 +92,23 @@ private:
             if (e.isFolder) return std::string();
             return request_.destination + kPathSeparator + components->back();
         }
-        std::string path = request_.destination;
-        for (size_t i = 0; i + 1 < components->size(); ++i) {
-            path += kPathSeparator + (*components)[i];
-            CreateFolder(path);
+        return MakeParentFolders(*components) + kPathSeparator + components->back();
+    }
+
+    // Creates the folders above an entry and returns the innermost. Entries
+    // come grouped by folder, so the previous entry's folders are not made
+    // again.
+    std::string MakeParentFolders(const std::vector<std::string>& components) {
+        std::string folder = request_.destination;
+        for (size_t i = 0; i + 1 < components.size(); ++i) folder += kPathSeparator + components[i];
+        if (folder == lastFolder_) return folder;
+        size_t end = request_.destination.size();
+        for (size_t i = 0; i + 1 < components.size(); ++i) {
+            end += 1 + components[i].size();
+            CreateFolder(folder.substr(0, end));
         }
-        return path + kPathSeparator + components->back();
+        lastFolder_ = folder;
+        return folder;
     }
 
     // Asks whether an existing file may be replaced; false keeps it.
@@ -171,6 +182,7 @@ private:
     uint64_t done_ = 0, total_ = 0;
     bool overwriteAll_ = false;
     std::string refused_;
+    std::string lastFolder_;
 };
 
 }  // namespace
