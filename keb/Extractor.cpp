@@ -8,6 +8,7 @@
 #include "keb/EntryPath.h"
 #include "keb/EntrySelection.h"
 #include "keb/FolderDecoder.h"
+#include "keb/Halves.h"
 #include "keb/OutputFiles.h"
 
 namespace keb {
@@ -15,13 +16,11 @@ namespace {
 
 constexpr size_t kCopyBuffer = size_t(1) << 18;
 
-uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
-uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
-
 class Extraction {
 public:
-    Extraction(const Archive& archive, PasswordProvider& password, const ExtractRequest& request)
-        : archive_(archive), db_(archive.database()), password_(password), request_(request),
+    Extraction(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
+               const ExtractRequest& request)
+        : archive_(archive), db_(archive.database()), password_(password), progress_(progress), request_(request),
           buffer_(kCopyBuffer) {}
 
     void Run() {
@@ -41,6 +40,7 @@ public:
             const Entry& e = db_.entries[i];
             bool wanted = selected_[i] && !e.isAnti;
             if (e.hasStream && (!needed[e.folderIndex] || i > lastNeeded[e.folderIndex])) continue;
+            progress_.SetEntry(e.name);
             if (e.hasStream) PositionAt(e);
             if (wanted) ExtractOne(e);
             else if (e.hasStream) Discard(e.size);
@@ -52,8 +52,10 @@ public:
 private:
     void SelectTargets() {
         selected_ = SelectNamedEntries(db_.entries, request_.targets);
+        uint64_t total = 0;
         for (size_t i = 0; i < db_.entries.size(); ++i)
-            if (selected_[i]) total_ += db_.entries[i].size;
+            if (selected_[i]) total += db_.entries[i].size;
+        progress_.SetTotal(total);
     }
 
     // Opens the entry's folder when the previous entries used another one.
@@ -77,12 +79,6 @@ private:
 
     void Discard(uint64_t size) {
         while (size > 0) size -= ReadChunk(static_cast<size_t>(std::min<uint64_t>(size, buffer_.size())));
-    }
-
-    void ReportProgress(const Entry& e) {
-        if (request_.progress &&
-            request_.progress(e.name.c_str(), Low(done_), High(done_), Low(total_), High(total_)) == 0)
-            throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
     }
 
     std::optional<std::string> TargetPath(const Entry& e) {
@@ -116,9 +112,10 @@ private:
         if (existing.isFolder) throw ArchiveError(kKebErrorWrite, "a folder is in the way of " + path);
         if (overwriteAll_ || !request_.overwrite) return true;
         uint64_t time = e.modificationTime.value_or(0);
-        switch (request_.overwrite(path.c_str(), Low(existing.size), High(existing.size), Low(existing.modificationTime),
-                                   High(existing.modificationTime), e.name.c_str(), Low(e.size), High(e.size), Low(time),
-                                   High(time))) {
+        switch (request_.overwrite(path.c_str(), LowHalf(existing.size), HighHalf(existing.size),
+                                   LowHalf(existing.modificationTime), HighHalf(existing.modificationTime),
+                                   e.name.c_str(), LowHalf(e.size), HighHalf(e.size), LowHalf(time),
+                                   HighHalf(time))) {
             case kKebOverwriteSkip: return false;
             case kKebOverwriteYes: return true;
             case kKebOverwriteAll: overwriteAll_ = true; return true;
@@ -159,8 +156,8 @@ private:
             crc = UpdateCrc32(crc, buffer_.data(), n);
             if (out) out->Write(buffer_.data(), n);
             left -= n;
-            done_ += n;
-            ReportProgress(e);
+            progress_.Advance(n);
+            progress_.Report();
         }
         if (e.crc && crc != *e.crc) {
             if (db_.folders.size() > e.folderIndex && db_.folders[e.folderIndex].IsEncrypted())
@@ -168,18 +165,18 @@ private:
             ThrowCorrupt("CRC error in " + e.name);
         }
         if (out) out->Commit(e.modificationTime, e.attributes);
-        if (!e.hasStream) ReportProgress(e);
+        if (!e.hasStream) progress_.Report();
     }
 
     const Archive& archive_;
     const ArchiveDatabase& db_;
     PasswordProvider& password_;
+    ExtractionProgress& progress_;
     const ExtractRequest& request_;
     std::vector<bool> selected_;
     std::vector<uint8_t> buffer_;
     std::unique_ptr<FolderDecoder> decoder_;
     uint32_t folder_ = 0;
-    uint64_t done_ = 0, total_ = 0;
     bool overwriteAll_ = false;
     std::string refused_;
     std::string lastFolder_;
@@ -187,8 +184,9 @@ private:
 
 }  // namespace
 
-void ExtractEntries(const Archive& archive, PasswordProvider& password, const ExtractRequest& request) {
-    Extraction(archive, password, request).Run();
+void ExtractEntries(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
+                    const ExtractRequest& request) {
+    Extraction(archive, password, progress, request).Run();
 }
 
 }  // namespace keb
