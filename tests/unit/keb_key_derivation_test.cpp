@@ -78,19 +78,10 @@ protected:
     std::string error_;
 };
 
-std::vector<std::string> FilesBelow(const fs::path& root) {
-    std::vector<std::string> files;
-    if (fs::exists(root))
-        for (auto& e : fs::recursive_directory_iterator(root))
-            if (e.is_regular_file()) files.push_back(fs::relative(e.path(), root).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 void ExpectSameFiles(const fs::path& ours, const fs::path& theirs) {
-    auto names = FilesBelow(theirs);
+    auto names = fixtures::FilesBelow(theirs);
     ASSERT_FALSE(names.empty());
-    EXPECT_EQ(FilesBelow(ours), names);
+    EXPECT_EQ(fixtures::FilesBelow(ours), names);
     for (const auto& name : names)
         EXPECT_EQ(ReadWholeFile((ours / name).string()), ReadWholeFile((theirs / name).string())) << name;
 }
@@ -151,7 +142,7 @@ TEST_F(KeyDerivation, TheProgressCallbackCanStopADerivationBeforeAnyDataIsDecode
         EXPECT_EQ(error_, "#1007") << options;
         EXPECT_EQ(firstProgress.calls, 1) << options;
         EXPECT_EQ(firstProgress.done, 0u) << options;
-        EXPECT_TRUE(FilesBelow(dir_.path() / "out").empty()) << options;
+        EXPECT_TRUE(fixtures::FilesBelow(dir_.path() / "out").empty()) << options;
         fs::remove(archive);
     }
 }
