@@ -57,7 +57,7 @@ typedef int32_t(KEB_CALL* KebOverwriteCallback)(const char* existingPath, uint32
                                                 uint32_t entryTimeLow, uint32_t entryTimeHigh);
 // Progress of an extraction in bytes: return 1 to go on, 0 to stop. Also
 // called every 65,536 rounds while a key is derived from the password (up to
-// 2^24 rounds, about a second), with the counts unchanged, so that the
+// 2^24 rounds, one to a few seconds), with the counts unchanged, so that the
 // derivation can be stopped too; before the headers are read the name is
 // empty and both counts are 0.
 typedef int32_t(KEB_CALL* KebProgressCallback)(const char* entryName, uint32_t doneLow, uint32_t doneHigh,
