@@ -3,7 +3,8 @@
 # generated data) extracted by our decoder (orvanta archive extract) and by
 # 7zz with one thread, once with LZMA2 and once with LZMA. Prints both
 # times, the throughput ratio (ours / 7zz, higher is better) and both peak
-# memories from /usr/bin/time -v.
+# memories from /usr/bin/time -v. Then 20,000 small files in one solid
+# archive: files per second of both and their ratio.
 #   bench/keb_extract.sh [size in MB] [host build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,3 +58,37 @@ print(f"  7zz : {theirs:.2f} s, {mb / theirs:.1f} MB/s, peak {theirs_kb / 1024:.
 print(f"  throughput ratio ours/7zz: {theirs / ours:.2f}x")
 PY
 done
+
+# Many small files: the cost per entry (selection, folders, file creation)
+# rather than decoding. Each run extracts into a folder of its own and
+# nothing is deleted until the end: ext4 is slow to create files just after
+# many were deleted, which would favour whichever tool runs second.
+files=20000
+python3 - "$work/many" "$files" <<'PY'
+import os, random, sys
+rng = random.Random(2)
+for i in range(int(sys.argv[2])):
+    folder = os.path.join(sys.argv[1], "d%02d" % (i // 500))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%05d.txt" % i), "wb") as f:
+        f.write(b"".join(b"line %d of file %d\r\n" % (k, i) for k in range(rng.randrange(1, 60))))
+PY
+archive="$work/many.7z"
+(cd "$work/many" && 7zz a -bd -y -mmt=1 "$archive" . >/dev/null)
+ours_runs="" theirs_runs=""
+for run in 1 2 3 4 5; do
+  /usr/bin/time -v "$orvanta" archive extract "$archive" "$work/ours$run" >/dev/null 2>"$work/ours.time"
+  /usr/bin/time -v 7zz x -bd -y -mmt1 -o"$work/theirs$run" "$archive" >/dev/null 2>"$work/theirs.time"
+  ours_runs+=" $(seconds "$work/ours.time")"
+  theirs_runs+=" $(seconds "$work/theirs.time")"
+done
+diff -r "$work/ours1" "$work/theirs1" >/dev/null
+python3 - "$files" "$ours_runs" "$theirs_runs" <<'PY'
+import sys
+files = int(sys.argv[1])
+ours, theirs = min(map(float, sys.argv[2].split())), min(map(float, sys.argv[3].split()))
+print(f"{files} small files (LZMA2 solid, best of 5 runs: ours{sys.argv[2]} s, 7zz{sys.argv[3]} s)")
+print(f"  ours: {ours:.2f} s, {files / ours:.0f} files/s")
+print(f"  7zz : {theirs:.2f} s, {files / theirs:.0f} files/s")
+print(f"  files per second ratio ours/7zz: {theirs / ours:.2f}x")
+PY

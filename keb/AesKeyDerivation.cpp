@@ -14,7 +14,14 @@ namespace {
 constexpr unsigned kMaxCyclesPower = 24;
 constexpr unsigned kRawKeyCycles = 0x3F;
 constexpr size_t kRoundsPerUpdate = 1024;
+static_assert(kRoundsPerCheckpoint % kRoundsPerUpdate == 0, "checkpoints fall between batches");
 }  // namespace
+
+uint64_t DerivationRounds(unsigned cycles) {
+    if (cycles == kRawKeyCycles) return 0;
+    if (cycles > kMaxCyclesPower) throw ArchiveError(kKebErrorCannotOpen, "unsupported 7zAES cycle count");
+    return uint64_t(1) << cycles;
+}
 
 AesParameters ParseAesProperties(const std::vector<uint8_t>& props) {
     if (props.empty()) ThrowCorrupt("bad 7zAES properties");
@@ -31,7 +38,8 @@ AesParameters ParseAesProperties(const std::vector<uint8_t>& props) {
     return p;
 }
 
-std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>& salt, const std::string& ansiPassword) {
+std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>& salt, const std::string& ansiPassword,
+                                     const std::function<void()>& checkpoint) {
     std::array<uint8_t, 32> key{};
     std::u16string wide = AnsiToUtf16(ansiPassword);
     std::vector<uint8_t> password;
@@ -46,12 +54,10 @@ std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>
         std::memcpy(key.data(), raw.data(), std::min(raw.size(), key.size()));
         return key;
     }
-    if (cycles > kMaxCyclesPower)
-        throw ArchiveError(kKebErrorCannotOpen, "unsupported 7zAES cycle count");
+    const uint64_t rounds = DerivationRounds(cycles);
 
     // Rounds of salt + password + 64-bit counter, hashed many rounds at a time.
     const size_t block = salt.size() + password.size() + 8;
-    const uint64_t rounds = uint64_t(1) << cycles;
     std::vector<uint8_t> batch(block * kRoundsPerUpdate);
     for (size_t r = 0; r < kRoundsPerUpdate; ++r) {
         uint8_t* p = batch.data() + r * block;
@@ -60,6 +66,7 @@ std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>
     }
     Sha256 sha;
     for (uint64_t round = 0; round < rounds;) {
+        if (round % kRoundsPerCheckpoint == 0) checkpoint();
         size_t inBatch = static_cast<size_t>(std::min<uint64_t>(kRoundsPerUpdate, rounds - round));
         for (size_t r = 0; r < inBatch; ++r) {
             uint8_t* counter = batch.data() + r * block + block - 8;

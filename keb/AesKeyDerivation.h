@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,17 @@ struct AesParameters {
 };
 AesParameters ParseAesProperties(const std::vector<uint8_t>& properties);
 
+// The SHA-256 rounds a cycle count costs: 2^cycles, none for the raw key
+// (63). Throws ArchiveError (cannot open) above 2^24 rounds, which no
+// archiver writes and which would keep the caller busy for hours.
+uint64_t DerivationRounds(unsigned cycles);
+
 // The AES-256 key: SHA-256 over 2^cycles rounds of salt, password (UTF-16LE)
 // and round counter; cycle count 63 means salt and password used as they are.
-std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>& salt, const std::string& ansiPassword);
+// checkpoint is called every kRoundsPerCheckpoint rounds and may throw to
+// stop the derivation.
+constexpr uint64_t kRoundsPerCheckpoint = uint64_t(1) << 16;
+std::array<uint8_t, 32> DeriveAesKey(unsigned cycles, const std::vector<uint8_t>& salt, const std::string& ansiPassword,
+                                     const std::function<void()>& checkpoint);
 
 }  // namespace keb

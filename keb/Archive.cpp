@@ -69,6 +69,7 @@ Archive::Archive(const std::string& path, PasswordProvider& password) : file_(pa
         uint8_t id = header[0];
         if (id == kHeader) {
             db_ = ParsePlainHeader(header.data() + 1, header.size() - 1, kStartHeaderSize);
+            password.CheckKeyWork(db_);
             return;
         }
         if (id != kEncodedHeader || level >= kMaxHeaderLevels) ThrowCorrupt("unknown header kind");

@@ -11,7 +11,7 @@ namespace keb {
 class Archive {
 public:
     // Throws ArchiveError: not found, cannot open (not 7z, unsupported,
-    // wrong password) or corrupted.
+    // wrong password, keys too costly to derive) or corrupted.
     Archive(const std::string& path, PasswordProvider& password);
 
     const ArchiveFile& file() const { return file_; }

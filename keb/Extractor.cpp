@@ -6,7 +6,9 @@
 #include "keb/ArchiveError.h"
 #include "keb/Crc32.h"
 #include "keb/EntryPath.h"
+#include "keb/EntrySelection.h"
 #include "keb/FolderDecoder.h"
+#include "keb/Halves.h"
 #include "keb/OutputFiles.h"
 
 namespace keb {
@@ -14,27 +16,12 @@ namespace {
 
 constexpr size_t kCopyBuffer = size_t(1) << 18;
 
-uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
-uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x == '/') x = '\\';
-        if (y == '/') y = '\\';
-        if (x != y) return false;
-    }
-    return true;
-}
-
 class Extraction {
 public:
-    Extraction(const Archive& archive, PasswordProvider& password, const ExtractRequest& request)
-        : archive_(archive), db_(archive.database()), password_(password), request_(request),
-          selected_(db_.entries.size(), false), buffer_(kCopyBuffer) {}
+    Extraction(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
+               const ExtractRequest& request)
+        : archive_(archive), db_(archive.database()), password_(password), progress_(progress), request_(request),
+          buffer_(kCopyBuffer) {}
 
     void Run() {
         SelectTargets();
@@ -53,6 +40,7 @@ public:
             const Entry& e = db_.entries[i];
             bool wanted = selected_[i] && !e.isAnti;
             if (e.hasStream && (!needed[e.folderIndex] || i > lastNeeded[e.folderIndex])) continue;
+            progress_.SetEntry(e.name);
             if (e.hasStream) PositionAt(e);
             if (wanted) ExtractOne(e);
             else if (e.hasStream) Discard(e.size);
@@ -63,16 +51,11 @@ public:
 
 private:
     void SelectTargets() {
-        for (const auto& target : request_.targets) {
-            bool found = false;
-            for (size_t i = 0; i < db_.entries.size(); ++i) {
-                if (SameName(db_.entries[i].name, target)) {
-                    found = selected_[i] = true;
-                    total_ += db_.entries[i].size;
-                }
-            }
-            if (!found) throw ArchiveError(kKebErrorBadTargetName, "not in the archive: " + target);
-        }
+        selected_ = SelectNamedEntries(db_.entries, request_.targets);
+        uint64_t total = 0;
+        for (size_t i = 0; i < db_.entries.size(); ++i)
+            if (selected_[i]) total += db_.entries[i].size;
+        progress_.SetTotal(total);
     }
 
     // Opens the entry's folder when the previous entries used another one.
@@ -98,12 +81,6 @@ private:
         while (size > 0) size -= ReadChunk(static_cast<size_t>(std::min<uint64_t>(size, buffer_.size())));
     }
 
-    void ReportProgress(const Entry& e) {
-        if (request_.progress &&
-            request_.progress(e.name.c_str(), Low(done_), High(done_), Low(total_), High(total_)) == 0)
-            throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
-    }
-
     std::optional<std::string> TargetPath(const Entry& e) {
         auto components = SafePathComponents(e.name);
         if (!components) return std::nullopt;
@@ -111,12 +88,23 @@ private:
             if (e.isFolder) return std::string();
             return request_.destination + kPathSeparator + components->back();
         }
-        std::string path = request_.destination;
-        for (size_t i = 0; i + 1 < components->size(); ++i) {
-            path += kPathSeparator + (*components)[i];
-            CreateFolder(path);
+        return MakeParentFolders(*components) + kPathSeparator + components->back();
+    }
+
+    // Creates the folders above an entry and returns the innermost. Entries
+    // come grouped by folder, so the previous entry's folders are not made
+    // again.
+    std::string MakeParentFolders(const std::vector<std::string>& components) {
+        std::string folder = request_.destination;
+        for (size_t i = 0; i + 1 < components.size(); ++i) folder += kPathSeparator + components[i];
+        if (folder == lastFolder_) return folder;
+        size_t end = request_.destination.size();
+        for (size_t i = 0; i + 1 < components.size(); ++i) {
+            end += 1 + components[i].size();
+            CreateFolder(folder.substr(0, end));
         }
-        return path + kPathSeparator + components->back();
+        lastFolder_ = folder;
+        return folder;
     }
 
     // Asks whether an existing file may be replaced; false keeps it.
@@ -124,9 +112,10 @@ private:
         if (existing.isFolder) throw ArchiveError(kKebErrorWrite, "a folder is in the way of " + path);
         if (overwriteAll_ || !request_.overwrite) return true;
         uint64_t time = e.modificationTime.value_or(0);
-        switch (request_.overwrite(path.c_str(), Low(existing.size), High(existing.size), Low(existing.modificationTime),
-                                   High(existing.modificationTime), e.name.c_str(), Low(e.size), High(e.size), Low(time),
-                                   High(time))) {
+        switch (request_.overwrite(path.c_str(), LowHalf(existing.size), HighHalf(existing.size),
+                                   LowHalf(existing.modificationTime), HighHalf(existing.modificationTime),
+                                   e.name.c_str(), LowHalf(e.size), HighHalf(e.size), LowHalf(time),
+                                   HighHalf(time))) {
             case kKebOverwriteSkip: return false;
             case kKebOverwriteYes: return true;
             case kKebOverwriteAll: overwriteAll_ = true; return true;
@@ -167,8 +156,8 @@ private:
             crc = UpdateCrc32(crc, buffer_.data(), n);
             if (out) out->Write(buffer_.data(), n);
             left -= n;
-            done_ += n;
-            ReportProgress(e);
+            progress_.Advance(n);
+            progress_.Report();
         }
         if (e.crc && crc != *e.crc) {
             if (db_.folders.size() > e.folderIndex && db_.folders[e.folderIndex].IsEncrypted())
@@ -176,26 +165,28 @@ private:
             ThrowCorrupt("CRC error in " + e.name);
         }
         if (out) out->Commit(e.modificationTime, e.attributes);
-        if (!e.hasStream) ReportProgress(e);
+        if (!e.hasStream) progress_.Report();
     }
 
     const Archive& archive_;
     const ArchiveDatabase& db_;
     PasswordProvider& password_;
+    ExtractionProgress& progress_;
     const ExtractRequest& request_;
     std::vector<bool> selected_;
     std::vector<uint8_t> buffer_;
     std::unique_ptr<FolderDecoder> decoder_;
     uint32_t folder_ = 0;
-    uint64_t done_ = 0, total_ = 0;
     bool overwriteAll_ = false;
     std::string refused_;
+    std::string lastFolder_;
 };
 
 }  // namespace
 
-void ExtractEntries(const Archive& archive, PasswordProvider& password, const ExtractRequest& request) {
-    Extraction(archive, password, request).Run();
+void ExtractEntries(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
+                    const ExtractRequest& request) {
+    Extraction(archive, password, progress, request).Run();
 }
 
 }  // namespace keb

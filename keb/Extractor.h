@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "keb/Archive.h"
+#include "keb/ExtractionProgress.h"
 #include "keb/KebApi.h"
 
 namespace keb {
@@ -11,15 +12,15 @@ struct ExtractRequest {
     std::vector<std::string> targets;  // entry names as listed
     std::string destination;           // empty: test only, nothing is written
     bool withoutPaths = false;         // files directly in destination
-    KebProgressCallback progress = nullptr;
     KebEntryCallback entry = nullptr;
     KebOverwriteCallback overwrite = nullptr;  // null: replace existing files
 };
 
 // Decodes the requested entries, checks every CRC and writes them below the
-// destination. Entries with unsafe names are refused (nothing is written for
-// them) and reported after the others; any other failure stops at once.
-// Throws ArchiveError.
-void ExtractEntries(const Archive& archive, PasswordProvider& password, const ExtractRequest& request);
+// destination, reporting to progress as data is decoded. Entries with unsafe
+// names are refused (nothing is written for them) and reported after the
+// others; any other failure stops at once. Throws ArchiveError.
+void ExtractEntries(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
+                    const ExtractRequest& request);
 
 }  // namespace keb

@@ -152,12 +152,12 @@ extern "C" int32_t KEB_CALL ExtractArchive(const char* archivePath, uint32_t, co
                (request.destination.back() == '\\' || request.destination.back() == '/'))
             request.destination.pop_back();
         request.withoutPaths = withoutPaths != 0;
-        request.progress = progressCallback;
         request.entry = entryCallback;
         request.overwrite = overwriteCallback;
-        PasswordProvider passwordProvider(password, passwordCallback);
+        ExtractionProgress progress(progressCallback);
+        PasswordProvider passwordProvider(password, passwordCallback, [&progress] { progress.Report(); });
         Archive archive(archivePath, passwordProvider);
-        ExtractEntries(archive, passwordProvider, request);
+        ExtractEntries(archive, passwordProvider, progress, request);
     }) ? 1 : 0;
 }
 

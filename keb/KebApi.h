@@ -21,7 +21,8 @@ enum : uint32_t {
     kKebErrorNone = 0,
     kKebErrorNotFound = 1001,         // the archive file does not exist
     kKebErrorBadTargetName = 1002,    // a requested name is not in the archive
-    kKebErrorCannotOpen = 1003,       // not a 7z archive, unsupported method, wrong password
+    kKebErrorCannotOpen = 1003,       // not a 7z archive, unsupported method, wrong password,
+                                      // keys costing more than four at 7-Zip's highest cycle count
     kKebErrorCorrupt = 1004,          // CRC mismatch, truncated or malformed data
     kKebErrorUnsafeName = 1005,       // an entry would leave the destination
     kKebErrorWrite = 1006,            // a file or folder could not be written
@@ -54,7 +55,11 @@ typedef int32_t(KEB_CALL* KebOverwriteCallback)(const char* existingPath, uint32
                                                 uint32_t existingTimeHigh, const char* entryName,
                                                 uint32_t entrySizeLow, uint32_t entrySizeHigh,
                                                 uint32_t entryTimeLow, uint32_t entryTimeHigh);
-// Progress of an extraction in bytes: return 1 to go on, 0 to stop.
+// Progress of an extraction in bytes: return 1 to go on, 0 to stop. Also
+// called every 65,536 rounds while a key is derived from the password (up to
+// 2^24 rounds, one to a few seconds), with the counts unchanged, so that the
+// derivation can be stopped too; before the headers are read the name is
+// empty and both counts are 0.
 typedef int32_t(KEB_CALL* KebProgressCallback)(const char* entryName, uint32_t doneLow, uint32_t doneHigh,
                                                uint32_t totalLow, uint32_t totalHigh);
 
@@ -86,8 +91,10 @@ KEB_EXPORT uintptr_t KEB_CALL OpenListArchive(const char* archivePath, uint32_t 
                                    const char* password, const KebEntryRecord** entries, uint32_t* entryCount);
 KEB_EXPORT void KEB_CALL CloseListArchive(uintptr_t handle);
 
-// Extracts the named entries (names as listed, compared without letter case;
-// none when targetCount is 0) below destination, creating folders as needed.
+// Extracts the named entries (names as listed, compared without letter case
+// and with "/" taken for "\"; a name several entries share selects each of
+// them; none when targetCount is 0) below destination, creating folders as
+// needed.
 // The archive is opened and its headers checked in every case. mode is 1. With
 // withoutPaths set, files land directly in destination without their folders.
 // An empty destination tests the archive without writing anything.

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             keb::SafePathComponents(entry.name);
             request.targets.push_back(entry.name);
         }
-        keb::ExtractEntries(archive, password, request);
+        keb::ExtractionProgress progress(nullptr);
+        keb::ExtractEntries(archive, password, progress, request);
     } catch (const keb::ArchiveError&) {
     }
     return 0;

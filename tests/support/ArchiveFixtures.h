@@ -3,6 +3,7 @@
 // bsdtar) and compare what our library extracts with the originals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <set>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/TempDir.h"
 
@@ -105,6 +107,17 @@ inline std::string AnsiName(const std::string& utf8) {
         }
     }
     return out;
+}
+
+// Every file below root, or anything else that is not a folder, relative
+// and sorted; nothing when root does not exist.
+inline std::vector<std::string> FilesBelow(const std::filesystem::path& root) {
+    std::vector<std::string> files;
+    if (std::filesystem::exists(root))
+        for (auto& e : std::filesystem::recursive_directory_iterator(root))
+            if (!e.is_directory()) files.push_back(std::filesystem::relative(e.path(), root).string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 // Every file and folder of the tree is in `root` with the same bytes, and

@@ -17,15 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every file below root, relative, as a sorted list.
-std::vector<std::string> FilesBelow(const fs::path& root) {
-    std::vector<std::string> files;
-    for (auto& e : fs::recursive_directory_iterator(root))
-        if (!e.is_directory()) files.push_back(fs::relative(e.path(), root).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 void Require7zz() {
     if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
 }
@@ -69,7 +60,7 @@ TEST(KebSafety, HostileEntryNamesAreRefusedAndNothingLeavesTheDestination) {
     EXPECT_EQ(error, "#1005");
     EXPECT_NE(keb::LastArchiveErrorText().find("..\\x"), std::string::npos);
     // The one harmless entry is extracted; nothing else exists anywhere below the test folder.
-    EXPECT_EQ(FilesBelow(dir.path()), (std::vector<std::string>{"deep/er/out/ok.txt", "h.txt", "hostile.7z"}));
+    EXPECT_EQ(fixtures::FilesBelow(dir.path()), (std::vector<std::string>{"deep/er/out/ok.txt", "h.txt", "hostile.7z"}));
     EXPECT_FALSE(fs::exists("/abs"));
 }
 
@@ -117,7 +108,7 @@ TEST(KebSafety, WrongPasswordForEncryptedDataFailsWithoutLeavingTheFile) {
     std::string error;
     EXPECT_FALSE(ExtractArchiveFiles(archive, "Wrong", dir.file("out"), {}, nullptr, error, true, true));
     EXPECT_EQ(error, "#1003");
-    EXPECT_TRUE(FilesBelow(dir.path() / "out").empty());
+    EXPECT_TRUE(fixtures::FilesBelow(dir.path() / "out").empty());
 }
 
 TEST(KebSafety, FlippedDataByteIsACrcOrDataErrorAndLeavesNoFile) {
@@ -129,7 +120,7 @@ TEST(KebSafety, FlippedDataByteIsACrcOrDataErrorAndLeavesNoFile) {
         std::string error;
         EXPECT_FALSE(ExtractArchiveFiles(archive, "", dir.file("out"), {}, nullptr, error, true, true)) << options;
         EXPECT_EQ(error, "#1004") << options;
-        EXPECT_TRUE(FilesBelow(dir.path() / "out").empty()) << options;
+        EXPECT_TRUE(fixtures::FilesBelow(dir.path() / "out").empty()) << options;
     }
 }
 
@@ -169,7 +160,7 @@ TEST(KebSafety, UnsupportedMethodIsRefusedByName) {
     EXPECT_FALSE(ExtractArchiveFiles(archive, "", dir.file("out"), {}, nullptr, error, true, true));
     EXPECT_EQ(error, "#1003");
     EXPECT_EQ(keb::LastArchiveErrorText(), "unsupported method: PPMd");
-    EXPECT_TRUE(FilesBelow(dir.path() / "out").empty());
+    EXPECT_TRUE(fixtures::FilesBelow(dir.path() / "out").empty());
 }
 
 }  // namespace
