@@ -26,7 +26,7 @@ public:
     [[noreturn]] void Fail(const std::string& what) const { Fail(what, at_); }
 
     uint8_t Peek() const {
-        if (Remaining() == 0) Fail("the file ends too early");
+        if (Remaining() == 0) Fail("the form data ends too early");
         return static_cast<uint8_t>(data_[at_]);
     }
     uint8_t Byte() {
@@ -65,7 +65,7 @@ public:
 private:
     void Need(uint64_t size, const char* what) const {
         if (size > Remaining())
-            Fail(std::string(what) + " of " + std::to_string(size) + " bytes runs past the end of the file");
+            Fail(std::string(what) + " of " + std::to_string(size) + " bytes runs past the end of the form data");
     }
 
     std::string_view data_;
@@ -149,7 +149,7 @@ private:
                 value.bytes = in_.Bytes(in_.Length(1, FormValueTypeName(value.type)), FormValueTypeName(value.type));
                 break;
             case FormValueType::WideString: {
-                const uint64_t count = in_.Length(2, "wide string");
+                const uint64_t count = in_.Length(2, FormValueTypeName(FormValueType::WideString));
                 value.wide.resize(count);
                 for (auto& unit : value.wide) unit = static_cast<char16_t>(in_.Unsigned(2));
                 break;
