@@ -26,6 +26,8 @@ struct Token {
     bool wide = false;        // string: a #n code above 127 makes it a wide string
 };
 
+// Other control characters are errors, so that every name and value reads as printed.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsIdentifierStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)); }
@@ -85,7 +87,7 @@ private:
     char At(size_t i) const { return i < text_.size() ? text_[i] : '\0'; }
 
     Token Scan() {
-        while (at_ < text_.size() && static_cast<unsigned char>(text_[at_]) <= ' ') ++at_;
+        while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
         Token token;
         token.offset = at_;
         if (at_ >= text_.size()) return token;
@@ -110,7 +112,8 @@ private:
     }
 
     static std::string Describe(char c) {
-        if (static_cast<unsigned char>(c) >= 0x80) return "byte " + std::to_string(static_cast<unsigned char>(c));
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || byte < ' ') return "byte " + std::to_string(byte);
         return "'" + std::string(1, c) + "'";
     }
 
@@ -173,10 +176,10 @@ private:
                 token.units += static_cast<char16_t>(code);
             } else {
                 size_t after = at_;
-                while (after < text_.size() && static_cast<unsigned char>(text_[after]) <= ' ') ++after;
+                while (after < text_.size() && IsBlank(text_[after])) ++after;
                 if (At(after) != '+') break;
                 ++after;
-                while (after < text_.size() && static_cast<unsigned char>(text_[after]) <= ' ') ++after;
+                while (after < text_.size() && IsBlank(text_[after])) ++after;
                 if (At(after) != '\'' && At(after) != '#') Fail("a string must follow '+'", after);
                 at_ = after;
             }
@@ -194,7 +197,7 @@ private:
             if (c == '}') break;
             if (IsHexDigit(c)) {
                 hex += c;
-            } else if (static_cast<unsigned char>(c) > ' ') {
+            } else if (!IsBlank(c)) {
                 Fail("binary data holds " + Describe(c) + ", not a hex digit", at_);
             }
         }

@@ -2,6 +2,8 @@
 // indentation per level, one property per line, list items and binary data
 // on lines of their own. Floats keep every bit (21 digits for extended);
 // single, currency and date floats carry their suffix s, c, d.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "dialogs/FormFile.h"
@@ -12,13 +14,34 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 constexpr size_t kBinaryBytesPerLine = 32;
 
+bool IsIdentifier(std::string_view name) {
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_')) return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
+// A name from a binary form that the text syntax cannot say (a blank, a
+// control character, empty) is refused rather than printed into another meaning.
+const std::string& Checked(const std::string& name, const char* what, bool dotted = false) {
+    bool valid = !name.empty();
+    for (size_t start = 0; valid && start <= name.size();) {
+        const size_t dot = dotted ? std::min(name.find('.', start), name.size()) : name.size();
+        valid = IsIdentifier(std::string_view(name).substr(start, dot - start));
+        start = dot + 1;
+    }
+    if (!valid) throw FormError(std::string(what) + " '" + name + "' is not a name the text form can hold");
+    return name;
+}
+
 class TextWriter {
 public:
     std::string Take() { return std::move(out_); }
 
     void Object(const FormObject& object, size_t indent) {
         Line(indent, object.inherited ? "inherited " : object.isInline ? "inline " : "object ");
-        out_ += object.name.empty() ? object.className : object.name + ": " + object.className;
+        if (!object.name.empty()) out_ += Checked(object.name, "the object name") + ": ";
+        out_ += Checked(object.className, "the class name");
         if (object.childPosition) out_ += "[" + std::to_string(object.childPosition->integer) + "]";
         out_ += kLineEnd;
         Properties(object.properties, indent + 2);
@@ -32,7 +55,7 @@ private:
 
     void Properties(const std::vector<FormProperty>& properties, size_t indent) {
         for (const auto& property : properties) {
-            out_.append(indent, ' ').append(property.name).append(" = ");
+            out_.append(indent, ' ').append(Checked(property.name, "the property name", true)).append(" = ");
             Value(property.value, indent);
             out_ += kLineEnd;
         }
@@ -58,10 +81,11 @@ private:
             case FormValueType::LongString:
             case FormValueType::WideString:
             case FormValueType::Utf8String: String(value.AsUtf16()); break;
-            case FormValueType::Identifier: out_ += value.bytes; break;
+            case FormValueType::Identifier: out_ += Checked(value.bytes, "the identifier", true); break;
             case FormValueType::Set:
                 out_ += "[";
-                for (size_t i = 0; i < value.names.size(); ++i) out_ += (i ? ", " : "") + value.names[i];
+                for (size_t i = 0; i < value.names.size(); ++i)
+                    out_ += (i ? ", " : "") + Checked(value.names[i], "the set element");
                 out_ += "]";
                 break;
             case FormValueType::Binary: Binary(value.bytes, indent); break;
