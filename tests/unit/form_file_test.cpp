@@ -204,11 +204,32 @@ TEST(FormText, ErrorsNameTheLineAndColumn) {
         {form("  A = 99999999999999999.5c\n"), "is outside the currency range"},
         {form("  A = )\n"), "line 2, column 7: ')' does not start a value"},
         {form("  A = -x\n"), "line 2, column 7: '-' is not expected here"},
+        {form("  A = 1\x01\n"), "line 2, column 8: byte 1 is not expected here"},
         {"object F: TForm\nend\nobject G: TForm\nend\n", "line 3, column 1: text after the end of the form"},
         {"object F: TForm\n  A = 1\n", "line 3, column 1: expected a property name, found the end of the text"},
     };
     for (const auto& c : cases)
         EXPECT_NE(ErrorOf(ReadText, c.text).find(c.error), std::string::npos) << ErrorOf(ReadText, c.text);
+}
+
+// A binary form may hold names the text syntax cannot say; printing them
+// would change the form's meaning, so the text writer refuses.
+TEST(FormText, RefusesNamesItCannotHold) {
+    const auto printed = [](const std::string& body) {
+        try {
+            return WriteTextForm(ReadBinaryForm(Stream(body)).root);
+        } catch (const FormError& e) {
+            return std::string(e.what());
+        }
+    };
+    EXPECT_EQ(printed(Short("Font.Name") + "\x07" + Short("x.y") + std::string(2, '\0')),
+              "object F: TForm\r\n  Font.Name = x.y\r\nend\r\n");
+    EXPECT_EQ(printed(Short("a b") + "\x02\x01" + std::string(2, '\0')),
+              "the property name 'a b' is not a name the text form can hold");
+    EXPECT_EQ(printed(Short("A") + "\x01\x07" + Short("") + std::string(3, '\0')),
+              "the identifier '' is not a name the text form can hold");
+    EXPECT_EQ(printed(Short("S") + "\x0B" + Short("1st") + std::string(3, '\0')),
+              "the set element '1st' is not a name the text form can hold");
 }
 
 TEST(FormObject, TypedReadsOfTheWelcomeDialog) {
