@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "dialogs/FormFile.h"
+#include "dialogs/FormNesting.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ public:
 
     FormObject Object() {
         const size_t start = in_.Offset();
-        Enter(start);
+        const FormNestingLevel level = Level(start);
         FormObject object;
         if ((in_.Peek() & 0xF0) == kPrefixMark) {
             const uint8_t flags = in_.Byte() & 0x0F;
@@ -98,7 +99,6 @@ public:
         object.properties = Properties();
         while (in_.Peek() != 0) object.children.push_back(Object());
         in_.Byte();
-        Leave();
         return object;
     }
 
@@ -123,12 +123,12 @@ private:
             case FormValueType::False:
             case FormValueType::True:
             case FormValueType::Nil: break;
-            case FormValueType::List:
-                Enter(at);
+            case FormValueType::List: {
+                const FormNestingLevel level = Level(at);
                 while (in_.Peek() != 0) value.list.push_back(Value());
                 in_.Byte();
-                Leave();
                 break;
+            }
             case FormValueType::Int8: value.integer = static_cast<int8_t>(in_.Unsigned(1)); break;
             case FormValueType::Int16: value.integer = static_cast<int16_t>(in_.Unsigned(2)); break;
             case FormValueType::Int32: value.integer = static_cast<int32_t>(in_.Unsigned(4)); break;
@@ -158,12 +158,12 @@ private:
                 for (std::string name; !(name = in_.ShortString("set element")).empty();)
                     value.names.push_back(std::move(name));
                 break;
-            case FormValueType::Collection:
-                Enter(at);
+            case FormValueType::Collection: {
+                const FormNestingLevel level = Level(at);
                 while (in_.Peek() != 0) value.items.push_back(CollectionItem());
                 in_.Byte();
-                Leave();
                 break;
+            }
             default: in_.Fail("unknown value type " + std::to_string(static_cast<int>(value.type)), at);
         }
         return value;
@@ -181,13 +181,9 @@ private:
         return item;
     }
 
-    void Enter(size_t at) {
-        if (++depth_ > kFormMaxNesting)
-            in_.Fail("objects, lists and collections nested deeper than " + std::to_string(kFormMaxNesting) +
-                         " levels",
-                     at);
+    FormNestingLevel Level(size_t at) {
+        return FormNestingLevel(depth_, [&](const std::string& what) { in_.Fail(what, at); });
     }
-    void Leave() { --depth_; }
 
     BinaryReader& in_;
     int depth_ = 0;

@@ -150,6 +150,7 @@ struct FormObject {
 
     // This object or a descendant by name (case-insensitive), depth first.
     const FormObject* FindObject(std::string_view objectName) const;
+    FormObject* FindObject(std::string_view objectName);
 
     bool operator==(const FormObject&) const = default;
 };

@@ -82,3 +82,7 @@ const FormObject* FormObject::FindObject(std::string_view objectName) const {
         if (const FormObject* found = child.FindObject(objectName)) return found;
     return nullptr;
 }
+
+FormObject* FormObject::FindObject(std::string_view objectName) {
+    return const_cast<FormObject*>(static_cast<const FormObject&>(*this).FindObject(objectName));
+}

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "dialogs/FormFile.h"
+#include "dialogs/FormNesting.h"
 #include "dialogs/FormNumbers.h"
 
 namespace {
@@ -274,7 +275,7 @@ private:
         const Token keyword = lex_.Peek();
         if (!NextStartsObject()) Expected("'object', 'inherited' or 'inline'");
         lex_.Next();
-        Enter(keyword.offset);
+        const FormNestingLevel level = Level(keyword.offset);
         FormObject object;
         object.inherited = IsKeyword(keyword, "inherited");
         object.isInline = IsKeyword(keyword, "inline");
@@ -293,7 +294,6 @@ private:
         while (NextStartsObject()) object.children.push_back(Object());
         if (!IsKeyword(lex_.Peek(), "end")) Expected("'end' or a child object (properties come before children)");
         lex_.Next();
-        Leave();
         return object;
     }
 
@@ -319,7 +319,7 @@ private:
         const char symbol = lex_.Next().text[0];
         if (symbol == '[') return SetValue();
         if (symbol == '(') {
-            Enter(at);
+            const FormNestingLevel level = Level(at);
             FormValue list = FormValue::Of(FormValueType::List);
             while (!lex_.NextIsSymbol(')')) {
                 const size_t itemAt = lex_.Peek().offset;
@@ -327,15 +327,13 @@ private:
                 if (list.list.back().type == FormValueType::Null) lex_.Fail("a list cannot hold Null", itemAt);
             }
             lex_.Next();
-            Leave();
             return list;
         }
         if (symbol == '<') {
-            Enter(at);
+            const FormNestingLevel level = Level(at);
             FormValue collection = FormValue::Of(FormValueType::Collection);
             while (!lex_.NextIsSymbol('>')) collection.items.push_back(Item());
             lex_.Next();
-            Leave();
             return collection;
         }
         lex_.Fail("'" + std::string(1, symbol) + "' does not start a value", at);
@@ -427,13 +425,9 @@ private:
         return value;
     }
 
-    void Enter(size_t at) {
-        if (++depth_ > kFormMaxNesting)
-            lex_.Fail("objects, lists and collections nested deeper than " + std::to_string(kFormMaxNesting) +
-                          " levels",
-                      at);
+    FormNestingLevel Level(size_t at) {
+        return FormNestingLevel(depth_, [&](const std::string& what) { lex_.Fail(what, at); });
     }
-    void Leave() { --depth_; }
 
     Lexer lex_;
     int depth_ = 0;

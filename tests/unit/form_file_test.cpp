@@ -267,15 +267,14 @@ TEST(FormObject, TypedReadsOfTheWelcomeDialog) {
 
 TEST(FormObject, PublishedPropertiesAsText) {
     FormObject dialog = ReadBinaryForm(fixtures::CompiledTestForm("welcome")).root;
-    FormObject& next = dialog.children[7];
-    ASSERT_EQ(next.name, "NextButton");
+    FormObject& next = *dialog.FindObject("NextButton");
     EXPECT_EQ(next.PropertyText("Default"), "True");
     EXPECT_EQ(next.PropertyText("Tag"), "1");
     EXPECT_EQ(next.PropertyText("Caption"), "&Next >");
     EXPECT_EQ(next.PropertyText("Enabled"), std::nullopt);
     EXPECT_EQ(dialog.PropertyText("Position"), "poScreenCenter");
     EXPECT_EQ(dialog.PropertyText("BorderIcons"), "[biSystemMenu,biMinimize]");
-    EXPECT_THROW(dialog.children[2].PropertyText("Lines.Strings"), FormError);
+    EXPECT_THROW(dialog.FindObject("Licence")->PropertyText("Lines.Strings"), FormError);
 
     next.SetPropertyText("default", "false");
     EXPECT_EQ(next.PropertyText("Default"), "False");
@@ -311,7 +310,7 @@ TEST(FormObject, PublishedPropertiesAsText) {
     EXPECT_EQ(values.Find("Price")->integer, -1);
 
     // The changed form still writes and reads back.
-    EXPECT_EQ(ReadTextForm(WriteTextForm(dialog)).children[7], next);
+    EXPECT_EQ(*ReadTextForm(WriteTextForm(dialog)).FindObject("NextButton"), next);
 }
 
 TEST(FormValue, UnicodeTextsAndExtendedFloats) {
