@@ -113,25 +113,22 @@ std::string ExtendedText(const Extended80& extended) {
     return text.substr(0, e) + "E" + text[e + 1] + exponent;
 }
 
-std::string SingleText(uint32_t bits) {
-    float value;
+// The shortest %g text that reads back to the same float or double; the
+// type's round-trip digits (9, 17) always do.
+template <class Float, class Bits>
+std::string ShortestText(Bits bits, int roundTripDigits, Float (*read)(const char*, char**)) {
+    Float value;
     std::memcpy(&value, &bits, sizeof value);
     if (!std::isfinite(value)) return ExtendedText(Extended80::FromLongDouble(value));
     for (int precision = 1;; ++precision) {
         std::string text = Printf("%.*Lg", precision, value);
-        if (std::strtof(text.c_str(), nullptr) == value || precision >= 9) return PascalExponent(text);
+        if (read(text.c_str(), nullptr) == value || precision >= roundTripDigits) return PascalExponent(text);
     }
 }
 
-std::string DoubleText(uint64_t bits) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    if (!std::isfinite(value)) return ExtendedText(Extended80::FromLongDouble(value));
-    for (int precision = 1;; ++precision) {
-        std::string text = Printf("%.*Lg", precision, value);
-        if (std::strtod(text.c_str(), nullptr) == value || precision >= 17) return PascalExponent(text);
-    }
-}
+std::string SingleText(uint32_t bits) { return ShortestText<float>(bits, 9, std::strtof); }
+
+std::string DoubleText(uint64_t bits) { return ShortestText<double>(bits, 17, std::strtod); }
 
 std::string CurrencyText(int64_t scaled) {
     // Through unsigned arithmetic: the most negative amount has no positive twin.

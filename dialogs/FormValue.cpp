@@ -45,6 +45,12 @@ std::u16string Utf8ToUtf16(const std::string& bytes) {
     return out;
 }
 
+FormValue WithBytes(FormValueType type, std::string bytes) {
+    FormValue v = FormValue::Of(type);
+    v.bytes = std::move(bytes);
+    return v;
+}
+
 }  // namespace
 
 const char* FormValueTypeName(FormValueType type) {
@@ -87,9 +93,8 @@ FormValue FormValue::Integer(int64_t value) {
 FormValue FormValue::Bool(bool value) { return Of(value ? FormValueType::True : FormValueType::False); }
 
 FormValue FormValue::Text(std::string ansi) {
-    FormValue v = Of(ansi.size() > 255 ? FormValueType::LongString : FormValueType::String);
-    v.bytes = std::move(ansi);
-    return v;
+    const FormValueType type = ansi.size() > 255 ? FormValueType::LongString : FormValueType::String;
+    return WithBytes(type, std::move(ansi));
 }
 
 FormValue FormValue::Wide(std::u16string text) {
@@ -98,17 +103,9 @@ FormValue FormValue::Wide(std::u16string text) {
     return v;
 }
 
-FormValue FormValue::Ident(std::string name) {
-    FormValue v = Of(FormValueType::Identifier);
-    v.bytes = std::move(name);
-    return v;
-}
+FormValue FormValue::Ident(std::string name) { return WithBytes(FormValueType::Identifier, std::move(name)); }
 
-FormValue FormValue::Data(std::string data) {
-    FormValue v = Of(FormValueType::Binary);
-    v.bytes = std::move(data);
-    return v;
-}
+FormValue FormValue::Data(std::string data) { return WithBytes(FormValueType::Binary, std::move(data)); }
 
 FormValue FormValue::SetOf(std::vector<std::string> names) {
     FormValue v = Of(FormValueType::Set);
