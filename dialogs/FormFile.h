@@ -86,7 +86,6 @@ struct FormValue {
 
     bool IsInteger() const;
     bool IsText() const;  // String, LongString, WideString, Utf8String
-    bool IsFloat() const;  // Extended, Single, Currency, Date
 
     // Typed reads; each throws FormError when the value is of another kind.
     int64_t AsInteger() const;

@@ -147,11 +147,6 @@ bool FormValue::IsText() const {
            type == FormValueType::Utf8String;
 }
 
-bool FormValue::IsFloat() const {
-    return type == FormValueType::Extended || type == FormValueType::Single || type == FormValueType::Currency ||
-           type == FormValueType::Date;
-}
-
 int64_t FormValue::AsInteger() const {
     if (!IsInteger()) WrongKind(*this, "an integer");
     return integer;

@@ -290,6 +290,13 @@ TEST(FormObject, PublishedPropertiesAsText) {
     EXPECT_EQ(next.Integer("Width"), 80);
     EXPECT_EQ(next.Text("Hint"), "NEXT");
 
+    FormObject& languages = *dialog.FindObject("Languages");
+    languages.Set("items.strings", FormValue::StringList({"Nederlands", "Espa\xF1ol"}));
+    EXPECT_EQ(languages.Strings("Items.Strings"), (std::vector<std::string>{"Nederlands", "Espa\xF1ol"}));
+    EXPECT_TRUE(languages.Remove("Hint"));
+    EXPECT_FALSE(languages.Remove("Hint"));
+    EXPECT_EQ(languages.PropertyText("Hint"), std::nullopt);
+
     dialog.SetPropertyText("Position", "poDesigned");
     EXPECT_THROW(dialog.SetPropertyText("Position", "po Designed"), FormError);
     dialog.SetPropertyText("BorderIcons", "[ biHelp , biSystemMenu ]");
