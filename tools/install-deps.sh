@@ -16,6 +16,7 @@ packages=(
   7zip python3 python3-py7zr libarchive-tools xz-utils
   wixl msitools libglib2.0-dev
   clang libclang-rt-14-dev
+  fp-compiler fp-units-rtl
 )
 
 missing=()
