@@ -1,9 +1,7 @@
 #include "bootstrap/EngineMessages.h"
 
 #include <array>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "system/TextUtils.h"
 
@@ -124,15 +122,6 @@ void LoadMessageText(const std::string& fileText) {
     std::lock_guard lock(gTextsLock);
     for (int i = 0; i < kEngineMessageCount; ++i)
         Texts()[i] = i < static_cast<int>(lines.size()) ? lines[i] : std::string();
-}
-
-bool LoadMessageFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    LoadMessageText(s.str());
-    return true;
 }
 
 void ResetEngineTexts() {
