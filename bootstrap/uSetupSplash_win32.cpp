@@ -69,10 +69,10 @@ OwnedFont TahomaEightPoint() {
                                  DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
 }
 
-// Registers the progress bar's window class. comctl32.dll comes from the system
-// folder and stays for the process: its classes serve windows until the end.
+// Registers the progress bar's window class. comctl32.dll is the version the
+// manifest asks for and stays for the process: its classes serve windows until the end.
 void RegisterProgressBarClass() {
-    static const LoadedLibrary commonControls = LoadedLibrary::FromSystemFolder("comctl32.dll");
+    static const LoadedLibrary commonControls = LoadedLibrary::FromActivationContext("comctl32.dll");
     const auto initialize = commonControls.Find<decltype(&InitCommonControlsEx)>("InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     if (initialize) initialize(&controls);
