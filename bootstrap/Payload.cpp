@@ -179,7 +179,14 @@ std::optional<AppendedData> FindAppendedDataOf(ReadOnlyFile& file) {
     if (!size) return std::nullopt;
     const auto headers = file.ReadAt(0, static_cast<size_t>(std::min<uint64_t>(*size, 65536)));
     if (!headers) return std::nullopt;
-    return FindAppendedDataIn(*headers, *size);
+    auto found = FindAppendedDataIn(*headers, *size);
+    if (!found || found->offset + found->length == *size) return found;
+    // Signing pads the file with up to seven zero bytes so that the
+    // certificate table starts at a multiple of eight: no part of the data.
+    const size_t tail = static_cast<size_t>(std::min<uint64_t>(found->length, 7));
+    if (const auto bytes = file.ReadAt(found->offset + found->length - tail, tail))
+        for (size_t i = tail; i > 0 && (*bytes)[i - 1] == '\0'; --i) --found->length;
+    return found;
 }
 
 }  // namespace

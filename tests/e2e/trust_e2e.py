@@ -1,7 +1,8 @@
 """End-to-end scenarios of what makes a setup trusted by Windows: the
 manifest, version resource and icon orvanta build writes into the setup's
 engine, read back through Windows' own resource functions under Wine and with
-objdump.
+objdump; and an Authenticode signature made with osslsigncode, which Wine runs
+and installs, and which one changed byte of the payload breaks.
 
 usage: trust_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
@@ -29,7 +30,8 @@ class Scenario:
         self.engine = Path(engine)
         self.orvanta = orvanta
         self.work = Path(work)
-        self.work.mkdir(parents=True, exist_ok=True)
+        shutil.rmtree(self.work, ignore_errors=True)  # what an earlier run left
+        self.work.mkdir(parents=True)
 
     def project(self, name, values="", script_start=""):
         """A copy of the sample project with extra project values and script lines at the start."""
@@ -120,10 +122,61 @@ def setup_resources(s):
     s.remove(exe)
 
 
-SCENARIOS = {f.__name__: f for f in (setup_resources,)}
+def signed_setup(s):
+    """A signed setup verifies, installs like an unsigned one, and one changed payload byte breaks it."""
+    keys = s.work / "keys"
+    keys.mkdir()
+    certificate, key = keys / "cert.pem", keys / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(key), "-out",
+                    str(certificate), "-days", "2", "-subj", "/CN=Orvanta Test Signer/O=Orvanta Tests"],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    out = s.build(s.project("signed"), "--sign-cert", str(certificate), "--sign-key", str(key))
+    exe = out / "sample.exe"
+
+    def osslsigncode_verify(program):
+        return subprocess.run(["osslsigncode", "verify", "-in", str(program), "-CAfile", str(certificate)],
+                              capture_output=True, text=True)
+
+    def orvanta_verify(program):
+        return subprocess.run([s.orvanta, "verify", str(program), "--ca", str(certificate)], capture_output=True,
+                              text=True)
+
+    for program in (exe, out / "keb.dll"):
+        verified = osslsigncode_verify(program)
+        equal(verified.returncode, 0, f"osslsigncode verify of {program.name}: {verified.stdout}")
+        check("Signature verification: ok" in verified.stdout, "osslsigncode's verdict on " + program.name)
+        ours = orvanta_verify(program)
+        equal(ours.returncode, 0, f"orvanta verify of {program.name}: {ours.stdout}")
+        check("signature: intact" in ours.stdout and "signed by: /CN=Orvanta Test Signer/O=Orvanta Tests" in ours.stdout
+              and "certificate: trusted" in ours.stdout, "orvanta verify's report: " + ours.stdout)
+    untrusted = subprocess.run([s.orvanta, "verify", str(exe)], capture_output=True, text=True)
+    equal(untrusted.returncode, 2, "orvanta verify of a self-signed setup against the system's roots: " + untrusted.stdout)
+    unsigned = s.engine / "kebstub.exe"
+    equal(subprocess.run([s.orvanta, "verify", str(unsigned)], capture_output=True, text=True).returncode, 1,
+          "orvanta verify of an unsigned file")
+
+    # The engine finds its script before the signature and installs as usual.
+    s.install(exe)
+    s.remove(exe)
+
+    # One changed byte of the payload (the script's greeting) breaks the signature.
+    data = bytearray(exe.read_bytes())
+    greeting = data.find(b"Hello from $TITLE$")
+    check(greeting > 0, "the greeting in the payload")
+    data[greeting] = ord("J")
+    changed = out / "changed.exe"
+    changed.write_bytes(bytes(data))
+    verified = osslsigncode_verify(changed)
+    check(verified.returncode != 0 and "MISMATCH" in verified.stdout, "osslsigncode on the changed setup: " + verified.stdout)
+    ours = orvanta_verify(changed)
+    equal(ours.returncode, 1, "orvanta verify of the changed setup: " + ours.stdout)
+    check("signature: BROKEN" in ours.stdout, "orvanta verify's report of the changed setup: " + ours.stdout)
+
+
+SCENARIOS = {f.__name__: f for f in (setup_resources, signed_setup)}
 
 
 if __name__ == "__main__":
     sys.exit(scenario.main("trust", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "resourcereader.exe"),
-                           tools=("wixl", "msibuild", "7zz")))
+                           tools=("wixl", "msibuild", "7zz", "osslsigncode", "openssl")))

@@ -12,6 +12,7 @@
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/RunProgram.h"
 #include "tools/authoring/SetupResources.h"
+#include "tools/authoring/Signing.h"
 
 namespace fs = std::filesystem;
 
@@ -116,9 +117,13 @@ int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir;
     SetupArch arch = SetupArch::x86;
     std::optional<Elevation> elevation;
+    SigningIdentity signing;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
+        else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
+        else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
+        else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
         else if (args[i] == "--elevation" && i + 1 < args.size()) {
             elevation = ParseElevation(args[++i]);
             if (!elevation)
@@ -135,6 +140,10 @@ int Build(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (projectPath.empty() || outDir.empty()) throw UsageError{"a project and -o <dir> are required"};
+    if (signing.certificate.empty() != signing.key.empty())
+        throw UsageError{"--sign-cert and --sign-key go together"};
+    if (!signing.timestampUrl.empty() && signing.certificate.empty())
+        throw UsageError{"--timestamp needs --sign-cert and --sign-key"};
 
     Project project = LoadProject(projectPath);
     const fs::path folder = project.folder;
@@ -158,6 +167,12 @@ int Build(const std::vector<std::string>& args) {
         if (!exe) throw std::runtime_error("cannot write " + setup.string());
     }
     fs::copy_file(engine / "keb.dll", out / "keb.dll", fs::copy_options::overwrite_existing);
+    // Last: the signature covers the engine with its payload.
+    if (!signing.certificate.empty()) {
+        const ProjectValues& v = project.payload.project;
+        SignFile(setup.string(), signing, v.Title, v.HelpLink);
+        SignFile((out / "keb.dll").string(), signing, v.Title, v.HelpLink);
+    }
     PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
@@ -172,7 +187,8 @@ int Build(const std::vector<std::string>& args) {
 
 OrvantaSubcommand verb("build",
                        "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>]\n"
-                       "        [--elevation asInvoker|highestAvailable|requireAdministrator]",
+                       "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
+                       "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);
 
 }  // namespace
