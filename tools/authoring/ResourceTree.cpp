@@ -54,6 +54,13 @@ private:
     uint32_t rva_;
 };
 
+// One directory entry: the name (a number, or the offset of a text), then
+// the offset of the subdirectory or data entry it leads to.
+void WriteEntry(std::string& out, uint32_t at, uint32_t name, uint32_t target) {
+    WriteLE(out, at, name, 4);
+    WriteLE(out, at + 4, target, 4);
+}
+
 template <typename Map>
 void WriteDirectory(std::string& out, uint32_t at, const Map& entries) {
     size_t named = 0;
@@ -120,22 +127,19 @@ std::string WriteResourceSection(const ResourceTree& tree, uint32_t sectionRva) 
     WriteDirectory(out, 0, tree);
     uint32_t typeEntry = kDirectoryHeaderSize;
     for (const auto& [type, names] : tree) {
-        WriteLE(out, typeEntry, nameField(type), 4);
-        WriteLE(out, typeEntry + 4, kHighBit | typeDirectory, 4);
+        WriteEntry(out, typeEntry, nameField(type), kHighBit | typeDirectory);
         typeEntry += kEntrySize;
         WriteDirectory(out, typeDirectory, names);
         uint32_t nameEntry = typeDirectory + kDirectoryHeaderSize;
         typeDirectory += DirectorySize(names.size());
         for (const auto& [name, languages] : names) {
-            WriteLE(out, nameEntry, nameField(name), 4);
-            WriteLE(out, nameEntry + 4, kHighBit | nameDirectory, 4);
+            WriteEntry(out, nameEntry, nameField(name), kHighBit | nameDirectory);
             nameEntry += kEntrySize;
             WriteDirectory(out, nameDirectory, languages);
             uint32_t languageEntry = nameDirectory + kDirectoryHeaderSize;
             nameDirectory += DirectorySize(languages.size());
             for (const auto& [language, data] : languages) {
-                WriteLE(out, languageEntry, language, 4);
-                WriteLE(out, languageEntry + 4, leaf, 4);
+                WriteEntry(out, languageEntry, language, leaf);
                 languageEntry += kEntrySize;
                 WriteLE(out, leaf, sectionRva + static_cast<uint32_t>(out.size()), 4);
                 WriteLE(out, leaf + 4, static_cast<uint32_t>(data.bytes.size()), 4);

@@ -9,7 +9,8 @@ Exits 77 (skipped) when neither Windows build is there.
 import sys
 from pathlib import Path
 
-SKIPPED = 77
+from verdict import verdict
+
 ALLOWED_GROWTH = 1.10
 
 
@@ -34,12 +35,7 @@ def main(builds, record):
         print(f"{name}: {actual:,} bytes, recorded {size:,} ({(actual - size) / size:+.1%})")
         if actual > size * ALLOWED_GROWTH:
             faults.append(f"{name} grew to {actual:,} bytes, more than 10 % over the recorded {size:,}")
-    if not checked:
-        print("SKIP: no Windows build; build the win32 or win64 preset first")
-        return SKIPPED
-    for fault in faults:
-        print("FAILED: " + fault)
-    return 1 if faults else 0
+    return verdict(checked, faults)
 
 
 if __name__ == "__main__":
