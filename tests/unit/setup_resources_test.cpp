@@ -85,6 +85,36 @@ TEST(ExecutableImageTest, ResourcesGoIntoANewLastSectionThatTheNextEditReplaces)
     EXPECT_EQ(ExecutableImage(again.bytes()).Resources(), smaller);
 }
 
+namespace {
+
+// An image whose resources (at 0x1000, raw 0x200) other sections follow.
+std::string ImageWithResourcesFirst(std::vector<PeSection> sections, const ResourceTree& resources) {
+    std::string bytes = PeImage(sections, false, sections.back().pointer + sections.back().size);
+    const std::string section = WriteResourceSection(resources, 0x1000);
+    bytes.replace(0x200, section.size(), section);
+    WriteLE(bytes, kPeSignatureOffset + 24 + 96 + 2 * 8, 0x1000, 4);
+    WriteLE(bytes, kPeSignatureOffset + 24 + 96 + 2 * 8 + 4, static_cast<uint32_t>(section.size()), 4);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(ExecutableImageTest, AResourceSectionWithOtherDataAfterItStaysInPlace) {
+    ResourceTree old;
+    old[kVersionResource][uint16_t(1)][0] = {"old", 0};
+    const std::string bytes = ImageWithResourcesFirst({{0x200, 0x200}, {0x400, 0x200}}, old);
+    ExecutableImage image(bytes);
+    EXPECT_EQ(image.Resources(), old);
+    image.SetResources(MixedTree());
+    EXPECT_EQ(SectionCount(image.bytes()), 3u);
+    EXPECT_EQ(image.bytes().substr(0x200, 0x400), bytes.substr(0x200)) << "the sections stay as they were";
+    EXPECT_EQ(ExecutableImage(image.bytes()).Resources(), MixedTree());
+
+    // Headers with no room for another section's entry are refused, not overrun.
+    ExecutableImage full(ImageWithResourcesFirst({{0x200, 0x200}, {0x400, 0x200}, {0x600, 0x200}}, old));
+    EXPECT_THROW(full.SetResources(MixedTree()), std::runtime_error);
+}
+
 TEST(ExecutableImageTest, OnlyBareUnsignedImagesAreTaken) {
     const std::string bare = PeImage({{0x200, 0x200}});
     EXPECT_THROW(ExecutableImage(bare + "payload"), std::runtime_error);
