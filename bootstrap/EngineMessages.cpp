@@ -1,9 +1,7 @@
 #include "bootstrap/EngineMessages.h"
 
 #include <array>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 #include "system/TextUtils.h"
 
@@ -126,15 +124,6 @@ void LoadMessageText(const std::string& fileText) {
     // helps nobody.
     for (int i = 0; i < kEngineMessageCount; ++i)
         Texts()[i] = i < static_cast<int>(lines.size()) ? lines[i] : kDefaults[i];
-}
-
-bool LoadMessageFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    LoadMessageText(s.str());
-    return true;
 }
 
 void ResetEngineTexts() {

@@ -12,8 +12,5 @@ std::string EngineText(int n);
 // Replaces entries 1 to 90 from the lines of a language message file. Reading
 // stops after line 90; entries beyond the file's last line become empty.
 void LoadMessageText(const std::string& fileText);
-// The same from a file; returns false (and changes nothing) when the file
-// cannot be read.
-bool LoadMessageFile(const std::string& path);
 // Back to the English defaults.
 void ResetEngineTexts();

@@ -1,8 +1,8 @@
 #include "bootstrap/Payload.h"
 
 #include <cstring>
-#include <fstream>
 
+#include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -172,24 +172,33 @@ std::optional<AppendedData> FindAppendedDataIn(const std::string& b, uint64_t fi
     return AppendedData{imageEnd, dataEnd - imageEnd};
 }
 
+namespace {
+
+std::optional<AppendedData> FindAppendedDataOf(ReadOnlyFile& file) {
+    const auto size = file.Size();
+    if (!size) return std::nullopt;
+    const auto headers = file.ReadAt(0, static_cast<size_t>(std::min<uint64_t>(*size, 65536)));
+    if (!headers) return std::nullopt;
+    auto found = FindAppendedDataIn(*headers, *size);
+    if (!found || found->offset + found->length == *size) return found;
+    // Signing pads the file with up to seven zero bytes so that the
+    // certificate table starts at a multiple of eight: no part of the data.
+    const size_t tail = static_cast<size_t>(std::min<uint64_t>(found->length, 7));
+    if (const auto bytes = file.ReadAt(found->offset + found->length - tail, tail))
+        for (size_t i = tail; i > 0 && (*bytes)[i - 1] == '\0'; --i) --found->length;
+    return found;
+}
+
+}  // namespace
+
 std::optional<AppendedData> FindAppendedData(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return std::nullopt;
-    const uint64_t size = static_cast<uint64_t>(in.tellg());
-    std::string headers(static_cast<size_t>(std::min<uint64_t>(size, 65536)), '\0');
-    in.seekg(0);
-    in.read(headers.data(), static_cast<std::streamsize>(headers.size()));
-    if (!in) return std::nullopt;
-    return FindAppendedDataIn(headers, size);
+    ReadOnlyFile file(path);
+    return FindAppendedDataOf(file);
 }
 
 std::string ReadAppendedData(const std::string& path) {
-    auto where = FindAppendedData(path);
+    ReadOnlyFile file(path);
+    auto where = FindAppendedDataOf(file);
     if (!where || where->length == 0) return {};
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(where->offset));
-    std::string data(static_cast<size_t>(where->length), '\0');
-    in.read(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!in) return {};
-    return data;
+    return file.ReadAt(where->offset, static_cast<size_t>(where->length)).value_or(std::string());
 }

@@ -1,10 +1,9 @@
 #include "bootstrap/uSetupInit.h"
 
-#include <fstream>
-
 #include "bootstrap/EngineMessages.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
+#include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -16,12 +15,9 @@ size_t FolderEnd(const std::string& path) {
 }
 
 std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t length) {
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(offset));
-    std::string bytes(static_cast<size_t>(length), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!in) throw StartupError("Cannot read the setup data from " + path);
-    return bytes;
+    auto bytes = ReadOnlyFile(path).ReadAt(offset, static_cast<size_t>(length));
+    if (!bytes) throw StartupError("Cannot read the setup data from " + path);
+    return *bytes;
 }
 
 // The setup data is ANSI text; a zero byte means the file was damaged or

@@ -32,15 +32,25 @@ void RegisterClasses(HINSTANCE instance) {
 
 ScreenSize Screen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+// A length of the preparing window's layout, given for 96 dots per inch, at
+// the screen's density: the manifest declares the engine DPI aware, so
+// Windows no longer stretches its windows itself.
+int Scaled(int length) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(length, dpi, 96);
+}
+
 void Repaint(HWND window) {
     if (window && IsWindowVisible(window))
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-// Registers the progress bar's window class. comctl32.dll comes from the system
-// folder and stays for the process: its classes serve windows until the end.
+// Registers the progress bar's window class. comctl32.dll is the version the
+// manifest asks for and stays for the process: its classes serve windows until the end.
 void RegisterProgressBarClass() {
-    static const LoadedLibrary commonControls = LoadedLibrary::FromSystemFolder("comctl32.dll");
+    static const LoadedLibrary commonControls = LoadedLibrary::FromActivationContext("comctl32.dll");
     const auto initialize = commonControls.Find<decltype(&InitCommonControlsEx)>("InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     if (initialize) initialize(&controls);
@@ -82,7 +92,7 @@ struct StartupWindows::Impl {
 
     void CreatePreparing(HINSTANCE instance) {
         const DWORD style = WS_POPUP | WS_CAPTION;  // fixed single border, no system menu
-        RECT frame{0, 0, kPreparingClientWidth, kPreparingClientHeight};
+        RECT frame{0, 0, Scaled(kPreparingClientWidth), Scaled(kPreparingClientHeight)};
         AdjustWindowRectEx(&frame, style, FALSE, 0);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         WindowRect r;
@@ -97,11 +107,12 @@ struct StartupWindows::Impl {
                                         height, nullptr, nullptr, instance, nullptr));
         if (!preparing) return;
         font = TahomaEightPoint();
-        HWND icon = Child(preparing.get(), "STATIC", "", SS_ICON, 16, 16, 32, 32);
+        HWND icon = Child(preparing.get(), "STATIC", "", SS_ICON, Scaled(16), Scaled(16), Scaled(32), Scaled(32));
         SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ApplicationIcon(instance)), 0);
-        HWND label = Child(preparing.get(), "STATIC", EngineText(24).c_str(), SS_LEFT, 72, 16, 297, 33);
+        HWND label = Child(preparing.get(), "STATIC", EngineText(24).c_str(), SS_LEFT, Scaled(72), Scaled(16),
+                           Scaled(297), Scaled(33));
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-        progress = Child(preparing.get(), PROGRESS_CLASSA, "", 0, 16, 56, 353, 17);
+        progress = Child(preparing.get(), PROGRESS_CLASSA, "", 0, Scaled(16), Scaled(56), Scaled(353), Scaled(17));
         SendMessageA(progress, PBM_SETSTEP, 1, 0);
         ShowWindow(preparing.get(), SW_SHOWNORMAL);
         Repaint(preparing.get());

@@ -49,7 +49,7 @@ bool Load(TranslationFiles& files, const std::string& language) {
     files.texts = std::move(*texts);
     files.keys = std::move(*keys);
     const std::string messages = SupportFile(std::string("shared.") + kPrefix + language);
-    if (FileExists(messages)) LoadMessageFile(messages);
+    if (const auto text = ReadFileText(messages)) LoadMessageText(*text);
     return true;
 }
 

@@ -18,6 +18,11 @@ public:
     static LoadedLibrary FromSystemFolder(const std::string& fileName) {
         return LoadedLibrary(SystemFolder() + fileName);
     }
+    // A system library by its bare name, as the program's manifest selects it
+    // through the activation context (comctl32.dll of version 6: a full path
+    // would bypass the manifest and give version 5), else the system folder's;
+    // never a file from the program's or the current folder.
+    static LoadedLibrary FromActivationContext(const std::string& fileName);
     ~LoadedLibrary();
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;
@@ -32,6 +37,11 @@ public:
     }
 
 private:
+    struct Handle {
+        void* value;
+    };
+    explicit LoadedLibrary(Handle loaded) : handle_(loaded.value) {}
+
     void* handle_ = nullptr;
 };
 

@@ -6,6 +6,10 @@
 LoadedLibrary::LoadedLibrary(const std::string& fullPath)
     : handle_(FileExists(fullPath) ? this : nullptr) {}
 
+LoadedLibrary LoadedLibrary::FromActivationContext(const std::string& fileName) {
+    return FromSystemFolder(fileName);
+}
+
 LoadedLibrary::~LoadedLibrary() = default;
 
 void* LoadedLibrary::Export(const char*) const { return nullptr; }

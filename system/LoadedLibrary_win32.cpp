@@ -21,6 +21,15 @@ LoadedLibrary::LoadedLibrary(const std::string& fullPath)
     : handle_(IsFullPath(fullPath) ? LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
                                    : nullptr) {}
 
+LoadedLibrary LoadedLibrary::FromActivationContext(const std::string& fileName) {
+    // The loader consults the activation context before any search; the flag
+    // limits the search to the system folder. Windows 7 without KB2533623
+    // refuses the flag: there the system folder's file, version 5 but safe.
+    HMODULE module = LoadLibraryExA(fileName.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER) return FromSystemFolder(fileName);
+    return LoadedLibrary(Handle{module});
+}
+
 LoadedLibrary::~LoadedLibrary() {
     if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
 }

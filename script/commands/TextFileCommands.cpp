@@ -1,5 +1,4 @@
 // "Read from Text File" and "Write to Text File".
-#include <fstream>
 #include <memory>
 
 #include "script/CommandTable.h"
@@ -7,6 +6,7 @@
 #include "script/commands/TextFileReader.h"
 #include "system/Files.h"
 #include "system/NativePath.h"
+#include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 // The one file "Read from Text File" keeps open between commands, so that
 // successive reads of the same path return successive lines.
 struct OpenReader {
-    std::unique_ptr<std::ifstream> file;
+    std::unique_ptr<ReadOnlyFile> file;
     std::string name;  // as the script gave it; compared lower-cased
 };
 
@@ -25,8 +25,6 @@ OpenReader& Reader() {
 
 bool IsOpenReader(const std::string& path) { return Reader().file && LowerAscii(path) == LowerAscii(Reader().name); }
 
-bool AtEnd(std::ifstream& file) { return file.peek() == std::ifstream::traits_type::eof(); }
-
 void ReadFromTextFile(CommandContext& c) {
     const std::string path = c.Path(1);
     const std::string lineVariable = c.Raw(2), endVariable = c.Raw(3);
@@ -34,21 +32,19 @@ void ReadFromTextFile(CommandContext& c) {
     if (!endVariable.empty()) c.EnsureResult(endVariable);
     if (!IsOpenReader(path)) {
         CloseTextFileReader();
-        auto file = std::make_unique<std::ifstream>(NativePath(path), std::ios::binary);
-        if (!*file) {
+        auto file = std::make_unique<ReadOnlyFile>(NativePath(path));
+        if (!file->open()) {
             if (!endVariable.empty()) c.SetResult(endVariable, "TRUE");
             return;
         }
         Reader() = {std::move(file), path};
     }
-    std::ifstream& file = *Reader().file;
-    if (!AtEnd(file)) {
-        std::string line;
-        std::getline(file, line);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        c.SetResult(lineVariable, line);
+    ReadOnlyFile& file = *Reader().file;
+    if (auto line = file.ReadLine()) {
+        if (!line->empty() && line->back() == '\r') line->pop_back();
+        c.SetResult(lineVariable, *line);
     }
-    const bool atEnd = AtEnd(file);
+    const bool atEnd = file.AtEnd();
     if (atEnd) CloseTextFileReader();
     if (!endVariable.empty()) c.SetResult(endVariable, atEnd ? "TRUE" : "FALSE");
 }

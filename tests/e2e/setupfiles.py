@@ -43,3 +43,23 @@ def bitmap(width, height):
     pixels = b"".join(rows)
     header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(pixels), 0, 0, 14 + len(header)) + header + pixels
+
+
+def icon(*sizes):
+    """An .ico file with one 32-bit image of each size: a blue square with an orange centre."""
+    images = []
+    for size in sizes:
+        rows = []
+        for y in range(size):
+            centre = size // 4 <= y < 3 * size // 4
+            rows.append(b"".join(bytes((40, 140, 250, 255)) if centre and size // 4 <= x < 3 * size // 4
+                                 else bytes((160, 80, 20, 255)) for x in range(size)))
+        mask_row = ((size + 31) // 32) * 4
+        header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+        images.append(header + b"".join(rows) + bytes(mask_row * size))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, image in zip(sizes, images):
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images)

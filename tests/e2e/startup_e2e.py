@@ -121,6 +121,18 @@ def missing_resource(s):
     equal(s.support_folders(), ["keb1", "keb2"], "support folders after the second run")
 
 
+def high_dpi(s):
+    """At 144 dots per inch the engine, DPI aware by its manifest, lays out its
+    preparing window one and a half times as large: Windows no longer stretches it."""
+    s.make_setup(res=False)
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    rect = {}
+    text, _ = s.run_with_box(inspect=lambda: rect.setdefault("r", s.ui.rect(PREPARING_CAPTION)))
+    equal(text, "Setup resource not found", "message")
+    equal(rect["r"][4:], (578, 134), "client size of the preparing window (385 x 89 at 96 dots per inch)")
+
+
 def missing_database(s):
     """Neither ".msi" nor ".msp": message 4. A tall splash pulls the preparing window up."""
     s.make_setup(msi=False, splash=(300, 700))
@@ -277,7 +289,7 @@ def orvanta_sample(s):
     check((s.session.temp / "orvanta-sample.txt").exists(), "the sample script's report in TEMP")
 
 
-SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, missing_database, damaged_resource,
+SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, high_dpi, missing_database, damaged_resource,
                                      orvanta_sample, bad_media_mode, script_exit_code,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder,
                                      planted_libraries)}

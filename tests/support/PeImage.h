@@ -1,6 +1,6 @@
 #pragma once
 // Minimal portable-executable images for the tests of the appended-data
-// search: DOS header, PE signature at 0x80, file header, a PE32 or PE32+
+// search and of the resource writer: DOS header, PE signature at 0x80, file header, a PE32 or PE32+
 // optional header with sixteen data directories, and the section table.
 #include <cstdint>
 #include <cstring>
@@ -31,8 +31,16 @@ inline std::string PeImage(const std::vector<PeSection>& sections, bool pe32Plus
     std::memcpy(&b[pe + 4 + 16], &optionalSize, 2);
     std::memcpy(&b[pe + 24], &magic, 2);
     std::memcpy(&b[pe + 24 + (pe32Plus ? 108 : 92)], &directories, 4);
+    // Alignments and addresses as a linker writes them: section i at 0x1000 * (i + 1).
+    const uint32_t sectionAlignment = 0x1000, fileAlignment = 0x200, headersSize = 0x200;
+    std::memcpy(&b[pe + 24 + 32], &sectionAlignment, 4);
+    std::memcpy(&b[pe + 24 + 36], &fileAlignment, 4);
+    std::memcpy(&b[pe + 24 + 60], &headersSize, 4);
     for (size_t i = 0; i < sections.size(); ++i) {
         const size_t entry = pe + 24 + optionalSize + i * 40;
+        const uint32_t address = static_cast<uint32_t>(0x1000 * (i + 1));
+        std::memcpy(&b[entry + 8], &sections[i].size, 4);
+        std::memcpy(&b[entry + 12], &address, 4);
         std::memcpy(&b[entry + 16], &sections[i].size, 4);
         std::memcpy(&b[entry + 20], &sections[i].pointer, 4);
     }

@@ -120,6 +120,12 @@ TEST(PayloadTest, AppendedDataOfBothImageWidthsEndsBeforeASignature) {
         EXPECT_EQ(found->offset, 0x400u);
         EXPECT_EQ(found->length, 9u);
         EXPECT_EQ(ReadAppendedData(signed_), "payload\r\n");
+
+        // Signing tools pad the data with zeros up to the table's 8-byte boundary.
+        SetCertificateTable(image, 0x400 + 16, 16);
+        const std::string padded = dir.write("padded.exe", image + "payload\r\n" + std::string(7, '\0') + std::string(16, 'S'));
+        EXPECT_EQ(FindAppendedData(padded)->length, 9u);
+        EXPECT_EQ(ReadAppendedData(padded), "payload\r\n");
     }
     // A certificate table claimed inside the image or beyond the file is ignored.
     std::string image = MinimalImage(0x400, 0x380);

@@ -125,6 +125,9 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
     else if (key == "Support") p.supportFolder = value;
     else if (key == "Splash") p.splashFile = value;
     else if (key == "Translations") p.translationsFolder = value;
+    else if (key == "Icon") p.iconFile = value;
+    else if (key == "Version") p.version = value;
+    else if (key == "Description") p.description = value;
     else if (key == "ProductCode") v.ProductCode = value;
     else if (key == "RevisionCode") v.RevisionCode = value;
     else if (key == "Title") v.Title = value;

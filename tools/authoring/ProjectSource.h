@@ -39,6 +39,9 @@ struct Project {
     std::string supportFolder; // relative; empty when none
     std::string splashFile;    // relative; empty when none
     std::string translationsFolder;  // relative; empty when none
+    std::string iconFile;      // relative .ico file; empty when none
+    std::string version;       // product version of the setup's version resource; empty: the package's
+    std::string description;   // file description of the version resource; empty: "<Title> Setup"
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
     std::vector<int> commandLines;  // source line of each command

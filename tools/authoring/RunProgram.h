@@ -6,3 +6,10 @@
 // given working folder (empty: the current one) and waits for it. Returns its
 // exit code; throws when it cannot be started. Its output goes to stderr.
 int RunProgram(const std::vector<std::string>& argv, const std::string& workingFolder = {});
+
+// The same, keeping what the program prints on stdout and stderr together.
+struct ProgramResult {
+    int exitCode;
+    std::string output;
+};
+ProgramResult RunProgramCapturing(const std::vector<std::string>& argv);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -12,6 +13,8 @@
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/ProjectTranslations.h"
 #include "tools/authoring/RunProgram.h"
+#include "tools/authoring/SetupResources.h"
+#include "tools/authoring/Signing.h"
 
 namespace fs = std::filesystem;
 
@@ -98,12 +101,47 @@ void MakePackage(const Project& project, SetupArch arch, const fs::path& source,
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
 }
 
+// The product version of the version resource: the project's, else the
+// version of the .wxs package source, else none.
+std::string ProductVersion(const Project& project) {
+    if (!project.version.empty()) return project.version;
+    const fs::path package = fs::path(project.folder) / project.packageFile;
+    if (package.extension() == ".wxs") {
+        std::smatch version;
+        const std::string wxs = ReadFileBytes(package);
+        if (std::regex_search(wxs, version, std::regex("<Product\\b[^>]*\\bVersion=\"([^\"]+)\"")))
+            return version[1];
+    }
+    return "0.0.0.0";
+}
+
+SetupResourceValues ResourceValues(const Project& project, std::optional<Elevation> elevation) {
+    const ProjectValues& v = project.payload.project;
+    SetupResourceValues values;
+    values.elevation = elevation.value_or(DefaultElevation(project.payload.script));
+    values.version = {v.Title, v.Publisher, project.description.empty() ? v.Title + " Setup" : project.description,
+                      ProductVersion(project), project.setupName + ".exe"};
+    if (!project.iconFile.empty()) values.icon = ReadFileBytes(fs::path(project.folder) / project.iconFile);
+    return values;
+}
+
 int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir;
     SetupArch arch = SetupArch::x86;
+    std::optional<Elevation> elevation;
+    SigningIdentity signing;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
+        else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
+        else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
+        else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
+        else if (args[i] == "--elevation" && i + 1 < args.size()) {
+            elevation = ParseElevation(args[++i]);
+            if (!elevation)
+                throw UsageError{"--elevation takes asInvoker, highestAvailable or requireAdministrator, not '" +
+                                 args[i] + "'"};
+        }
         else if (args[i] == "--arch" && i + 1 < args.size()) {
             const std::string name = args[++i];
             if (name == "x86") arch = SetupArch::x86;
@@ -114,6 +152,10 @@ int Build(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (projectPath.empty() || outDir.empty()) throw UsageError{"a project and -o <dir> are required"};
+    if (signing.certificate.empty() != signing.key.empty())
+        throw UsageError{"--sign-cert and --sign-key go together"};
+    if (!signing.timestampUrl.empty() && signing.certificate.empty())
+        throw UsageError{"--timestamp needs --sign-cert and --sign-key"};
 
     Project project = LoadProject(projectPath);
     const fs::path folder = project.folder;
@@ -129,15 +171,24 @@ int Build(const std::vector<std::string>& args) {
     const fs::path out = outDir;
     fs::create_directories(out);
     const std::string base = project.setupName;
+    const fs::path setup = out / (base + ".exe");
     {
-        std::ofstream exe(out / (base + ".exe"), std::ios::binary | std::ios::trunc);
-        exe << ReadFileBytes(engine / "kebstub.exe") << WritePayload(project.payload);
-        if (!exe) throw std::runtime_error("cannot write " + (out / (base + ".exe")).string());
+        std::ofstream exe(setup, std::ios::binary | std::ios::trunc);
+        exe << WithSetupResources(ReadFileBytes(engine / "kebstub.exe"), ResourceValues(project, elevation))
+            << WritePayload(project.payload);
+        if (!exe) throw std::runtime_error("cannot write " + setup.string());
     }
     const ProjectTranslations translations = AuthorTranslations(project);
-    // The default language's engine texts travel appended to keb.dll.
+    // The default language's engine texts travel appended to keb.dll, before
+    // any signature: the engine reads them from behind the image.
     std::ofstream(out / "keb.dll", std::ios::binary | std::ios::trunc)
         << ReadFileBytes(engine / "keb.dll") << translations.defaultMessages;
+    // Last: the signature covers the engine with its payload.
+    if (!signing.certificate.empty()) {
+        const ProjectValues& v = project.payload.project;
+        SignFile(setup.string(), signing, v.Title, v.HelpLink);
+        SignFile((out / "keb.dll").string(), signing, v.Title, v.HelpLink);
+    }
     PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder,
                       translations.supportFiles, out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
@@ -151,6 +202,10 @@ int Build(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("build", "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>]", Build);
+OrvantaSubcommand verb("build",
+                       "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>]\n"
+                       "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
+                       "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
+                       Build);
 
 }  // namespace

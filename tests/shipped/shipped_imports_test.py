@@ -15,7 +15,7 @@ import subprocess
 import sys
 from pathlib import Path
 
-SKIPPED = 77
+from verdict import verdict
 
 # KnownDLLs on every Windows from 7 to 11 (urlmon and wininet were only on 7);
 # msvcrt is the C runtime mingw-w64 links against.
@@ -46,12 +46,7 @@ def main(builds):
                 faults.append(f"{build}/{name}: no import table found")
             faults += [f"{build}/{name} imports {library}, which Windows may take from the program's folder"
                        for library in libraries if library.lower() not in KNOWN_DLLS]
-    if not checked:
-        print("SKIP: no Windows build; build the win32 or win64 preset first")
-        return SKIPPED
-    for fault in faults:
-        print("FAILED: " + fault)
-    return 1 if faults else 0
+    return verdict(checked, faults)
 
 
 if __name__ == "__main__":
