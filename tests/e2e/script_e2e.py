@@ -6,6 +6,7 @@ copy of the template prefix. Exit code 77 means skipped.
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -215,9 +216,30 @@ Get Folder Location
   | WINDOWS
   | 25
   | FALSE
+Get File Version
+  | C:\\tree\\versioned.dll
+  | VERSION
+Check File Version
+  | SAME
+  | C:\\tree\\versioned.dll
+  | FALSE
+  |
+  | 1.2.3.4
+Check File Version
+  | SHORTER
+  | C:\\tree\\versioned.dll
+  | FALSE
+  |
+  | 1.2.3
+Check File Version
+  | NEWER
+  | C:\\tree\\versioned.dll
+  | FALSE
+  |
+  | 1.2.3.5
 Write to Text File
   | $TEMPDIR$queries.txt
-  | $FOUND$#$ISFILE$#$ISFOLDER$#$GREETING$#$TOTAL$#$PROGRAMS$#$COMMON$#$WINDOWS$
+  | $FOUND$#$ISFILE$#$ISFOLDER$#$GREETING$#$TOTAL$#$PROGRAMS$#$COMMON$#$WINDOWS$#$VERSION$#$SAME$#$SHORTER$#$NEWER$
   | FALSE
 """
 
@@ -376,9 +398,10 @@ def file_queries(s):
         (tree / relative).parent.mkdir(parents=True, exist_ok=True)
         (tree / relative).write_text("x")
     (tree / "settings.ini").write_text("[Main]\r\nGreeting=Hello there\r\n")
+    shutil.copy(s.engine / "versioned.dll", tree)
     exe = s.build("queries", QUERY_SCRIPT)
     equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
-    found, is_file, is_folder, greeting, total, programs, common, windows = (
+    found, is_file, is_folder, greeting, total, programs, common, windows, *versions = (
         (s.session.temp / "queries.txt").read_bytes().decode("latin-1").rstrip("\r\n").split("#"))
     entries = [entry.lower() for entry in found.split("|")]
     equal(entries, ["c:\\tree\\one\\deep\\y.txt", "c:\\tree\\one\\deep", "c:\\tree\\one\\x.txt", "c:\\tree\\one",
@@ -392,6 +415,7 @@ def file_queries(s):
     equal(programs, s.session.reg_query(key, "ProgramFilesDir") + "\\", "Program Files")
     equal(common, s.session.reg_query(key, "CommonFilesDir") + "\\", "Common Files")
     equal(windows.lower(), "c:\\windows\\", "the Windows folder")
+    equal(versions, ["1.2.3.4", "FALSE", "TRUE", "FALSE"], "the version 1.2.3.4 against 1.2.3.4, 1.2.3 and 1.2.3.5")
 
 
 SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_values, reboot_and_resume,
@@ -400,4 +424,4 @@ SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_
 
 if __name__ == "__main__":
     sys.exit(scenario.main("script", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "holdfile.exe"), tools=("7zz",)))
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "holdfile.exe", "versioned.dll"), tools=("7zz",)))
