@@ -133,8 +133,11 @@ def sample_lifecycle(s):
             wow = "HKLM\\" + key.replace("Software\\", "Software\\Wow6432Node\\", 1)
             equal(s.session.reg_query(wow), None, "the 32-bit view's " + wow)
     equal(sorted(p.name for p in cache.iterdir()),
-          sorted(["sample.exe", "sample.msi", "sample.res", "keb.dll", "sample.dat", "sample.par", "instance.dat"]),
+          sorted(["sample.exe", "sample.msi", "sample.res", "keb.dll", "sample.dat", "sample.par", "sample.lan",
+                  "instance.dat"]),
           "the cache folder")
+    # The sample has translations: its installation language is kept for maintenance.
+    equal((cache / "sample.lan").read_bytes(), b"English\r\n", "the installation language")
     parameters = (cache / "sample.par").read_bytes().decode("latin-1").splitlines()
     check(len(parameters) >= 2 and len(parameters) % 2 == 0, "name/value pairs in the .par: %r" % parameters)
     recorded = dict(zip(parameters[0::2], parameters[1::2]))
