@@ -26,10 +26,6 @@ bool IsDeviceName(const std::string& component) {
 }
 
 bool IsSafeComponent(const std::string& c) {
-    if (c.empty() || c == "." || c == "..") return false;
-    // Windows drops trailing dots and blanks, which would let "..." or ".. "
-    // act as "..".
-    if (c.back() == '.' || c.back() == ' ') return false;
     for (unsigned char ch : c)
         if (ch < 0x20 || std::strchr("<>:\"|?*", ch)) return false;
     return !IsDeviceName(c);
@@ -40,20 +36,20 @@ bool IsSafeComponent(const std::string& c) {
 std::optional<std::vector<std::string>> SafePathComponents(const std::string& entryName) {
     if (entryName.empty() || IsSeparator(entryName.front())) return std::nullopt;
     std::vector<std::string> components;
-    std::string current;
-    for (char c : entryName) {
-        if (!IsSeparator(c)) {
-            current += c;
-            continue;
-        }
-        if (current.empty()) return std::nullopt;
-        components.push_back(std::move(current));
-        current.clear();
-    }
-    if (!current.empty()) components.push_back(std::move(current));
-    for (const auto& c : components)
+    size_t start = 0;
+    while (start <= entryName.size()) {
+        size_t end = start;
+        while (end < entryName.size() && !IsSeparator(entryName[end])) ++end;
+        std::string c = entryName.substr(start, end - start);
+        start = end + 1;
+        if (c.empty() || c == ".") continue;
+        if (c == "..") return std::nullopt;
+        // Windows strips trailing dots and blanks, which would turn "..." or
+        // ".. " into ".." and "name." into another entry's "name".
+        if (c.back() == '.' || c.back() == ' ') c.back() = '_';
         if (!IsSafeComponent(c)) return std::nullopt;
-    if (components.empty()) return std::nullopt;
+        components.push_back(std::move(c));
+    }
     return components;
 }
 

@@ -84,6 +84,10 @@ private:
     std::optional<std::string> TargetPath(const Entry& e) {
         auto components = SafePathComponents(e.name);
         if (!components) return std::nullopt;
+        if (components->empty()) {
+            if (e.isFolder) return std::string();  // "." or "./": the destination itself
+            components->push_back("_");  // a file cannot be the destination; 7zz names it so too
+        }
         if (request_.withoutPaths) {
             if (e.isFolder) return std::string();
             return request_.destination + kPathSeparator + components->back();

@@ -118,9 +118,39 @@ def refusals(s):
           "nothing was written outside the destination")
 
 
-SCENARIOS = {f.__name__: f for f in (methods, refusals)}
+def tree_below(root, renamed=None):
+    """Every file and folder below root ("/" after folders) with the files' bytes."""
+    renamed = renamed or {}
+    tree = {}
+    for path in root.rglob("*"):
+        name = str(path.relative_to(root))
+        tree[renamed.get(name, name) + ("/" if path.is_dir() else "")] = b"" if path.is_dir() else path.read_bytes()
+    return tree
+
+
+def writer_names(s):
+    """bsdtar packing "." writes "./" names and an entry for "." itself; the
+    engine extracts them as 7zz does, but names trailing dots and blanks "_"."""
+    src = s.folder / "dot_src"
+    shutil.copytree(s.src, src)
+    (src / "trail.").write_bytes(b"dot")
+    (src / "blank ").write_bytes(b"blank")
+    (src / "empty").mkdir()
+    archive = s.folder / "dot.7z"
+    subprocess.run(["bsdtar", "-cf", str(archive), "--format", "7zip", "."], cwd=src, check=True)
+    reference = s.folder / "reference"
+    reference.mkdir()
+    subprocess.run(["7zz", "x", "-bd", "-y", str(archive)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
+                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    code, lines, out = s.extract(archive)
+    check(code == 0 and lines == ["OK"], f"bsdtar archive of \".\" ({code}, {lines})")
+    check(tree_below(out) == tree_below(reference, {"trail.": "trail_", "blank ": "blank_"}),
+          "the extracted tree is the one 7zz extracts")
+
+
+SCENARIOS = {f.__name__: f for f in (methods, refusals, writer_names)}
 
 
 if __name__ == "__main__":
     sys.exit(scenario.main("archive", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine),
-                           programs=("kebextract.exe", "keb.dll"), tools=("7zz",), needs_orvanta=False))
+                           programs=("kebextract.exe", "keb.dll"), tools=("7zz", "bsdtar"), needs_orvanta=False))

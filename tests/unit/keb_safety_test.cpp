@@ -59,8 +59,10 @@ TEST(KebSafety, HostileEntryNamesAreRefusedAndNothingLeavesTheDestination) {
     EXPECT_FALSE(ExtractArchiveFiles(dir.file("hostile.7z"), "", out, {}, nullptr, error, true, true));
     EXPECT_EQ(error, "#1005");
     EXPECT_NE(keb::LastArchiveErrorText().find("..\\x"), std::string::npos);
-    // The one harmless entry is extracted; nothing else exists anywhere below the test folder.
-    EXPECT_EQ(fixtures::FilesBelow(dir.path()), (std::vector<std::string>{"deep/er/out/ok.txt", "h.txt", "hostile.7z"}));
+    // The harmless entries are extracted ("dots..." with the trailing dot Windows would strip made "_");
+    // nothing else exists anywhere below the test folder.
+    EXPECT_EQ(fixtures::FilesBelow(dir.path()),
+              (std::vector<std::string>{"deep/er/out/dots.._", "deep/er/out/ok.txt", "h.txt", "hostile.7z"}));
     EXPECT_FALSE(fs::exists("/abs"));
 }
 
@@ -70,9 +72,16 @@ TEST(KebSafety, EntryNamesThatWindowsWouldTurnIntoSomethingElseAreUnsafe) {
     EXPECT_EQ(keb::SafePathComponents("folder\\"), (Parts{"folder"}));
     EXPECT_EQ(keb::SafePathComponents("console.txt"), (Parts{"console.txt"}));
     EXPECT_EQ(keb::SafePathComponents("COM10"), (Parts{"COM10"}));
-    for (const char* unsafe : {"", "\\x", "/x", "\\\\?\\C:\\x", "C:x", "a:b", "..", "a\\..\\..\\b", ".\\a", "a\\\\b",
-                               "nul", "Con.txt", "aux .log", "COM1", "lpt9.dat", "CONOUT$", "dir\\prn\\x", "name.",
-                               "name ", "...", "a?b", "a*b", "a|b", "a\"b", "a<b", "tab\there"}) {
+    // Harmless writer habits are undone; trailing dots and blanks, which
+    // Windows would strip ("..." would become ".."), turn into "_".
+    EXPECT_EQ(keb::SafePathComponents(".\\a\\\\b\\.\\c\\"), (Parts{"a", "b", "c"}));
+    EXPECT_EQ(keb::SafePathComponents("."), Parts{});
+    EXPECT_EQ(keb::SafePathComponents(".\\"), Parts{});
+    EXPECT_EQ(keb::SafePathComponents("name.\\name \\...\\.. "), (Parts{"name_", "name_", ".._", ".._"}));
+    EXPECT_EQ(keb::SafePathComponents("nul."), Parts{"nul_"});
+    for (const char* unsafe : {"", "\\x", "/x", "\\\\?\\C:\\x", "C:x", "a:b", "..", "a\\..\\..\\b", ".\\..\\a",
+                               "a\\.\\..", "nul", "Con.txt", "aux .log", "COM1", "lpt9.dat", "CONOUT$",
+                               "dir\\prn\\x", "a?b", "a*b", "a|b", "a\"b", "a<b", "tab\there"}) {
         EXPECT_FALSE(keb::SafePathComponents(unsafe)) << unsafe;
     }
 }
