@@ -17,10 +17,10 @@ namespace {
 // header, each "name type=... [contents=file]", with files relative to the
 // test folder.
 std::string BsdtarFromMtree(const TempDir& dir, const std::string& name, const std::string& lines) {
-    std::string spec = dir.write(name + ".mtree", "#mtree\n" + lines);
+    std::string mtree = dir.write(name + ".mtree", "#mtree\n" + lines);
     std::string archive = dir.file(name);
     EXPECT_EQ(fixtures::Run("cd " + fixtures::Quote(dir.path().string()) + " && bsdtar --format 7zip -cf " +
-                            fixtures::Quote(archive) + " @" + fixtures::Quote(spec)),
+                            fixtures::Quote(archive) + " @" + fixtures::Quote(mtree)),
               0);
     return archive;
 }
