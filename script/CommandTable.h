@@ -8,12 +8,18 @@
 
 #include "script/ParameterIndex.h"
 #include "script/Script.h"
+#include "system/MessageBox.h"
 
 // What a command may change in the interpreter besides the variable store.
 struct InterpreterControl {
     bool wizardActive = false;
     int wizardDirection = 1;  // +1 Next, -1 Back, 0 leave the loop
     bool stopRequested = false;  // end the script after this command
+    // The modeless dialog on screen (owner of the script's message boxes),
+    // 0 for none; mirrored in WINDOWHANDLE.
+    WindowHandle modelessWindow = 0;
+    // The dialog shown modally last; released by the next "Display Dialog".
+    std::string lastModalDialogKey;
 };
 
 // The view of one command that its handler works with: its number, id and

@@ -2,8 +2,6 @@
 #include <functional>
 #include <string>
 
-#include "system/MessageBox.h"
-
 // What the interpreter asks of the dialog runtime between commands. The
 // dialog runtime fills these in when it starts; without it a run has no
 // windows: no cancel request, no progress display, no messages to process.
@@ -14,7 +12,6 @@ struct InterpreterHooks {
     std::function<void(const std::string& text, int percent)> showProgress;
     std::function<void()> processOneMessage;
     std::function<void()> releaseDialogs;      // end of run: forms, dialog registry, feature menus
-    std::function<WindowHandle()> currentDialogWindow;  // owner of message boxes, 0 for none
 };
 
 InterpreterHooks& Hooks();

@@ -14,6 +14,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
+    RegisterDialogCommands(table);
     // The interpreter evaluates the conditions itself (script/Condition.cpp).
     for (const char* name : {"If", "Else If"}) table.DeclareTranslatable(name, {1, 3});
 }

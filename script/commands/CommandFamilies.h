@@ -13,5 +13,6 @@ void RegisterFileCommands(CommandTable& table);
 void RegisterComponentCommands(CommandTable& table);
 void RegisterRecordingCommands(CommandTable& table);
 void RegisterApplyCommands(CommandTable& table);
+void RegisterDialogCommands(CommandTable& table);
 
 void RegisterCommandFamilies(CommandTable& table);

@@ -2,7 +2,6 @@
 // "Reboot Computer" and "Reboot and Resume".
 #include "bootstrap/StartupValues.h"
 #include "script/CommandTable.h"
-#include "script/InterpreterHooks.h"
 #include "script/ResumeEntry.h"
 #include "script/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
@@ -40,8 +39,7 @@ void MessageBoxCommand(CommandContext& c) {
     const std::string text = c.Translatable(2, 2);
     const unsigned style = MessageBoxStyle(c.Integer(3), c.Integer(4));
     if (Startup().silent) return;
-    const WindowHandle owner = Hooks().currentDialogWindow ? Hooks().currentDialogWindow() : 0;
-    const int answer = ShowMessageBox(owner, text, caption, style);
+    const int answer = ShowMessageBox(c.control().modelessWindow, text, caption, style);
     if (!c.Raw(5).empty()) c.SetResult(c.Raw(5), ButtonText(answer));
 }
 

@@ -1,0 +1,305 @@
+#include "dialogs/DialogBindings_win32.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bootstrap/EngineMessages.h"
+#include "dialogs/DialogPlacement.h"
+#include "script/Translation.h"
+#include "script/VariableStore.h"
+#include "system/Files.h"
+#include "system/FolderDialog.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+// The state of the dialog being prepared: its design texts, saved before
+// the first change (a later entry of the same name never replaces an
+// earlier one), and whether the program itself is writing into controls, so
+// that the change handlers keep out of it.
+struct BindingState {
+    std::vector<std::pair<std::string, std::string>> savedTexts;
+    bool binding = false;
+};
+
+BindingState& Binding() {
+    static BindingState state;
+    return state;
+}
+
+class BindingScope {
+public:
+    BindingScope() { Binding().binding = true; }
+    ~BindingScope() { Binding().binding = false; }
+    BindingScope(const BindingScope&) = delete;
+    BindingScope& operator=(const BindingScope&) = delete;
+};
+
+std::optional<std::string> SavedText(const std::string& name) {
+    const std::string wanted = UpperAscii(name);
+    for (const auto& [saved, text] : Binding().savedTexts)
+        if (saved == wanted) return text;
+    return std::nullopt;
+}
+
+bool IsOneOf(const std::string& className, std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (className == name) return true;
+    return false;
+}
+
+// The property that holds what a control shows as its text.
+const char* TextProperty(const std::string& className) {
+    if (IsOneOf(className, {"TEdit", "TMaskEdit", "TMemo", "TRichEdit"})) return "Text";
+    if (IsOneOf(className, {"TListBox", "TCheckListBox", "TComboBox"})) return "Items";
+    return "Caption";
+}
+
+std::string Read(const PoolTemplate& form, const DesignedControl* control, const char* property) {
+    return form.Property(control, property).value_or("");
+}
+
+// Saves the design text under the control's name (the form's own under its
+// file name) and returns it.
+std::string SaveText(PoolTemplate& form, DesignedControl* control) {
+    const std::string name = control ? control->name : form.FileName();
+    const std::string text = Read(form, control, control ? TextProperty(control->className) : "Caption");
+    Binding().savedTexts.emplace_back(UpperAscii(name), text);
+    return text;
+}
+
+std::string Translated(const PoolTemplate& form, const std::string& key, const std::string& design) {
+    return TranslationActive() ? TranslateDialogText(form.FileName(), key, design) : design;
+}
+
+// Caption processing: the translation when a language is active, then the
+// variables expanded.
+void TranslateAndExpand(PoolTemplate& form, DesignedControl* control) {
+    const std::string design = SaveText(form, control);
+    const std::string key = control ? control->name : form.FileName();
+    const char* property = control ? TextProperty(control->className) : "Caption";
+    form.SetProperty(control, property, ExpandText(Translated(form, key, design)));
+}
+
+bool BoundAndDefined(const DesignedControl& control) {
+    return !control.hint.empty() && ResolveReference(control.hint) != kUndefinedReferenceValue;
+}
+
+void WriteBound(const DesignedControl& control, const std::string& value, const char* handler) {
+    if (!control.hint.empty()) DefineVariable(UpperAscii(control.hint), value, handler);
+}
+
+// The first support file of the candidates that exists, read whole.
+std::optional<std::string> SupportFileText(const std::string& supportFolder, const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        if (FileExists(supportFolder + name)) return ReadFileText(supportFolder + name);
+    return std::nullopt;
+}
+
+// Readme (Tag 1) and licence (Tag 2) viewers: the language's file first.
+std::string DocumentText(const std::string& supportFolder, const std::string& base, bool richText) {
+    const std::string language = TranslationActive() ? ResolveReferenceOrEmpty("LANGUAGE") : std::string();
+    std::vector<std::string> names;
+    if (richText) names = {base + "." + language + ".rtf", base + ".rtf"};
+    names.push_back(base + "." + language + ".txt");
+    names.push_back(base + ".txt");
+    if (auto text = SupportFileText(supportFolder, names)) return *text;
+    if (richText)
+        return "Add a " + base + "." + language + ".rtf or " + base + ".rtf, or " + base + "." + language +
+               ".txt or " + base + ".txt file to your project as a support file/creative to display it here.";
+    return "Add a " + base + "." + language + ".txt or " + base +
+           ".txt file to your project as a support file/creative to display it here.";
+}
+
+// A progress value as a bar shows it: 0 to 100, a non-number as full.
+std::string BarPosition(const std::string& value) {
+    const std::optional<int32_t> number = ParseInt32(value);
+    if (!number) return "100";
+    return std::to_string(*number < 0 ? 0 : *number > 100 ? 100 : *number);
+}
+
+void BindEdit(PoolTemplate& form, DesignedControl& control, bool fold) {
+    const std::string design = SaveText(form, &control);
+    std::string text = Translated(form, control.name, design);
+    if (BoundAndDefined(control)) {
+        const std::string value = ResolveReference(control.hint);
+        text = fold ? FoldBackslashes(value) : value;
+    }
+    static const char* const kDefaults[] = {"$STARTMENU$", "$TARGETDIR$", "$USER$", "$COMPANY$"};
+    if (text.empty() && control.tag >= 1 && control.tag <= 4) text = ExpandPath(kDefaults[control.tag - 1]);
+    form.SetProperty(&control, "Text", text);
+}
+
+void BindDocument(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
+    const bool richText = control.className == "TRichEdit";
+    SaveText(form, &control);
+    const bool bound = !control.hint.empty();
+    form.SetProperty(&control, "ReadOnly", bound ? "False" : "True");
+    if (bound && BoundAndDefined(control))
+        form.SetProperty(&control, "Text", NewlineToCrLf(FoldBackslashes(ResolveReference(control.hint))));
+    if (control.tag == 1) form.SetProperty(&control, "Text", DocumentText(supportFolder, "readme", richText));
+    if (control.tag == 2) form.SetProperty(&control, "Text", DocumentText(supportFolder, "license", richText));
+}
+
+void BindControl(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
+    const std::string& cls = control.className;
+    if (IsOneOf(cls, {"TLabel", "TGroupBox", "TButton", "TSpeedButton", "TBitBtn"})) {
+        TranslateAndExpand(form, &control);
+    } else if (cls == "TStaticText") {
+        TranslateAndExpand(form, &control);
+        if (control.tag == 1) form.SetProperty(&control, "Caption", ExpandText(ResolveReferenceOrEmpty("PROGRESSTEXT")));
+    } else if (cls == "TEdit" || cls == "TMaskEdit") {
+        BindEdit(form, control, cls == "TEdit");
+    } else if (cls == "TMemo" || cls == "TRichEdit") {
+        BindDocument(form, control, supportFolder);
+    } else if (cls == "TRzCheckBox" || cls == "TRzRadioButton") {
+        if (BoundAndDefined(control))
+            form.SetProperty(&control, "Checked", TextToBool(ResolveReference(control.hint)) ? "True" : "False");
+        TranslateAndExpand(form, &control);
+    } else if (cls == "TProgressBar" && control.tag == 1) {
+        const std::string progress = ResolveReferenceOrEmpty("PROGRESS");
+        if (!progress.empty()) form.SetProperty(&control, "Position", BarPosition(progress));
+    } else if (cls == "TGauge" && control.tag == 1 && VariableExists("PROGRESS")) {
+        form.SetProperty(&control, "Progress", BarPosition(GetVariable("PROGRESS")));
+    }
+}
+
+// The designed texts come back; the variables keep what the user entered.
+void RestoreControl(PoolTemplate& form, DesignedControl& control) {
+    const std::string& cls = control.className;
+    if (IsOneOf(cls, {"TLabel", "TGroupBox", "TButton", "TSpeedButton", "TBitBtn", "TStaticText", "TEdit",
+                      "TMaskEdit", "TMemo", "TRichEdit", "TRzCheckBox", "TRzRadioButton", "TListBox",
+                      "TCheckListBox", "TComboBox"}))
+        if (auto text = SavedText(control.name)) form.SetProperty(&control, TextProperty(cls), *text);
+}
+
+// Tag 4 buttons: the user picks a folder; the target follows.
+void BrowseForTarget(PoolTemplate& form) {
+    const auto chosen = BrowseForFolder(reinterpret_cast<WindowHandle>(form.Window()), EngineText(17));
+    if (!chosen || chosen->empty()) return;
+    std::string target = *chosen;
+    if (target.back() != '\\') target += '\\';
+    for (DesignedControl* control : form.Controls()) {
+        if (control->className != "TEdit" || control->tag != 2) continue;
+        form.SetProperty(control, "Text", target);
+        WriteBound(*control, target, "Edit1Change");
+    }
+}
+
+void RunButtonRole(PoolTemplate& form, DesignedControl& control) {
+    form.resultCode = -1;
+    switch (control.tag) {
+    case 1: form.resultCode = 6; break;
+    case 2: form.resultCode = 7; break;
+    case 3:
+        if (ShowMessageBox(reinterpret_cast<WindowHandle>(form.Window()), EngineText(50), kProductCaption,
+                           kMbYesNo | kMbIconQuestion | kMbDefaultButton2) != kIdYes)
+            return;
+        SetCancelRequested(true);
+        form.SetProperty(&control, "Enabled", "False");
+        form.resultCode = 2;
+        break;
+    case 4: BrowseForTarget(form); break;
+    case 5:
+        form.resultCode = 8;
+        form.resultText = control.name;
+        break;
+    }
+}
+
+// Moves the focus on when a field is full: the next field in tab order.
+void AdvanceWhenFull(PoolTemplate& form, DesignedControl& control, const std::string& text) {
+    const int maxLength = std::stoi(form.Property(&control, "MaxLength").value_or("0"));
+    if (maxLength <= 0 || static_cast<int>(text.size()) < maxLength) return;
+    const int order = std::stoi(form.Property(&control, "TabOrder").value_or("-1"));
+    for (DesignedControl* other : form.Controls())
+        if (other->parent == control.parent && form.Property(other, "TabOrder") == std::to_string(order + 1))
+            SetFocus(other->window);
+}
+
+void HandleChange(PoolTemplate& form, DesignedControl& control) {
+    const std::string& cls = control.className;
+    if (cls == "TEdit" || cls == "TMaskEdit") {
+        const std::string text = Read(form, &control, "Text");
+        WriteBound(control, text, cls == "TEdit" ? "Edit1Change" : "MaskEdit1Change");
+        AdvanceWhenFull(form, control, text);
+    } else if (cls == "TMemo" || cls == "TRichEdit") {
+        WriteBound(control, CrLfToNewline(Read(form, &control, "Text")),
+                   cls == "TMemo" ? "Memo1Change" : "RichEdit1Change");
+    }
+}
+
+void HandleClick(PoolTemplate& form, DesignedControl& control) {
+    const std::string& cls = control.className;
+    if (cls == "TRzCheckBox") {
+        WriteBound(control, TextToBool(Read(form, &control, "Checked")) ? "TRUE" : "FALSE", "CheckBox1Click");
+    } else if (cls == "TRzRadioButton") {
+        for (DesignedControl* radio : form.Controls())
+            if (radio->className == "TRzRadioButton")
+                WriteBound(*radio, Read(form, radio, "Checked") == "True" ? "TRUE" : "FALSE", "RadioButton1Click");
+    } else if (IsOneOf(cls, {"TLabel", "TButton", "TBitBtn", "TSpeedButton", "TImage"})) {
+        RunButtonRole(form, control);
+    }
+}
+
+}  // namespace
+
+void BindControls(PoolTemplate& form, const std::string& supportFolder) {
+    Binding().savedTexts.clear();
+    BindingScope scope;
+    for (DesignedControl* control : form.Controls()) BindControl(form, *control, supportFolder);
+    TranslateAndExpand(form, nullptr);
+}
+
+void RestoreControls(PoolTemplate& form) {
+    BindingScope scope;
+    for (DesignedControl* control : form.Controls()) RestoreControl(form, *control);
+    if (auto caption = SavedText(form.FileName())) form.SetProperty(nullptr, "Caption", *caption);
+}
+
+void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT) {
+    if (Binding().binding) return;
+    try {
+        if (event == ControlEvent::Change) HandleChange(form, control);
+        else if (event == ControlEvent::Click) HandleClick(form, control);
+        else if (event == ControlEvent::MouseUp && control.className == "TShape") RunButtonRole(form, control);
+    } catch (const std::exception&) {
+        // A handler runs inside the window procedure: nothing may escape it.
+    }
+}
+
+void ShowProgressIn(PoolTemplate& form, const ProgressSnapshot& progress) {
+    for (DesignedControl* control : form.Controls()) {
+        const std::string& cls = control->className;
+        try {
+            if (IsOneOf(cls, {"TLabel", "TButton", "TBitBtn", "TSpeedButton", "TStaticText"}))
+                form.SetProperty(control, "Caption", ExpandText(Read(form, control, "Caption")));
+            if (cls == "TStaticText" && control->tag == 1) form.SetProperty(control, "Caption", progress.text);
+            if (cls == "TProgressBar" && control->tag == 1) {
+                const BarProgress bar = ScaleForProgressBar(progress);
+                try {
+                    form.SetProperty(control, "Min", "0");
+                    form.SetProperty(control, "Max", std::to_string(bar.maximum));
+                    form.SetProperty(control, "Min", std::to_string(bar.minimum));
+                    form.SetProperty(control, "Position", std::to_string(bar.position));
+                } catch (const std::exception&) {
+                    form.SetProperty(control, "Position", Read(form, control, "Max"));
+                }
+            }
+            if (cls == "TGauge" && control->tag == 1) {
+                try {
+                    form.SetProperty(control, "MinValue", "0");
+                    form.SetProperty(control, "MaxValue", std::to_string(progress.maximum));
+                    form.SetProperty(control, "MinValue", std::to_string(progress.minimum));
+                    form.SetProperty(control, "Progress", std::to_string(progress.position));
+                } catch (const std::exception&) {
+                    form.SetProperty(control, "Progress", Read(form, control, "MaxValue"));
+                }
+            }
+        } catch (const std::exception&) {
+            // A control that cannot show the progress keeps what it shows.
+        }
+    }
+}

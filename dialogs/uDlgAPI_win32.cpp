@@ -1,0 +1,294 @@
+#include "dialogs/uDlgAPI.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "bootstrap/StartupValues.h"
+#include "bootstrap/uSetupSplash.h"
+#include "dialogs/DialogBindings_win32.h"
+#include "dialogs/DialogPlacement.h"
+#include "dialogs/PoolTemplate_win32.h"
+#include "dialogs/ProgressState.h"
+#include "script/InterpreterHooks.h"
+#include "system/Files.h"
+#include "system/TextUtils.h"
+
+namespace {
+
+struct RegisteredDialog {
+    std::string key;  // upper-cased
+    std::unique_ptr<PoolTemplate> form;
+};
+
+struct Runtime {
+    std::string supportFolder;
+    std::vector<RegisteredDialog> registry;
+    PlacementMemory placement;
+    std::string lastShownKey;
+    PoolTemplate* current = nullptr;
+    HWND releasedWindow = nullptr;
+};
+
+Runtime& State() {
+    static Runtime runtime;
+    return runtime;
+}
+
+PoolTemplate* Find(const std::string& key) {
+    const std::string wanted = UpperAscii(key);
+    for (RegisteredDialog& dialog : State().registry)
+        if (dialog.key == wanted) return dialog.form.get();
+    return nullptr;
+}
+
+PoolTemplate& Registered(const std::string& key) {
+    if (PoolTemplate* form = Find(key)) return *form;
+    throw std::runtime_error("No dialog is loaded for the command at index " + key);
+}
+
+// Runs the messages waiting for this thread; keyboard navigation (Tab, Enter,
+// Esc) goes to the dialog on screen.
+void ProcessPendingMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        PoolTemplate* current = State().current;
+        if (current && IsDialogMessageA(current->Window(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void WaitForMessage() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT); }
+
+// Keeps the current directory for the caller whatever happens meanwhile.
+class CurrentDirectoryScope {
+public:
+    explicit CurrentDirectoryScope(const std::string& folder) {
+        char buffer[MAX_PATH * 4];
+        const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
+        if (n > 0 && n < sizeof buffer) saved_.assign(buffer, n);
+        if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+    }
+    ~CurrentDirectoryScope() {
+        if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
+    }
+    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+
+private:
+    std::string saved_;
+};
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+RECT WindowBounds(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+void RememberPosition(HWND window) {
+    const RECT r = WindowBounds(window);
+    State().placement.Remember(r.left, r.top);
+}
+
+void HideWindowIfOther(HWND window, HWND keep) {
+    if (window && window != keep) ShowWindow(window, SW_HIDE);
+}
+
+// Every time a dialog is shown its system menu starts afresh with Close
+// greyed: the dialog ends through its own buttons only.
+void GreyCloseCommand(HWND window) {
+    GetSystemMenu(window, TRUE);
+    if (HMENU menu = GetSystemMenu(window, FALSE)) EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void BringForward(PoolTemplate& form) {
+    ShowWindow(form.Window(), SW_SHOW);
+    SetForegroundWindow(form.Window());
+    SetFocus(form.Window());
+    SendMessageA(form.Window(), WM_NEXTDLGCTL, 0, FALSE);
+    ProcessPendingMessages();
+}
+
+// The new dialog is on screen before the old one goes, so the screen never
+// shows a gap between two pages of the wizard.
+void DisplaySequence(PoolTemplate& form) {
+    Runtime& runtime = State();
+    form.canClose = false;
+    GreyCloseCommand(form.Window());
+    BringForward(form);
+    if (runtime.current && runtime.current != &form) {
+        runtime.current->canClose = true;
+        ShowWindow(runtime.current->Window(), SW_HIDE);
+        HideWindowIfOther(runtime.releasedWindow, form.Window());
+        ProcessPendingMessages();
+    }
+    runtime.current = &form;
+    SetProgressOwnerWindow(form.modeless ? reinterpret_cast<WindowHandle>(form.Window()) : 0);
+    BringForward(form);
+}
+
+void Place(PoolTemplate& form) {
+    Runtime& runtime = State();
+    const RECT r = WindowBounds(form.Window());
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (runtime.placement.ShouldCentre(width, height)) {
+        RECT work{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        const WindowRect centred =
+            CentreOnScreen({static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)},
+                           width, height);
+        SetWindowPos(form.Window(), nullptr, work.left + centred.left, work.top + centred.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SetWindowPos(form.Window(), nullptr, runtime.placement.Left(), runtime.placement.Top(), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void HideDialog(PoolTemplate& form) {
+    Runtime& runtime = State();
+    form.canClose = true;
+    ShowWindow(form.Window(), SW_HIDE);
+    HideWindowIfOther(runtime.releasedWindow, nullptr);
+    ProcessPendingMessages();
+    if (runtime.current == &form) {
+        runtime.current = nullptr;
+        SetProgressOwnerWindow(0);
+    }
+    runtime.lastShownKey.clear();
+    RememberPosition(form.Window());
+}
+
+void OnTimer() {
+    if (LongOperationRunning()) RefreshProgressDisplay();
+}
+
+void ConnectInterpreter() {
+    InterpreterHooks& hooks = Hooks();
+    hooks.processMessages = ProcessPendingMessages;
+    hooks.processOneMessage = ProcessPendingMessages;
+    hooks.cancelRequested = [] { return CancelState() == -1; };
+    hooks.dialogShowing = [] { return !State().lastShownKey.empty(); };
+    hooks.showProgress = [](const std::string& text, int percent) {
+        SetProgress(text, 0, 100, percent);
+        RefreshProgressDisplay();
+    };
+    hooks.releaseDialogs = FreeDialogs;
+}
+
+}  // namespace
+
+void InitDialogs(const std::string& supportFolder) {
+    Runtime& runtime = State();
+    FreeDialogs();
+    runtime.supportFolder = supportFolder;
+    runtime.placement = PlacementMemory();
+    runtime.lastShownKey.clear();
+    SetCancelRequested(false);
+    // The folder controls would otherwise ask about drives without a medium.
+    SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS);
+    ConnectInterpreter();
+}
+
+WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
+    Runtime& runtime = State();
+    CurrentDirectoryScope directory(FolderOf(formFile));
+    for (auto it = runtime.registry.begin(); it != runtime.registry.end(); ++it) {
+        if (it->key != UpperAscii(key)) continue;
+        if (runtime.current == it->form.get()) runtime.current = nullptr;
+        ShowWindow(it->form->Window(), SW_HIDE);
+        runtime.registry.erase(it);
+        ProcessPendingMessages();
+        break;
+    }
+    std::unique_ptr<PoolTemplate> form = PoolTemplate::Load(formFile);
+    const std::string rulesFile = formFile + ".kebf";
+    const std::optional<std::string> rules = ReadFileText(rulesFile);
+    if (!rules) throw std::runtime_error("Cannot open file \"" + rulesFile + "\".");
+    form->rules = SplitLines(*rules);
+    form->onEvent = [form = form.get()](DesignedControl& control, ControlEvent event, POINT mouse) {
+        HandleControlEvent(*form, control, event, mouse);
+    };
+    form->onTimer = OnTimer;
+    const HWND window = form->Window();
+    runtime.registry.push_back({UpperAscii(key), std::move(form)});
+    return reinterpret_cast<WindowHandle>(window);
+}
+
+void PrepareDialog(const std::string& key) {
+    if (Startup().silent) return;
+    BindControls(Registered(key), State().supportFolder);
+}
+
+void ReleaseDialog(const std::string& key) {
+    if (Startup().silent) return;
+    PoolTemplate& form = Registered(key);
+    State().releasedWindow = form.Window();
+    RestoreControls(form);
+}
+
+DialogOutcome ShowDialog(const std::string& key, bool modal) {
+    Runtime& runtime = State();
+    SetCancelRequested(false);
+    runtime.lastShownKey = key;
+    if (Startup().silent) return {};
+    PoolTemplate& form = Registered(key);
+    CurrentDirectoryScope directory(runtime.supportFolder);
+    Place(form);
+    form.modeless = !modal;
+    DialogOutcome outcome;
+    if (modal) {
+        form.resultCode = -1;
+        DisplaySequence(form);
+        while (form.resultCode == -1) {
+            ProcessPendingMessages();
+            if (form.resultCode == -1) WaitForMessage();
+        }
+        outcome.result = form.resultCode;
+        if (outcome.result == 8) outcome.text = form.resultText;
+        runtime.lastShownKey.clear();
+    } else {
+        DisplaySequence(form);
+        outcome.window = reinterpret_cast<WindowHandle>(form.Window());
+    }
+    RememberPosition(form.Window());
+    return outcome;
+}
+
+void HideCurrentDialog(const std::string& name) {
+    Runtime& runtime = State();
+    if (!runtime.lastShownKey.empty())
+        if (PoolTemplate* form = Find(runtime.lastShownKey)) HideDialog(*form);
+    if (PoolTemplate* form = Find(name)) HideDialog(*form);
+}
+
+bool RefreshProgressDisplay() {
+    Runtime& runtime = State();
+    if (Startup().silent) return false;
+    if (!runtime.lastShownKey.empty())
+        if (PoolTemplate* form = Find(runtime.lastShownKey)) ShowProgressIn(*form, ReadProgress());
+    return CancelState() == -1;
+}
+
+void FreeDialogs() {
+    Runtime& runtime = State();
+    runtime.current = nullptr;
+    runtime.releasedWindow = nullptr;
+    runtime.lastShownKey.clear();
+    runtime.registry.clear();
+    SetProgressOwnerWindow(0);
+}
+
+void FreezeRepaint(WindowHandle window, bool frozen) {
+    if (!window) return;
+    const HWND handle = reinterpret_cast<HWND>(window);
+    SendMessageA(handle, WM_SETREDRAW, frozen ? FALSE : TRUE, 0);
+    if (!frozen) RedrawWindow(handle, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
