@@ -7,6 +7,7 @@
 
 #include "bootstrap/EngineMessages.h"
 #include "dialogs/DialogPlacement.h"
+#include "dialogs/DialogRules.h"
 #include "script/Translation.h"
 #include "script/VariableStore.h"
 #include "system/Files.h"
@@ -246,17 +247,32 @@ void HandleClick(PoolTemplate& form, DesignedControl& control) {
 
 }  // namespace
 
+void EvaluateRules(PoolTemplate& form) {
+    EvaluateDialogRules(
+        form.rules,
+        {[&form](const std::string& component, const std::string& property) -> std::optional<std::string> {
+             const DesignedControl* control = form.FindControl(component);
+             if (!control) return std::nullopt;
+             return form.Property(control, property);
+         },
+         [&form](const std::string& component, const std::string& property, const std::string& value) {
+             if (DesignedControl* control = form.FindControl(component)) form.SetProperty(control, property, value);
+         }});
+}
+
 void BindControls(PoolTemplate& form, const std::string& supportFolder) {
     Binding().savedTexts.clear();
     BindingScope scope;
     for (DesignedControl* control : form.Controls()) BindControl(form, *control, supportFolder);
     TranslateAndExpand(form, nullptr);
+    EvaluateRules(form);
 }
 
 void RestoreControls(PoolTemplate& form) {
     BindingScope scope;
     for (DesignedControl* control : form.Controls()) RestoreControl(form, *control);
     if (auto caption = SavedText(form.FileName())) form.SetProperty(nullptr, "Caption", *caption);
+    EvaluateRules(form);
 }
 
 void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT) {
@@ -265,6 +281,7 @@ void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEve
         if (event == ControlEvent::Change) HandleChange(form, control);
         else if (event == ControlEvent::Click) HandleClick(form, control);
         else if (event == ControlEvent::MouseUp && control.className == "TShape") RunButtonRole(form, control);
+        EvaluateRules(form);
     } catch (const std::exception&) {
         // A handler runs inside the window procedure: nothing may escape it.
     }
@@ -301,5 +318,10 @@ void ShowProgressIn(PoolTemplate& form, const ProgressSnapshot& progress) {
         } catch (const std::exception&) {
             // A control that cannot show the progress keeps what it shows.
         }
+    }
+    try {
+        EvaluateRules(form);
+    } catch (const std::exception&) {
+        // Runs from the timer: a rule that cannot be applied waits for the next event.
     }
 }

@@ -12,5 +12,7 @@ void BindControls(PoolTemplate& form, const std::string& supportFolder);
 void RestoreControls(PoolTemplate& form);
 // A user action: writes the bound variable, runs a button's role.
 void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT mouse);
+// Applies the dialog's rules (its ".kebf" file) to its controls.
+void EvaluateRules(PoolTemplate& form);
 // Shows the progress state in the dialog's progress controls.
 void ShowProgressIn(PoolTemplate& form, const ProgressSnapshot& progress);

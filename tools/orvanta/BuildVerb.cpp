@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "Subcommand.h"
+#include "tools/authoring/DialogForms.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/ProjectTranslations.h"
@@ -44,11 +45,13 @@ fs::path EngineFolder(const std::string& option, SetupArch arch) {
 }
 
 // Packs the support folder and the generated files (by name) into the archive.
-void PackSupportFolder(const fs::path& support, const std::map<std::string, std::string>& generated,
-                       const fs::path& archive) {
+// Text forms among them are compiled on the way.
+void PackSupportFolder(const Project& project, const fs::path& support,
+                       const std::map<std::string, std::string>& generated, const fs::path& archive) {
     fs::remove(archive);
     const bool haveSupport = !support.empty() && fs::is_directory(support) && !fs::is_empty(support);
     if (!haveSupport && generated.empty()) {
+        PrepareDialogForms(project, fs::path());
         std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(kEmpty7z), sizeof kEmpty7z);
         return;
     }
@@ -58,6 +61,12 @@ void PackSupportFolder(const fs::path& support, const std::map<std::string, std:
     fs::create_directories(staging);
     if (haveSupport) fs::copy(support, staging, fs::copy_options::recursive);
     for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
+    try {
+        PrepareDialogForms(project, staging);
+    } catch (...) {
+        fs::remove_all(staging);
+        throw;
+    }
     const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", "-bd", "-y", fs::absolute(archive).string(), "."},
                               staging.string());
     fs::remove_all(staging);
@@ -189,7 +198,7 @@ int Build(const std::vector<std::string>& args) {
         SignFile(setup.string(), signing, v.Title, v.HelpLink);
         SignFile((out / "keb.dll").string(), signing, v.Title, v.HelpLink);
     }
-    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder,
+    PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder,
                       translations.supportFiles, out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())

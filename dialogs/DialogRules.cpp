@@ -1,0 +1,56 @@
+#include "dialogs/DialogRules.h"
+
+namespace {
+
+constexpr const char* kThen = ")  THEN  ";
+
+// The text of `text` from `from` up to `delimiter`; advances `from` past it.
+std::optional<std::string> Until(const std::string& text, size_t& from, const std::string& delimiter) {
+    const size_t at = text.find(delimiter, from);
+    if (at == std::string::npos) return std::nullopt;
+    std::string part = text.substr(from, at - from);
+    from = at + delimiter.size();
+    return part;
+}
+
+std::string Resolve(const std::string& value, const RuleControls& controls) {
+    const size_t dot = value.find('.');
+    if (dot == std::string::npos) return value;
+    return controls.read(value.substr(0, dot), value.substr(dot + 1)).value_or(value);
+}
+
+}  // namespace
+
+std::optional<DialogRule> ParseDialogRule(const std::string& line) {
+    if (line.size() <= 4) return std::nullopt;
+    const std::string rest = line.substr(4);
+    DialogRule rule;
+    rule.unequal = rest.find(" <> ") != std::string::npos;
+    const std::string op = rule.unequal ? " <> " : " = ";
+    size_t at = 0;
+    auto component = Until(rest, at, ".");
+    auto property = component ? Until(rest, at, op) : std::nullopt;
+    auto value = property ? Until(rest, at, kThen) : std::nullopt;
+    auto target = value ? Until(rest, at, ".") : std::nullopt;
+    auto targetProperty = target ? Until(rest, at, " := ") : std::nullopt;
+    auto targetValue = targetProperty ? Until(rest, at, ";") : std::nullopt;
+    if (!targetValue) return std::nullopt;
+    rule.conditionComponent = *component;
+    rule.conditionProperty = *property;
+    rule.conditionValue = *value;
+    rule.targetComponent = *target;
+    rule.targetProperty = *targetProperty;
+    rule.targetValue = *targetValue;
+    return rule;
+}
+
+void EvaluateDialogRules(const std::vector<std::string>& rules, const RuleControls& controls) {
+    for (const std::string& line : rules) {
+        const std::optional<DialogRule> rule = ParseDialogRule(line);
+        if (!rule) continue;
+        const std::string expected = Resolve(rule->conditionValue, controls);
+        const std::string actual = controls.read(rule->conditionComponent, rule->conditionProperty).value_or("");
+        if ((actual == expected) == rule->unequal) continue;
+        controls.write(rule->targetComponent, rule->targetProperty, Resolve(rule->targetValue, controls));
+    }
+}

@@ -1,0 +1,67 @@
+#include "tools/authoring/DialogForms.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "dialogs/FormFile.h"
+#include "system/TextUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + p.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A text form starts with its first object, after an optional UTF-8 mark
+// and blanks; a binary form starts with its resource header or "TPF0".
+bool IsTextForm(const std::string& bytes) {
+    size_t at = StartsWith(bytes, "\xEF\xBB\xBF") ? 3 : 0;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    const std::string first = UpperAscii(bytes.substr(at, 9));
+    return StartsWith(first, "OBJECT ") || StartsWith(first, "INHERITED") || StartsWith(first, "INLINE ");
+}
+
+void CompileTextForm(const fs::path& file) {
+    std::string bytes = ReadBytes(file);
+    if (!IsTextForm(bytes)) return;
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
+    FormFile form;
+    try {
+        form.root = ReadTextForm(bytes);
+    } catch (const FormError& e) {
+        throw std::runtime_error(file.filename().string() + ": " + e.what());
+    }
+    form.resourceName = ResourceNameFor(form.root);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << WriteBinaryForm(form);
+    if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
+}
+
+}  // namespace
+
+void PrepareDialogForms(const Project& project, const fs::path& stagedSupport) {
+    if (fs::is_directory(stagedSupport))
+        for (const auto& entry : fs::directory_iterator(stagedSupport))
+            if (entry.is_regular_file() && UpperAscii(entry.path().extension().string()) == ".DFM")
+                CompileTextForm(entry.path());
+
+    const Script& script = project.payload.script;
+    for (size_t n = 0; n < script.size(); ++n) {
+        if (script.CommandNames[n] != "Display Dialog" || script.IsCommentedOut(n)) continue;
+        const std::string form = GetParameter(script.ParameterBlocks, script.CommandIds[n], 1) + ".dfm";
+        const int line = n < project.commandLines.size() ? project.commandLines[n] : 1;
+        if (!fs::is_regular_file(stagedSupport / form))
+            throw SourceError(project.sourceFile, line, "the dialog form " + form + " is not in the support folder");
+        if (!fs::is_regular_file(stagedSupport / (form + ".kebf")))
+            throw SourceError(project.sourceFile, line,
+                              "the rules file " + form + ".kebf is not in the support folder (an empty file "
+                              "is enough for a dialog without rules)");
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <filesystem>
+
+#include "tools/authoring/ProjectSource.h"
+
+// The wizard dialogs of a setup: every "Display Dialog" names a form in the
+// support folder (name + ".dfm") that needs its rules file beside it
+// (name + ".dfm.kebf", empty when the dialog has no rules). Authors may write
+// forms in the text form; the engine loads only the binary form.
+
+// Compiles every text form (*.dfm) directly in the staged support folder to
+// the binary form in place, then checks that each dialog the script displays
+// has its form and rules file there. Errors name the form file, or the
+// project's source line of the command whose dialog is missing.
+void PrepareDialogForms(const Project& project, const std::filesystem::path& stagedSupport);
