@@ -336,6 +336,20 @@ class UiDriver:
         """Sets the text of a control named by its text or "#ID"."""
         return self._call("settext", caption, control, text, timeout_ms=timeout_ms)[0] == 0
 
+    def move(self, caption, left, top, timeout_ms=15000):
+        return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0
+
+    def close(self, caption, timeout_ms=15000):
+        """Asks the window to close, as Alt+F4 or the close box would."""
+        return self._call("close", caption, timeout_ms=timeout_ms)[0] == 0
+
+    def progress(self, caption, timeout_ms=15000):
+        """(minimum, maximum, position) of each progress bar; None when the window does not appear."""
+        code, out = self._call("progress", caption, timeout_ms=timeout_ms)
+        if code != 0:
+            return None
+        return [tuple(int(v) for v in line.split()) for line in out.splitlines() if line.strip()]
+
     def message_box(self, caption="Orvanta", timeout_ms=15000):
         """The text of a message box with that caption, or None when none appears."""
         deadline = time.monotonic() + timeout_ms / 1000

@@ -8,11 +8,15 @@
 //                                               sets the text of a control (an edit field)
 //   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window,
 //                                               then width and height of its client area
+//   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
+//   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
+//   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
 //
 // CONTROL and BUTTON name a control by its text or, as "#ID", by its id.
 //
 // Exit codes: 0 done, 1 window or control not found in time, 2 bad usage.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -103,17 +107,18 @@ HWND FindControl(HWND window, const std::string& name) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: uidriver wait|controls|rect CAPTION [TIMEOUT_MS]\n"
+    std::fprintf(stderr, "usage: uidriver wait|controls|rect|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
-                         "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n");
+                         "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
+                         "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n");
     return 2;
 }
 
 int Run(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string verb = argv[1], caption = argv[2];
-    const bool click = verb == "click", setText = verb == "settext";
-    const int timeoutArg = click ? 4 : setText ? 5 : 3;
+    const bool click = verb == "click", setText = verb == "settext", move = verb == "move";
+    const int timeoutArg = click ? 4 : setText || move ? 5 : 3;
     if (argc < timeoutArg) return Usage();
     const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
 
@@ -134,6 +139,19 @@ int Run(int argc, char** argv) {
         for (HWND child : Controls(window))
             std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
                         OneLine(WindowText(child)).c_str());
+    } else if (move) {
+        SetWindowPos(window, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (verb == "close") {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    } else if (verb == "progress") {
+        for (HWND child : Controls(window)) {
+            if (ClassOf(child) != PROGRESS_CLASSA) continue;
+            // The low and high limits come back as results: no pointer crosses the process.
+            std::printf("%ld %ld %ld\n", static_cast<long>(SendMessageA(child, PBM_GETRANGE, TRUE, 0)),
+                        static_cast<long>(SendMessageA(child, PBM_GETRANGE, FALSE, 0)),
+                        static_cast<long>(SendMessageA(child, PBM_GETPOS, 0, 0)));
+        }
     } else if (click || setText) {
         HWND control = FindControl(window, argv[3]);
         if (!control) {
