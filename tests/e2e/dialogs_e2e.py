@@ -1,0 +1,277 @@
+"""End-to-end scenarios of the wizard dialogs under Wine: forms built into
+real windows, walked with the UI driver as a user would.
+
+usage: dialogs_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
+Exit code 77 means skipped.
+"""
+
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
+import winehost  # noqa: E402
+from scenario import check, equal  # noqa: E402
+
+SOURCE = Path(__file__).resolve().parents[2]
+
+HEADER = """Setup = {name}
+Title = Dialog Test
+ProductCode = {{7D1C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2E}}
+RevisionCode = {{8E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5F}}
+MediaMode = 1
+Package = product.msi
+Support = support
+
+[script]
+"""
+
+
+def display(form, result, modal="TRUE", condition="", skip_when="FALSE"):
+    return (f"Display Dialog\n  | {form}\n  | {result}\n  | {modal}\n  | {condition}\n  | TRUE\n"
+            f"  | {skip_when}\n")
+
+
+def report(text):
+    return f"Write to Text File\n  | $TEMPDIR$dialogs.txt\n  | {text}\n  | TRUE\n"
+
+
+WIZARD_SCRIPT = ("Wizard Loop\n" + display("one", "R1", modal="FALSE") + display("two", "R2") +
+                 display("three", "R3") + "End\n" + report("$R1$ $R2$ $R3$ $WINDOWHANDLE$"))
+
+MODELESS_SCRIPT = ("Set Variable\n  | SKIPME\n  | TRUE\n" +
+                   display("three", "SKIPPED", condition="$SKIPME$", skip_when="TRUE") +
+                   display("progress", "R", modal="FALSE") + report("$R$ $WINDOWHANDLE$") +
+                   "Hide Dialog\n" + report("$WINDOWHANDLE$ $SKIPPED$"))
+
+
+def page(name, caption, width, height, buttons, extra=""):
+    """A text form: a heading label and buttons given as (name, caption, tag)."""
+    text = (f"object {name}: TForm\n  Left = 0\n  Top = 0\n  BorderStyle = bsDialog\n"
+            f"  Caption = '{caption}'\n  ClientHeight = {height}\n  ClientWidth = {width}\n"
+            "  Color = clWhite\n  Font.Height = -11\n  Font.Name = 'Tahoma'\n  PixelsPerInch = 96\n"
+            "  TextHeight = 13\n"
+            f"  object Heading: TLabel\n    Left = 16\n    Top = 16\n    Width = 300\n    Height = 13\n"
+            f"    Caption = 'This is {caption} of $TITLE$'\n  end\n" + extra)
+    for order, (button, label, tag) in enumerate(buttons):
+        left = width - 90 * (len(buttons) - order)
+        text += (f"  object {button}: TButton\n    Left = {left}\n    Top = {height - 40}\n    Width = 80\n"
+                 f"    Height = 25\n    Caption = '{label}'\n    Tag = {tag}\n    TabOrder = {order}\n  end\n")
+    return text + "end\n"
+
+
+NAVIGATION = [("BackButton", "< Back", 2), ("NextButton", "Next >", 1), ("CancelButton", "Cancel", 3)]
+FORMS = {
+    "one": page("PageOne", "Page One", 420, 260, NAVIGATION),
+    "two": page("PageTwo", "Page Two", 420, 260, NAVIGATION),
+    "three": page("PageThree", "Page Three", 520, 320, [("BackButton", "< Back", 2), ("finish", "Finish", 5)]),
+    "progress": page("Progress", "Progress Page", 420, 200, [("CancelButton", "Cancel", 3)], extra=(
+        "  object Status: TStaticText\n    Left = 16\n    Top = 60\n    Width = 380\n    Height = 17\n"
+        "    AutoSize = False\n    Tag = 1\n  end\n"
+        "  object Bar: TProgressBar\n    Left = 16\n    Top = 90\n    Width = 380\n    Height = 17\n"
+        "    Tag = 1\n  end\n")),
+}
+
+
+class Scenario:
+    def __init__(self, session, engine, orvanta, work):
+        self.session = session
+        self.engine = Path(engine)
+        self.orvanta = orvanta
+        self.work = Path(work)
+        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
+        self.folder = session.drive_c / "setup"
+        self.folder.mkdir()
+
+    def free_pascal(self, text_form, binary_form):
+        """Compiles a text form with Free Pascal's own reader and writer."""
+        oracle = self.work / "FormOracle"
+        if not oracle.exists():
+            self.work.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["fpc", "-v0", f"-FE{self.work}", f"-o{oracle}", str(SOURCE / "tests/support/FormOracle.pas")],
+                           check=True, stdout=subprocess.DEVNULL)
+        subprocess.run([str(oracle), "tobin", str(text_form), str(binary_form)], check=True)
+
+    def build(self, name, script, forms, pascal_forms=()):
+        """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text."""
+        project = self.session.prefix / ("project-" + name)
+        support = project / "support"
+        support.mkdir(parents=True)
+        (project / "project.orv").write_text(HEADER.format(name=name) + script)
+        for form, text in forms.items():
+            target = support / (form + ".dfm")
+            if form in pascal_forms:
+                source = project / (form + ".txt")
+                source.write_text(text)
+                self.free_pascal(source, target)
+            else:
+                target.write_text(text)
+            (support / (form + ".dfm.kebf")).write_text("")
+        (project / "product.msi").write_bytes(b"installer database")
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+        return self.folder / (name + ".exe")
+
+    def results(self):
+        return (self.session.temp / "dialogs.txt").read_text(encoding="latin-1").splitlines()
+
+    def visible(self, caption, timeout_ms=1500):
+        return self.ui.wait(caption, timeout_ms=timeout_ms)
+
+
+def wizard_walk(s):
+    """Next, Next, Back, Next, a custom exit: results, direction, placement and the ignored close request."""
+    exe = s.build("wizard", WIZARD_SCRIPT, FORMS, pascal_forms=("two",))
+    process = s.session.start(exe)
+    check(s.visible("Page One", 30000), "the first page appears")
+    s.session.screenshot("wizard-page-one.png")
+    check(s.ui.move("Page One", 40, 50), "the user moves the first page")
+    check(s.ui.click("Page One", "Next >"), "Next on page one")
+    check(s.visible("Page Two", 15000), "the second page appears")
+    left, top, *_ = s.ui.rect("Page Two")
+    equal((left, top), (40, 50), "the page of the same size appears where the first was left")
+    check(not s.visible("Page One", 300), "the first page is gone")
+    s.session.screenshot("wizard-page-two.png")
+
+    check(s.ui.close("Page Two"), "a close request")
+    time.sleep(1)
+    check(s.visible("Page Two"), "the close request is ignored")
+
+    check(s.ui.click("Page Two", "< Back"), "Back on page two")
+    check(s.visible("Page One", 15000), "back to the first page")
+    check(s.ui.click("Page One", "Next >"), "Next on page one again")
+    check(s.visible("Page Two", 15000), "the second page again")
+    check(s.ui.click("Page Two", "Next >"), "Next on page two")
+    check(s.visible("Page Three", 15000), "the third page appears")
+    left, top, width, height, *_ = s.ui.rect("Page Three")
+    screen_width, screen_height = winehost.SCREEN
+    check(abs(left - (screen_width - width) // 2) <= 1 and abs(top - (screen_height - height) // 2) <= 1,
+          f"a page of another size is centred: {left},{top} {width}x{height}")
+    s.session.screenshot("wizard-page-three.png")
+    check(s.ui.click("Page Three", "Finish"), "the custom exit")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT NEXT FINISH 0"], "result variables and the loop's end")
+
+
+def silent_wizard(s):
+    """A silent run stores NEXT for every dialog and walks the loop forward, showing nothing."""
+    exe = s.build("silent", WIZARD_SCRIPT, FORMS)
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    equal(s.results(), ["NEXT NEXT NEXT 0"], "every dialog answered NEXT")
+
+
+def modeless_and_hide(s):
+    """A modeless dialog stores NOTMODAL and its window; Hide Dialog removes it; a skipped dialog changes nothing."""
+    exe = s.build("modeless", MODELESS_SCRIPT, FORMS)
+    equal(s.session.run(exe, timeout=120), 0, "exit code")
+    shown, hidden = s.results()
+    result, window = shown.split()
+    equal(result, "NOTMODAL", "the modeless result")
+    check(int(window) != 0, "WINDOWHANDLE names the window: " + window)
+    equal(hidden, "0 ", "WINDOWHANDLE after Hide Dialog, and the skipped dialog left its variable alone")
+
+
+def worker_progress(s):
+    """Progress set on a worker thread reaches the dialog on screen, 3,000,000,000 scaled for the bar; cancel asks first."""
+    support = s.session.drive_c / "runner"
+    support.mkdir()
+    (support / "progress.txt").write_text(FORMS["progress"])
+    subprocess.run([s.orvanta, "form", str(support / "progress.txt"), "-o", str(support / "progress.dfm")], check=True)
+    (support / "progress.dfm.kebf").write_text("")
+    runner = s.engine / "dialogrunner.exe"
+    out = s.session.prefix / "runner.out"
+    with open(out, "wb") as sink:
+        process = subprocess.Popen([s.session.path.loader, str(runner), "C:\\runner\\progress.dfm", "3000000000"],
+                                   env=s.session.env, stdout=sink, stderr=subprocess.STDOUT)
+        try:
+            check(s.visible("Progress Page", 30000), "the progress page appears")
+            bars = None
+            deadline = time.monotonic() + 15
+            while time.monotonic() < deadline:
+                bars = s.ui.progress("Progress Page")
+                if bars and bars[0][1] != 100:
+                    break
+                time.sleep(0.5)
+            equal(bars, [(0, 2929687, 1464843)], "range and position divided by 1024")
+            texts = [text for cls, _, text in s.ui.controls("Progress Page") if text == "Copying files"]
+            equal(texts, ["Copying files"], "the progress text")
+            s.session.screenshot("worker-progress.png")
+            check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+            equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+            check(s.ui.click("Orvanta", "#6"), "Yes")
+            process.wait(timeout=60)
+        finally:
+            if process.poll() is None:
+                process.kill()
+    lines = [line for line in out.read_text(errors="replace").splitlines() if "=" in line or line == "shown"]
+    equal(lines, ["shown", "cancelled visible=1", "hidden visible=0"],
+          "cancel leaves the modeless dialog on screen; hiding removes it")
+
+
+def broken_form(s):
+    """A form of a class the engine does not know ends the start-up with a message naming the form."""
+    forms = {"one": FORMS["one"].replace("TLabel", "TNoSuchControl")}
+    exe = s.build("broken", "Wizard Loop\n" + display("one", "R1") + "End\n" + report("never"), forms)
+    process = s.session.start(exe)
+    text = s.ui.message_box("Orvanta", timeout_ms=30000)
+    check(text is not None and text.startswith("Runtime error in install: ") and "one.dfm" in text
+          and "TNoSuchControl" in text, f"the start-up error names the form and the class: {text!r}")
+    check(s.ui.click("Orvanta", "OK"), "OK")
+    equal(s.session.finish(process, timeout=60), 11, "exit code")
+    check(not (s.session.temp / "dialogs.txt").exists(), "no command runs")
+
+
+def sample_wizard(s):
+    """The sample's wizard, walked by a user: licence accepted through its rule, another folder, installed there."""
+    out = s.folder / "sample"
+    subprocess.run([s.orvanta, "build", str(SOURCE / "examples/sample"), "-o", str(out), "--engine-dir",
+                    str(s.engine), "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+    process = s.session.start(out / "sample.exe")
+    caption = "Orvanta Sample Setup"
+    check(s.visible(caption, 60000), "the welcome page")
+    s.session.screenshot("sample-welcome.png")
+    check(s.ui.click(caption, "Next >"), "Next on the welcome page")
+    time.sleep(1)
+    controls = s.ui.controls(caption)
+    check(any("Orvanta Sample License" in text for _, _, text in controls), "the licence text")
+    s.session.screenshot("sample-license.png")
+    check(s.ui.click(caption, "Next >"), "Next before accepting")
+    time.sleep(1)
+    check(any("Orvanta Sample License" in text for _, _, text in s.ui.controls(caption)),
+          "Next stays disabled until the licence is accepted")
+    check(s.ui.click(caption, "I accept the terms of the license agreement"), "accept the licence")
+    time.sleep(0.5)
+    check(s.ui.click(caption, "Next >"), "Next after accepting")
+    time.sleep(1)
+    edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
+    check(len(edits) == 1 and edits[0].endswith("Orvanta Sample\\"), f"the destination folder: {edits}")
+    s.session.screenshot("sample-folder.png")
+    check(s.ui.set_text(caption, edits[0], "C:\\Custom Sample\\"), "another folder")
+    check(s.ui.click(caption, "Install"), "Install")
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline and not s.ui.wait(caption, 500):
+        time.sleep(0.5)
+    finish_seen = False
+    while time.monotonic() < deadline:
+        rows = s.ui.controls(caption, 2000) or []
+        if any(text == "&Finish" or text == "Finish" for _, _, text in rows):
+            finish_seen = True
+            break
+        time.sleep(0.5)
+    check(finish_seen, "the finish page")
+    s.session.screenshot("sample-finish.png")
+    check(s.ui.click(caption, "Finish"), "Finish")
+    equal(s.session.finish(process, timeout=120), 0, "exit code")
+    check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
+
+
+SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
+                                      sample_wizard)}
+
+if __name__ == "__main__":
+    sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "dialogrunner.exe"),
+                           tools=("7zz", "fpc")))
