@@ -20,6 +20,8 @@ from scenario import check, equal  # noqa: E402
 SETUP = "mysetup"
 PREPARING_CAPTION = "Orvanta Wizard"
 DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"], False)
+# The smallest form the engine loads: a form object without properties.
+WELCOME_FORM = b"TPF0\x05TForm\x07Welcome\x00\x00"
 
 
 class Scenario:
@@ -43,8 +45,10 @@ class Scenario:
                     out.write("".join(line + "\r\n" for line in keb_messages).encode("latin-1"))
         if res:
             with tempfile.TemporaryDirectory() as staging:
-                (Path(staging) / "welcome.dfm").write_bytes(b"form")
-                subprocess.run(["7zz", "a", "-t7z", str(self.folder / (SETUP + ".res")), "welcome.dfm"],
+                (Path(staging) / "welcome.dfm").write_bytes(WELCOME_FORM)
+                (Path(staging) / "welcome.dfm.kebf").write_bytes(b"")
+                subprocess.run(["7zz", "a", "-t7z", str(self.folder / (SETUP + ".res")), "welcome.dfm",
+                                "welcome.dfm.kebf"],
                                cwd=staging, check=True, stdout=subprocess.DEVNULL)
         if msi:
             (self.folder / (SETUP + ".msi")).write_bytes(b"installer database")
@@ -143,7 +147,7 @@ def missing_database(s):
     _, top, _, height, _, _ = rect["r"]
     equal(top + height, winehost.SCREEN[1] - 45, "bottom edge of the preparing window")
     equal(s.support_folders(), ["keb1"], "support folders")
-    equal((s.session.temp / "keb1" / "welcome.dfm").read_bytes(), b"form", "file unpacked from the .res")
+    equal((s.session.temp / "keb1" / "welcome.dfm").read_bytes(), WELCOME_FORM, "file unpacked from the .res")
 
 
 def damaged_resource(s):
