@@ -8,6 +8,8 @@
 #include "bootstrap/EngineMessages.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/DialogRules.h"
+#include "dialogs/TargetFolder.h"
+#include "script/Components.h"
 #include "script/Translation.h"
 #include "script/VariableStore.h"
 #include "system/Files.h"
@@ -23,6 +25,8 @@ namespace {
 struct BindingState {
     std::vector<std::pair<std::string, std::string>> savedTexts;
     bool binding = false;
+    std::string shownTarget;  // TARGETDIR as the dialog on screen shows it
+    std::string targetTail;   // its part below the deepest existing folder
 };
 
 BindingState& Binding() {
@@ -176,17 +180,39 @@ void RestoreControl(PoolTemplate& form, DesignedControl& control) {
         if (auto text = SavedText(control.name)) form.SetProperty(&control, TextProperty(cls), *text);
 }
 
-// Tag 4 buttons: the user picks a folder; the target follows.
-void BrowseForTarget(PoolTemplate& form) {
-    const auto chosen = BrowseForFolder(reinterpret_cast<WindowHandle>(form.Window()), EngineText(17));
-    if (!chosen || chosen->empty()) return;
-    std::string target = *chosen;
-    if (target.back() != '\\') target += '\\';
+// "Description", size of the current component, space needed, space free,
+// space left: static texts with Tag 2 to 6.
+void RefreshSizeTexts(PoolTemplate& form) {
+    for (DesignedControl* control : form.Controls()) {
+        if (control->className != "TStaticText" || control->tag < 2 || control->tag > 6) continue;
+        std::string text;
+        switch (control->tag) {
+        case 2: text = NewlineToCrLf(ComponentDescription(form.currentComponent)); break;
+        case 3: text = FormatSize(ComponentSize(form.currentComponent)); break;
+        case 4: text = FormatSize(RequiredSpace()); break;
+        case 5: text = FormatSize(FreeSpaceOnTarget()); break;
+        case 6: text = FormatSize(SpaceLeftAfterInstall()); break;
+        }
+        form.SetProperty(control, "Caption", text);
+    }
+}
+
+// The destination folder becomes the chosen folder with the target's tail;
+// the edit fields of the destination (Tag 2) show it and write it back.
+void SetTargetFolder(PoolTemplate& form, const std::string& chosen) {
+    const std::string target = ChosenTarget(Binding().shownTarget, Binding().targetTail, chosen);
     for (DesignedControl* control : form.Controls()) {
         if (control->className != "TEdit" || control->tag != 2) continue;
         form.SetProperty(control, "Text", target);
         WriteBound(*control, target, "Edit1Change");
     }
+    RefreshSizeTexts(form);
+}
+
+// Tag 4 buttons: the user picks a folder; the target follows.
+void BrowseForTarget(PoolTemplate& form) {
+    const auto chosen = BrowseForFolder(reinterpret_cast<WindowHandle>(form.Window()), EngineText(17));
+    if (chosen && !chosen->empty()) SetTargetFolder(form, *chosen);
 }
 
 void RunButtonRole(PoolTemplate& form, DesignedControl& control) {
@@ -225,10 +251,12 @@ void HandleChange(PoolTemplate& form, DesignedControl& control) {
     if (cls == "TEdit" || cls == "TMaskEdit") {
         const std::string text = Read(form, &control, "Text");
         WriteBound(control, text, cls == "TEdit" ? "Edit1Change" : "MaskEdit1Change");
+        RefreshSizeTexts(form);
         AdvanceWhenFull(form, control, text);
     } else if (cls == "TMemo" || cls == "TRichEdit") {
         WriteBound(control, CrLfToNewline(Read(form, &control, "Text")),
                    cls == "TMemo" ? "Memo1Change" : "RichEdit1Change");
+        RefreshSizeTexts(form);
     }
 }
 
@@ -265,6 +293,7 @@ void BindControls(PoolTemplate& form, const std::string& supportFolder) {
     BindingScope scope;
     for (DesignedControl* control : form.Controls()) BindControl(form, *control, supportFolder);
     TranslateAndExpand(form, nullptr);
+    RefreshSizeTexts(form);
     EvaluateRules(form);
 }
 
@@ -272,7 +301,14 @@ void RestoreControls(PoolTemplate& form) {
     BindingScope scope;
     for (DesignedControl* control : form.Controls()) RestoreControl(form, *control);
     if (auto caption = SavedText(form.FileName())) form.SetProperty(nullptr, "Caption", *caption);
+    RefreshSizeTexts(form);
     EvaluateRules(form);
+}
+
+void RememberTargetTail() {
+    const std::string target = FoldBackslashes(ResolveReferenceOrEmpty("TARGETDIR"));
+    Binding().shownTarget = target;
+    Binding().targetTail = TargetTail(target, [](const std::string& folder) { return FolderExists(folder); });
 }
 
 void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT) {

@@ -10,6 +10,8 @@
 void BindControls(PoolTemplate& form, const std::string& supportFolder);
 // Gives the controls their design texts back.
 void RestoreControls(PoolTemplate& form);
+// Notes the destination folder as the dialog about to be shown shows it.
+void RememberTargetTail();
 // A user action: writes the bound variable, runs a button's role.
 void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT mouse);
 // Applies the dialog's rules (its ".kebf" file) to its controls.

@@ -77,6 +77,7 @@ public:
     std::string resultText;  // for 8: the name of the control that ended the dialog
     std::vector<std::string> rules;  // the ".kebf" rules, one per entry
     bool modeless = false;
+    std::string currentComponent;    // the component highlighted in the dialog's feature tree or list
 
 private:
     PoolTemplate();

@@ -241,6 +241,7 @@ DialogOutcome ShowDialog(const std::string& key, bool modal) {
     if (Startup().silent) return {};
     PoolTemplate& form = Registered(key);
     CurrentDirectoryScope directory(runtime.supportFolder);
+    RememberTargetTail();
     Place(form);
     form.modeless = !modal;
     DialogOutcome outcome;
