@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+// The product's features as a dialog shows them: a tree view with Tag 1 (the
+// feature tree) or a check list box with Tag 1 (the feature list). Both are
+// built from the component list (script/Components.h) when the dialog is
+// prepared, and every choice the user makes is written straight back into
+// it. A component name is a path of levels separated by "\".
+
+struct FeatureItem {
+    std::string text;            // one level of a component path
+    int component = -1;          // position in the component list; -1 for a level no component names
+    bool selected = false;       // the item's image: 1 selected, 0 not
+    int parent = -1;
+    std::vector<int> children;
+};
+
+// The menu on a feature tree item's icon, in menu order.
+enum class FeatureAction {
+    InstallComponentOnly,                  // select the item and every ancestor
+    InstallComponentWithSubComponents,     // the item, its descendants and every ancestor
+    EntireFeatureUnavailable,              // deselect the item and its descendants
+    DoNotInstallComponentOnly,             // deselect the item only (hidden)
+    DoNotInstallComponentOrSubComponents,  // deselect the item and its descendants (hidden)
+};
+
+class FeatureTree {
+public:
+    // Builds the tree from the component list; the internal component never shows.
+    static FeatureTree FromComponents();
+
+    const std::vector<FeatureItem>& items() const { return items_; }
+    std::vector<int> Roots() const;
+    // The item's levels from the root down, joined with "\".
+    std::string PathOf(int item) const;
+    // Applies a menu action to the item and writes the component states.
+    void Apply(int item, FeatureAction action);
+
+private:
+    void SetItemState(int item, bool recurse, bool selected);
+    int Child(int parent, const std::string& text) const;
+    std::vector<FeatureItem> items_;
+};
+
+// The feature list: the top-level components, checked when selected.
+std::vector<std::pair<std::string, bool>> FeatureListItems();
+// Writes the check marks back: every component whose name begins with an
+// item's text (ignoring case) takes that item's check state, in item order.
+void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& items);
