@@ -310,6 +310,12 @@ RichPage HtmlToRichText(std::string_view html, const PictureLoader& loadPicture)
     RichTextWriter out(loadPicture);
     std::vector<int> lists;  // 0 for a bulleted list, else the next number
     std::optional<PageLink> openLink;
+    const auto closeLink = [&] {
+        if (!openLink) return;
+        openLink->length = out.position() - openLink->start;
+        if (openLink->length > 0) page.links.push_back(*openLink);
+        openLink.reset();
+    };
     int hidden = 0;          // inside script, style or head (outside title)
     bool inTitle = false;
     size_t i = 0;
@@ -404,25 +410,21 @@ RichPage HtmlToRichText(std::string_view html, const PictureLoader& loadPicture)
             else out.Visible('\x95');
             out.Tab();
         } else if (name == "a") {
+            // A link ends at its closing tag or where the next one starts.
+            if (openLink && (tag.closing || !tag.Attribute("href").empty())) {
+                closeLink();
+                out.Control("\\cf0\\ul0");
+            }
             if (!tag.closing && !tag.Attribute("href").empty()) {
-                if (openLink) page.links.push_back(*openLink);
                 out.BeginContent();
                 openLink = PageLink{tag.Attribute("href"), out.position(), 0};
                 out.Control("\\cf1\\ul");
-            } else if (tag.closing && openLink) {
-                openLink->length = out.position() - openLink->start;
-                if (openLink->length > 0) page.links.push_back(*openLink);
-                openLink.reset();
-                out.Control("\\cf0\\ul0");
             }
         } else if (name == "img" && !tag.closing) {
             out.Picture(tag.Attribute("src"), tag.Attribute("alt"));
         }
     }
-    if (openLink) {
-        openLink->length = out.position() - openLink->start;
-        if (openLink->length > 0) page.links.push_back(*openLink);
-    }
+    closeLink();
     // Collapse the title's blanks as a browser shows it.
     std::string title;
     for (char c : page.title) {

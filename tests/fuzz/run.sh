@@ -3,8 +3,9 @@
 # (default 600):
 #   keb   the 7z reader (default), starting from the committed seeds in
 #         tests/fuzz/corpus (written by tests/fuzz/make_corpus.sh);
-#   form  the form-file readers, starting from the test forms as text and compiled.
-#   tests/fuzz/run.sh [seconds] [build folder] [keb|form]
+#   form  the form-file readers, starting from the test forms as text and compiled;
+#   html  the HTML page reader of the dialogs' HTML frame, from a sample page.
+#   tests/fuzz/run.sh [seconds] [build folder] [keb|form|html]
 # The build folder is the host build (default build/host); the fuzzer is
 # built there by its target (keb_reader_fuzzer, form_file_fuzzer). New inputs
 # go to the build's corpus; findings are written to
@@ -32,7 +33,9 @@ case "$reader" in
        seeds=(tests/fuzz/corpus) ;;
   form) fuzzer="$work/form_file_fuzzer" corpus="$work/form-corpus" findings="$work/form-findings"
         options=(-dict=tests/fuzz/form.dict) seeds=() ;;
-  *) echo "unknown reader '$reader' (keb or form)" >&2; exit 2 ;;
+  html) fuzzer="$work/html_page_fuzzer" corpus="$work/html-corpus" findings="$work/html-findings"
+        options=(-dict=tests/fuzz/html.dict) seeds=(tests/fuzz/html-seeds) ;;
+  *) echo "unknown reader '$reader' (keb, form or html)" >&2; exit 2 ;;
 esac
 
 if [ ! -x "$fuzzer" ]; then
