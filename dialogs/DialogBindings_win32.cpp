@@ -1,5 +1,7 @@
 #include "dialogs/DialogBindings_win32.h"
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -8,6 +10,7 @@
 #include "bootstrap/EngineMessages.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/DialogRules.h"
+#include "dialogs/HtmlFrame_win32.h"
 #include "dialogs/TargetFolder.h"
 #include "script/Components.h"
 #include "script/Translation.h"
@@ -27,6 +30,7 @@ struct BindingState {
     bool binding = false;
     std::string shownTarget;  // TARGETDIR as the dialog on screen shows it
     std::string targetTail;   // its part below the deepest existing folder
+    std::map<const DesignedControl*, std::unique_ptr<HtmlFrame>> htmlFrames;  // of the prepared dialogs
 };
 
 BindingState& Binding() {
@@ -148,6 +152,17 @@ void BindDocument(PoolTemplate& form, DesignedControl& control, const std::strin
     if (control.tag == 2) form.SetProperty(&control, "Text", DocumentText(supportFolder, "license", richText));
 }
 
+// Tag 1: the support folder's index.htm, or a word on how to get one there.
+void BindHtmlViewer(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
+    auto frame = std::make_unique<HtmlFrame>(control.window, supportFolder, [&form](const std::string& title) {
+        form.SetProperty(nullptr, "Caption", title);
+    });
+    if (control.tag == 1 && !frame->LoadPage(supportFolder + "index.htm"))
+        frame->ShowText("Add an index.htm file to your project to display it here, along with any other additional "
+                        "support/linked files.");
+    Binding().htmlFrames[&control] = std::move(frame);
+}
+
 void BindControl(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
     const std::string& cls = control.className;
     if (IsOneOf(cls, {"TLabel", "TGroupBox", "TButton", "TSpeedButton", "TBitBtn"})) {
@@ -168,12 +183,15 @@ void BindControl(PoolTemplate& form, DesignedControl& control, const std::string
         if (!progress.empty()) form.SetProperty(&control, "Position", BarPosition(progress));
     } else if (cls == "TGauge" && control.tag == 1 && VariableExists("PROGRESS")) {
         form.SetProperty(&control, "Progress", BarPosition(GetVariable("PROGRESS")));
+    } else if (cls == "THTMLViewer") {
+        BindHtmlViewer(form, control, supportFolder);
     }
 }
 
 // The designed texts come back; the variables keep what the user entered.
 void RestoreControl(PoolTemplate& form, DesignedControl& control) {
     const std::string& cls = control.className;
+    if (cls == "THTMLViewer") Binding().htmlFrames.erase(&control);
     if (IsOneOf(cls, {"TLabel", "TGroupBox", "TButton", "TSpeedButton", "TBitBtn", "TStaticText", "TEdit",
                       "TMaskEdit", "TMemo", "TRichEdit", "TRzCheckBox", "TRzRadioButton", "TListBox",
                       "TCheckListBox", "TComboBox"}))
