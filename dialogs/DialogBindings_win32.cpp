@@ -323,6 +323,10 @@ void RestoreControls(PoolTemplate& form) {
     EvaluateRules(form);
 }
 
+void ForgetControls(PoolTemplate& form) {
+    for (DesignedControl* control : form.Controls()) Binding().htmlFrames.erase(control);
+}
+
 void RememberTargetTail() {
     const std::string target = FoldBackslashes(ResolveReferenceOrEmpty("TARGETDIR"));
     Binding().shownTarget = target;

@@ -12,6 +12,8 @@ void BindControls(PoolTemplate& form, const std::string& supportFolder);
 void RestoreControls(PoolTemplate& form);
 // Notes the destination folder as the dialog about to be shown shows it.
 void RememberTargetTail();
+// Lets go of what the bindings hold of a dialog that is about to be destroyed.
+void ForgetControls(PoolTemplate& form);
 // A user action: writes the bound variable, runs a button's role.
 void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT mouse);
 // Applies the dialog's rules (its ".kebf" file) to its controls.

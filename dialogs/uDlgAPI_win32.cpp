@@ -203,6 +203,7 @@ WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     for (auto it = runtime.registry.begin(); it != runtime.registry.end(); ++it) {
         if (it->key != UpperAscii(key)) continue;
         if (runtime.current == it->form.get()) runtime.current = nullptr;
+        ForgetControls(*it->form);
         ShowWindow(it->form->Window(), SW_HIDE);
         runtime.registry.erase(it);
         ProcessPendingMessages();
@@ -283,6 +284,7 @@ void FreeDialogs() {
     runtime.current = nullptr;
     runtime.releasedWindow = nullptr;
     runtime.lastShownKey.clear();
+    for (RegisteredDialog& dialog : runtime.registry) ForgetControls(*dialog.form);
     runtime.registry.clear();
     SetProgressOwnerWindow(0);
 }
