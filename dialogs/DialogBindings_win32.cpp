@@ -152,6 +152,21 @@ void BindDocument(PoolTemplate& form, DesignedControl& control, const std::strin
     if (control.tag == 2) form.SetProperty(&control, "Text", DocumentText(supportFolder, "license", richText));
 }
 
+// Selects the item equal to the bound variable's value, ignoring case.
+void SelectBoundItem(PoolTemplate& form, DesignedControl& control) {
+    if (!BoundAndDefined(control)) return;
+    const std::string wanted = UpperAscii(ResolveReference(control.hint));
+    const std::vector<std::string> items = SplitLines(Read(form, &control, "Items"));
+    for (size_t i = 0; i < items.size(); ++i)
+        if (UpperAscii(items[i]) == wanted) form.SetProperty(&control, "ItemIndex", std::to_string(i));
+}
+
+std::string SelectedItem(const PoolTemplate& form, const DesignedControl& control) {
+    const std::vector<std::string> items = SplitLines(Read(form, &control, "Items"));
+    const std::optional<int32_t> index = ParseInt32(Read(form, &control, "ItemIndex"));
+    return index && *index >= 0 && static_cast<size_t>(*index) < items.size() ? items[*index] : std::string();
+}
+
 // Tag 1: the support folder's index.htm, or a word on how to get one there.
 void BindHtmlViewer(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
     auto frame = std::make_unique<HtmlFrame>(control.window, supportFolder, [&form](const std::string& title) {
@@ -185,6 +200,15 @@ void BindControl(PoolTemplate& form, DesignedControl& control, const std::string
         form.SetProperty(&control, "Progress", BarPosition(GetVariable("PROGRESS")));
     } else if (cls == "THTMLViewer") {
         BindHtmlViewer(form, control, supportFolder);
+    } else if (cls == "TListBox" || cls == "TCheckListBox") {
+        TranslateAndExpand(form, &control);
+        SelectBoundItem(form, control);
+    } else if (cls == "TComboBox") {
+        TranslateAndExpand(form, &control);
+        if (BoundAndDefined(control)) form.SetProperty(&control, "Text", ResolveReference(control.hint));
+    } else if (cls == "TTrackBar") {
+        // A value that is no number stops the script with the command's line.
+        if (BoundAndDefined(control)) form.SetProperty(&control, "Position", ResolveReference(control.hint));
     }
 }
 
@@ -275,12 +299,26 @@ void HandleChange(PoolTemplate& form, DesignedControl& control) {
         WriteBound(control, CrLfToNewline(Read(form, &control, "Text")),
                    cls == "TMemo" ? "Memo1Change" : "RichEdit1Change");
         RefreshSizeTexts(form);
+    } else if (cls == "TComboBox") {
+        WriteBound(control, Read(form, &control, "Text"), "ComboBox1Change");
+    } else if (cls == "TTrackBar") {
+        WriteBound(control, Read(form, &control, "Position"), "TrackBar1Change");
     }
 }
 
 void HandleClick(PoolTemplate& form, DesignedControl& control) {
     const std::string& cls = control.className;
-    if (cls == "TRzCheckBox") {
+    if (cls == "TListBox" || cls == "TCheckListBox") {
+        const std::string item = SelectedItem(form, control);
+        if (Read(form, &control, "ItemIndex") != "-1")
+            WriteBound(control, item, cls == "TListBox" ? "ListBox1Click" : "CheckListBox1Click");
+        if (cls == "TCheckListBox" && control.tag == 1) {
+            form.currentComponent = item;
+            RefreshSizeTexts(form);
+        }
+    } else if (cls == "TComboBox") {
+        WriteBound(control, Read(form, &control, "Text"), "ComboBox1Click");
+    } else if (cls == "TRzCheckBox") {
         WriteBound(control, TextToBool(Read(form, &control, "Checked")) ? "TRUE" : "FALSE", "CheckBox1Click");
     } else if (cls == "TRzRadioButton") {
         for (DesignedControl* radio : form.Controls())
