@@ -213,7 +213,10 @@ std::string DefaultText(std::string_view className, std::string_view property, D
     if (name == "max") return cls == "TTrackBar" ? "10" : "100";
     if (name == "maxvalue") return "100";
     if (name == "itemindex") return "-1";
-    if (name == "alignment") return cls == "TPanel" || cls == "TFlashFrame" ? "taCenter" : "taLeftJustify";
+    if (name == "alignment") {
+        if (cls == "TPanel" || cls == "TFlashFrame") return "taCenter";
+        return cls == "TRzCheckBox" || cls == "TRzRadioButton" ? "taRightJustify" : "taLeftJustify";
+    }
     if (name == "enabled" || name == "visible" || name == "parentfont" || name == "parentshowhint" ||
         name == "showtext" || name == "autoscale" || name == "autoregisterflash" || name == "wantreturns")
         return "True";
