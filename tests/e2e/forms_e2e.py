@@ -230,6 +230,32 @@ def check_events(s, window):
     equal(window.get("Agree.Checked"), "True", "the check box the user checked again")
 
 
+def check_mouse(s, window):
+    """Real mouse clicks (xdotool) on what only a mouse reaches: check marks,
+    tree items, shapes, images and labels."""
+    if not shutil.which("xdotool"):
+        return
+    left, top, width, height, client_width, client_height = s.ui.rect(CAPTION)
+    border = (width - client_width) // 2
+    origin = (left + border, top + height - client_height - border)
+
+    def click(x, y):
+        subprocess.run(["xdotool", "mousemove", str(origin[0] + x), str(origin[1] + y), "click", "1"],
+                       env=s.session.env, check=True)
+        time.sleep(0.3)
+
+    window.events()
+    click(8 + 20, 8 + 8)          # the label
+    click(360 + 16, 8 + 16)       # the image
+    click(170 + 130 + 20, 124 + 8 + 20)  # the shape inside the panel
+    click(80 + 2 + 8, 244 + 2 + 7)  # the check mark of the check list's first item
+    click(220 + 2 + 40, 244 + 2 + 24)  # the tree's second item
+    events = window.events()
+    for expected in ("Heading.Click", "Logo.Click", "Dot.MouseUp", "Features.ClickCheck", "Features.Click",
+                     "Tree.Change", "Tree.MouseUp"):
+        check(expected in events, f"{expected} among {events}")
+
+
 def check_close_requests(s, window):
     """A close request does nothing while the dialog may not close."""
     check(s.ui.close(CAPTION), "a close request")
@@ -252,6 +278,7 @@ def every_control(s):
         check_properties(s, window)
         s.session.screenshot("forms-every-control.png")
         check_events(s, window)
+        check_mouse(s, window)
         check_close_requests(s, window)
     finally:
         window.quit()
