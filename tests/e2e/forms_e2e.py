@@ -306,9 +306,13 @@ def check_mouse(s, window):
     click(170 + 130 + 20, 124 + 8 + 20)  # the shape inside the panel
     click(80 + 2 + 8, 244 + 2 + 7)  # the check mark of the check list's first item
     click(220 + 2 + 40, 244 + 2 + 24)  # the tree's second item
+    click(360 + 20, 160 + 12)     # the track bar's groove, left of the thumb
+    click(8 + 20, 32 + 10)        # into the edit; Enter then presses the default button
+    subprocess.run(["xdotool", "key", "Return"], env=s.session.env, check=True)
+    time.sleep(0.3)
     events = window.events()
     for expected in ("Heading.Click", "Logo.Click", "Dot.MouseUp", "Features.ClickCheck", "Features.Click",
-                     "Tree.Change", "Tree.MouseUp"):
+                     "Tree.Change", "Tree.MouseUp", "Slider.Change", "NextButton.Click"):
         check(expected in events, f"{expected} among {events}")
 
 
