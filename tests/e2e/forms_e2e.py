@@ -283,6 +283,12 @@ def check_events(s, window):
     for expected in ("BitButton.Click", "NameEdit.Change", "Agree.Click"):
         check(expected in events, f"{expected} among {events}")
     equal(window.get("NameEdit.Text"), "by the user", "the text the user typed")
+    # A handler that writes the text it reacts to is not called again from inside itself.
+    equal(window.ask("exclaim NameEdit"), "ok", "a handler that appends to the text")
+    check(s.ui.set_text(CAPTION, "by the user", "loud"), "typing into the edit again")
+    time.sleep(0.3)
+    equal(window.get("NameEdit.Text"), "loud!", "the text after the handler wrote once")
+    equal(window.ask("exclaim -"), "error: no control -", "no more handler")
     equal(window.get("Agree.Checked"), "True", "the check box the user checked again")
 
 

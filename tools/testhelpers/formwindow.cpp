@@ -6,6 +6,8 @@
 //   canclose true|false         "ok": the answer to close requests
 //   visible                     "True" or "False": whether the window is on screen
 //   events                      "events:" and the events since the last call ("Name.Click", ...)
+//   exclaim CONTROL             "ok": from now on each change of the control's text appends "!"
+//                               to it, a handler that writes what it reacts to
 //   quit
 //
 // CONTROL is a component's name, empty for the form itself (".Caption").
@@ -67,6 +69,8 @@ public:
     explicit Session(PoolTemplate& dialog) : dialog_(dialog) {
         dialog_.onEvent = [this](DesignedControl& control, ControlEvent event, POINT) {
             events_ += " " + control.name + "." + EventName(event);
+            if (&control == exclaimed_ && event == ControlEvent::Change)
+                dialog_.SetProperty(&control, "Text", dialog_.Property(&control, "Text").value_or("") + "!");
         };
     }
 
@@ -84,6 +88,9 @@ public:
                 Say("ok");
             } else if (verb == "visible") {
                 Say(IsWindowVisible(dialog_.Window()) ? "True" : "False");
+            } else if (verb == "exclaim") {
+                exclaimed_ = dialog_.FindControl(rest);
+                Say(exclaimed_ ? "ok" : "error: no control " + rest);
             } else if (verb == "events") {
                 Say("events:" + events_);
                 events_.clear();
@@ -126,6 +133,7 @@ private:
 
     PoolTemplate& dialog_;
     std::string events_;
+    DesignedControl* exclaimed_ = nullptr;
 };
 
 int Run(const std::string& formFile) {
