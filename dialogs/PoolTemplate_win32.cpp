@@ -522,3 +522,35 @@ void PoolTemplate::SetProperty(DesignedControl* control, std::string_view proper
     }
     ApplyProperty(record, name, text);
 }
+
+bool PoolTemplate::ItemChecked(const DesignedControl* control, int index) const {
+    const auto* record = static_cast<const ControlRecord*>(control);
+    if (!record || record->kind != NativeKind::CheckListBox) return false;
+    return SendMessageA(record->window, LB_GETITEMDATA, index, 0) == 1;
+}
+
+void PoolTemplate::SetItemChecked(DesignedControl* control, int index, bool checked) {
+    auto* record = static_cast<ControlRecord*>(control);
+    if (!record || record->kind != NativeKind::CheckListBox) return;
+    if (SendMessageA(record->window, LB_SETITEMDATA, index, checked ? 1 : 0) == LB_ERR) return;
+    InvalidateRect(record->window, nullptr, TRUE);
+}
+
+std::vector<std::string> PoolTemplate::SelectedTreeItem(const DesignedControl* control) const {
+    const auto* record = static_cast<const ControlRecord*>(control);
+    std::vector<std::string> texts;
+    if (!record || (record->kind != NativeKind::TreeView && record->kind != NativeKind::ShellTree)) return texts;
+    HWND tree = record->window;
+    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)); item;
+         item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)))) {
+        char text[260] = {};
+        TVITEMA info{};
+        info.mask = TVIF_TEXT;
+        info.hItem = item;
+        info.pszText = text;
+        info.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&info));
+        texts.insert(texts.begin(), text);
+    }
+    return texts;
+}

@@ -320,6 +320,8 @@ def check_mouse(s, window):
     for expected in ("Heading.Click", "Logo.Click", "Dot.MouseUp", "Features.ClickCheck", "Features.Click",
                      "Tree.Change", "Tree.MouseUp", "Slider.Change", "NextButton.Click"):
         check(expected in events, f"{expected} among {events}")
+    equal(window.ask("checks Features"), "checks: 1 0", "the check mark set by the click")
+    equal(window.ask("treepath Tree"), "path: Tools", "the tree item selected by the click")
 
 
 def check_close_requests(s, window):

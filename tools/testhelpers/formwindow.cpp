@@ -6,6 +6,8 @@
 //   canclose true|false         "ok": the answer to close requests
 //   visible                     "True" or "False": whether the window is on screen
 //   events                      "events:" and the events since the last call ("Name.Click", ...)
+//   checks CONTROL              "checks:" and 1 or 0 per item of a check list box
+//   treepath CONTROL            "path:" and the texts from a tree's root to its selected item, "\\"-joined
 //   exclaim CONTROL             "ok": from now on each change of the control's text appends "!"
 //                               to it, a handler that writes what it reacts to
 //   quit
@@ -19,6 +21,7 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "dialogs/PoolTemplate_win32.h"
 
@@ -52,6 +55,17 @@ std::string Unescaped(const std::string& text) {
         }
     }
     return out;
+}
+
+std::vector<std::string> SplitItems(const std::string& text) {
+    std::vector<std::string> items;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        items.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return items;
 }
 
 const char* EventName(ControlEvent event) {
@@ -88,6 +102,18 @@ public:
                 Say("ok");
             } else if (verb == "visible") {
                 Say(IsWindowVisible(dialog_.Window()) ? "True" : "False");
+            } else if (verb == "checks") {
+                DesignedControl* control = dialog_.FindControl(rest);
+                const auto items = SplitItems(dialog_.Property(control, "Items").value_or(""));
+                std::string marks;
+                for (size_t i = 0; i < items.size(); ++i)
+                    marks += dialog_.ItemChecked(control, static_cast<int>(i)) ? " 1" : " 0";
+                Say("checks:" + marks);
+            } else if (verb == "treepath") {
+                std::string path;
+                for (const std::string& text : dialog_.SelectedTreeItem(dialog_.FindControl(rest)))
+                    path += (path.empty() ? "" : "\\") + text;
+                Say("path: " + path);
             } else if (verb == "exclaim") {
                 exclaimed_ = dialog_.FindControl(rest);
                 Say(exclaimed_ ? "ok" : "error: no control " + rest);
