@@ -445,7 +445,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 case WM_COMMAND: case WM_NOTIFY: case WM_HSCROLL: case WM_VSCROLL: case WM_CTLCOLORSTATIC:
                 case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN: case WM_DRAWITEM:
                 case WM_MEASUREITEM:
-                    if (auto handled = services->notify(window, message, wParam, lParam)) return *handled;
+                    if (auto handled = services->notify(message, wParam, lParam)) return *handled;
                     break;
                 case WM_ERASEBKGND: {
                     RECT r;

@@ -53,8 +53,7 @@ struct DialogServices {
     std::function<void(ControlRecord&, ControlEvent, POINT)> fire;
     // Handles the notifications a container receives for its children
     // (commands, notifications, scrolling, colours, owner drawing).
-    std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> notify;
-    COLORREF formColor = RGB(255, 255, 255);
+    std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> notify;
 };
 
 // The screen colour of a designed colour value.

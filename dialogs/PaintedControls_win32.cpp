@@ -244,7 +244,7 @@ LRESULT CALLBACK PaintedProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 case WM_DRAWITEM:
                 case WM_MEASUREITEM:
                     // A container passes its children's notifications to the dialog.
-                    if (auto handled = services->notify(window, message, wParam, lParam)) return *handled;
+                    if (auto handled = services->notify(message, wParam, lParam)) return *handled;
                     break;
             }
         }

@@ -163,6 +163,19 @@ struct PoolTemplate::Impl : DialogWindow {
         record.textColor = ScreenColor(record.font.color);
     }
 
+    // After a container's colour changed: the controls that take it take it again.
+    void RecolorChildren(const ControlRecord* container) {
+        for (const auto& child : records) {
+            if (child->parent != container) continue;
+            const bool inherits = StoredFlag(*child->object, "ParentColor",
+                                             !child->object->Find("Color") && !OwnColoredByDefault(child->kind));
+            if (!inherits) continue;
+            SetColors(*child);
+            InvalidateRect(child->window, nullptr, TRUE);
+            RecolorChildren(child.get());
+        }
+    }
+
     void Build(std::vector<FormObject>& children, HWND parentWindow, ControlRecord* parent) {
         for (FormObject* object : CreationOrder(children)) {
             auto owned = std::make_unique<ControlRecord>();
@@ -293,7 +306,7 @@ struct PoolTemplate::Impl : DialogWindow {
         return std::nullopt;
     }
 
-    std::optional<LRESULT> Notify(HWND container, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::optional<LRESULT> Notify(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
             case WM_COMMAND: return Command(wParam, lParam);
             case WM_NOTIFY: return Notification(*reinterpret_cast<const NMHDR*>(lParam), lParam);
@@ -334,7 +347,6 @@ struct PoolTemplate::Impl : DialogWindow {
                 return TRUE;
             }
         }
-        (void)container;
         return std::nullopt;
     }
 
@@ -359,7 +371,7 @@ struct PoolTemplate::Impl : DialogWindow {
             case DM_GETDEFID:
                 return defaultButtonId ? MAKELRESULT(defaultButtonId, DC_HASDEFID) : 0;
             default:
-                if (auto handled = Notify(window, message, wParam, lParam)) return *handled;
+                if (auto handled = Notify(message, wParam, lParam)) return *handled;
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -420,8 +432,8 @@ std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
     impl.services.fire = [&impl](ControlRecord& record, ControlEvent event, POINT mouse) {
         impl.Fire(record, event, mouse);
     };
-    impl.services.notify = [&impl](HWND container, UINT message, WPARAM wParam, LPARAM lParam) {
-        return impl.Notify(container, message, wParam, lParam);
+    impl.services.notify = [&impl](UINT message, WPARAM wParam, LPARAM lParam) {
+        return impl.Notify(message, wParam, lParam);
     };
 
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
@@ -440,7 +452,6 @@ std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(impl.formHFont), FALSE);
     if (const FormValue* color = root.Find("Color")) impl.formColor = ColorFromValue(*color).value_or(0xFFFFFF);
     impl.formBrush = ColorBrush(impl.formColor, impl.formBrushOwned);
-    impl.services.formColor = ScreenColor(impl.formColor);
 
     // The designed client area, else the designed window size.
     RECT frame{0, 0, impl.Scaled(StoredInteger(root, "ClientWidth", 0)),
@@ -500,6 +511,7 @@ void PoolTemplate::SetProperty(DesignedControl* control, std::string_view proper
         if (name == "color") {
             impl_->formColor = ColorFromValue(*impl_->form.root.Find("Color")).value_or(0xFFFFFF);
             impl_->formBrush = ColorBrush(impl_->formColor, impl_->formBrushOwned);
+            impl_->RecolorChildren(nullptr);
             InvalidateRect(window, nullptr, TRUE);
         }
         return;
@@ -518,6 +530,7 @@ void PoolTemplate::SetProperty(DesignedControl* control, std::string_view proper
     }
     if (name == "color" || name == "parentcolor") {
         impl_->SetColors(record);
+        impl_->RecolorChildren(&record);
         if (record.kind == NativeKind::RichEdit) SendMessageA(record.window, EM_SETBKGNDCOLOR, 0, record.backColor);
     }
     ApplyProperty(record, name, text);
