@@ -64,6 +64,14 @@ public:
     // FormError when the text does not fit the property ("abc" for a position).
     void SetProperty(DesignedControl* control, std::string_view property, const std::string& text);
 
+    // The check marks of a check list box, item by item (false for an index
+    // out of range or another class), and the writing of one.
+    bool ItemChecked(const DesignedControl* control, int index) const;
+    void SetItemChecked(DesignedControl* control, int index, bool checked);
+    // The texts of a tree view's selected item and its parents, from the root
+    // down; empty when nothing is selected or the control is no tree view.
+    std::vector<std::string> SelectedTreeItem(const DesignedControl* control) const;
+
     // Called on the main thread for every user action on a control; callers
     // catch their own exceptions.
     std::function<void(DesignedControl& control, ControlEvent event, POINT mouse)> onEvent;

@@ -328,6 +328,26 @@ class UiDriver:
         code, out = self._call("rect", caption, timeout_ms=timeout_ms)
         return tuple(int(v) for v in out.split()) if code == 0 else None
 
+    def layout(self, caption, timeout_ms=15000):
+        """Every control as a dict: class, id, left, top, width, height (client
+        coordinates of the window), visible, enabled, text; None when the window
+        does not appear."""
+        code, out = self._call("layout", caption, timeout_ms=timeout_ms)
+        if code != 0:
+            return None
+        rows = []
+        for line in out.splitlines():
+            parts = line.rstrip("\r").split("\t", 8)
+            if len(parts) == 9:
+                rows.append({"class": parts[0], "id": int(parts[1]), "left": int(parts[2]), "top": int(parts[3]),
+                             "width": int(parts[4]), "height": int(parts[5]), "visible": parts[6] == "1",
+                             "enabled": parts[7] == "1", "text": parts[8].replace("\\n", "\n")})
+        return rows
+
+    def close(self, caption, timeout_ms=15000):
+        """Sends the window with that caption a close request (WM_CLOSE)."""
+        return self._call("close", caption, timeout_ms=timeout_ms)[0] == 0
+
     def click(self, caption, button, timeout_ms=15000):
         """Clicks the button with that text (or "#ID") in the window with that caption."""
         return self._call("click", caption, button, timeout_ms=timeout_ms)[0] == 0
@@ -338,10 +358,6 @@ class UiDriver:
 
     def move(self, caption, left, top, timeout_ms=15000):
         return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0
-
-    def close(self, caption, timeout_ms=15000):
-        """Asks the window to close, as Alt+F4 or the close box would."""
-        return self._call("close", caption, timeout_ms=timeout_ms)[0] == 0
 
     def progress(self, caption, timeout_ms=15000):
         """(minimum, maximum, position) of each progress bar; None when the window does not appear."""

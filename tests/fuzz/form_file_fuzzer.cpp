@@ -1,12 +1,18 @@
 // libFuzzer target for the form-file readers: any bytes as a binary form file
 // and as a text form. Failures must be FormErrors, never crashes or leaks;
 // whatever reads must write and read back to the same form, and the text the
-// writer prints must read back to the same text.
+// writer prints must read back to the same text. What the form builder reads
+// of a form goes through the same bytes: the class check, property texts,
+// fonts, pictures and tree items.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "dialogs/DesignedClasses.h"
 #include "dialogs/FormFile.h"
+#include "dialogs/FormScaling.h"
+#include "dialogs/PictureData.h"
+#include "dialogs/TreeNodeData.h"
 
 namespace {
 
@@ -34,6 +40,36 @@ void CheckPropertyTexts(FormObject root) {
     }
 }
 
+void CheckPicture(const std::string& data) {
+    const DesignedPicture picture = ReadPictureData(data);
+    BitmapLayout layout;
+    if (picture.format == PictureFormat::Bitmap && ReadBitmapLayout(picture.file, layout))
+        Require(layout.bitsOffset <= picture.file.size() && layout.width > 0);
+}
+
+void CheckTreeItems(const std::string& data) {
+    try {
+        Require(ReadTreeNodeData(WriteTreeNodeData(ReadTreeNodeData(data))) == ReadTreeNodeData(data));
+    } catch (const FormError&) {
+    }
+}
+
+// What the form builder reads of each component.
+void CheckDesigned(const FormObject& object, const DesignedFont& parent, bool isRoot) {
+    const DesignedFont font = FontOf(object, parent, DesignDpi(object));
+    for (const FormProperty& property : object.properties) {
+        try {
+            DesignedPropertyText(object, isRoot ? "" : object.className, property.name);
+        } catch (const FormError&) {
+        }
+        if (property.value.type == FormValueType::Binary) {
+            CheckPicture(property.value.bytes);
+            CheckTreeItems(property.value.bytes);
+        }
+    }
+    for (const FormObject& child : object.children) CheckDesigned(child, font, false);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -43,8 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(ReadBinaryForm(WriteBinaryForm(form)) == form);
         CheckText(form.root);
         CheckPropertyTexts(form.root);
+        try {
+            CheckDesignedForm(form.root, "fuzz.dfm");
+        } catch (const FormError&) {
+        }
+        CheckDesigned(form.root, DesignedFont{}, true);
     } catch (const FormError&) {
     }
+    CheckPicture(std::string(bytes));
+    CheckTreeItems(std::string(bytes));
     try {
         const FormObject root = ReadTextForm(bytes);
         CheckText(root);

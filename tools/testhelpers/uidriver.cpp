@@ -8,8 +8,11 @@
 //                                               sets the text of a control (an edit field)
 //   uidriver rect CAPTION [TIMEOUT_MS]          left top width height of the window,
 //                                               then width and height of its client area
-//   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
+//   uidriver layout CAPTION [TIMEOUT_MS]        one line per control: class, id, left, top,
+//                                               width, height (in the window's client area),
+//                                               1 when visible else 0, 1 when enabled else 0, text
 //   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
+//   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
 //   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
 //
 // CONTROL and BUTTON name a control by its text or, as "#ID", by its id.
@@ -107,7 +110,7 @@ HWND FindControl(HWND window, const std::string& name) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: uidriver wait|controls|rect|close|progress CAPTION [TIMEOUT_MS]\n"
+    std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
                          "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
                          "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n");
@@ -135,6 +138,17 @@ int Run(int argc, char** argv) {
         GetClientRect(window, &client);
         std::printf("%ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top, client.right,
                     client.bottom);
+    } else if (verb == "layout") {
+        for (HWND child : Controls(window)) {
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+            std::printf("%s\t%d\t%ld\t%ld\t%ld\t%ld\t%d\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
+                        r.left, r.top, r.right - r.left, r.bottom - r.top, IsWindowVisible(child) ? 1 : 0,
+                        IsWindowEnabled(child) ? 1 : 0, OneLine(WindowText(child)).c_str());
+        }
+    } else if (verb == "close") {
+        PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (verb == "controls") {
         for (HWND child : Controls(window))
             std::printf("%s\t%d\t%s\n", ClassOf(child).c_str(), GetDlgCtrlID(child),
@@ -142,8 +156,6 @@ int Run(int argc, char** argv) {
     } else if (move) {
         SetWindowPos(window, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (verb == "close") {
-        PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (verb == "progress") {
         for (HWND child : Controls(window)) {
             if (ClassOf(child) != PROGRESS_CLASSA) continue;

@@ -1,0 +1,414 @@
+"""End-to-end scenarios of the wizard forms as Windows shows them: a form of
+every control class, compiled from its text by orvanta and by Free Pascal,
+built by the engine's form builder inside the formwindow helper, read through
+the UI driver and through the builder's own property access.
+
+usage: forms_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
+Exit code 77 means skipped (no Windows build, no orvanta or no fpc).
+"""
+
+import queue
+import shutil
+import struct
+import subprocess
+import sys
+import threading
+import time
+import zlib
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
+import winehost  # noqa: E402
+from scenario import check, equal  # noqa: E402
+
+SOURCE = Path(__file__).resolve().parents[2]
+FORMS = SOURCE / "tests" / "forms"
+CAPTION = "Every control"
+FIRST_ID = 100
+COMPONENTS = 41  # the components of everycontrol.txt, the form itself not counted
+
+
+class FormWindow:
+    """The formwindow helper showing one form, spoken to line by line."""
+
+    def __init__(self, session, exe, form):
+        self.lines = queue.Queue()
+        self.process = subprocess.Popen([session.path.loader, str(exe), session.windows_path(form)], env=session.env,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        # Wine's own service processes may hold the pipe open after the end:
+        # lines are read by a thread and waited for with a time limit.
+        threading.Thread(target=self._read, daemon=True).start()
+        self.first = self.line()
+
+    def _read(self):
+        for raw in self.process.stdout:
+            self.lines.put(raw.decode("latin-1").rstrip("\r\n"))
+
+    def line(self, timeout=60):
+        try:
+            return self.lines.get(timeout=timeout)
+        except queue.Empty:
+            raise AssertionError("formwindow did not answer in time") from None
+
+    def ask(self, command):
+        self.process.stdin.write((command + "\n").encode("latin-1"))
+        self.process.stdin.flush()
+        return self.line()
+
+    def get(self, path):
+        answer = self.ask("get " + path)
+        if answer == "none":
+            return None
+        check(answer.startswith("value: "), f"get {path}: {answer}")
+        return answer[len("value: "):].replace("\\n", "\n")
+
+    def set(self, path, value):
+        return self.ask(f"set {path}={value}")
+
+    def events(self):
+        answer = self.ask("events")
+        check(answer.startswith("events:"), "events: " + answer)
+        return answer[len("events:"):].split()
+
+    def quit(self):
+        if self.process.poll() is None:
+            try:
+                self.ask("quit")
+            except (AssertionError, OSError):
+                pass
+            self.process.wait(timeout=30)
+
+
+class Scenario:
+    def __init__(self, session, engine, orvanta, work):
+        self.session = session
+        self.engine = Path(engine)
+        self.orvanta = orvanta
+        self.work = Path(work)
+        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
+        self.folder = session.drive_c / "forms"
+        self.folder.mkdir()
+
+    def compile(self, name, text=None):
+        """A text form compiled by orvanta into the prefix; the text of
+        tests/forms/NAME.txt unless given."""
+        source = self.folder / (name + ".txt")
+        source.write_text(text if text is not None else (FORMS / (name + ".txt")).read_text())
+        target = self.folder / (name + ".dfm")
+        subprocess.run([self.orvanta, "form", str(source), "-o", str(target)], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return target
+
+    def pascal(self, name):
+        """tests/forms/NAME.txt compiled by Free Pascal's Classes unit."""
+        if not shutil.which("fpc"):
+            raise winehost.SkipScenario("fpc is not installed")
+        oracle_dir = self.work / "form_oracle"
+        oracle_dir.mkdir(parents=True, exist_ok=True)
+        oracle = oracle_dir / "form_oracle"
+        subprocess.run(["fpc", "-v0", f"-FE{oracle_dir}", f"-o{oracle}", str(SOURCE / "tests/support/FormOracle.pas")],
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        target = self.folder / (name + "-pascal.dfm")
+        subprocess.run([str(oracle), "tobin", str(FORMS / (name + ".txt")), str(target)], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return target
+
+    def show(self, form):
+        # Wine's services start before the helper, so they do not inherit its pipes.
+        self.session.wine("cmd", "/c", "echo")
+        return FormWindow(self.session, self.engine / "formwindow.exe", form)
+
+
+def screen_pixels(png):
+    """The (red, green, blue) reader of a screenshot: 8-bit RGB, RGBA or palette, not interlaced."""
+    data = Path(png).read_bytes()
+    width, height, depth, color_type, _, _, interlace = struct.unpack(">IIBBBBB", data[16:29])
+    check(depth == 8 and color_type in (2, 3, 6) and not interlace, "an 8-bit screenshot")
+    channels = {2: 3, 3: 1, 6: 4}[color_type]
+    compressed, palette, at = b"", b"", 8
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        if kind == b"IDAT":
+            compressed += data[at + 8:at + 8 + length]
+        if kind == b"PLTE":
+            palette = data[at + 8:at + 8 + length]
+        at += 12 + length
+    raw, stride = zlib.decompress(compressed), width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
+        kind, row = line[0], bytearray(line[1:])
+        for i in range(stride):
+            a = row[i - channels] if i >= channels else 0
+            b = previous[i]
+            c = previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                row[i] = (row[i] + a) & 0xFF
+            elif kind == 2:
+                row[i] = (row[i] + b) & 0xFF
+            elif kind == 3:
+                row[i] = (row[i] + (a + b) // 2) & 0xFF
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                row[i] = (row[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
+        rows.append(bytes(row))
+        previous = row
+    if color_type == 3:
+        return lambda x, y: tuple(palette[rows[y][x] * 3:rows[y][x] * 3 + 3])
+    return lambda x, y: tuple(rows[y][x * channels:x * channels + 3])
+
+
+def check_pictures(s, shot):
+    """The designed pictures are on screen: a bitmap (stretched, red above left,
+    blue above right) and a PNG (green) decoded through GDI+."""
+    left, top, width, height, client_width, client_height = s.ui.rect(CAPTION)
+    border = (width - client_width) // 2
+    x0, y0 = left + border, top + height - client_height - border
+    pixel = screen_pixels(shot)
+    for what, (x, y), expected in (("the bitmap's red quarter", (368, 16), (255, 0, 0)),
+                                   ("the bitmap's blue quarter", (384, 16), (0, 0, 255)),
+                                   ("the PNG picture", (416, 24), (0, 160, 0))):
+        actual = pixel(x0 + x, y0 + y)
+        check(all(abs(a - e) <= 8 for a, e in zip(actual, expected)), f"{what}: {actual} instead of {expected}")
+
+
+def by_text(layout, text):
+    found = [row for row in layout if row["text"] == text and FIRST_ID <= row["id"] < 1000]
+    check(len(found) == 1, f"one control showing {text!r}; found {len(found)}")
+    return found[0]
+
+
+def geometry(row):
+    return (row["left"], row["top"], row["width"], row["height"])
+
+
+def check_layout(s, scale=1.0):
+    """Every component has its own window, where it was designed."""
+    layout = s.ui.layout(CAPTION)
+    check(layout is not None, "the window captioned " + CAPTION)
+    ids = sorted(row["id"] for row in layout if FIRST_ID <= row["id"] < 1000)
+    equal(ids, list(range(FIRST_ID, FIRST_ID + COMPONENTS)), "the component windows")
+    classes = {row["class"] for row in layout}
+    for native in ("Static", "Edit", "Button", "ListBox", "ComboBox", "RichEdit20A", "msctls_trackbar32",
+                   "msctls_progress32", "msctls_updown32", "SysAnimate32", "SysTreeView32", "OrvantaPanel",
+                   "OrvantaShape", "OrvantaBevel", "OrvantaGauge", "OrvantaImage"):
+        check(native.lower() in {c.lower() for c in classes}, f"a {native} window among {sorted(classes)}")
+
+    def scaled(v):
+        return int(v * scale + 0.5)
+
+    def at(left, top, width, height, within=(0, 0)):
+        """Where a component lands: its edges scaled inside its scaled container."""
+        x, y = scaled(within[0]) + scaled(left), scaled(within[1]) + scaled(top)
+        return (x, y, scaled(left + width) - scaled(left), scaled(top + height) - scaled(top))
+
+    equal(geometry(by_text(layout, "All the classes")), at(8, 8, 150, 16), "the label")
+    equal(geometry(by_text(layout, "edit text")), at(8, 32, 150, 21), "the edit")
+    # Children of containers: in the group box and the panel.
+    equal(geometry(by_text(layout, "Inside the group")), at(8, 20, 150, 17, within=(170, 8)),
+          "the check box in the group box")
+    equal(geometry(by_text(layout, "In the panel")), at(8, 8, 100, 13, within=(170, 124)), "the label in the panel")
+    equal(geometry(by_text(layout, "&Next >")), at(470, 385, 80, 25), "the next button")
+    check(not by_text(layout, "Hidden")["visible"], "the hidden button is not visible")
+    check(by_text(layout, "Disabled")["visible"] and not by_text(layout, "Disabled")["enabled"],
+          "the disabled button is visible and disabled")
+    equal(by_text(layout, "first line\nsecond line")["class"].lower(), "edit", "the memo")
+    return layout
+
+
+def check_properties(s, window):
+    """Properties by name: live values, class defaults, writes shown at once."""
+    equal(window.get(".Caption"), CAPTION, "the form's caption")
+    equal(window.get("NameEdit.Text"), "edit text", "the edit's text")
+    equal(window.get("NameEdit.MaxLength"), "20", "the edit's maximum length")
+    equal(window.get("NameEdit.Hint"), "NAME", "the edit's hint")
+    equal(window.get("NameEdit.Left"), "8", "the edit's left")
+    equal(window.get("NameEdit.Enabled"), "True", "the edit's enabled state")
+    equal(window.get("Notes.Lines"), "first line\nsecond line", "the memo's lines")
+    equal(window.get("Rich.Lines"), "rich text", "the rich edit's lines")
+    equal(window.get("Agree.Checked"), "True", "the check box")
+    equal(window.get("ChoiceOne.Checked"), "True", "the first radio button")
+    equal(window.get("Fruits.Items"), "Apple\nBanana\nCherry", "the list box's items")
+    equal(window.get("Fruits.ItemIndex"), "-1", "the list box's selection")
+    equal(window.get("Colours.Text"), "Green", "the combo box's text")
+    equal(window.get("Slider.Position"), "3", "the track bar's position")
+    equal(window.get("Slider.Max"), "10", "the track bar's maximum")
+    equal(window.get("Bar.Position"), "60", "the progress bar's position")
+    equal(window.get("Meter.Progress"), "40", "the gauge's progress")
+    equal(window.get("CountUpDown.Position"), "5", "the up-down's position")
+    equal(window.get("NextButton.Tag"), "1", "the next button's tag")
+    equal(window.get("HiddenButton.Visible"), "False", "the hidden button")
+    equal(window.get("Heading.Text"), None, "a label has no text property")
+    check(window.get("Folders.Directory"), "the folder list shows a folder")
+
+    equal(window.set("Slider.Position", "abc"), "error: TTrackBar Slider.Position: 'abc' is not an integer",
+          "a position that is no number")
+    equal(window.set("Slider.Position", "7"), "ok", "a new position")
+    equal(window.get("Slider.Position"), "7", "the track bar's new position")
+    equal(window.set("Agree.Checked", "False"), "ok", "unchecking")
+    equal(window.get("Agree.Checked"), "False", "the check box after the write")
+    equal(window.set("ChoiceTwo.Checked", "True"), "ok", "the second radio button")
+    equal(window.get("ChoiceOne.Checked"), "False", "the first radio button after the second was checked")
+    equal(window.set("Fruits.Items", "Kiwi\\nLime"), "ok", "new items")
+    equal(window.set("Fruits.ItemIndex", "1"), "ok", "a selection")
+    equal(window.get("Fruits.Text"), None, "a list box has no text property")
+    equal(window.get("Fruits.ItemIndex"), "1", "the selection")
+    equal(window.set("NameEdit.Text", "typed"), "ok", "a new text")
+    equal(window.set("HiddenButton.Visible", "True"), "ok", "showing the hidden button")
+    equal(window.set("DisabledButton.Enabled", "True"), "ok", "enabling the disabled button")
+    equal(window.set("Folders.Directory", "C:\\windows"), "ok", "another folder")
+    equal(window.get("Folders.Directory").lower(), "c:\\windows", "the folder list's folder")
+    equal(window.set("Files.Directory", "C:\\windows"), "ok", "the file list's folder")
+    check("win.ini" in window.get("Files.Items").lower().split("\n"), "win.ini in the file list of C:\\windows")
+    equal(window.set("Banner.Color", "clYellow"), "ok", "a new panel colour")
+    equal(window.get("Banner.Color"), "clYellow", "the panel's colour")
+    equal(window.set("Banner.Color", "plaid"), "error: TPanel Banner.Color: 'plaid' is not a colour", "no colour")
+    equal(window.set(".Caption", "Renamed"), "ok", "a new caption")
+    check(s.ui.wait("Renamed"), "the window shows its new caption")
+    layout = s.ui.layout("Renamed")
+    equal(by_text(layout, "typed")["class"].lower(), "edit", "the edit shows the written text")
+    check(by_text(layout, "Hidden")["visible"], "the hidden button is shown")
+    check(by_text(layout, "Disabled")["enabled"], "the disabled button is enabled")
+    equal(window.set(".Caption", CAPTION), "ok", "the caption back")
+    check(s.ui.wait(CAPTION), "the window shows its caption again")
+
+
+def check_events(s, window):
+    """What the user does arrives as events of the right control."""
+    window.events()
+    check(s.ui.click(CAPTION, "Bit button"), "clicking the bit button")
+    check(s.ui.set_text(CAPTION, "typed", "by the user"), "typing into the edit")
+    check(s.ui.click(CAPTION, "I agree"), "clicking the check box")
+    time.sleep(0.5)
+    events = window.events()
+    for expected in ("BitButton.Click", "NameEdit.Change", "Agree.Click"):
+        check(expected in events, f"{expected} among {events}")
+    equal(window.get("NameEdit.Text"), "by the user", "the text the user typed")
+    # A handler that writes the text it reacts to is not called again from inside itself.
+    equal(window.ask("exclaim NameEdit"), "ok", "a handler that appends to the text")
+    check(s.ui.set_text(CAPTION, "by the user", "loud"), "typing into the edit again")
+    time.sleep(0.3)
+    equal(window.get("NameEdit.Text"), "loud!", "the text after the handler wrote once")
+    equal(window.ask("exclaim -"), "error: no control -", "no more handler")
+    equal(window.get("Agree.Checked"), "True", "the check box the user checked again")
+
+
+def check_mouse(s, window):
+    """Real mouse clicks (xdotool) on what only a mouse reaches: check marks,
+    tree items, shapes, images and labels."""
+    if not shutil.which("xdotool"):
+        return
+    left, top, width, height, client_width, client_height = s.ui.rect(CAPTION)
+    border = (width - client_width) // 2
+    origin = (left + border, top + height - client_height - border)
+
+    def click(x, y):
+        subprocess.run(["xdotool", "mousemove", str(origin[0] + x), str(origin[1] + y), "click", "1"],
+                       env=s.session.env, check=True)
+        time.sleep(0.3)
+
+    window.events()
+    click(8 + 20, 8 + 8)          # the label
+    click(360 + 16, 8 + 16)       # the image
+    click(170 + 130 + 20, 124 + 8 + 20)  # the shape inside the panel
+    click(80 + 2 + 8, 244 + 2 + 7)  # the check mark of the check list's first item
+    click(220 + 2 + 40, 244 + 2 + 24)  # the tree's second item
+    click(360 + 20, 160 + 12)     # the track bar's groove, left of the thumb
+    click(8 + 20, 32 + 10)        # into the edit; Enter then presses the default button
+    subprocess.run(["xdotool", "key", "Return"], env=s.session.env, check=True)
+    time.sleep(0.3)
+    events = window.events()
+    for expected in ("Heading.Click", "Logo.Click", "Dot.MouseUp", "Features.ClickCheck", "Features.Click",
+                     "Tree.Change", "Tree.MouseUp", "Slider.Change", "NextButton.Click"):
+        check(expected in events, f"{expected} among {events}")
+    equal(window.ask("checks Features"), "checks: 1 0", "the check mark set by the click")
+    equal(window.ask("treepath Tree"), "path: Tools", "the tree item selected by the click")
+
+
+def check_close_requests(s, window):
+    """A close request does nothing while the dialog may not close."""
+    check(s.ui.close(CAPTION), "a close request")
+    time.sleep(1)
+    equal(window.ask("visible"), "True", "the window after a refused close request")
+    equal(window.ask("canclose true"), "ok", "allowing close requests")
+    check(s.ui.close(CAPTION), "a second close request")
+    time.sleep(1)
+    equal(window.ask("visible"), "False", "the window after an allowed close request")
+
+
+def every_control(s):
+    """A form of every class as orvanta compiles it: each component where it
+    was designed, its properties readable and writable, its events arriving,
+    and close requests refused."""
+    window = s.show(s.compile("everycontrol"))
+    try:
+        equal(window.first, "ready", "formwindow")
+        check_layout(s)
+        check_properties(s, window)
+        check_pictures(s, s.session.screenshot("forms-every-control.png"))
+        check_events(s, window)
+        check_mouse(s, window)
+        check_close_requests(s, window)
+    finally:
+        window.quit()
+
+
+def pascal_compiled(s):
+    """The same form compiled by Free Pascal: the same bytes, the same window."""
+    pascal = s.pascal("everycontrol")
+    equal(pascal.read_bytes(), s.compile("everycontrol").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    try:
+        equal(window.first, "ready", "formwindow")
+        check_layout(s)
+        equal(window.get("Fruits.Items"), "Apple\nBanana\nCherry", "the list box's items")
+        s.session.screenshot("forms-pascal-compiled.png")
+    finally:
+        window.quit()
+
+
+def high_dpi(s):
+    """At 144 dots per inch a form designed at 96 is one and a half times as large."""
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    window = s.show(s.compile("everycontrol"))
+    try:
+        equal(window.first, "ready", "formwindow")
+        check_layout(s, scale=1.5)
+        equal(s.ui.rect(CAPTION)[4:], (840, 630), "the client area of 560 x 420 at 96 dots per inch")
+        s.session.screenshot("forms-high-dpi.png")
+    finally:
+        window.quit()
+
+
+def refused_forms(s):
+    """Forms the engine cannot show are refused with the form and the culprit
+    named, never shown half-built, never a crash."""
+    cases = {
+        "unknown": ("object Page: TPage\n  object Bar: TStatusBar\n  end\nend\n",
+                    "error: unknown.dfm: unknown class TStatusBar (Bar)"),
+        "property": ("object Page: TPage\n  object Go: TButton\n    Wallpaper = 'x'\n  end\nend\n",
+                     "error: property.dfm: TButton Go has no property Wallpaper"),
+        "nested": ("object Page: TPage\n  object Go: TButton\n    object L: TLabel\n    end\n  end\nend\n",
+                   "error: nested.dfm: TButton Go cannot hold TLabel L"),
+    }
+    for name, (text, expected) in cases.items():
+        window = s.show(s.compile(name, text))
+        equal(window.first, expected, f"the refusal of {name}.dfm")
+        equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
+    whole = s.compile("everycontrol").read_bytes()
+    for name, data in (("cut", whole[:len(whole) // 2]), ("noise", bytes(range(256)) * 4), ("empty", b"")):
+        damaged = s.folder / (name + ".dfm")
+        damaged.write_bytes(data)
+        window = s.show(damaged)
+        check(window.first.startswith(f"error: {name}.dfm: "), f"a clear error for {name}.dfm: {window.first}")
+        equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
+
+
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, high_dpi, refused_forms)}
+
+
+if __name__ == "__main__":
+    sys.exit(scenario.main("forms", SCENARIOS, Scenario, programs=("formwindow.exe", "uidriver.exe")))
