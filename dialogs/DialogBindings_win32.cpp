@@ -253,7 +253,7 @@ void SetTargetFolder(PoolTemplate& form, const std::string& chosen) {
 
 // Tag 4 buttons: the user picks a folder; the target follows.
 void BrowseForTarget(PoolTemplate& form) {
-    const auto chosen = BrowseForFolder(reinterpret_cast<WindowHandle>(form.Window()), EngineText(17));
+    const auto chosen = BrowseForFolder(reinterpret_cast<WindowHandle>(form.Window()), "");
     if (chosen && !chosen->empty()) SetTargetFolder(form, *chosen);
 }
 
@@ -263,7 +263,7 @@ void RunButtonRole(PoolTemplate& form, DesignedControl& control) {
     case 1: form.resultCode = 6; break;
     case 2: form.resultCode = 7; break;
     case 3:
-        if (ShowMessageBox(reinterpret_cast<WindowHandle>(form.Window()), EngineText(50), kProductCaption,
+        if (ShowMessageBox(reinterpret_cast<WindowHandle>(form.Window()), EngineText(40), kProductCaption,
                            kMbYesNo | kMbIconQuestion | kMbDefaultButton2) != kIdYes)
             return;
         SetCancelRequested(true);
