@@ -11,6 +11,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterMessageCommands(table);
     RegisterTextFileCommands(table);
     RegisterFileCommands(table);
+    RegisterSystemQueryCommands(table);
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
