@@ -12,6 +12,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterTextFileCommands(table);
     RegisterFileCommands(table);
     RegisterSystemQueryCommands(table);
+    RegisterImmediateCommands(table);
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
