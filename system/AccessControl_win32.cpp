@@ -125,9 +125,9 @@ std::optional<Bytes> BuildList(std::vector<Bytes> entries, BYTE revision) {
     return list;
 }
 
+// Without the protection flag the object keeps inheriting from its parent.
 bool WriteList(std::string name, SE_OBJECT_TYPE type, ACL* list, bool protect) {
-    const SECURITY_INFORMATION what =
-        DACL_SECURITY_INFORMATION | (protect ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | (protect ? PROTECTED_DACL_SECURITY_INFORMATION : 0);
     return SetNamedSecurityInfoA(name.data(), type, what, nullptr, nullptr, list, nullptr) == ERROR_SUCCESS;
 }
 

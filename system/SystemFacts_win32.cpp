@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "system/LoadedLibrary.h"
@@ -121,7 +122,8 @@ std::string LanguageName(uint16_t language) {
     const LoadedLibrary version = LoadedLibrary::FromSystemFolder("version.dll");
     const auto name = version.Find<decltype(&VerLanguageNameA)>("VerLanguageNameA");
     if (!name) return {};
-    char text[256];
+    char text[256] = "";
+    // Wine counts the terminating zero in the length; the text ends at it either way.
     const DWORD length = name(language, text, sizeof text);
-    return length > 0 && length < sizeof text ? std::string(text, length) : std::string();
+    return length > 0 ? std::string(text, strnlen(text, sizeof text)) : std::string();
 }
