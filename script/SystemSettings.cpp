@@ -94,15 +94,18 @@ int ServicePackNumber(const std::string& servicePack) {
 
 std::string SystemSetting(int number) {
     if (number < 0 || number > 64) return {};
-    if (number >= 1 && number <= 7) return BoolToText(MemoryAtLeast(TotalPhysicalMemory(), kMemoryMegabytes[number - 1]));
+    if (number >= 1 && number <= 7)
+        return BoolToText(MemoryAtLeast(TotalPhysicalMemory(), kMemoryMegabytes[number - 1]));
     if (number >= 8 && number <= 12)
         return BoolToText(ScreenAtLeast(ReadScreen(), kScreens[number - 8][0], kScreens[number - 8][1]));
     if (number >= 13 && number <= 16) {
         const ScreenFacts screen = ReadScreen();
         return BoolToText(screen.deviceContext && screen.bitsPerPixel >= kColourDepths[number - 13]);
     }
-    if (number >= 37 && number <= 52)
-        return BoolToText(CompareVersions(ReadFileVersion(SystemFolder() + "shdocvw.dll"), kBrowserVersions[number - 37]) >= 0);
+    if (number >= 37 && number <= 52) {
+        const FileVersionNumber browser = ReadFileVersion(SystemFolder() + "shdocvw.dll");
+        return BoolToText(CompareVersions(browser, kBrowserVersions[number - 37]) >= 0);
+    }
     if (number >= 53 && number <= 58)
         return BoolToText(WebServerAtLeast(kWebServerVersions[number - 53][0], kWebServerVersions[number - 53][1]));
     switch (number) {

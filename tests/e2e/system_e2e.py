@@ -96,6 +96,13 @@ SELECTION_SCRIPT = "".join([
     command("Get Component State", "Main Program", "MAIN"),
     command("Get Component State", "Help Files", "HELP"),
     write_values("selections.txt", ["MAIN", "HELP", "TARGETDIR"]),
+    command("Is MSI Setup Installed", "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}", "INSTALLED"),
+    command("Generate Native Images", "C:\\nowhere\\App.dll"),
+    command("Transform Instance"),
+    write_values("identity.txt", ["INSTALLED", "PRODUCTCODE", "REVISIONCODE", "NEWINSTANCE"]),
+    command("Set Variable", "NEWINSTANCE", "TRUE"),
+    command("Transform Instance"),
+    write_values("identity.txt", ["PRODUCTCODE", "REVISIONCODE", "NEWINSTANCE"]),
 ])
 
 
@@ -255,8 +262,9 @@ def access_and_windows(s):
     equal(entries(s, "Software\\OrvantaAcl\\Opened")[1], ["no list"], "the removed list")
 
 
-def feature_selections(s):
-    """Save Feature Selections writes the file; Load Feature Selections brings the states and TARGETDIR back."""
+def selections_and_identity(s):
+    """Save Feature Selections writes the file; Load Feature Selections brings the states and TARGETDIR back;
+    Transform Instance gives a new identity only when a new instance is asked for."""
     exe = s.build("selections", SELECTION_SCRIPT)
     equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
     saved = (s.session.temp / "choice.sel").read_bytes().decode("latin-1").split("\r\n")
@@ -267,9 +275,18 @@ def feature_selections(s):
     equal(read_values(s.session, "selections.txt"), ["TRUE", "FALSE", "C:\\Chosen Folder\\"],
           "the loaded states and TARGETDIR")
 
+    first, second = (line.split("#") for line in
+                      (s.session.temp / "identity.txt").read_bytes().decode("latin-1").splitlines())
+    product, revision = "{5D0C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2D}", "{6E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5E}"
+    equal(first, ["FALSE", product, revision, "FALSE"], "an unknown product, and no new instance without the request")
+    guid = re.compile(r"\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}")
+    check(all(guid.fullmatch(code) for code in second[:2]) and second[0] != product and second[1] != revision
+          and second[0] != second[1], "new upper-case product and revision codes: %r" % second[:2])
+    equal(second[2], "FALSE", "the new product is not installed: no further new instance")
+
 
 SCENARIOS = {f.__name__: f for f in (machine_settings, registry, file_versions, access_and_windows,
-                                     feature_selections)}
+                                     selections_and_identity)}
 
 
 if __name__ == "__main__":

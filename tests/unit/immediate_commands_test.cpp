@@ -84,7 +84,8 @@ TEST_F(ImmediateCommandsTest, IsMsiSetupInstalledAsksTheInstaller) {
 
 TEST_F(ImmediateCommandsTest, TerminateProgramClosesTheFirstMatchInEachOfTenPasses) {
     auto& desktop = HostTopLevelWindowsState();
-    for (WindowHandle h = 1; h <= 12; ++h) desktop.windows.push_back({h, "HelperWindow", "Helper " + std::to_string(h)});
+    for (WindowHandle h = 1; h <= 12; ++h)
+        desktop.windows.push_back({h, "HelperWindow", "Helper " + std::to_string(h)});
     desktop.windows.insert(desktop.windows.begin(), {100, "Other", "Notepad"});
     b.Add("Terminate Program", {"Helper", ""});
     Run();
@@ -232,7 +233,8 @@ TEST_F(FeatureSelectionsTest, SavedSelectionsComeBackForTheComponentsOfTheList) 
 }
 
 TEST_F(FeatureSelectionsTest, ALaterDuplicateWinsAndATruncatedFileIsAnErrorNamingIt) {
-    const std::string twice = temp.write("twice.sel", "docs\r\nDOCS\r\n$\r\nTRUE\r\nFALSE\r\n$\r\nC:\\T\\\r\nTRUE\r\nMenu\r\n");
+    const std::string twice =
+        temp.write("twice.sel", "docs\r\nDOCS\r\n$\r\nTRUE\r\nFALSE\r\n$\r\nC:\\T\\\r\nTRUE\r\nMenu\r\n");
     const std::string cut = temp.write("cut.sel", "Docs\r\n$\r\nTRUE\r\n$\r\nC:\\Cut\\\r\n");
     b.Add("Define Component", {"Docs", "TRUE", ""});
     b.Add("Load Feature Selections", {twice});

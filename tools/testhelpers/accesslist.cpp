@@ -43,8 +43,9 @@ int main(int argc, char** argv) {
     std::printf("user %s\n", ProcessUserSid().c_str());
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD error = GetNamedSecurityInfoA(name, registry ? SE_REGISTRY_KEY : SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                              &list, nullptr, &descriptor);
+    const SE_OBJECT_TYPE type = registry ? SE_REGISTRY_KEY : SE_FILE_OBJECT;
+    const DWORD error =
+        GetNamedSecurityInfoA(name, type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list, nullptr, &descriptor);
     if (error != ERROR_SUCCESS) {
         std::fprintf(stderr, "GetNamedSecurityInfo: error %lu\n", static_cast<unsigned long>(error));
         return 1;
