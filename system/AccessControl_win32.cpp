@@ -144,10 +144,11 @@ bool ChangeAccessList(const std::string& objectName, SecuredObjectKind kind, con
     std::string name = objectName;
     PACL current = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(name.data(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr, &current, nullptr,
-                              &descriptor) != ERROR_SUCCESS)
-        return false;
+    const DWORD read = GetNamedSecurityInfoA(name.data(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                             &current, nullptr, &descriptor);
     const OwnedSecurityDescriptor owned(descriptor);
+    // Wine answers success without a descriptor for the kinds it lacks (shares, printers).
+    if (read != ERROR_SUCCESS || !descriptor) return false;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD descriptorRevision = 0;
     const bool protectedList =

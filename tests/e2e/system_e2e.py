@@ -78,6 +78,14 @@ ACCESS_SCRIPT = "".join([
     access(f"HKCU\\{ACL_KEY}\\Emptied", "1000", "10", "010"),
     access(f"HKCU\\{ACL_KEY}\\Opened", "1000", "10", "001"),
     access("C:\\acl", "1100", "10", "100", FOLDER_KIND),
+    # What Wine lacks (shares, their lists and printers' lists: it answers
+    # success without a security descriptor for those; services' lists it
+    # ignores) is asked for all the same and must not stop the script.
+    command("Create Share", "C:\\acl", "OrvantaShare", "Shared for the test"),
+    access("OrvantaShare", "1000", "01", "100", "01000"),
+    access("Spooler", "1000", "10", "100", "00010"),
+    access("Orvanta Printer", "0100", "01", "100", "00001"),
+    command("Delete Share", "OrvantaShare"),
     command("Terminate Program", "Stubborn", ""),
     command("Terminate Program", "Closable", "OrvantaWindowHolder"),
     command("Terminate Program", "Bystander", "NoSuchClass"),
