@@ -32,16 +32,23 @@ size_t SizeEntry(const std::string& name) {
     return std::string::npos;
 }
 
-void DefineInstanceVariables(const std::vector<std::string>& lines, size_t first) {
+// Defines TARGETDIR, ALLUSERS and STARTMENU from the lines there are; false
+// when the file ends before all three.
+bool DefineInstanceVariables(const std::vector<std::string>& lines, size_t first) {
     static const char* const kNames[] = {"TARGETDIR", "ALLUSERS", "STARTMENU"};
-    for (size_t k = 0; k < 3 && first + k < lines.size(); ++k)
-        DefineVariable(kNames[k], lines[first + k], "LoadComponents");
+    size_t k = 0;
+    for (; k < 3 && first + k < lines.size(); ++k) DefineVariable(kNames[k], lines[first + k], "LoadComponents");
+    return k == 3;
 }
 
-std::vector<std::string> ReadSection(const std::vector<std::string>& lines, size_t& pos) {
+// The lines up to the next "$"; complete is false when the file ends first.
+std::vector<std::string> ReadSection(const std::vector<std::string>& lines, size_t& pos, bool& complete) {
     std::vector<std::string> out;
     while (pos < lines.size() && lines[pos] != "$") out.push_back(lines[pos++]);
-    if (pos < lines.size()) ++pos;  // the "$"
+    if (pos < lines.size())
+        ++pos;  // the "$"
+    else
+        complete = false;
     return out;
 }
 
@@ -174,22 +181,25 @@ bool LoadComponentFile(const std::string& path, bool merge) {
     if (!text) return false;
     const auto lines = SplitLines(*text);
     size_t pos = 0;
-    const auto names = ReadSection(lines, pos);
-    const auto states = ReadSection(lines, pos);
-    auto stateOf = [&](size_t i) { return i < states.size() ? TextToBool(states[i]) : false; };
+    bool complete = true;
+    const auto names = ReadSection(lines, pos, complete);
+    const auto states = ReadSection(lines, pos, complete);
     if (merge) {
-        for (size_t i = 0; i < names.size(); ++i) {
+        // Saved names in order, so that a later duplicate's state wins.
+        for (size_t i = 0; i < names.size() && i < states.size(); ++i) {
             const int index = ComponentIndex(names[i]);
-            if (index >= 0) SetComponentStateAt(index, stateOf(i));
+            if (index >= 0) SetComponentStateAt(index, TextToBool(states[i]));
         }
+        complete = complete && states.size() >= names.size();
     } else {
         auto& l = List();
         for (size_t i = 0; i < names.size(); ++i) {
             l.names.push_back(names[i]);
-            l.states.push_back(BoolToText(stateOf(i)));
+            l.states.push_back(BoolToText(i < states.size() && TextToBool(states[i])));
         }
     }
-    DefineInstanceVariables(lines, pos);
+    complete = DefineInstanceVariables(lines, pos) && complete;
+    if (merge && !complete) throw ScriptError("The feature selection file " + path + " ends too early");
     return true;
 }
 

@@ -50,7 +50,9 @@ std::string FormatSize(int64_t bytes);
 // Without merge the saved components are appended to the list; with merge
 // only the states of components already in the list are taken over. Both
 // define TARGETDIR, ALLUSERS and STARTMENU from the file. Returns false when
-// the file does not exist (nothing changes). A truncated file gives what it holds.
+// the file does not exist (nothing changes). A truncated file gives what it
+// holds; with merge (a script loading feature selections) it then raises a
+// ScriptError naming the file.
 bool LoadComponentFile(const std::string& path, bool merge);
 // Writes the file; the data-folder line only when not selectionsOnly. Raises
 // a ScriptError when the file cannot be written.

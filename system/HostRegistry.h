@@ -14,8 +14,10 @@ struct HostRegistryKeyName {
 
 struct HostRegistry {
     // key -> (upper-cased value name -> value)
-    std::map<HostRegistryKeyName, std::map<std::string, std::string>> keys;
+    std::map<HostRegistryKeyName, std::map<std::string, RegistryData>> keys;
     void Clear() { keys.clear(); }
+    // A value of any kind, its key created when missing.
+    void Set(RegistryRoot root, const std::string& key, const std::string& name, const RegistryData& value);
 };
 
 HostRegistry& HostRegistryState();

@@ -1,12 +1,26 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
-// The registry as the engine uses it: string values under the two roots.
-// Key paths are written with backslashes, without a leading root name.
-enum class RegistryRoot { CurrentUser, LocalMachine };
+// The registry as the engine uses it: string values, and for the script's
+// reads also numbers. Key paths are written with backslashes, without a
+// leading root name.
+enum class RegistryRoot { CurrentUser, LocalMachine, ClassesRoot, Users, CurrentConfig };
 
-// The string value, or nullopt when the key or value is missing or not a string.
+// A value with its kind, as a script reads it.
+struct RegistryData {
+    enum class Kind { String, ExpandableString, Number, Other };
+    Kind kind = Kind::Other;
+    std::string text;     // String and ExpandableString
+    uint32_t number = 0;  // Number (a 32-bit value)
+};
+
+// The value, or nullopt when the key or value is missing or cannot be read.
+std::optional<RegistryData> ReadRegistryData(RegistryRoot root, const std::string& key, const std::string& name);
+
+// The string value (plain or expandable, unexpanded), or nullopt when the key
+// or value is missing or not a string.
 std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name);
 // Creates the key when missing; returns false when the value cannot be written.
 bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value);

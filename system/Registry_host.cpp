@@ -14,7 +14,11 @@ HostRegistryKeyName KeyName(RegistryRoot root, const std::string& key) {
 }
 }  // namespace
 
-std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name) {
+void HostRegistry::Set(RegistryRoot root, const std::string& key, const std::string& name, const RegistryData& value) {
+    keys[KeyName(root, key)][UpperAscii(name)] = value;
+}
+
+std::optional<RegistryData> ReadRegistryData(RegistryRoot root, const std::string& key, const std::string& name) {
     auto& keys = HostRegistryState().keys;
     auto k = keys.find(KeyName(root, key));
     if (k == keys.end()) return std::nullopt;
@@ -23,8 +27,15 @@ std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::stri
     return v->second;
 }
 
+std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name) {
+    const auto value = ReadRegistryData(root, key, name);
+    if (!value || (value->kind != RegistryData::Kind::String && value->kind != RegistryData::Kind::ExpandableString))
+        return std::nullopt;
+    return value->text;
+}
+
 bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {
-    HostRegistryState().keys[KeyName(root, key)][UpperAscii(name)] = value;
+    HostRegistryState().Set(root, key, name, {RegistryData::Kind::String, value, 0});
     return true;
 }
 

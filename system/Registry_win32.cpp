@@ -1,9 +1,20 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "system/Registry.h"
 
 namespace {
-HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+HKEY RootKey(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+        case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+        case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+        case RegistryRoot::Users: return HKEY_USERS;
+        case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    }
+    return HKEY_CURRENT_USER;
+}
 
 class Key {
 public:
@@ -28,19 +39,33 @@ private:
 };
 }  // namespace
 
-std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name) {
+std::optional<RegistryData> ReadRegistryData(RegistryRoot root, const std::string& key, const std::string& name) {
     Key k(root, key, KEY_READ, false);
     if (!k) return std::nullopt;
     DWORD type = 0, size = 0;
     if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::string value(size + 1, '\0');
-    if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+    std::string bytes(size + 1, '\0');
+    if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
         ERROR_SUCCESS)
         return std::nullopt;
-    value.resize(size);
-    while (!value.empty() && value.back() == '\0') value.pop_back();
-    return value;
+    bytes.resize(size);
+    RegistryData data;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        while (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+        data.kind = type == REG_SZ ? RegistryData::Kind::String : RegistryData::Kind::ExpandableString;
+        data.text = bytes;
+    } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+        data.kind = RegistryData::Kind::Number;
+        std::memcpy(&data.number, bytes.data(), sizeof(DWORD));
+    }
+    return data;
+}
+
+std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name) {
+    const auto value = ReadRegistryData(root, key, name);
+    if (!value || (value->kind != RegistryData::Kind::String && value->kind != RegistryData::Kind::ExpandableString))
+        return std::nullopt;
+    return value->text;
 }
 
 bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {

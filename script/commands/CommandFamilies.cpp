@@ -11,6 +11,8 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterMessageCommands(table);
     RegisterTextFileCommands(table);
     RegisterFileCommands(table);
+    RegisterSystemQueryCommands(table);
+    RegisterImmediateCommands(table);
     RegisterComponentCommands(table);
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);

@@ -10,6 +10,8 @@ void RegisterMathematicsCommand(CommandTable& table);
 void RegisterMessageCommands(CommandTable& table);
 void RegisterTextFileCommands(CommandTable& table);
 void RegisterFileCommands(CommandTable& table);
+void RegisterSystemQueryCommands(CommandTable& table);
+void RegisterImmediateCommands(CommandTable& table);
 void RegisterComponentCommands(CommandTable& table);
 void RegisterRecordingCommands(CommandTable& table);
 void RegisterApplyCommands(CommandTable& table);

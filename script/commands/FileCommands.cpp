@@ -1,6 +1,5 @@
 // The commands that look at the machine's files and folders: existence, the
 // file search, disk space, file versions, INI values and folder locations.
-#include <array>
 #include <chrono>
 #include <thread>
 
@@ -8,7 +7,7 @@
 #include "script/CommandTable.h"
 #include "script/FileSearch.h"
 #include "script/InterpreterHooks.h"
-#include "script/ScriptError.h"
+#include "script/VersionText.h"
 #include "script/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/DirectoryListing.h"
@@ -56,36 +55,12 @@ void CheckDiskSpace(CommandContext& c) {
     c.SetResult(c.VariableName(1), std::to_string(c.Flag(3) ? space.freeToUser : space.total));
 }
 
-std::array<unsigned, 4> Parts(const FileVersionNumber& v) { return {v.major, v.minor, v.build, v.revision}; }
-
-std::string VersionText(const FileVersionNumber& v) {
-    const auto p = Parts(v);
-    return std::to_string(p[0]) + "." + std::to_string(p[1]) + "." + std::to_string(p[2]) + "." + std::to_string(p[3]);
-}
-
 void GetFileVersion(CommandContext& c) { c.SetResult(c.VariableName(2), VersionText(ReadFileVersion(c.Path(1)))); }
-
-// A dotted version text: the first part must be a number, later parts that
-// are none count as 0, missing parts are 0.
-FileVersionNumber ParseVersionText(std::string text) {
-    std::array<unsigned, 4> parts{};
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const size_t dot = text.find('.');
-        const std::string part = text.substr(0, dot);
-        const auto number = ParseInt64(part);
-        if (dot != std::string::npos && i == 0 && !number)
-            throw ScriptError("'" + part + "' is not a valid integer value");
-        parts[i] = number ? static_cast<unsigned>(*number) : 0;
-        if (dot == std::string::npos) break;
-        text.erase(0, dot + 1);
-    }
-    return {parts[0], parts[1], parts[2], parts[3]};
-}
 
 void CheckFileVersion(CommandContext& c) {
     const FileVersionNumber file = ReadFileVersion(c.Path(2));
     const FileVersionNumber reference = c.Flag(3) ? ReadFileVersion(c.Path(4)) : ParseVersionText(c.Expanded(5));
-    c.SetResult(c.Raw(1), BoolToText(Parts(file) > Parts(reference)));
+    c.SetResult(c.Raw(1), BoolToText(CompareVersions(file, reference) > 0));
 }
 
 void GetIniFileSettings(CommandContext& c) { c.SetResult(c.Raw(1), ReadIniValue(c.Path(2), c.Path(3), c.Path(4))); }
