@@ -1,0 +1,109 @@
+"""A loopback HTTP server for the web media tests: files by path, HEAD,
+byte ranges answered with 206 (If-Range honoured), and the faults a real
+network shows: ranges ignored, no length, 404, a connection cut after N
+bytes. Every request is logged.
+
+    with LoopbackServer({"/Block1.7zip": data}) as server:
+        server.url("/Block1.7zip"); server.cut_after = 1000; server.requests
+"""
+
+import email.utils
+import hashlib
+import http.server
+import threading
+
+
+class LoopbackServer:
+    def __init__(self, files):
+        self.files = dict(files)
+        self.ignore_ranges = False
+        self.omit_length = False
+        self.cut_after = None      # body bytes sent before the next GET's connection is cut (once)
+        self.requests = []         # (method, path, Range header, If-Range header)
+        self.modified = email.utils.formatdate(1700000000, usegmt=True)
+        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), self._handler())
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+
+    def __enter__(self):
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self._server.shutdown()
+        self._server.server_close()
+
+    @property
+    def port(self):
+        return self._server.server_address[1]
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def etag(self, path):
+        return '"' + hashlib.sha256(self.files[path]).hexdigest()[:16] + '"'
+
+    def ranges_asked(self):
+        return [r[2] for r in self.requests if r[0] == "GET" and r[2]]
+
+    def _handler(self):
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_HEAD(self):
+                self._answer(body=False)
+
+            def do_GET(self):
+                self._answer(body=True)
+
+            def _answer(self, body):
+                path = self.path.split("?", 1)[0]
+                asked = self.headers.get("Range")
+                if_range = self.headers.get("If-Range")
+                server.requests.append((self.command, path, asked, if_range))
+                data = server.files.get(path)
+                if data is None:
+                    page = b"<html><body>404 Not Found</body></html>"
+                    self.send_response(404)
+                    self.send_header("Content-Type", "text/html")
+                    self.send_header("Content-Length", str(len(page)))
+                    self.end_headers()
+                    if body:
+                        self.wfile.write(page)
+                    return
+                start = 0
+                if asked and not server.ignore_ranges and asked.startswith("bytes=") and asked.endswith("-"):
+                    validator_matches = if_range in (None, server.etag(path), server.modified)
+                    if validator_matches:
+                        start = int(asked[len("bytes="):-1])
+                part = data[start:]
+                self.send_response(206 if start else 200)
+                self.send_header("Content-Type", "application/octet-stream")
+                self.send_header("ETag", server.etag(path))
+                self.send_header("Last-Modified", server.modified)
+                self.send_header("Accept-Ranges", "bytes")
+                if start:
+                    self.send_header("Content-Range", f"bytes {start}-{len(data) - 1}/{len(data)}")
+                if server.omit_length:
+                    self.send_header("Connection", "close")
+                    self.close_connection = True
+                else:
+                    self.send_header("Content-Length", str(len(part)))
+                self.end_headers()
+                if not body:
+                    return
+                if server.cut_after is not None:
+                    cut, server.cut_after = server.cut_after, None
+                    self.wfile.write(part[:cut])
+                    self.wfile.flush()
+                    self.close_connection = True
+                    self.connection.shutdown(2)
+                    return
+                for offset in range(0, len(part), 65536):
+                    self.wfile.write(part[offset:offset + 65536])
+
+        return Handler
