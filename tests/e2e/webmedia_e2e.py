@@ -18,7 +18,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import msipackages  # noqa: E402
 import scenario  # noqa: E402
 from scenario import check, equal  # noqa: E402
-from webserver import LoopbackServer  # noqa: E402
+from webserver import LoopbackServer, NginxServer  # noqa: E402
 
 PRODUCT = "{2B4D6F81-3A5C-4E7F-9B1D-0C2E4A6B8D01}"
 REVISION = "{2B4D6F81-3A5C-4E7F-9B1D-0C2E4A6B8D02}"
@@ -77,6 +77,7 @@ class Scenario:
         self.files = block_files()
         self.data = session.drive_c / "users" / "Public" / "Application Data" / REVISION
         self.log = session.drive_c / "setup.log"
+        self.ui = scenario.winehost.UiDriver(session, self.engine / "uidriver.exe")
 
     def build(self, url, folder=None, tail=""):
         """Builds the setup into folder (default: the setup folder); returns the archive's bytes."""
@@ -90,7 +91,8 @@ class Scenario:
         (project / "project.orv").write_text(project_text(url, tail))
         (project / "product.wxs").write_text(msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab"))
         subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         return (folder / ARCHIVE).read_bytes()
 
     def build_for_download(self, server):
@@ -260,9 +262,69 @@ def offline_copy(s):
         check((s.data / "OFFLINE" / REVISION).is_file(), "the offline block's marker")
 
 
-SCENARIOS = {f.__name__: f for f in (silent_download, http_client_download, resume_after_cut, ignored_ranges,
-                                     no_length, not_found, local_copy, damaged_archives, marker, offline_copy)}
+def nginx(s):
+    """A real web server: urlmon downloads the block; WinHTTP resumes a partial archive with a range."""
+    if not shutil.which("nginx"):
+        raise scenario.winehost.SkipScenario("nginx is missing (Debian nginx-light)")
+    root = s.work / "www"
+    root.mkdir(parents=True)
+    with NginxServer(root, s.work / "nginx") as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        (s.folder / ARCHIVE).rename(root / ARCHIVE)
+        equal(s.run(), 0, "exit code of the urlmon run")
+        s.expect_installed("urlmon from nginx")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+
+        s.without_urlmon()
+        kept = len(archive) * 60 // 100
+        s.data.mkdir(parents=True)
+        (s.data / ARCHIVE).write_bytes(archive[:kept])
+        equal(s.run(), 0, "exit code of the resumed run")
+        s.expect_installed("resumed from nginx")
+        gets = [r for r in server.requests() if r[0] == "GET"]
+        equal(gets[-1][2:], (f"bytes={kept - 2048}-", "", "206"), "the resumed request")
+
+
+def retry_dialog(s):
+    """Interactive: the retry question after a failed download, Yes through the proxy typed into it, then No."""
+    s.without_urlmon()
+    caption = "Retry Download?"
+    with LoopbackServer({}) as proxy:
+        # A host nobody can reach directly: only the proxy knows the file.
+        url = "http://webmedia.invalid/" + ARCHIVE
+        proxy.files[url] = s.build(url)
+        (s.folder / ARCHIVE).unlink()
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the retry question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Downloading of installation data from the web has failed. Would you like to try again?",
+                         " Proxy Information (optional) ", "Proxy &Server:", "Proxy &Port:", "Proxy &User:",
+                         "Proxy Pass&word:", "&Yes", "&No"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        check(s.ui.set_text(caption, "#100", "127.0.0.1") and s.ui.set_text(caption, "#101", str(proxy.port)),
+              "the proxy typed in")
+        s.session.screenshot("webmedia-retry-download.png")
+        check(s.ui.click(caption, "&Yes"), "Yes")
+        equal(s.session.finish(process, timeout=120), 0, "exit code")
+        s.expect_installed("through the proxy")
+        check(any(r[1] == url for r in proxy.requests), f"the proxy was asked for {url}: {proxy.requests}")
+
+        shutil.rmtree(s.data)
+        process = s.session.start(s.folder / "webmedia.exe")
+        check(s.ui.wait(caption, timeout_ms=60000), "the question again")
+        check(s.ui.click(caption, "&No"), "No")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        check(s.ui.click("Orvanta", "OK"), "the box closed")
+        s.session.finish(process, timeout=60)
+        check(not (s.data / BLOCK / REVISION).exists(), "no block")
+
+
+SCENARIOS = {f.__name__: f for f in (retry_dialog, silent_download, http_client_download, resume_after_cut, ignored_ranges,
+                                     no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(
-        session, engine, orvanta, work), tools=("7zz", "wixl", "msibuild")))
+        session, engine, orvanta, work), programs=("kebstub.exe", "keb.dll", "uidriver.exe"),
+        tools=("7zz", "wixl", "msibuild")))

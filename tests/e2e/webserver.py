@@ -5,12 +5,19 @@ bytes. Every request is logged.
 
     with LoopbackServer({"/Block1.7zip": data}) as server:
         server.url("/Block1.7zip"); server.cut_after = 1000; server.requests
+
+NginxServer does the same for a folder with a real web server.
 """
 
 import email.utils
 import hashlib
 import http.server
+import shlex
+import socket
+import subprocess
 import threading
+import time
+from pathlib import Path
 
 
 class LoopbackServer:
@@ -107,3 +114,64 @@ class LoopbackServer:
                     self.wfile.write(part[offset:offset + 65536])
 
         return Handler
+
+
+class NginxServer:
+    """nginx (Debian's nginx-light) serving a folder on a free loopback port,
+    logging each request's method, path, Range header and status."""
+
+    def __init__(self, root, work):
+        self.root = Path(root)
+        self.work = Path(work)
+        self.process = None
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            self.port = probe.getsockname()[1]
+
+    def __enter__(self):
+        self.work.mkdir(parents=True, exist_ok=True)
+        self.log = self.work / "access.log"
+        conf = self.work / "nginx.conf"
+        conf.write_text(f"""error_log {self.work}/error.log;
+pid {self.work}/nginx.pid;
+events {{ worker_connections 64; }}
+http {{
+    log_format ranges '$request_method $uri "$http_range" "$http_if_range" $status';
+    access_log {self.log} ranges;
+    client_body_temp_path {self.work}/body;
+    proxy_temp_path {self.work}/proxy;
+    fastcgi_temp_path {self.work}/fastcgi;
+    uwsgi_temp_path {self.work}/uwsgi;
+    scgi_temp_path {self.work}/scgi;
+    types {{ application/octet-stream 7zip; }}
+    server {{
+        listen 127.0.0.1:{self.port};
+        root {self.root};
+    }}
+}}
+""")
+        self.process = subprocess.Popen(["nginx", "-c", str(conf), "-p", str(self.work), "-g", "daemon off;"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            with socket.socket() as probe:
+                if probe.connect_ex(("127.0.0.1", self.port)) == 0:
+                    return self
+            time.sleep(0.05)
+        self.__exit__(None, None, None)
+        raise RuntimeError("nginx does not start")
+
+    def __exit__(self, *exc):
+        if self.process:
+            self.process.terminate()
+            self.process.wait(timeout=10)
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def requests(self):
+        """(method, path, Range, If-Range, status) of every request so far."""
+        rows = []
+        for line in self.log.read_text().splitlines() if self.log.exists() else []:
+            method, path, asked, if_range, status = shlex.split(line)
+            rows.append((method, path, "" if asked == "-" else asked, "" if if_range == "-" else if_range, status))
+        return rows
