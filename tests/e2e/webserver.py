@@ -121,8 +121,8 @@ class NginxServer:
     logging each request's method, path, Range header and status."""
 
     def __init__(self, root, work):
-        self.root = Path(root)
-        self.work = Path(work)
+        self.root = Path(root).resolve()
+        self.work = Path(work).resolve()
         self.process = None
         with socket.socket() as probe:
             probe.bind(("127.0.0.1", 0))
