@@ -197,7 +197,8 @@ bool DownloadThroughHttpClient(const DownloadRequest& request) {
     const int64_t start = ResumeOffset(onDisk, request.resume);
     std::wstring headers;
     if (start > 0) {
-        headers = L"Range: bytes=" + std::to_wstring(start) + L"-\r\n";
+        // Formatted narrow: a wide formatter would add the C library's wide printf.
+        headers = WideFromAnsi("Range: bytes=" + std::to_string(start) + "-\r\n");
         const std::string validator = TrimBlanks(ReadFileText(validatorFile).value_or(""));
         if (!validator.empty()) headers += L"If-Range: " + WideFromAnsi(validator) + L"\r\n";
     }

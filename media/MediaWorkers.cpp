@@ -1,7 +1,6 @@
 #include "media/MediaWorkers.h"
 
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 
 #include "bootstrap/EngineMessages.h"
@@ -13,6 +12,7 @@
 #include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/NativePath.h"
+#include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -160,15 +160,16 @@ bool CopyMedia(const std::string& sourceFolder, const std::string& destinationRo
 }
 
 std::string FileSha256(const std::string& path) {
-    std::ifstream in(NativePath(path), std::ios::binary);
-    if (!in) return {};
+    ReadOnlyFile file(NativePath(path));
+    const auto size = file.Size();
+    if (!size) return {};
     keb::Sha256 hash;
-    std::vector<char> buffer(1 << 16);
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        if (in.gcount() > 0) hash.Update(reinterpret_cast<const uint8_t*>(buffer.data()), static_cast<size_t>(in.gcount()));
+    constexpr uint64_t kChunk = 1 << 16;
+    for (uint64_t offset = 0; offset < *size; offset += kChunk) {
+        const auto chunk = file.ReadAt(offset, static_cast<size_t>(*size - offset < kChunk ? *size - offset : kChunk));
+        if (!chunk) return {};
+        hash.Update(reinterpret_cast<const uint8_t*>(chunk->data()), chunk->size());
     }
-    if (in.bad()) return {};
     std::string hex;
     char digits[3];
     for (uint8_t byte : hash.Final()) {

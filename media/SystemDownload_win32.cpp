@@ -55,12 +55,13 @@ public:
     // The HTTP status of the answer; 0 when the service gave none.
     DWORD httpStatus() const { return httpStatus_; }
 
-    // IUnknown: the object lives on the caller's stack for the call.
+    // IUnknown: the object lives on the caller's stack for the call. The
+    // interface ids come from the headers (__uuidof), not from libuuid.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object) return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback))
+        if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IBindStatusCallback)))
             *object = static_cast<IBindStatusCallback*>(this);
-        else if (IsEqualIID(riid, IID_IHttpNegotiate))
+        else if (IsEqualIID(riid, __uuidof(IHttpNegotiate)))
             *object = static_cast<IHttpNegotiate*>(this);
         else {
             *object = nullptr;
@@ -131,7 +132,7 @@ private:
     void ReadStatusFromBinding() {
         if (!binding_ || httpStatus_ != 0) return;
         IWinInetHttpInfo* info = nullptr;
-        if (FAILED(binding_->QueryInterface(IID_IWinInetHttpInfo, reinterpret_cast<void**>(&info))) || !info) return;
+        if (FAILED(binding_->QueryInterface(__uuidof(IWinInetHttpInfo), reinterpret_cast<void**>(&info))) || !info) return;
         DWORD status = 0, size = sizeof status, flags = 0;
         // HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER
         if (SUCCEEDED(info->QueryInfo(19 | 0x20000000, &status, &size, &flags, nullptr))) httpStatus_ = status;
