@@ -323,7 +323,54 @@ def retry_dialog(s):
         check(not (s.data / BLOCK / REVISION).exists(), "no block")
 
 
-SCENARIOS = {f.__name__: f for f in (retry_dialog, silent_download, http_client_download, resume_after_cut, ignored_ranges,
+def resume_question(s):
+    """Interactive, urlmon: the resume-or-new-copy question; Cancel ends the script with the message box."""
+    caption = "Retry Download?"
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        del server.files["/" + ARCHIVE]
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Downloading of installation data from the web has failed. Please make sure you are "
+                         "connected to the Internet.", "Would you like to:", "Try to &resume the broken download?",
+                         "Download a &new copy of the data instead?", "&OK", "&Cancel"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        s.session.screenshot("webmedia-resume-question.png")
+        check(s.ui.click(caption, "&Cancel"), "Cancel")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        check(s.ui.click("Orvanta", "OK"), "the box closed")
+        s.session.finish(process, timeout=60)
+        check(not s.reported(), "the script ended")
+
+
+def extraction_question(s):
+    """Interactive: a damaged copy beside the setup; "download a fresh copy" skips it and fetches from the URL."""
+    caption = "Retry Extraction?"
+    with LoopbackServer({}) as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        server.files["/" + ARCHIVE] = archive
+        damaged = bytearray(archive)
+        damaged[len(damaged) // 2] ^= 0x01
+        (s.folder / ARCHIVE).write_bytes(bytes(damaged))
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Extraction of installation data downloaded from the web has failed. What would you like to do?",
+                         "&Download a fresh copy of the installation data.",
+                         "Try to &extract the existing download data again.", "&OK", "&Cancel"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        s.session.screenshot("webmedia-extraction-question.png")
+        check(s.ui.click(caption, "&OK"), "OK: a fresh copy")
+        equal(s.session.finish(process, timeout=120), 0, "exit code")
+        s.expect_installed("fresh copy")
+        check(any(r[0] == "GET" for r in server.requests), "the fresh copy came from the server")
+        equal((s.folder / ARCHIVE).read_bytes(), bytes(damaged), "the rejected copy is left alone")
+
+
+SCENARIOS = {f.__name__: f for f in (retry_dialog, resume_question, extraction_question, silent_download, http_client_download, resume_after_cut, ignored_ranges,
                                      no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx)}
 
 if __name__ == "__main__":

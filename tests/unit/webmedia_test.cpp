@@ -9,6 +9,7 @@
 
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/StartupValues.h"
+#include "dialogs/ProgressState.h"
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
@@ -185,6 +186,11 @@ TEST_F(FetchBlock, ACopyBesideTheSetupIsExtractedDistributedAndMarked) {
     EXPECT_TRUE(fs::exists(dir_.file("setup/Block1.7zip"))) << "a local copy stays";
     EXPECT_TRUE(fs::is_empty(dir_.file("temp"))) << "the extraction folder is removed";
     EXPECT_FALSE(MediaFetchInProgress());
+    // The progress dialog's text: caption, block without its backslash, CR, the worker's status.
+    const ProgressSnapshot progress = ReadProgress();
+    EXPECT_TRUE(StartsWith(progress.text, "Extracting Web Media: Block1\r")) << progress.text;
+    EXPECT_TRUE(EndsWith(progress.text, "% complete")) << progress.text;
+    EXPECT_EQ(progress.maximum, 100);
 }
 
 TEST_F(FetchBlock, AMarkedBlockIsNotFetchedAgainAnUnmarkedOneIsWiped) {
