@@ -225,7 +225,7 @@ bool DownloadThroughHttpClient(const DownloadRequest& request) {
 
     int64_t received = *offset;
     int percent = 0;
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(1 << 20);
     while (true) {
         DWORD got = 0;
         if (!api.ReadData(get->get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got)) return false;

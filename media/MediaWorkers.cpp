@@ -35,8 +35,9 @@ int32_t KEB_CALL MediaProgress(const char* entryName, uint32_t doneLow, uint32_t
         const int64_t done = (static_cast<int64_t>(doneHigh) << 32) | doneLow;
         const int64_t total = (static_cast<int64_t>(totalHigh) << 32) | totalLow;
         const int percent = total > 0 ? TransferPercent(done, total, 0) : 1;
+        const bool changed = percent != status->percent();
         status->Report(percent, PercentStatus(entryName ? entryName : "", percent));
-        WakeApplyingThread();
+        if (changed) WakeApplyingThread();
         return status->cancel ? 0 : 1;
     } catch (...) {
         return 0;

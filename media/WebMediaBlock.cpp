@@ -127,8 +127,11 @@ void Download(const std::string& block, const std::string& url, const std::strin
         MediaWorkerStatus status;
         const bool downloaded = RunWorker(BlockCaption(kDownloadingCaption, block), status, [&request](MediaWorkerStatus& s) {
             request.progress = [&s](int percent, const std::string& text) {
+                // The waiting thread redraws on a new percentage; a wake per
+                // received chunk would only fill its message queue.
+                const bool changed = percent != s.percent();
                 s.Report(percent, text);
-                WakeApplyingThread();
+                if (changed) WakeApplyingThread();
                 return !s.cancel;
             };
             const std::string folder = FolderOf(request.destination);
