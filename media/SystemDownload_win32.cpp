@@ -104,8 +104,9 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO*) override {
-        // Not resuming: the newest version from the server, never a cached copy.
-        if (flags && !request_.resume) *flags |= BINDF_GETNEWESTVERSION;
+        // Always asked of the server: a cached copy of an older block would
+        // only fail its hash check.
+        if (flags) *flags |= BINDF_GETNEWESTVERSION;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
@@ -146,14 +147,19 @@ private:
     int lastPercent_ = 0;
 };
 
-// The service keeps its data in its cache; the engine's file is a copy.
-bool CopyCacheFile(const std::string& cacheFile, const std::string& destination) {
+// The service leaves the data in its cache file; the engine takes it from
+// there. Moved rather than copied where the system allows: the archive is
+// deleted after extraction, and a second copy of a large block would stay in
+// the user's internet cache for nothing.
+bool TakeCacheFile(const std::string& cacheFile, const std::string& destination) {
     if (cacheFile.empty() || !FileExists(cacheFile)) return false;
     if (lstrcmpiA(cacheFile.c_str(), destination.c_str()) == 0) return true;
     SetNormalAttributes(destination);
     DeleteFileAt(destination);
     const std::string folder = FolderOf(destination);
     if (!folder.empty()) CreateFolderTree(folder);
+    if (MoveFileExA(cacheFile.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return true;
     return CopyFileOver(cacheFile, destination);
 }
 
@@ -177,5 +183,5 @@ ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request) {
     if (FAILED(result)) return ServiceOutcome::Failed;
     SetLastCacheFile(cacheFile);
     if (callback.httpStatus() >= 400) return ServiceOutcome::Failed;
-    return CopyCacheFile(cacheFile, request.destination) ? ServiceOutcome::Downloaded : ServiceOutcome::Failed;
+    return TakeCacheFile(cacheFile, request.destination) ? ServiceOutcome::Downloaded : ServiceOutcome::Failed;
 }

@@ -147,6 +147,17 @@ def silent_download(s):
         check(any(r[0] == "GET" and r[1] == "/" + ARCHIVE for r in server.requests), "downloaded from the server")
 
 
+def download_again(s):
+    """The block downloaded once more through urlmon after its data is gone: its cache entry is no trap."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        equal(s.run(), 0, "first run")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        equal(s.run(), 0, "second run")
+        s.expect_installed("again")
+
+
 def http_client_download(s):
     """Without urlmon the WinHTTP client asks HEAD, then GET, and installs the block."""
     s.without_urlmon()
@@ -370,8 +381,9 @@ def extraction_question(s):
         equal((s.folder / ARCHIVE).read_bytes(), bytes(damaged), "the rejected copy is left alone")
 
 
-SCENARIOS = {f.__name__: f for f in (retry_dialog, resume_question, extraction_question, silent_download, http_client_download, resume_after_cut, ignored_ranges,
-                                     no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx)}
+SCENARIOS = {f.__name__: f for f in (
+    retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
+    resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(
