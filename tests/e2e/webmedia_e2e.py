@@ -207,6 +207,39 @@ def no_length(s):
         s.expect_installed("no length")
 
 
+def redirect_and_https(s):
+    """Both transports follow a redirect; HTTPS from a server whose certificate nobody trusts is refused."""
+    with LoopbackServer({}) as server:
+        archive = s.build(server.url("/moved/" + ARCHIVE))
+        (s.folder / ARCHIVE).unlink()
+        server.files["/" + ARCHIVE] = archive
+        server.redirects["/moved/" + ARCHIVE] = "/" + ARCHIVE
+        equal(s.run(), 0, "urlmon through a redirect")
+        s.expect_installed("urlmon redirect")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        s.without_urlmon()
+        equal(s.run(), 0, "winhttp through a redirect")
+        s.expect_installed("winhttp redirect")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+
+    key, certificate = s.work / "key.pem", s.work / "cert.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                    "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", str(key), "-out", str(certificate)],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with LoopbackServer({}, (str(certificate), str(key))) as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        (s.folder / ARCHIVE).unlink()
+        server.files["/" + ARCHIVE] = archive
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp, untrusted certificate")
+        s.session.env["WINEDLLOVERRIDES"] = scenario.winehost.WINE_ENV["WINEDLLOVERRIDES"]
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon, untrusted certificate")
+        check(not any(r[0] == "GET" for r in server.requests), "no file was served")
+
+
 def not_found(s):
     """404 is a failed download with either transport, even though urlmon saves the error page."""
     with LoopbackServer({}) as server:
@@ -383,7 +416,8 @@ def extraction_question(s):
 
 SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
-    resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx)}
+    resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
+    redirect_and_https)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(

@@ -14,6 +14,7 @@ import hashlib
 import http.server
 import shlex
 import socket
+import ssl
 import subprocess
 import threading
 import time
@@ -21,14 +22,21 @@ from pathlib import Path
 
 
 class LoopbackServer:
-    def __init__(self, files):
+    def __init__(self, files, certificate=None):
+        """certificate: (certificate file, key file) to answer HTTPS instead of HTTP."""
         self.files = dict(files)
+        self.redirects = {}        # path -> path answered with 302
+        self.scheme = "https" if certificate else "http"
         self.ignore_ranges = False
         self.omit_length = False
         self.cut_after = None      # body bytes sent before the next GET's connection is cut (once)
         self.requests = []         # (method, path, Range header, If-Range header)
         self.modified = email.utils.formatdate(1700000000, usegmt=True)
         self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), self._handler())
+        if certificate:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*certificate)
+            self._server.socket = context.wrap_socket(self._server.socket, server_side=True)
         self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
 
     def __enter__(self):
@@ -44,7 +52,7 @@ class LoopbackServer:
         return self._server.server_address[1]
 
     def url(self, path):
-        return f"http://127.0.0.1:{self.port}{path}"
+        return f"{self.scheme}://127.0.0.1:{self.port}{path}"
 
     def etag(self, path):
         return '"' + hashlib.sha256(self.files[path]).hexdigest()[:16] + '"'
@@ -72,6 +80,12 @@ class LoopbackServer:
                 asked = self.headers.get("Range")
                 if_range = self.headers.get("If-Range")
                 server.requests.append((self.command, path, asked, if_range))
+                if path in server.redirects:
+                    self.send_response(302)
+                    self.send_header("Location", server.url(server.redirects[path]))
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
                 data = server.files.get(path)
                 if data is None:
                     page = b"<html><body>404 Not Found</body></html>"
