@@ -22,7 +22,7 @@ public:
     WinHttp() = default;
     bool loaded() const {
         return Open && Connect && OpenRequest && SendRequest && ReceiveResponse && QueryHeaders && ReadData &&
-               CloseHandle && CrackUrl && SetOption;
+               CloseHandle && CrackUrl && SetOption && QueryAuthSchemes && SetCredentials;
     }
 
 private:
@@ -40,6 +40,8 @@ public:
     ORVANTA_WINHTTP(CloseHandle);
     ORVANTA_WINHTTP(CrackUrl);
     ORVANTA_WINHTTP(SetOption);
+    ORVANTA_WINHTTP(QueryAuthSchemes);
+    ORVANTA_WINHTTP(SetCredentials);
 #undef ORVANTA_WINHTTP
 };
 
@@ -128,11 +130,12 @@ public:
             api_, api_.OpenRequest(connection_.get(), verb, target_.path.c_str(), nullptr, WINHTTP_NO_REFERER,
                                    WINHTTP_DEFAULT_ACCEPT_TYPES, target_.secure ? WINHTTP_FLAG_SECURE : 0));
         if (!*request) return nullptr;
-        SetProxyCredentials(request->get());
-        const bool sent = api_.SendRequest(request->get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
-                                           headers.empty() ? 0 : static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
-                          api_.ReceiveResponse(request->get(), nullptr);
-        return sent ? std::move(request) : nullptr;
+        if (!SendOnce(request->get(), headers)) return nullptr;
+        // A proxy that wants the user's name: answer its challenge once.
+        if (StatusCode(api_, request->get()) == 407 && AnswerProxyChallenge(request->get()) &&
+            !SendOnce(request->get(), headers))
+            return nullptr;
+        return request;
     }
 
 private:
@@ -146,11 +149,24 @@ private:
         return api.Open(L"Orvanta", WINHTTP_ACCESS_TYPE_NAMED_PROXY, name.c_str(), WINHTTP_NO_PROXY_BYPASS, 0);
     }
 
-    void SetProxyCredentials(HINTERNET request) const {
-        if (request_.proxyServer.empty() || request_.proxyUser.empty()) return;
-        std::wstring user = WideFromAnsi(request_.proxyUser), password = WideFromAnsi(request_.proxyPassword);
-        api_.SetOption(request, WINHTTP_OPTION_PROXY_USERNAME, user.data(), static_cast<DWORD>(user.size()));
-        api_.SetOption(request, WINHTTP_OPTION_PROXY_PASSWORD, password.data(), static_cast<DWORD>(password.size()));
+    bool SendOnce(HINTERNET request, const std::wstring& headers) const {
+        return api_.SendRequest(request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+                                headers.empty() ? 0 : static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+               api_.ReceiveResponse(request, nullptr);
+    }
+
+    // Sets the proxy user's name and password for the scheme the proxy
+    // offers (Basic preferred over the first offered, which may need a
+    // domain account); false when there is nothing to answer with.
+    bool AnswerProxyChallenge(HINTERNET request) const {
+        if (request_.proxyServer.empty() || request_.proxyUser.empty()) return false;
+        DWORD supported = 0, first = 0, target = 0;
+        if (!api_.QueryAuthSchemes(request, &supported, &first, &target) || target != WINHTTP_AUTH_TARGET_PROXY)
+            return false;
+        const DWORD scheme = (supported & WINHTTP_AUTH_SCHEME_BASIC) ? WINHTTP_AUTH_SCHEME_BASIC : first;
+        const std::wstring user = WideFromAnsi(request_.proxyUser), password = WideFromAnsi(request_.proxyPassword);
+        return api_.SetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme, user.c_str(), password.c_str(),
+                                   nullptr);
     }
 
     const WinHttp& api_;

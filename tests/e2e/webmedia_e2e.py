@@ -332,7 +332,8 @@ def nginx(s):
 
 
 def retry_dialog(s):
-    """Interactive: the retry question after a failed download, Yes through the proxy typed into it, then No."""
+    """Interactive: the retry question after a failed download, Yes through the proxy (with its user and
+    password) typed into it, then No."""
     s.without_urlmon()
     caption = "Retry Download?"
     with LoopbackServer({}) as proxy:
@@ -349,13 +350,17 @@ def retry_dialog(s):
                          " Proxy Information (optional) ", "Proxy &Server:", "Proxy &Port:", "Proxy &User:",
                          "Proxy Pass&word:", "&Yes", "&No"):
             check(expected in texts, f"{expected!r} among {texts!r}")
-        check(s.ui.set_text(caption, "#100", "127.0.0.1") and s.ui.set_text(caption, "#101", str(proxy.port)),
-              "the proxy typed in")
+        proxy.proxy_user = "setup:Se cret"
+        for control, value in (("#100", "127.0.0.1"), ("#101", str(proxy.port)), ("#102", "setup"),
+                               ("#103", "Se cret")):
+            check(s.ui.set_text(caption, control, value), "typed into " + control)
         s.session.screenshot("webmedia-retry-download.png")
         check(s.ui.click(caption, "&Yes"), "Yes")
         equal(s.session.finish(process, timeout=120), 0, "exit code")
         s.expect_installed("through the proxy")
-        equal([r[:2] for r in proxy.requests], [("HEAD", proxied), ("GET", proxied)], "the proxy's requests")
+        answered = [r[:2] for r in proxy.requests if len(r) == 4]
+        equal(answered, [("HEAD", proxied), ("GET", proxied)], "the requests the proxy answered")
+        check(any(len(r) == 5 for r in proxy.requests), "the proxy asked for the user first")
 
         shutil.rmtree(s.data)
         process = s.session.start(s.folder / "webmedia.exe")

@@ -9,6 +9,7 @@ bytes. Every request is logged.
 NginxServer does the same for a folder with a real web server.
 """
 
+import base64
 import email.utils
 import hashlib
 import http.server
@@ -26,6 +27,7 @@ class LoopbackServer:
         """certificate: (certificate file, key file) to answer HTTPS instead of HTTP."""
         self.files = dict(files)
         self.redirects = {}        # path -> path answered with 302
+        self.proxy_user = None     # "user:password" a proxy asks for (407 without it)
         self.scheme = "https" if certificate else "http"
         self.ignore_ranges = False
         self.omit_length = False
@@ -80,6 +82,14 @@ class LoopbackServer:
                 asked = self.headers.get("Range")
                 if_range = self.headers.get("If-Range")
                 server.requests.append((self.command, path, asked, if_range))
+                if server.proxy_user and self.headers.get("Proxy-Authorization") != \
+                        "Basic " + base64.b64encode(server.proxy_user.encode()).decode():
+                    self.send_response(407)
+                    self.send_header("Proxy-Authenticate", 'Basic realm="loopback proxy"')
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    server.requests[-1] += ("407",)
+                    return
                 if path in server.redirects:
                     self.send_response(302)
                     self.send_header("Location", server.url(server.redirects[path]))
