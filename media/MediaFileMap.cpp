@@ -35,8 +35,11 @@ std::vector<MediaFileMove> MediaFileMoves(const std::vector<std::string>& map, c
             throw std::runtime_error("The media file map places " + inner + " outside the data folder");
         MediaFileMove move;
         move.source = WithBackslash(extractionFolder) + archiveBaseName + "\\" + inner;
-        move.destinationFolder = WithBackslash(WithBackslash(destinationRoot) + subfolder);
-        move.destination = move.destinationFolder + FileNameOf(inner);
+        move.destinationRoot = WithBackslash(destinationRoot);
+        move.subfolder = subfolder;
+        move.destination =
+            (subfolder.empty() ? move.destinationRoot : WithBackslash(move.destinationRoot + subfolder)) +
+            FileNameOf(inner);
         moves.push_back(std::move(move));
     }
     return moves;
@@ -47,7 +50,7 @@ bool DistributeMediaFiles(const std::vector<MediaFileMove>& moves) {
     // letter case) and its destination.
     std::vector<std::pair<std::string, std::string>> placed;
     for (const MediaFileMove& move : moves) {
-        if (!CreateFolderTree(move.destinationFolder)) return false;
+        if (!CreateFoldersWithoutLinks(move.destinationRoot, move.subfolder)) return false;
         SetNormalAttributes(move.destination);
         DeleteFileAt(move.destination);
         const std::string source = LowerAscii(move.source);
@@ -62,6 +65,22 @@ bool DistributeMediaFiles(const std::vector<MediaFileMove>& moves) {
         }
         if (!FileExists(move.destination)) return false;
         placed.emplace_back(source, move.destination);
+    }
+    return true;
+}
+
+bool CreateFoldersWithoutLinks(const std::string& root, const std::string& relativeFolder) {
+    std::string folder = WithBackslash(root);
+    if (!CreateOwnedFolder(folder)) return false;
+    size_t start = 0;
+    while (start < relativeFolder.size()) {
+        size_t end = relativeFolder.find_first_of("\\/", start);
+        if (end == std::string::npos) end = relativeFolder.size();
+        if (end > start) {
+            folder += relativeFolder.substr(start, end - start) + "\\";
+            if (!CreateOwnedFolder(folder)) return false;
+        }
+        start = end + 1;
     }
     return true;
 }

@@ -9,8 +9,9 @@
 
 struct MediaFileMove {
     std::string source;             // extraction folder + archive base name + "\" + inner path
-    std::string destinationFolder;  // destination root + subfolder, with a trailing backslash
-    std::string destination;        // destinationFolder + file name of the inner path
+    std::string destinationRoot;    // with a trailing backslash
+    std::string subfolder;          // relative to the root, as the map gives it
+    std::string destination;        // root + subfolder + file name of the inner path
 };
 
 // The moves for one archive, in map order, for the triples whose archive
@@ -24,3 +25,8 @@ std::vector<MediaFileMove> MediaFileMoves(const std::vector<std::string>& map, c
 // is replaced; a source that an earlier move already took is copied from
 // that move's destination. False at the first file that cannot be placed.
 bool DistributeMediaFiles(const std::vector<MediaFileMove>& moves);
+
+// Creates root + relative folder one level at a time, removing any link
+// (symbolic link, junction) found on the way: files a setup places must not
+// be redirected by a link someone planted in the data folder.
+bool CreateFoldersWithoutLinks(const std::string& root, const std::string& relativeFolder);

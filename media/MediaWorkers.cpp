@@ -65,7 +65,7 @@ std::string WithoutExtension(const std::string& name) {
 
 bool Extract(const ExtractMediaRequest& request, MediaWorkerStatus& status) {
     if (!request.expectedSha256.empty() && FileSha256(request.archive) != request.expectedSha256) return false;
-    CreateFolderTree(request.destinationRoot);
+    if (!CreateFoldersWithoutLinks(request.destinationRoot, "")) return false;
     std::string error;
     ArchiveCallbacks callbacks;
     callbacks.progress = MediaProgress;
@@ -121,7 +121,7 @@ bool MoveTree(const std::string& from, const std::string& to) {
     const std::string source = WithBackslash(from), target = WithBackslash(to);
     for (const std::string& relative : FilesBelow(source)) {
         const std::string destination = target + relative;
-        if (!CreateFolderTree(FolderOf(destination))) return false;
+        if (!CreateFoldersWithoutLinks(target, FolderOf(relative))) return false;
         SetNormalAttributes(destination);
         DeleteFileAt(destination);
         if (!MoveFolder(source + relative, destination)) return false;
@@ -134,22 +134,22 @@ bool CopyMedia(const std::string& sourceFolder, const std::string& destinationRo
     std::string source = WithBackslash(sourceFolder);
     if (!FolderExists(source + "offline")) source = FolderOf(source.substr(0, source.size() - 1));
     struct Placement {
-        std::string from, to;
+        std::string from, relative;  // relative to the destination root
     };
     std::vector<Placement> files;
     const std::string root = WithBackslash(destinationRoot);
     for (const std::string& relative : FilesBelow(source + "offline\\"))
-        files.push_back({source + "offline\\" + relative, root + "offline\\" + relative});
+        files.push_back({source + "offline\\" + relative, "offline\\" + relative});
     for (const std::string& relative : FilesBelow(source + "mergemod\\"))
-        files.push_back({source + "mergemod\\" + relative, root + relative});
+        files.push_back({source + "mergemod\\" + relative, relative});
     const size_t n = files.size();
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n + 1);
         status.Report(percent, PercentStatus(files[i].from, percent));
         WakeApplyingThread();
         if (status.cancel) return false;
-        const std::string& to = files[i].to;
-        if (!CreateFolderTree(FolderOf(to))) return false;
+        const std::string to = root + files[i].relative;
+        if (!CreateFoldersWithoutLinks(root, FolderOf(files[i].relative))) return false;
         if (!FileExists(to)) {
             SetNormalAttributes(to);
             // Media that cannot give its files away (a disc) is copied from.

@@ -11,6 +11,7 @@
 #include "installer/ApplySystem.h"
 #include "media/DownloadFile.h"
 #include "media/DownloadProgress.h"
+#include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
 #include "script/VariableStore.h"
 #include "system/Files.h"
@@ -51,7 +52,6 @@ bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
     status.cancel = false;
     status.Report(0, "");
     RegisterApplyingThread();
-    SetLongOperation(true);
     std::thread worker([&status, &work] {
         bool succeeded = false;
         try {
@@ -63,6 +63,7 @@ bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
         status.done = true;
         WakeApplyingThread();
     });
+    SetLongOperation(true);
     const bool silent = Startup().silent;
     while (!status.done) {
         SetProgress(caption + status.text(), 0, 100, status.percent());
@@ -237,6 +238,10 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
     const std::string dataFolder = DataFolder();
     const std::string folder = dataFolder + block;
     const std::string marker = WithBackslash(folder) + GetVariable("REVISIONCODE");
+    // A link in place of the data or block folder would let someone else's
+    // folder pass for the block (its marker included): it goes first.
+    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(kExtractFailed);
+    if (IsLink(folder)) RemoveLink(folder);
     if (FolderExists(folder)) {
         if (FileExists(marker)) return;
         // An unfinished block from an earlier attempt: start it afresh.
@@ -248,5 +253,5 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
         while (!ProvideFromArchive(block, url, archivePath, dataFolder)) {
         }
     }
-    if (!CreateFolderTree(folder) || !WriteFileText(marker, "")) Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
+    if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, "")) Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
 }

@@ -207,6 +207,24 @@ TEST_F(FetchBlock, AMarkedBlockIsNotFetchedAgainAnUnmarkedOneIsWiped) {
     EXPECT_TRUE(fs::exists(Marker()));
 }
 
+TEST_F(FetchBlock, LinksPlantedInTheDataFolderAreRemovedNotFollowed) {
+    // Someone else's folder with a marker posing as the finished block, and
+    // a link where a mapped file goes.
+    dir_.write("elsewhere/" + std::string(kRevision), "");
+    fs::create_directories(dir_.file("data"));
+    fs::create_directory_symlink(dir_.file("elsewhere"), dir_.file("data/Block1"));
+    fs::create_directories(dir_.file("other"));
+    fs::create_directory_symlink(dir_.file("other"), dir_.file("data/Program"));
+    Fetch();
+    EXPECT_FALSE(fs::is_symlink(dir_.file("data/Block1")));
+    EXPECT_FALSE(fs::is_symlink(dir_.file("data/Program")));
+    EXPECT_EQ(ReadWholeFile(dir_.file("data/Program/tool.exe")), "tool bytes");
+    EXPECT_TRUE(fs::exists(dir_.file("data/Block1/docs/guide.txt")));
+    EXPECT_TRUE(fs::is_empty(dir_.file("other")));
+    EXPECT_FALSE(fs::exists(dir_.file("elsewhere/docs")));
+    EXPECT_TRUE(fs::exists(dir_.file("elsewhere/" + std::string(kRevision))));
+}
+
 TEST_F(FetchBlock, NothingIsFetchedWhileRemoving) {
     SetVariable("REMOVE", "TRUE", "Test");
     Fetch();
