@@ -225,6 +225,20 @@ TEST_F(FetchBlock, LinksPlantedInTheDataFolderAreRemovedNotFollowed) {
     EXPECT_TRUE(fs::exists(dir_.file("elsewhere/" + std::string(kRevision))));
 }
 
+TEST_F(FetchBlock, ACancelFromTheProgressDialogEndsTheFetch) {
+    SetCancelRequested(true);
+    try {
+        Fetch();
+        ADD_FAILURE() << "the block was fetched";
+    } catch (const MediaFetchError& e) {
+        EXPECT_STREQ(e.what(), "Unable to extract installation data downloaded from the web");
+    }
+    SetCancelRequested(false);
+    EXPECT_FALSE(fs::exists(Marker()));
+    EXPECT_FALSE(fs::exists(dir_.file("data/Block1")));
+    EXPECT_FALSE(LongOperationRunning());
+}
+
 TEST_F(FetchBlock, NothingIsFetchedWhileRemoving) {
     SetVariable("REMOVE", "TRUE", "Test");
     Fetch();
