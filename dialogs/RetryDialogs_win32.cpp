@@ -50,7 +50,8 @@ LRESULT CALLBACK RetryProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // screen, which stays disabled while it is open.
 class QuestionWindow {
 public:
-    QuestionWindow(int caption, int clientWidth, int clientHeight) : owner_(reinterpret_cast<HWND>(ProgressOwnerWindow())) {
+    QuestionWindow(int caption, int clientWidth, int clientHeight)
+        : owner_(reinterpret_cast<HWND>(ProgressOwnerWindow())) {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         WNDCLASSA wc{};
         wc.hInstance = instance;

@@ -29,7 +29,8 @@ private:
     LoadedLibrary library_ = LoadedLibrary::FromSystemFolder("winhttp.dll");
 
 public:
-#define ORVANTA_WINHTTP(name) const decltype(&::WinHttp##name) name = library_.Find<decltype(&::WinHttp##name)>("WinHttp" #name)
+#define ORVANTA_WINHTTP(name) \
+    const decltype(&::WinHttp##name) name = library_.Find<decltype(&::WinHttp##name)>("WinHttp" #name)
     ORVANTA_WINHTTP(Open);
     ORVANTA_WINHTTP(Connect);
     ORVANTA_WINHTTP(OpenRequest);
@@ -72,7 +73,9 @@ struct Target {
 std::optional<Target> ParseUrl(const WinHttp& api, const std::wstring& url) {
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
-    parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    // -1: the parts point into the URL itself.
+    const DWORD whole = static_cast<DWORD>(-1);
+    parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = whole;
     if (!api.CrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return std::nullopt;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return std::nullopt;
     Target target;
@@ -85,7 +88,8 @@ std::optional<Target> ParseUrl(const WinHttp& api, const std::wstring& url) {
     return target;
 }
 
-std::optional<std::wstring> HeaderText(const WinHttp& api, HINTERNET request, DWORD query, const wchar_t* name = nullptr) {
+std::optional<std::wstring> HeaderText(const WinHttp& api, HINTERNET request, DWORD query,
+                                       const wchar_t* name = nullptr) {
     DWORD size = 0;
     api.QueryHeaders(request, query, name, nullptr, &size, nullptr);
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return std::nullopt;

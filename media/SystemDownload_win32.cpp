@@ -133,7 +133,8 @@ private:
     void ReadStatusFromBinding() {
         if (!binding_ || httpStatus_ != 0) return;
         IWinInetHttpInfo* info = nullptr;
-        if (FAILED(binding_->QueryInterface(__uuidof(IWinInetHttpInfo), reinterpret_cast<void**>(&info))) || !info) return;
+        if (FAILED(binding_->QueryInterface(__uuidof(IWinInetHttpInfo), reinterpret_cast<void**>(&info))) || !info)
+            return;
         DWORD status = 0, size = sizeof status, flags = 0;
         // HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER
         if (SUCCEEDED(info->QueryInfo(19 | 0x20000000, &status, &size, &flags, nullptr))) httpStatus_ = status;

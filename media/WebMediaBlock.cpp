@@ -63,6 +63,13 @@ bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
         status.done = true;
         WakeApplyingThread();
     });
+    // Joined on every way out: a thread object destroyed while running ends the process.
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner() {
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{worker};
     SetLongOperation(true);
     const bool silent = Startup().silent;
     while (!status.done) {
@@ -126,7 +133,7 @@ void Download(const std::string& block, const std::string& url, const std::strin
         request.proxyPassword = settings.proxy.password;
         request.resume = settings.resume;
         MediaWorkerStatus status;
-        const bool downloaded = RunWorker(BlockCaption(kDownloadingCaption, block), status, [&request](MediaWorkerStatus& s) {
+        const auto download = [&request](MediaWorkerStatus& s) {
             request.progress = [&s](int percent, const std::string& text) {
                 // The waiting thread redraws on a new percentage; a wake per
                 // received chunk would only fill its message queue.
@@ -138,7 +145,8 @@ void Download(const std::string& block, const std::string& url, const std::strin
             const std::string folder = FolderOf(request.destination);
             if (!folder.empty()) CreateFolderTree(folder);
             return DownloadFile(request);
-        });
+        };
+        const bool downloaded = RunWorker(BlockCaption(kDownloadingCaption, block), status, download);
         if (status.cancel) Fail(kDownloadFailed);
         if (downloaded) return;
         if (Startup().silent) Fail(kDownloadFailed);
@@ -161,7 +169,8 @@ bool ProvideFromArchive(const std::string& block, const std::string& url, const 
         GetVariable("SFXPATH").empty() ? GetVariable("EXEDIR") : GetVariable("SFXPATH");
     const std::string local = WithBackslash(sourceFolder) + FileNameOf(archivePath);
     auto& rejected = RejectedLocalCopies();
-    const bool useLocal = FileExists(local) && std::find(rejected.begin(), rejected.end(), UpperAscii(local)) == rejected.end();
+    const bool useLocal =
+        FileExists(local) && std::find(rejected.begin(), rejected.end(), UpperAscii(local)) == rejected.end();
     if (!useLocal) Download(block, url, archivePath);
 
     ExtractMediaRequest request;
@@ -253,5 +262,6 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
         while (!ProvideFromArchive(block, url, archivePath, dataFolder)) {
         }
     }
-    if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, "")) Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
+    if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, ""))
+        Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
 }
