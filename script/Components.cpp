@@ -4,6 +4,7 @@
 #include "bootstrap/StartupValues.h"
 #include "script/ScriptError.h"
 #include "script/VariableStore.h"
+#include "system/DigitGrouping.h"
 #include "system/DiskSpace.h"
 #include "system/Files.h"
 #include "system/Paths.h"
@@ -50,12 +51,6 @@ std::vector<std::string> ReadSection(const std::vector<std::string>& lines, size
     else
         complete = false;
     return out;
-}
-
-std::string GroupDigits(uint64_t value) {
-    std::string digits = std::to_string(value);
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
-    return digits;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
 
@@ -150,4 +151,27 @@ std::optional<std::string> ReadFileText(const std::string& path) {
     if (in.peek() != std::ifstream::traits_type::eof()) text << in.rdbuf();
     if (in.bad()) return std::nullopt;
     return text.str();
+}
+
+std::optional<int64_t> FileSizeOf(const std::string& path) {
+    std::error_code ec;
+    const auto size = fs::file_size(HostPath(path), ec);
+    if (ec || !fs::is_regular_file(HostPath(path), ec)) return std::nullopt;
+    return static_cast<int64_t>(size);
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    const fs::path root = HostPath(folder);
+    std::error_code ec;
+    if (fs::is_symlink(root, ec)) return files;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (!fs::is_regular_file(it->symlink_status(ignored))) continue;
+        std::string relative = fs::relative(it->path(), root, ignored).string();
+        for (char& c : relative)
+            if (c == '/') c = '\\';
+        files.push_back(relative);
+    }
+    return files;
 }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/OwnedHandle_win32.h"
 #include "system/TextUtils.h"
@@ -185,4 +186,29 @@ std::optional<std::string> ReadFileText(const std::string& path) {
     while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) text.append(buffer, got);
     if (!ok) return std::nullopt;
     return text;
+}
+
+std::optional<int64_t> FileSizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+namespace {
+void CollectFiles(const std::string& folder, const std::string& prefix, std::vector<std::string>& files) {
+    ForEachEntry(folder, [&](const std::string& path, DWORD attributes) {
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return;
+        const std::string relative = prefix + FileNameOf(path);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) CollectFiles(path, relative + "\\", files);
+        else files.push_back(relative);
+    });
+}
+}  // namespace
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    if (!IsLink(folder)) CollectFiles(folder, "", files);
+    return files;
 }

@@ -15,7 +15,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick
   7zip python3 python3-py7zr libarchive-tools xz-utils
   wixl msitools libglib2.0-dev
-  osslsigncode openssl
+  osslsigncode openssl curl nginx-light
   clang libclang-rt-14-dev
   fp-compiler fp-units-rtl
 )

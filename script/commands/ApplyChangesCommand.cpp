@@ -21,6 +21,7 @@
 #include "script/Translation.h"
 #include "script/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
+#include "script/commands/WebMediaFetch.h"
 #include "system/CommaText.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
@@ -213,12 +214,7 @@ void ApplyCommand(CommandContext& c, bool patch) {
         if (!resultVariable.empty()) c.SetResult(resultVariable, "CANCEL");
         return;
     }
-    if (mediaMode2) {
-        ShowMessageBox(ProgressOwnerWindow(), "Unable to fetch the offline media: this setup engine cannot download web media.",
-                       kProductCaption, kMbOk | kMbIconError);
-        c.StopScript();
-        return;
-    }
+    if (mediaMode2 && !FetchBlockForCommand(c, "OFFLINE\\")) return;
     const std::optional<std::string> cache = CacheFolder();
     if (!patch && !cache) {
         SetVariable("LASTERROR", "The revision code \"" + GetVariable("REVISIONCODE") +

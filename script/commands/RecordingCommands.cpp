@@ -10,7 +10,7 @@
 #include "script/RecordedChanges.h"
 #include "script/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
-#include "system/MessageBox.h"
+#include "script/commands/WebMediaFetch.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -57,17 +57,12 @@ std::string ParameterText(const CommandContext& c, int parameter, int slot) {
     return slot > 0 ? c.Translatable(n, slot) : c.Expanded(n);
 }
 
-// Web media blocks are fetched by the media subsystem; an engine without it
-// ends the script the way a failed fetch does.
+// In the application-data caching mode a command whose data lives in a web
+// media block fetches it before it records.
 bool FetchCommandMedia(CommandContext& c) {
     const std::string& folder = c.script().CommandMediaFolders[c.number()];
     if (Project().MediaMode != 2 || folder.empty()) return true;
-    ShowMessageBox(0,
-                   "Unable to fetch the web media block " + folder +
-                       ": this setup engine cannot download web media.",
-                   kProductCaption, kMbOk | kMbIconError);
-    c.StopScript();
-    return false;
+    return FetchBlockForCommand(c, folder);
 }
 
 void RunRecordingCommand(const RecordingKind& kind, CommandContext& c) {

@@ -151,6 +151,13 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
         v.ComponentSizes.push_back(std::to_string(*size));
     } else if (key == "MediaFile") {
         for (auto& part : split3(value)) v.MediaFileMap.push_back(part);
+    } else if (key == "WebMedia") {
+        const size_t bar = value.find(" | ");
+        if (bar == std::string::npos) throw SourceError(file, line, "WebMedia needs: block name | folder");
+        const std::string name = TrimBlanks(value.substr(0, bar));
+        if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos)
+            throw SourceError(file, line, "WebMedia block name must be a legal file name: " + name);
+        p.webMedia.emplace_back(name, TrimBlanks(value.substr(bar + 3)));
     } else if (key == "PluginCommand") {
         p.payload.script.PluginCommandNames.push_back(value);
     } else {

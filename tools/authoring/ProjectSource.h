@@ -1,6 +1,7 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bootstrap/Payload.h"
@@ -42,6 +43,9 @@ struct Project {
     std::string iconFile;      // relative .ico file; empty when none
     std::string version;       // product version of the setup's version resource; empty: the package's
     std::string description;   // file description of the version resource; empty: "<Title> Setup"
+    // Web media blocks built by the tool: (block name, folder relative to the
+    // project whose files the block's archive holds).
+    std::vector<std::pair<std::string, std::string>> webMedia;
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
     std::vector<int> commandLines;  // source line of each command

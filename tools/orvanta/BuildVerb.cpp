@@ -16,6 +16,8 @@
 #include "tools/authoring/RunProgram.h"
 #include "tools/authoring/SetupResources.h"
 #include "tools/authoring/Signing.h"
+#include "tools/authoring/WebMediaArchives.h"
+#include "media/WebMediaBlock.h"
 
 namespace fs = std::filesystem;
 
@@ -135,13 +137,14 @@ SetupResourceValues ResourceValues(const Project& project, std::optional<Elevati
 }
 
 int Build(const std::vector<std::string>& args) {
-    std::string projectPath, outDir, engineDir;
+    std::string projectPath, outDir, engineDir, mediaPassword;
     SetupArch arch = SetupArch::x86;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
+        else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
         else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
         else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
@@ -198,8 +201,13 @@ int Build(const std::vector<std::string>& args) {
         SignFile(setup.string(), signing, v.Title, v.HelpLink);
         SignFile((out / "keb.dll").string(), signing, v.Title, v.HelpLink);
     }
-    PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder,
-                      translations.supportFiles, out / (base + ".res"));
+    // The web media archives lie beside the setup (where it looks for a local
+    // copy before downloading); the support archive carries their hashes.
+    std::map<std::string, std::string> supportFiles = translations.supportFiles;
+    const std::string mediaHashes = BuildWebMediaArchives(project, out.string(), mediaPassword);
+    if (!mediaHashes.empty()) supportFiles[kMediaHashListName] = mediaHashes;
+    PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
+                      out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
@@ -212,7 +220,7 @@ int Build(const std::vector<std::string>& args) {
 }
 
 OrvantaSubcommand verb("build",
-                       "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>]\n"
+                       "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);

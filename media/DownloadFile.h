@@ -1,0 +1,31 @@
+#pragma once
+// Downloads one file from a URL. Two transports, in this order: the system's
+// URL download service (urlmon, with the user's own proxy and cache
+// settings); where that service is missing, the platform's HTTP client
+// (WinHTTP) with explicit proxy settings and byte-range resume. Either
+// treats an HTTP error status (400 and above) as a failed download.
+#include <functional>
+#include <string>
+
+struct DownloadRequest {
+    std::string url;
+    std::string destination;
+    std::string proxyServer;
+    std::string proxyPort;
+    std::string proxyUser;
+    std::string proxyPassword;
+    // Continue a partial destination file (the HTTP client), or keep the
+    // service's cache file (the system service).
+    bool resume = false;
+    // (percentage, status line) → false to stop the transfer.
+    std::function<bool(int, const std::string&)> progress;
+};
+
+// True when the whole file is at the destination. A failed or stopped
+// download leaves a partial destination file (and its validator) for a
+// later resume.
+bool DownloadFile(const DownloadRequest& request);
+
+// Whether the system download service is in use: true until its library or
+// an entry point of it is found missing, then false for the rest of the run.
+bool SystemDownloadServiceInUse();

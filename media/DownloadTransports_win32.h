@@ -1,0 +1,17 @@
+#pragma once
+// The two transports behind DownloadFile, for its Windows implementation.
+#include <string>
+
+#include "media/DownloadFile.h"
+
+// urlmon's URL download service, loaded from the system folder.
+enum class ServiceOutcome { Missing, Downloaded, Failed };
+ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request);
+
+// WinHTTP, loaded from the system folder: HEAD, then a GET that resumes a
+// partial destination file. False when the library is missing too.
+bool DownloadThroughHttpClient(const DownloadRequest& request);
+
+// The text as UTF-16 for the wide-only interfaces, and back.
+std::wstring WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const wchar_t* text);

@@ -1,0 +1,430 @@
+"""End-to-end scenarios of web media blocks under Wine: a setup built by
+orvanta whose "Install Files" data lives in a block, fetched from a loopback
+server of the test (webserver.py), from a copy beside the setup, or from
+offline media. Both transports run: urlmon (Wine's default) and, with urlmon
+switched off for the prefix, the WinHTTP client with byte-range resume.
+
+usage: webmedia_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
+Exit code 77 means skipped.
+"""
+
+import random
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import msipackages  # noqa: E402
+import scenario  # noqa: E402
+from scenario import check, equal  # noqa: E402
+from webserver import LoopbackServer, NginxServer  # noqa: E402
+
+PRODUCT = "{2B4D6F81-3A5C-4E7F-9B1D-0C2E4A6B8D01}"
+REVISION = "{2B4D6F81-3A5C-4E7F-9B1D-0C2E4A6B8D02}"
+UPGRADE = "{2B4D6F81-3A5C-4E7F-9B1D-0C2E4A6B8D03}"
+BLOCK = "Block1"
+ARCHIVE = BLOCK + ".7zip"
+DOWNLOAD_FAILED = "Unable to download installation data from the web"
+EXTRACT_FAILED = "Unable to extract installation data downloaded from the web"
+
+
+def block_files():
+    """Incompressible data, so a cut at 60 % of the archive falls inside the data."""
+    rng = random.Random(16)
+    return {
+        "bin/tool.dat": rng.randbytes(300000),
+        "docs/guide.txt": b"".join(b"guide line %d\r\n" % i for i in range(2000)),
+        "readme.txt": b"web media readme\r\n",
+    }
+
+
+def project_text(url, tail=""):
+    return f"""Setup = webmedia
+ProductCode = {PRODUCT}
+RevisionCode = {REVISION}
+Title = Web Media Test
+MediaMode = 2
+Package = product.wxs
+WebMedia = {BLOCK} | block
+MediaFile = {BLOCK} | bin\\tool.dat | Program\\bin
+MediaFile = {BLOCK} | readme.txt | Program
+MediaFile = {BLOCK} | readme.txt | Shared
+
+[script]
+Web Media Block
+  | {BLOCK}
+  | {url}
+  |
+Install Files @ media={BLOCK}\\
+  | block
+  |
+  | $TARGETDIR$
+Write to Text File
+  | $TEMPDIR$webmedia.txt
+  | fetched into $DATADIR$
+  | FALSE
+""" + tail
+
+
+class Scenario:
+    def __init__(self, session, engine, orvanta, work):
+        self.session = session
+        self.engine = Path(engine)
+        self.orvanta = orvanta
+        self.work = Path(work)
+        self.folder = session.drive_c / "setup"
+        self.files = block_files()
+        self.data = session.drive_c / "users" / "Public" / "Application Data" / REVISION
+        self.log = session.drive_c / "setup.log"
+        self.ui = scenario.winehost.UiDriver(session, self.engine / "uidriver.exe")
+
+    def build(self, url, folder=None, tail=""):
+        """Builds the setup into folder (default: the setup folder); returns the archive's bytes."""
+        folder = Path(folder or self.folder)
+        project = self.work / "project"
+        shutil.rmtree(project, ignore_errors=True)
+        for name, data in self.files.items():
+            path = project / "block" / name
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(data)
+        (project / "project.orv").write_text(project_text(url, tail))
+        (project / "product.wxs").write_text(msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab"))
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        return (folder / ARCHIVE).read_bytes()
+
+    def build_for_download(self, server):
+        """A setup whose block is only on the server."""
+        archive = self.build(server.url("/" + ARCHIVE))
+        (self.folder / ARCHIVE).unlink()
+        server.files["/" + ARCHIVE] = archive
+        return archive
+
+    def without_urlmon(self):
+        """Wine without urlmon: the engine falls back to its WinHTTP client."""
+        self.session.env["WINEDLLOVERRIDES"] += ";urlmon=d"
+
+    def run(self):
+        self.log.unlink(missing_ok=True)
+        return self.session.run(self.folder / "webmedia.exe", "/s",
+                                "/m=" + self.session.windows_path(self.log), timeout=180)
+
+    def logged(self):
+        return self.log.read_bytes().decode("utf-16-le", "replace") if self.log.exists() else ""
+
+    def reported(self):
+        return (self.session.temp / "webmedia.txt").exists()
+
+    def partial(self):
+        path = self.data / ARCHIVE
+        return path.stat().st_size if path.exists() else 0
+
+    def expect_installed(self, label):
+        check(self.reported(), label + ": the script went on after the fetch")
+        check((self.data / BLOCK / REVISION).is_file(), label + ": the block's marker")
+        equal((self.data / BLOCK / "docs" / "guide.txt").read_bytes(), self.files["docs/guide.txt"],
+              label + ": the block's own tree")
+        equal((self.data / "Program" / "bin" / "tool.dat").read_bytes(), self.files["bin/tool.dat"],
+              label + ": the mapped tool")
+        equal((self.data / "Program" / "readme.txt").read_bytes(), self.files["readme.txt"], label + ": readme 1")
+        equal((self.data / "Shared" / "readme.txt").read_bytes(), self.files["readme.txt"], label + ": readme 2")
+        check(not (self.data / ARCHIVE).exists(), label + ": the downloaded archive is gone")
+
+    def expect_failed(self, message, label):
+        check(not self.reported(), label + ": the script ended")
+        check(message in self.logged(), f"{label}: {message!r} in the log: {self.logged()!r}")
+        check(not (self.data / BLOCK / REVISION).exists(), label + ": no marker")
+
+
+def silent_download(s):
+    """urlmon fetches the block; its files are placed by the media file map."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        equal(s.run(), 0, "exit code")
+        s.expect_installed("urlmon")
+        check(any(r[0] == "GET" and r[1] == "/" + ARCHIVE for r in server.requests), "downloaded from the server")
+
+
+def download_again(s):
+    """The block downloaded once more through urlmon after its data is gone: its cache entry is no trap."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        equal(s.run(), 0, "first run")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        equal(s.run(), 0, "second run")
+        s.expect_installed("again")
+
+
+def http_client_download(s):
+    """Without urlmon the WinHTTP client asks HEAD, then GET, and installs the block."""
+    s.without_urlmon()
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        equal(s.run(), 0, "exit code")
+        s.expect_installed("winhttp")
+        equal([r[0] for r in server.requests], ["HEAD", "GET"], "requests")
+
+
+def resume_after_cut(s):
+    """A download cut at 60 % resumes from size − 2048 and gives the very archive (its hash is checked)."""
+    s.without_urlmon()
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        cut = len(archive) * 60 // 100
+        server.cut_after = cut
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "cut")
+        equal(s.partial(), cut, "the partial archive stays")
+        equal(s.run(), 0, "exit code of the resumed run")
+        s.expect_installed("resumed")
+        equal(server.ranges_asked(), [f"bytes={cut - 2048}-"], "the range asked")
+        check(server.requests[-1][3] == server.etag("/" + ARCHIVE), "If-Range carries the ETag")
+
+
+def ignored_ranges(s):
+    """A server that answers the range with the whole file: the file starts again at byte 0."""
+    s.without_urlmon()
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        server.cut_after = len(archive) * 60 // 100
+        s.run()
+        server.ignore_ranges = True
+        equal(s.run(), 0, "exit code")
+        s.expect_installed("whole file")
+        check(server.ranges_asked(), "a range was asked")
+
+
+def no_length(s):
+    """A server that sends no length: the download ends with the connection."""
+    s.without_urlmon()
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        server.omit_length = True
+        equal(s.run(), 0, "exit code")
+        s.expect_installed("no length")
+
+
+def redirect_and_https(s):
+    """Both transports follow a redirect; HTTPS from a server whose certificate nobody trusts is refused."""
+    with LoopbackServer({}) as server:
+        archive = s.build(server.url("/moved/" + ARCHIVE))
+        (s.folder / ARCHIVE).unlink()
+        server.files["/" + ARCHIVE] = archive
+        server.redirects["/moved/" + ARCHIVE] = "/" + ARCHIVE
+        equal(s.run(), 0, "urlmon through a redirect")
+        s.expect_installed("urlmon redirect")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        s.without_urlmon()
+        equal(s.run(), 0, "winhttp through a redirect")
+        s.expect_installed("winhttp redirect")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+
+    key, certificate = s.work / "key.pem", s.work / "cert.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                    "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", str(key), "-out", str(certificate)],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with LoopbackServer({}, (str(certificate), str(key))) as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        (s.folder / ARCHIVE).unlink()
+        server.files["/" + ARCHIVE] = archive
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp, untrusted certificate")
+        s.session.env["WINEDLLOVERRIDES"] = scenario.winehost.WINE_ENV["WINEDLLOVERRIDES"]
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon, untrusted certificate")
+        check(not any(r[0] == "GET" for r in server.requests), "no file was served")
+
+
+def not_found(s):
+    """404 is a failed download with either transport, even though urlmon saves the error page."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        del server.files["/" + ARCHIVE]
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon 404")
+        s.without_urlmon()
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp 404")
+
+
+def local_copy(s):
+    """An archive beside the setup is used without network access."""
+    with LoopbackServer({}) as server:
+        s.build(server.url("/" + ARCHIVE))
+        equal(s.run(), 0, "exit code")
+        check((s.folder / ARCHIVE).exists(), "the local copy stays")
+        s.expect_installed("local copy")
+        equal(server.requests, [], "requests")
+
+
+def damaged_archives(s):
+    """A flipped byte and an archive that is not the one built go to the extraction failure path."""
+    with LoopbackServer({}) as server:
+        archive = bytearray(s.build(server.url("/" + ARCHIVE)))
+        archive[len(archive) // 2] ^= 0x01
+        (s.folder / ARCHIVE).write_bytes(bytes(archive))
+        s.run()
+        s.expect_failed(EXTRACT_FAILED, "flipped byte")
+        # A sound archive of other content: only the hash tells it apart.
+        other = s.work / "other"
+        s.files["readme.txt"] = b"not what was built\r\n"
+        s.build(server.url("/" + ARCHIVE), other)
+        shutil.copy(other / ARCHIVE, s.folder / ARCHIVE)
+        s.run()
+        s.expect_failed(EXTRACT_FAILED, "hash mismatch")
+        check(not (s.data / BLOCK).exists(), "the unfinished block is removed")
+
+
+def marker(s):
+    """A block with its marker is not fetched again."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        equal(s.run(), 0, "first run")
+        before = len(server.requests)
+        (s.session.temp / "webmedia.txt").unlink()
+        equal(s.run(), 0, "second run")
+        check(s.reported(), "the second run went on")
+        equal(len(server.requests), before, "no request in the second run")
+
+
+def offline_copy(s):
+    """"Apply Changes" in the caching mode copies offline media into the data folder."""
+    with LoopbackServer({}) as server:
+        s.build(server.url("/" + ARCHIVE), tail="Apply Changes\n  | progress\n  | RESULT\n  | TRUE\n  | FALSE\n")
+        (s.folder / "offline" / "disk1").mkdir(parents=True)
+        (s.folder / "offline" / "disk1" / "part1.cab").write_bytes(b"cabinet")
+        (s.folder / "mergemod").mkdir()
+        (s.folder / "mergemod" / "module.msm").write_bytes(b"module")
+        equal(s.run(), 0, "exit code")
+        equal((s.data / "offline" / "disk1" / "part1.cab").read_bytes(), b"cabinet", "offline file")
+        equal((s.data / "module.msm").read_bytes(), b"module", "merge module")
+        check((s.data / "offline" / REVISION).is_file(), "the offline block's marker (OFFLINE\\ is the offline folder)")
+
+
+def nginx(s):
+    """A real web server: urlmon downloads the block; WinHTTP resumes a partial archive with a range."""
+    if not shutil.which("nginx"):
+        raise scenario.winehost.SkipScenario("nginx is missing (Debian nginx-light)")
+    root = s.work / "www"
+    shutil.rmtree(root, ignore_errors=True)
+    root.mkdir(parents=True)
+    with NginxServer(root, s.work / "nginx") as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        (s.folder / ARCHIVE).rename(root / ARCHIVE)
+        equal(s.run(), 0, "exit code of the urlmon run")
+        s.expect_installed("urlmon from nginx")
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+
+        s.without_urlmon()
+        kept = len(archive) * 60 // 100
+        s.data.mkdir(parents=True)
+        (s.data / ARCHIVE).write_bytes(archive[:kept])
+        equal(s.run(), 0, "exit code of the resumed run")
+        s.expect_installed("resumed from nginx")
+        gets = [r for r in server.requests() if r[0] == "GET"]
+        equal(gets[-1][2:], (f"bytes={kept - 2048}-", "", "206"), "the resumed request")
+
+
+def retry_dialog(s):
+    """Interactive: the retry question after a failed download, Yes through the proxy (with its user and
+    password) typed into it, then No."""
+    s.without_urlmon()
+    caption = "Retry Download?"
+    with LoopbackServer({}) as proxy:
+        # A host nobody can reach directly: only the proxy knows the file.
+        url = "http://webmedia.invalid/" + ARCHIVE
+        proxied = "http://webmedia.invalid:80/" + ARCHIVE  # the request line WinHTTP sends to a proxy
+        proxy.files[proxied] = s.build(url)
+        (s.folder / ARCHIVE).unlink()
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the retry question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Downloading of installation data from the web has failed. Would you like to try again?",
+                         " Proxy Information (optional) ", "Proxy &Server:", "Proxy &Port:", "Proxy &User:",
+                         "Proxy Pass&word:", "&Yes", "&No"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        proxy.proxy_user = "setup:Se cret"
+        for control, value in (("#100", "127.0.0.1"), ("#101", str(proxy.port)), ("#102", "setup"),
+                               ("#103", "Se cret")):
+            check(s.ui.set_text(caption, control, value), "typed into " + control)
+        s.session.screenshot("webmedia-retry-download.png")
+        check(s.ui.click(caption, "&Yes"), "Yes")
+        equal(s.session.finish(process, timeout=120), 0, "exit code")
+        s.expect_installed("through the proxy")
+        answered = [r[:2] for r in proxy.requests if len(r) == 4]
+        equal(answered, [("HEAD", proxied), ("GET", proxied)], "the requests the proxy answered")
+        check(any(len(r) == 5 for r in proxy.requests), "the proxy asked for the user first")
+
+        shutil.rmtree(s.data)
+        process = s.session.start(s.folder / "webmedia.exe")
+        check(s.ui.wait(caption, timeout_ms=60000), "the question again")
+        check(s.ui.click(caption, "&No"), "No")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        check(s.ui.click("Orvanta", "OK"), "the box closed")
+        s.session.finish(process, timeout=60)
+        check(not (s.data / BLOCK / REVISION).exists(), "no block")
+
+
+def resume_question(s):
+    """Interactive, urlmon: the resume-or-new-copy question; Cancel ends the script with the message box."""
+    caption = "Retry Download?"
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        del server.files["/" + ARCHIVE]
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Downloading of installation data from the web has failed. Please make sure you are "
+                         "connected to the Internet.", "Would you like to:", "Try to &resume the broken download?",
+                         "Download a &new copy of the data instead?", "&OK", "&Cancel"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        s.session.screenshot("webmedia-resume-question.png")
+        check(s.ui.click(caption, "&Cancel"), "Cancel")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        check(s.ui.click("Orvanta", "OK"), "the box closed")
+        s.session.finish(process, timeout=60)
+        check(not s.reported(), "the script ended")
+
+
+def extraction_question(s):
+    """Interactive: a damaged copy beside the setup; "download a fresh copy" skips it and fetches from the URL."""
+    caption = "Retry Extraction?"
+    with LoopbackServer({}) as server:
+        archive = s.build(server.url("/" + ARCHIVE))
+        server.files["/" + ARCHIVE] = archive
+        damaged = bytearray(archive)
+        damaged[len(damaged) // 2] ^= 0x01
+        (s.folder / ARCHIVE).write_bytes(bytes(damaged))
+        process = s.session.start(s.folder / "webmedia.exe")
+        controls = s.ui.controls(caption, timeout_ms=60000)
+        check(controls is not None, "the question appears")
+        texts = [text for cls, _, text in controls if text]
+        for expected in ("Extraction of installation data downloaded from the web has failed. What would you like to do?",
+                         "&Download a fresh copy of the installation data.",
+                         "Try to &extract the existing download data again.", "&OK", "&Cancel"):
+            check(expected in texts, f"{expected!r} among {texts!r}")
+        s.session.screenshot("webmedia-extraction-question.png")
+        check(s.ui.click(caption, "&OK"), "OK: a fresh copy")
+        equal(s.session.finish(process, timeout=120), 0, "exit code")
+        s.expect_installed("fresh copy")
+        check(any(r[0] == "GET" for r in server.requests), "the fresh copy came from the server")
+        equal((s.folder / ARCHIVE).read_bytes(), bytes(damaged), "the rejected copy is left alone")
+
+
+SCENARIOS = {f.__name__: f for f in (
+    retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
+    resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
+    redirect_and_https)}
+
+if __name__ == "__main__":
+    sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(
+        session, engine, orvanta, work), programs=("kebstub.exe", "keb.dll", "uidriver.exe"),
+        tools=("7zz", "wixl", "msibuild")))
