@@ -10,6 +10,7 @@
 #include "bootstrap/EngineMessages.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/DialogRules.h"
+#include "dialogs/FeatureControls_win32.h"
 #include "dialogs/HtmlFrame_win32.h"
 #include "dialogs/TargetFolder.h"
 #include "script/Components.h"
@@ -152,6 +153,54 @@ void BindDocument(PoolTemplate& form, DesignedControl& control, const std::strin
     if (control.tag == 2) form.SetProperty(&control, "Text", DocumentText(supportFolder, "license", richText));
 }
 
+// Where folder controls start: TARGETDIR, or the deepest folder of it that exists.
+std::string BrowseStartFolder() {
+    return DeepestExistingFolder(FoldBackslashes(ResolveReferenceOrEmpty("TARGETDIR")),
+                                 [](const std::string& folder) { return FolderExists(folder); });
+}
+
+std::string FolderPart(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ParentOf(const std::string& folder) {
+    std::string trimmed = folder;
+    if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
+    return FolderPart(trimmed);
+}
+
+// File, folder and drive controls show the bound value's folder, or with
+// Tag 1 where browsing starts.
+void BindFolderControl(PoolTemplate& form, DesignedControl& control) {
+    const std::string& cls = control.className;
+    const bool shell = cls == "TPTShellTree" || cls == "TPTShellList" || cls == "TPTShellCombo";
+    const char* property = cls == "TDriveComboBox" ? "Drive" : shell ? "Path" : "Directory";
+    const auto show = [&](const std::string& folder) {
+        if (folder.empty() || !FolderExists(folder)) return false;
+        form.SetProperty(&control, property, cls == "TDriveComboBox" ? folder.substr(0, 1) : folder);
+        return true;
+    };
+    if (BoundAndDefined(control)) {
+        const std::string value = ResolveReference(control.hint);
+        if (cls == "TFileListBox" || cls == "TPTShellList") show(FolderPart(value));
+        else show(value);
+        if (cls == "TFileListBox" && FileExists(value)) form.SetProperty(&control, "FileName", value);
+    }
+    if (control.tag != 1) return;
+    const std::string start = BrowseStartFolder();
+    if (!show(start) && (cls == "TDirectoryListBox" || cls == "TPTShellTree")) show(ParentOf(start));
+}
+
+// Tag 1 Flash frames: no Flash player is installed any more, and the engine
+// never installs one, so the frame says why it stays empty.
+void BindFlashFrame(PoolTemplate& form, DesignedControl& control, const std::string& supportFolder) {
+    if (control.tag != 1) return;
+    form.SetProperty(&control, "Caption", FileExists(supportFolder + "movie.swf")
+                                              ? "Unable to play Flash movie"
+                                              : "Add a movie.swf file to your project to display it here.");
+}
+
 // Selects the item equal to the bound variable's value, ignoring case.
 void SelectBoundItem(PoolTemplate& form, DesignedControl& control) {
     if (!BoundAndDefined(control)) return;
@@ -209,13 +258,22 @@ void BindControl(PoolTemplate& form, DesignedControl& control, const std::string
     } else if (cls == "TTrackBar") {
         // A value that is no number stops the script with the command's line.
         if (BoundAndDefined(control)) form.SetProperty(&control, "Position", ResolveReference(control.hint));
+    } else if (cls == "TTreeView" && control.tag == 1) {
+        FillFeatureTree(form, control);
+    } else if (IsOneOf(cls, {"TFileListBox", "TDirectoryListBox", "TDriveComboBox", "TPTShellTree", "TPTShellList",
+                             "TPTShellCombo"})) {
+        BindFolderControl(form, control);
+    } else if (cls == "TFlashFrame") {
+        BindFlashFrame(form, control, supportFolder);
     }
+    if (cls == "TCheckListBox" && control.tag == 1) FillFeatureList(form, control);
 }
 
 // The designed texts come back; the variables keep what the user entered.
 void RestoreControl(PoolTemplate& form, DesignedControl& control) {
     const std::string& cls = control.className;
     if (cls == "THTMLViewer") Binding().htmlFrames.erase(&control);
+    if (cls == "TTreeView") ForgetFeatureTree(control);
     if (IsOneOf(cls, {"TLabel", "TGroupBox", "TButton", "TSpeedButton", "TBitBtn", "TStaticText", "TEdit",
                       "TMaskEdit", "TMemo", "TRichEdit", "TRzCheckBox", "TRzRadioButton", "TListBox",
                       "TCheckListBox", "TComboBox"}))
@@ -288,6 +346,35 @@ void AdvanceWhenFull(PoolTemplate& form, DesignedControl& control, const std::st
             SetFocus(other->window);
 }
 
+// A folder control's choice: its variable, and with Tag 1 the destination.
+void HandleFolderChange(PoolTemplate& form, DesignedControl& control) {
+    const std::string& cls = control.className;
+    std::string value, folder;
+    const char* handler = nullptr;
+    if (cls == "TFileListBox") {
+        value = Read(form, &control, "FileName");
+        folder = FolderPart(value);
+        handler = "FileListBox1Change";
+    } else if (cls == "TDirectoryListBox") {
+        value = folder = Read(form, &control, "Directory");
+        handler = "DirectoryListBox1Change";
+    } else if (cls == "TDriveComboBox") {
+        value = folder = Read(form, &control, "Drive") + ":\\";
+        handler = "DriveComboBox1Change";
+    } else if (cls == "TPTShellTree" || cls == "TPTShellCombo") {
+        value = folder = Read(form, &control, "Path");
+        handler = cls == "TPTShellTree" ? "PTShellTree1Change" : "PTShellCombo1Change";
+    } else if (cls == "TPTShellList") {
+        value = folder = Read(form, &control, "FileName");
+        if (value.empty()) return;
+        handler = "PTShellList1Change";
+    } else {
+        return;
+    }
+    WriteBound(control, value, handler);
+    if (control.tag == 1) SetTargetFolder(form, folder);
+}
+
 void HandleChange(PoolTemplate& form, DesignedControl& control) {
     const std::string& cls = control.className;
     if (cls == "TEdit" || cls == "TMaskEdit") {
@@ -303,6 +390,15 @@ void HandleChange(PoolTemplate& form, DesignedControl& control) {
         WriteBound(control, Read(form, &control, "Text"), "ComboBox1Change");
     } else if (cls == "TTrackBar") {
         WriteBound(control, Read(form, &control, "Position"), "TrackBar1Change");
+    } else if (cls == "TTreeView") {
+        const std::vector<std::string> levels = form.SelectedTreeItem(&control);
+        if (!levels.empty()) WriteBound(control, levels.back(), "TreeView1Change");
+        if (control.tag == 1) {
+            form.currentComponent = SelectedFeaturePath(form, control);
+            RefreshSizeTexts(form);
+        }
+    } else {
+        HandleFolderChange(form, control);
     }
 }
 
@@ -362,7 +458,10 @@ void RestoreControls(PoolTemplate& form) {
 }
 
 void ForgetControls(PoolTemplate& form) {
-    for (DesignedControl* control : form.Controls()) Binding().htmlFrames.erase(control);
+    for (DesignedControl* control : form.Controls()) {
+        Binding().htmlFrames.erase(control);
+        ForgetFeatureTree(*control);
+    }
 }
 
 void RememberTargetTail() {
@@ -371,9 +470,22 @@ void RememberTargetTail() {
     Binding().targetTail = TargetTail(target, [](const std::string& folder) { return FolderExists(folder); });
 }
 
-void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT) {
-    if (Binding().binding) return;
+void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEvent event, POINT mouse) {
     try {
+        // The feature choices run even while the program fills the dialog.
+        if (event == ControlEvent::MouseUp && control.className == "TTreeView" && control.tag == 1) {
+            FeatureTreeMouseUp(form, control, mouse);
+            RefreshSizeTexts(form);
+            EvaluateRules(form);
+            return;
+        }
+        if (event == ControlEvent::ClickCheck && control.className == "TCheckListBox" && control.tag == 1) {
+            FeatureListChecked(form, control);
+            RefreshSizeTexts(form);
+            EvaluateRules(form);
+            return;
+        }
+        if (Binding().binding) return;
         if (event == ControlEvent::Change) HandleChange(form, control);
         else if (event == ControlEvent::Click) HandleClick(form, control);
         else if (event == ControlEvent::MouseUp && control.className == "TShape") RunButtonRole(form, control);

@@ -8,6 +8,7 @@ Exit code 77 means skipped.
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -112,7 +113,8 @@ class Scenario:
             (support / (form + ".dfm.kebf")).write_text("")
         (project / "product.msi").write_bytes(b"installer database")
         subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.PIPE)
         return self.folder / (name + ".exe")
 
     def results(self):
@@ -212,9 +214,28 @@ def worker_progress(s):
 
 
 def broken_form(s):
-    """A form of a class the engine does not know ends the start-up with a message naming the form."""
-    forms = {"one": FORMS["one"].replace("TLabel", "TNoSuchControl")}
-    exe = s.build("broken", "Wizard Loop\n" + display("one", "R1") + "End\n" + report("never"), forms)
+    """A form of a class the engine does not know: orvanta build names it with the command's line, and an engine
+    given such a form anyway ends the start-up with a message naming the form and the class."""
+    bad = FORMS["one"].replace("TLabel", "TNoSuchControl")
+    script = "Wizard Loop\n" + display("one", "R1") + "End\n" + report("never")
+    try:
+        s.build("refused", script, {"one": bad})
+        raise AssertionError("orvanta build accepted a form of an unknown class")
+    except subprocess.CalledProcessError as refused:
+        message = refused.stderr.decode(errors="replace") if refused.stderr else ""
+        check("project.orv:" in message and "one.dfm" in message and "TNoSuchControl" in message,
+              f"the build names the line, the form and the class: {message!r}")
+
+    exe = s.build("broken", script, {"one": FORMS["one"]})
+    with tempfile.TemporaryDirectory() as staging:
+        archive = s.folder / "broken.res"
+        subprocess.run(["7zz", "x", "-y", f"-o{staging}", str(archive)], check=True, stdout=subprocess.DEVNULL)
+        (Path(staging) / "one.txt").write_text(bad)
+        subprocess.run([s.orvanta, "form", str(Path(staging) / "one.txt"), "-o", str(Path(staging) / "one.dfm")],
+                       check=True)
+        (Path(staging) / "one.txt").unlink()
+        archive.unlink()
+        subprocess.run(["7zz", "a", "-t7z", str(archive), "."], cwd=staging, check=True, stdout=subprocess.DEVNULL)
     process = s.session.start(exe)
     text = s.ui.message_box("Orvanta", timeout_ms=30000)
     check(text is not None and text.startswith("Runtime error in install: ") and "one.dfm" in text

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "dialogs/DesignedClasses.h"
 #include "dialogs/FormFile.h"
 #include "system/TextUtils.h"
 
@@ -59,6 +60,12 @@ void PrepareDialogForms(const Project& project, const fs::path& stagedSupport) {
         const int line = n < project.commandLines.size() ? project.commandLines[n] : 1;
         if (!fs::is_regular_file(stagedSupport / form))
             throw SourceError(project.sourceFile, line, "the dialog form " + form + " is not in the support folder");
+        // The engine refuses a form it cannot build at start-up; say so now.
+        try {
+            CheckDesignedForm(ReadBinaryForm(ReadBytes(stagedSupport / form)).root, form);
+        } catch (const FormError& e) {
+            throw SourceError(project.sourceFile, line, e.what());
+        }
         if (!fs::is_regular_file(stagedSupport / (form + ".kebf")))
             throw SourceError(project.sourceFile, line,
                               "the rules file " + form + ".kebf is not in the support folder (an empty file "

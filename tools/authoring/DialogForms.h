@@ -10,6 +10,6 @@
 
 // Compiles every text form (*.dfm) directly in the staged support folder to
 // the binary form in place, then checks that each dialog the script displays
-// has its form and rules file there. Errors name the form file, or the
+// has its form, one the engine can build, and its rules file there. Errors name the form file, or the
 // project's source line of the command whose dialog is missing.
 void PrepareDialogForms(const Project& project, const std::filesystem::path& stagedSupport);
