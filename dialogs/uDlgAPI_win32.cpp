@@ -8,6 +8,7 @@
 #include "bootstrap/StartupValues.h"
 #include "bootstrap/uSetupSplash.h"
 #include "dialogs/DialogBindings_win32.h"
+#include "dialogs/DesignedClasses.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/PoolTemplate_win32.h"
 #include "dialogs/ProgressState.h"
@@ -17,9 +18,13 @@
 
 namespace {
 
+// A silent run never shows a dialog, so its forms are only checked at
+// start-up; a window is built when a dialog is first needed.
 struct RegisteredDialog {
     std::string key;  // upper-cased
-    std::unique_ptr<PoolTemplate> form;
+    std::string formFile;
+    std::vector<std::string> rules;
+    std::unique_ptr<PoolTemplate> form;  // null until built
 };
 
 struct Runtime {
@@ -43,10 +48,6 @@ PoolTemplate* Find(const std::string& key) {
     return nullptr;
 }
 
-PoolTemplate& Registered(const std::string& key) {
-    if (PoolTemplate* form = Find(key)) return *form;
-    throw std::runtime_error("No dialog is loaded for the command at index " + key);
-}
 
 // Runs the messages waiting for this thread; keyboard navigation (Tab, Enter,
 // Esc) goes to the dialog on screen.
@@ -84,6 +85,29 @@ private:
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void OnTimer();
+
+void Build(RegisteredDialog& dialog) {
+    CurrentDirectoryScope directory(FolderOf(dialog.formFile));
+    dialog.form = PoolTemplate::Load(dialog.formFile);
+    PoolTemplate* form = dialog.form.get();
+    form->rules = dialog.rules;
+    form->onEvent = [form](DesignedControl& control, ControlEvent event, POINT mouse) {
+        HandleControlEvent(*form, control, event, mouse);
+    };
+    form->onTimer = OnTimer;
+}
+
+PoolTemplate& Registered(const std::string& key) {
+    const std::string wanted = UpperAscii(key);
+    for (RegisteredDialog& dialog : State().registry) {
+        if (dialog.key != wanted) continue;
+        if (!dialog.form) Build(dialog);
+        return *dialog.form;
+    }
+    throw std::runtime_error("No dialog is loaded for the command at index " + key);
 }
 
 RECT WindowBounds(HWND window) {
@@ -202,24 +226,34 @@ WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     CurrentDirectoryScope directory(FolderOf(formFile));
     for (auto it = runtime.registry.begin(); it != runtime.registry.end(); ++it) {
         if (it->key != UpperAscii(key)) continue;
-        if (runtime.current == it->form.get()) runtime.current = nullptr;
-        ForgetControls(*it->form);
-        ShowWindow(it->form->Window(), SW_HIDE);
+        if (it->form) {
+            if (runtime.current == it->form.get()) runtime.current = nullptr;
+            ForgetControls(*it->form);
+            ShowWindow(it->form->Window(), SW_HIDE);
+        }
         runtime.registry.erase(it);
         ProcessPendingMessages();
         break;
     }
-    std::unique_ptr<PoolTemplate> form = PoolTemplate::Load(formFile);
     const std::string rulesFile = formFile + ".kebf";
     const std::optional<std::string> rules = ReadFileText(rulesFile);
     if (!rules) throw std::runtime_error("Cannot open file \"" + rulesFile + "\".");
-    form->rules = SplitLines(*rules);
-    form->onEvent = [form = form.get()](DesignedControl& control, ControlEvent event, POINT mouse) {
-        HandleControlEvent(*form, control, event, mouse);
-    };
-    form->onTimer = OnTimer;
-    const HWND window = form->Window();
-    runtime.registry.push_back({UpperAscii(key), std::move(form)});
+    RegisteredDialog dialog{UpperAscii(key), formFile, SplitLines(*rules), nullptr};
+    if (Startup().silent) {
+        const std::optional<std::string> bytes = ReadFileText(formFile);
+        if (!bytes) throw std::runtime_error("Cannot open file \"" + formFile + "\".");
+        const std::string name = formFile.substr(FolderOf(formFile).size());
+        try {
+            CheckDesignedForm(ReadBinaryForm(*bytes).root, name);
+        } catch (const FormError& e) {
+            const std::string text = e.what();
+            throw FormError(StartsWith(text, name) ? text : name + ": " + text);
+        }
+    } else {
+        Build(dialog);
+    }
+    const HWND window = dialog.form ? dialog.form->Window() : nullptr;
+    runtime.registry.push_back(std::move(dialog));
     return reinterpret_cast<WindowHandle>(window);
 }
 
@@ -284,7 +318,8 @@ void FreeDialogs() {
     runtime.current = nullptr;
     runtime.releasedWindow = nullptr;
     runtime.lastShownKey.clear();
-    for (RegisteredDialog& dialog : runtime.registry) ForgetControls(*dialog.form);
+    for (RegisteredDialog& dialog : runtime.registry)
+        if (dialog.form) ForgetControls(*dialog.form);
     runtime.registry.clear();
     SetProgressOwnerWindow(0);
 }

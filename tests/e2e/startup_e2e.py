@@ -24,6 +24,8 @@ DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"
 WELCOME_FORM = b"TPF0\x05TForm\x07Welcome\x00\x00"
 
 
+
+
 class Scenario:
     def __init__(self, session, engine_dir, orvanta=None):
         self.session = session
@@ -267,8 +269,13 @@ def planted_libraries(s):
 
     equal(s.session.run(s.exe, "/s", timeout=60), 0, "silent exit code")
     equal(take_markers(), baseline, "planted libraries loaded by a silent run")
+    # Building the dialog windows, Wine's own shell32 calls the version
+    # functions through the version.dll its user32 took from the setup's folder
+    # at start (the baseline above; Windows' user32 does not import it). The
+    # stand-in exports none of them, so for this run Wine keeps to its own.
+    s.session.env["WINEDLLOVERRIDES"] += ";version=b"
     equal(s.session.run(s.exe, timeout=60), 0, "exit code")
-    equal(take_markers(), baseline, "planted libraries loaded by a run with windows")
+    equal(take_markers(), [], "planted libraries loaded by a run with windows")
     equal(s.temp_entries(), [], "temporary folder")
 
     # The stand-in does leave its marker when a program loads it.
