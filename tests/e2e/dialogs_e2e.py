@@ -96,8 +96,9 @@ class Scenario:
                            check=True, stdout=subprocess.DEVNULL)
         subprocess.run([str(oracle), "tobin", str(text_form), str(binary_form)], check=True)
 
-    def build(self, name, script, forms, pascal_forms=()):
-        """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text."""
+    def build(self, name, script, forms, pascal_forms=(), support_files=None):
+        """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text;
+        support_files (name: text) join the support folder."""
         project = self.session.prefix / ("project-" + name)
         support = project / "support"
         support.mkdir(parents=True)
@@ -111,6 +112,8 @@ class Scenario:
             else:
                 target.write_text(text)
             (support / (form + ".dfm.kebf")).write_text("")
+        for file, text in (support_files or {}).items():
+            (support / file).write_text(text)
         (project / "product.msi").write_bytes(b"installer database")
         subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
                         "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
@@ -290,9 +293,85 @@ def sample_wizard(s):
     equal(s.session.finish(process, timeout=120), 0, "exit code")
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
 
+CONTENT_SCRIPT = (
+    "Define Component\n  | Tools\n  | TRUE\n  | Tools for everyone\n"
+    "Define Component\n  | Tools\\Help\n  | TRUE\n  | Help for the tools\n"
+    "Define Component\n  | Docs\n  | FALSE\n  | Documents\n"
+    "Set Component Space\n  | Tools\n  | 2097152\n"
+    "Wizard Loop\n" + display("content", "R") + "End\n"
+    "Get Component State\n  | Tools\n  | TOOLS\n"
+    "Get Component State\n  | Tools\\Help\n  | HELP\n"
+    "Get Component State\n  | Docs\n  | DOCS\n" + report("$R$ $TOOLS$ $HELP$ $DOCS$"))
+
+CONTENT_FORM = page("Content", "Content Page", 480, 240, [("NextButton", "Next >", 1)], extra=(
+    "  object Frame: THTMLViewer\n    Left = 8\n    Top = 40\n    Width = 300\n    Height = 150\n    Tag = 1\n  end\n"
+    "  object Features: TCheckListBox\n    Left = 320\n    Top = 40\n    Width = 150\n    Height = 80\n"
+    "    Tag = 1\n  end\n"
+    "  object Needed: TStaticText\n    Left = 320\n    Top = 130\n    Width = 150\n    Height = 17\n"
+    "    AutoSize = False\n    Tag = 4\n  end\n"))
+
+START_PAGE = ("<html><head><title>Start Page</title><meta http-equiv=\"refresh\" content=\"2; url=page2.htm\">"
+              "</head><body><h1>Welcome heading</h1><p>Some <b>bold</b> and <i>italic</i> words.</p>"
+              "<ul><li>first point<li>second point</ul><p><a href=\"http://example.invalid/\">a link</a></p>"
+              "</body></html>")
+SECOND_PAGE = "<html><head><title>Second Page</title></head><body><p>Second page text</p></body></html>"
+
+
+def rich_text(s, caption):
+    return "".join(text for cls, _, text in s.ui.controls(caption) or [] if cls.lower().startswith("richedit"))
+
+
+def content_and_features(s):
+    """The HTML frame shows the support page and follows its refresh; the feature list writes the component
+    states and the size text follows."""
+    project_files = {"index.htm": START_PAGE, "page2.htm": SECOND_PAGE}
+    exe = s.build("content", CONTENT_SCRIPT, {"content": CONTENT_FORM}, support_files=project_files)
+    process = s.session.start(exe)
+    check(s.visible("Content Page", 30000), "the content page appears")
+    shown = rich_text(s, "Content Page")
+    for words in ("Welcome heading", "Some bold and italic words.", "first point", "a link"):
+        check(words in shown, f"{words!r} in the frame: {shown!r}")
+    needed = [row["text"] for row in s.ui.layout("Content Page") if row["class"].lower() == "static"
+              and "KB" in row["text"]]
+    equal(needed, ["2,048 KB"], "the space the selected components need")
+    s.session.screenshot("content-page.png")
+
+    if shutil.which("xdotool"):
+        left, top, width, height, client_width, client_height = s.ui.rect("Content Page")
+        border = (width - client_width) // 2
+        x, y = left + border + 320 + 2 + 8, top + height - client_height - border + 40 + 2 + 7
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=s.session.env, check=True)
+        time.sleep(0.5)
+        needed = [row["text"] for row in s.ui.layout("Content Page") if row["class"].lower() == "static"
+                  and row["text"].endswith(("KB", "bytes"))]
+        equal(needed, ["0 bytes"], "nothing needed once Tools is unchecked")
+    check(s.visible("Second Page", 15000), "the refresh loads the second page, whose title becomes the caption")
+    check("Second page text" in rich_text(s, "Second Page"), "the second page's text")
+    s.session.screenshot("content-second-page.png")
+    check(s.ui.click("Second Page", "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    states = "FALSE FALSE FALSE" if shutil.which("xdotool") else "TRUE TRUE FALSE"
+    equal(s.results(), ["NEXT " + states], "the components the feature list left selected")
+
+
+def trackbar_error(s):
+    """A track bar bound to a value that is no number stops the script with the command's line."""
+    form = page("Levels", "Levels Page", 300, 160, [("NextButton", "Next >", 1)], extra=(
+        "  object Slider: TTrackBar\n    Left = 16\n    Top = 40\n    Width = 200\n    Height = 30\n"
+        "    Hint = 'LEVEL'\n  end\n"))
+    exe = s.build("levels", "Set Variable\n  | LEVEL\n  | abc\n" + display("levels", "R") + report("never"),
+                  {"levels": form})
+    process = s.session.start(exe)
+    text = s.ui.message_box("Orvanta", timeout_ms=30000)
+    check(text is not None and text.startswith("Runtime error in setup script:Line 2: ") and "abc" in text,
+          f"the script error names the line and the value: {text!r}")
+    check(s.ui.click("Orvanta", "OK"), "OK")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    check(not (s.session.temp / "dialogs.txt").exists(), "no command runs after the error")
+
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
-                                      sample_wizard)}
+                                      sample_wizard, content_and_features, trackbar_error)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
