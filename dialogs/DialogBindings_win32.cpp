@@ -495,6 +495,29 @@ void HandleControlEvent(PoolTemplate& form, DesignedControl& control, ControlEve
     }
 }
 
+namespace {
+
+struct RangeNames {
+    const char* minimum;
+    const char* maximum;
+    const char* position;
+};
+
+// A progress bar or gauge takes the range and position; one that cannot
+// (a number beyond its type) shows itself full.
+void ShowRange(PoolTemplate& form, DesignedControl& control, RangeNames names, const BarProgress& values) {
+    try {
+        form.SetProperty(&control, names.minimum, "0");
+        form.SetProperty(&control, names.maximum, std::to_string(values.maximum));
+        form.SetProperty(&control, names.minimum, std::to_string(values.minimum));
+        form.SetProperty(&control, names.position, std::to_string(values.position));
+    } catch (const std::exception&) {
+        form.SetProperty(&control, names.position, Read(form, &control, names.maximum));
+    }
+}
+
+}  // namespace
+
 void ShowProgressIn(PoolTemplate& form, const ProgressSnapshot& progress) {
     for (DesignedControl* control : form.Controls()) {
         const std::string& cls = control->className;
@@ -502,27 +525,11 @@ void ShowProgressIn(PoolTemplate& form, const ProgressSnapshot& progress) {
             if (IsOneOf(cls, {"TLabel", "TButton", "TBitBtn", "TSpeedButton", "TStaticText"}))
                 form.SetProperty(control, "Caption", ExpandText(Read(form, control, "Caption")));
             if (cls == "TStaticText" && control->tag == 1) form.SetProperty(control, "Caption", progress.text);
-            if (cls == "TProgressBar" && control->tag == 1) {
-                const BarProgress bar = ScaleForProgressBar(progress);
-                try {
-                    form.SetProperty(control, "Min", "0");
-                    form.SetProperty(control, "Max", std::to_string(bar.maximum));
-                    form.SetProperty(control, "Min", std::to_string(bar.minimum));
-                    form.SetProperty(control, "Position", std::to_string(bar.position));
-                } catch (const std::exception&) {
-                    form.SetProperty(control, "Position", Read(form, control, "Max"));
-                }
-            }
-            if (cls == "TGauge" && control->tag == 1) {
-                try {
-                    form.SetProperty(control, "MinValue", "0");
-                    form.SetProperty(control, "MaxValue", std::to_string(progress.maximum));
-                    form.SetProperty(control, "MinValue", std::to_string(progress.minimum));
-                    form.SetProperty(control, "Progress", std::to_string(progress.position));
-                } catch (const std::exception&) {
-                    form.SetProperty(control, "Progress", Read(form, control, "MaxValue"));
-                }
-            }
+            if (cls == "TProgressBar" && control->tag == 1)
+                ShowRange(form, *control, {"Min", "Max", "Position"}, ScaleForProgressBar(progress));
+            if (cls == "TGauge" && control->tag == 1)
+                ShowRange(form, *control, {"MinValue", "MaxValue", "Progress"},
+                          {progress.minimum, progress.maximum, progress.position});
         } catch (const std::exception&) {
             // A control that cannot show the progress keeps what it shows.
         }

@@ -13,6 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import formoracle  # noqa: E402
 import scenario  # noqa: E402
 import winehost  # noqa: E402
 from scenario import check, equal  # noqa: E402
@@ -87,15 +88,6 @@ class Scenario:
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
 
-    def free_pascal(self, text_form, binary_form):
-        """Compiles a text form with Free Pascal's own reader and writer."""
-        oracle = self.work / "FormOracle"
-        if not oracle.exists():
-            self.work.mkdir(parents=True, exist_ok=True)
-            subprocess.run(["fpc", "-v0", f"-FE{self.work}", f"-o{oracle}", str(SOURCE / "tests/support/FormOracle.pas")],
-                           check=True, stdout=subprocess.DEVNULL)
-        subprocess.run([str(oracle), "tobin", str(text_form), str(binary_form)], check=True)
-
     def build(self, name, script, forms, pascal_forms=(), support_files=None):
         """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text;
         support_files (name: text) join the support folder."""
@@ -108,7 +100,7 @@ class Scenario:
             if form in pascal_forms:
                 source = project / (form + ".txt")
                 source.write_text(text)
-                self.free_pascal(source, target)
+                formoracle.compile_form(self.work, source, target)
             else:
                 target.write_text(text)
             (support / (form + ".dfm.kebf")).write_text("")

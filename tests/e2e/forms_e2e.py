@@ -18,6 +18,7 @@ import zlib
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import formoracle  # noqa: E402
 import scenario  # noqa: E402
 import winehost  # noqa: E402
 from scenario import check, equal  # noqa: E402
@@ -102,16 +103,8 @@ class Scenario:
 
     def pascal(self, name):
         """tests/forms/NAME.txt compiled by Free Pascal's Classes unit."""
-        if not shutil.which("fpc"):
-            raise winehost.SkipScenario("fpc is not installed")
-        oracle_dir = self.work / "form_oracle"
-        oracle_dir.mkdir(parents=True, exist_ok=True)
-        oracle = oracle_dir / "form_oracle"
-        subprocess.run(["fpc", "-v0", f"-FE{oracle_dir}", f"-o{oracle}", str(SOURCE / "tests/support/FormOracle.pas")],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         target = self.folder / (name + "-pascal.dfm")
-        subprocess.run([str(oracle), "tobin", str(FORMS / (name + ".txt")), str(target)], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        formoracle.compile_form(self.work, FORMS / (name + ".txt"), target)
         return target
 
     def show(self, form):
