@@ -50,7 +50,7 @@ protected:
         setupFolder = dir.path().string() + "/setup/";
         tempFolder = dir.path().string() + "/temp/";
         fs::create_directories(setupFolder);
-        HostProcessState() = {setupFolder + "mysetup.exe", "\"" + setupFolder + "mysetup.exe\"", tempFolder, ""};
+        HostProcessState() = {setupFolder + "mysetup.exe", "\"" + setupFolder + "mysetup.exe\"", tempFolder, "", "", false};
         dir.write("setup/keb.dll", EngineImage());
     }
 
