@@ -12,6 +12,7 @@ import random
 import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -39,8 +40,8 @@ def block_files():
     }
 
 
-def project_text(url, tail=""):
-    return f"""Setup = webmedia
+def project_text(url, tail="", head="", values=""):
+    return f"""{values}Setup = webmedia
 ProductCode = {PRODUCT}
 RevisionCode = {REVISION}
 Title = Web Media Test
@@ -52,7 +53,7 @@ MediaFile = {BLOCK} | readme.txt | Program
 MediaFile = {BLOCK} | readme.txt | Shared
 
 [script]
-Web Media Block
+{head}Web Media Block
   | {BLOCK}
   | {url}
   |
@@ -79,8 +80,9 @@ class Scenario:
         self.log = session.drive_c / "setup.log"
         self.ui = scenario.winehost.UiDriver(session, self.engine / "uidriver.exe")
 
-    def build(self, url, folder=None, tail=""):
-        """Builds the setup into folder (default: the setup folder); returns the archive's bytes."""
+    def build(self, url, folder=None, tail="", head="", support=None):
+        """Builds the setup into folder (default: the setup folder); returns the archive's bytes. head comes
+        before the script's commands; support (name: text) is the project's support folder."""
         folder = Path(folder or self.folder)
         project = self.work / "project"
         shutil.rmtree(project, ignore_errors=True)
@@ -88,7 +90,10 @@ class Scenario:
             path = project / "block" / name
             path.parent.mkdir(parents=True, exist_ok=True)
             path.write_bytes(data)
-        (project / "project.orv").write_text(project_text(url, tail))
+        for name, text in (support or {}).items():
+            (project / "support" / name).parent.mkdir(parents=True, exist_ok=True)
+            (project / "support" / name).write_text(text)
+        (project / "project.orv").write_text(project_text(url, tail, head, "Support = support\n" if support else ""))
         (project / "product.wxs").write_text(msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab"))
         subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
                         "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
@@ -372,6 +377,55 @@ def retry_dialog(s):
         check(not (s.data / BLOCK / REVISION).exists(), "no block")
 
 
+PROGRESS_FORM = """object Progress: TForm
+  Caption = 'Progress Page'
+  ClientHeight = 120
+  ClientWidth = 420
+  object Status: TStaticText
+    Left = 16
+    Top = 24
+    Width = 388
+    Height = 34
+    AutoSize = False
+    Tag = 1
+  end
+  object Bar: TProgressBar
+    Left = 16
+    Top = 70
+    Width = 388
+    Height = 17
+    Tag = 1
+  end
+end
+"""
+
+
+def progress_page(s):
+    """Interactive: a modeless progress page shows the download's text with bytes and percentage, and its bar."""
+    head = "Display Dialog\n  | progress\n  | PAGE\n  | FALSE\n  |\n  | TRUE\n  | FALSE\n"
+    with LoopbackServer({}) as server:
+        server.files["/" + ARCHIVE] = s.build(server.url("/" + ARCHIVE), head=head,
+                                             support={"progress.dfm": PROGRESS_FORM, "progress.dfm.kebf": ""})
+        (s.folder / ARCHIVE).unlink()
+        server.pause = 0.4
+        process = s.session.start(s.folder / "webmedia.exe")
+        seen, bars = [], []
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and process.poll() is None:
+            rows = s.ui.controls("Progress Page", 1000) or []
+            seen += [text for _, _, text in rows if text.startswith("Downloading Web Media: ")]
+            bars += [bar for bar in (s.ui.progress("Progress Page", 1000) or []) if 0 < bar[2] < 100]
+            if seen and bars:
+                s.session.screenshot("webmedia-progress-page.png")
+                break
+            time.sleep(0.3)
+        check(seen and "%" in seen[-1] and "bytes" in seen[-1], f"the download's text on the page: {seen[-1:]}")
+        check(bars and bars[-1][:2] == (0, 100), f"the page's bar between 0 and 100: {bars[-1:]}")
+        server.pause = 0
+        equal(s.session.finish(process, timeout=180), 0, "exit code")
+        s.expect_installed("with a progress page")
+
+
 def resume_question(s):
     """Interactive, urlmon: the resume-or-new-copy question; Cancel ends the script with the message box."""
     caption = "Retry Download?"
@@ -422,7 +476,7 @@ def extraction_question(s):
 SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
     resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
-    redirect_and_https)}
+    redirect_and_https, progress_page)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(

@@ -32,6 +32,7 @@ class LoopbackServer:
         self.ignore_ranges = False
         self.omit_length = False
         self.cut_after = None      # body bytes sent before the next GET's connection is cut (once)
+        self.pause = 0.0           # seconds between two 64 KB pieces of a body (a slow line)
         self.requests = []         # (method, path, Range header, If-Range header)
         self.modified = email.utils.formatdate(1700000000, usegmt=True)
         self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), self._handler())
@@ -136,6 +137,9 @@ class LoopbackServer:
                     return
                 for offset in range(0, len(part), 65536):
                     self.wfile.write(part[offset:offset + 65536])
+                    if server.pause:
+                        self.wfile.flush()
+                        time.sleep(server.pause)
 
         return Handler
 
