@@ -219,7 +219,9 @@ public:
 
     void SetPreformatted(bool on) { preformatted_ = on; }
     int32_t position() const { return position_; }
-    std::string Finish() { return rtf_ + "}"; }
+    // The last paragraph ends with its own mark: some rich edits apply a
+    // paragraph's formatting only when they read the mark.
+    std::string Finish() { return rtf_ + "\\par}"; }
     const std::string& plain() const { return plain_; }
 
     // Writes the line ends the blocks asked for (none at the very start),
