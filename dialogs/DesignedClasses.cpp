@@ -9,6 +9,7 @@
 
 #include "dialogs/DesignedColors.h"
 #include "dialogs/FormNumbers.h"
+#include "system/TextUtils.h"
 
 namespace {
 
@@ -387,19 +388,6 @@ std::string JoinLines(const std::vector<std::string>& items) {
     return text;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string item = text.substr(start, end - start);
-        if (!item.empty() && item.back() == '\r') item.pop_back();
-        items.push_back(std::move(item));
-        start = end + 1;
-    }
-    return items;
-}
 
 std::optional<std::string> DesignedPropertyText(const FormObject& object, std::string_view className,
                                                 std::string_view property) {

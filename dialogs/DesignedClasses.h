@@ -59,6 +59,5 @@ void SetDesignedPropertyText(FormObject& object, std::string_view className, std
 // "Items.Strings", "Lines" is "Lines.Strings".
 std::string StoredPropertyName(std::string_view property);
 
-// Items joined with CR LF, and the reverse (CR LF or LF; no trailing empty item).
+// Items joined with CR LF (system/TextUtils SplitLines is the reverse).
 std::string JoinLines(const std::vector<std::string>& items);
-std::vector<std::string> SplitLines(const std::string& text);

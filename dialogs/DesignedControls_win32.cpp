@@ -12,6 +12,7 @@
 #include "dialogs/DesignedColors.h"
 #include "dialogs/DesignedControls_win32.h"
 #include "dialogs/TreeNodeData.h"
+#include "system/TextUtils.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "script/Components.h"
 #include "script/Translation.h"
 #include "script/VariableStore.h"
+#include "script/commands/PathParts.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
 #include "system/TextUtils.h"
@@ -159,17 +160,6 @@ std::string BrowseStartFolder() {
                                  [](const std::string& folder) { return FolderExists(folder); });
 }
 
-std::string FolderPart(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string ParentOf(const std::string& folder) {
-    std::string trimmed = folder;
-    if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
-    return FolderPart(trimmed);
-}
-
 // File, folder and drive controls show the bound value's folder, or with
 // Tag 1 where browsing starts.
 void BindFolderControl(PoolTemplate& form, DesignedControl& control) {
@@ -183,13 +173,13 @@ void BindFolderControl(PoolTemplate& form, DesignedControl& control) {
     };
     if (BoundAndDefined(control)) {
         const std::string value = ResolveReference(control.hint);
-        if (cls == "TFileListBox" || cls == "TPTShellList") show(FolderPart(value));
+        if (cls == "TFileListBox" || cls == "TPTShellList") show(FolderOfPath(value));
         else show(value);
         if (cls == "TFileListBox" && FileExists(value)) form.SetProperty(&control, "FileName", value);
     }
     if (control.tag != 1) return;
     const std::string start = BrowseStartFolder();
-    if (!show(start) && (cls == "TDirectoryListBox" || cls == "TPTShellTree")) show(ParentOf(start));
+    if (!show(start) && (cls == "TDirectoryListBox" || cls == "TPTShellTree")) show(ParentFolder(start));
 }
 
 // Tag 1 Flash frames: no Flash player is installed any more, and the engine
@@ -353,7 +343,7 @@ void HandleFolderChange(PoolTemplate& form, DesignedControl& control) {
     const char* handler = nullptr;
     if (cls == "TFileListBox") {
         value = Read(form, &control, "FileName");
-        folder = FolderPart(value);
+        folder = FolderOfPath(value);
         handler = "FileListBox1Change";
     } else if (cls == "TDirectoryListBox") {
         value = folder = Read(form, &control, "Directory");

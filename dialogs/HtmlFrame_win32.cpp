@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "script/commands/PathParts.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
 
@@ -18,10 +19,6 @@ const char* RichEditClass() {
     return library.loaded() ? RICHEDIT_CLASSA : nullptr;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 bool IsAbsolute(const std::string& path) {
     return (path.size() > 1 && path[1] == ':') || (path.size() > 1 && path[0] == '\\' && path[1] == '\\');
@@ -89,7 +86,7 @@ bool HtmlFrame::LoadPage(const std::string& file) {
     const std::optional<std::string> html = ReadFileText(file);
     if (!html) return false;
     file_ = file;
-    const std::string folder = FolderOf(file);
+    const std::string folder = FolderOfPath(file);
     Show(HtmlToRichText(*html, [&folder](const std::string& source) { return LoadPicture(folder, source); }));
     KillTimer(panel_, kRefreshTimer);
     if (page_.refresh) {
@@ -136,7 +133,7 @@ void HtmlFrame::Show(const RichPage& page) {
 
 void HtmlFrame::FollowLink(const std::string& link) {
     const HotSpotAction action = ClassifyHotSpot(link);
-    const std::string base = file_.empty() ? supportFolder_ : FolderOf(file_);
+    const std::string base = file_.empty() ? supportFolder_ : FolderOfPath(file_);
     const std::string file = IsAbsolute(action.file) ? action.file : base + action.file;
     switch (action.kind) {
     case HotSpotAction::PlaySound: {
@@ -147,7 +144,7 @@ void HtmlFrame::FollowLink(const std::string& link) {
     }
     case HotSpotAction::StartProgram:
         ShellExecuteA(GetAncestor(panel_, GA_ROOT), nullptr, file.c_str(),
-                      action.parameters.empty() ? nullptr : action.parameters.c_str(), FolderOf(file).c_str(),
+                      action.parameters.empty() ? nullptr : action.parameters.c_str(), FolderOfPath(file).c_str(),
                       SW_SHOWNORMAL);
         break;
     case HotSpotAction::OpenWithShell:

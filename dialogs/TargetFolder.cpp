@@ -2,17 +2,12 @@
 
 #include "system/TextUtils.h"
 
-namespace {
-
-// "C:\a\b" and "C:\a\b\" both give "C:\a\"; a folder without a parent gives itself.
 std::string ParentFolder(const std::string& folder) {
     std::string trimmed = folder;
     if (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
     const size_t slash = trimmed.find_last_of('\\');
     return slash == std::string::npos ? folder : trimmed.substr(0, slash + 1);
 }
-
-}  // namespace
 
 std::string DeepestExistingFolder(const std::string& folder, const FolderTest& exists) {
     std::string current = folder;

@@ -10,6 +10,8 @@
 
 using FolderTest = std::function<bool(const std::string& folder)>;
 
+// "C:\a\b" and "C:\a\b\" both give "C:\a\"; a folder without a parent gives itself.
+std::string ParentFolder(const std::string& folder);
 // The folder itself when it exists, else its nearest existing parent (with
 // a trailing backslash); the topmost parent when none exists.
 std::string DeepestExistingFolder(const std::string& folder, const FolderTest& exists);

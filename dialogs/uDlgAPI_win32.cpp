@@ -13,6 +13,7 @@
 #include "dialogs/PoolTemplate_win32.h"
 #include "dialogs/ProgressState.h"
 #include "script/InterpreterHooks.h"
+#include "script/commands/PathParts.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
 
@@ -82,15 +83,11 @@ private:
     std::string saved_;
 };
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 void OnTimer();
 
 void Build(RegisteredDialog& dialog) {
-    CurrentDirectoryScope directory(FolderOf(dialog.formFile));
+    CurrentDirectoryScope directory(FolderOfPath(dialog.formFile));
     dialog.form = PoolTemplate::Load(dialog.formFile);
     PoolTemplate* form = dialog.form.get();
     form->rules = dialog.rules;
@@ -223,7 +220,7 @@ void InitDialogs(const std::string& supportFolder) {
 
 WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     Runtime& runtime = State();
-    CurrentDirectoryScope directory(FolderOf(formFile));
+    CurrentDirectoryScope directory(FolderOfPath(formFile));
     for (auto it = runtime.registry.begin(); it != runtime.registry.end(); ++it) {
         if (it->key != UpperAscii(key)) continue;
         if (it->form) {
@@ -242,7 +239,7 @@ WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     if (Startup().silent) {
         const std::optional<std::string> bytes = ReadFileText(formFile);
         if (!bytes) throw std::runtime_error("Cannot open file \"" + formFile + "\".");
-        const std::string name = formFile.substr(FolderOf(formFile).size());
+        const std::string name = formFile.substr(FolderOfPath(formFile).size());
         try {
             CheckDesignedForm(ReadBinaryForm(*bytes).root, name);
         } catch (const FormError& e) {
