@@ -28,6 +28,10 @@ LOADER_32 = "/usr/lib/wine/wine"
 LOADER_64 = "/usr/lib/wine/wine64"
 
 
+class NotStarted(RuntimeError):
+    """start.exe could not launch the program; it never ran."""
+
+
 class WinePath:
     """Which Wine runs the tests: the width of prefix, loader and engine build."""
 
@@ -265,12 +269,18 @@ class WineSession:
             out = file.read().decode("latin-1")
         found = re.search(r"ERRORLEVEL=(-?\d+)", out)
         if not found:
-            raise RuntimeError("no exit code in: " + out)
+            raise (NotStarted if "could not be started" in out else RuntimeError)("no exit code in: " + out)
         return int(found.group(1)) & 0xFFFFFFFF
 
     def run(self, exe, *args, timeout=60):
         """Runs a program to its end and returns its full 32-bit exit code."""
-        return self.finish(self.start(exe, *args), timeout)
+        try:
+            return self.finish(self.start(exe, *args), timeout)
+        except NotStarted:
+            # Wine's start.exe now and then fails to launch a program at all
+            # ("ShellExecuteEx failed: Internal error"); the program never ran,
+            # so a second launch is the same test.
+            return self.finish(self.start(exe, *args), timeout)
 
     def reg_add(self, key, name, value):
         self.wine("reg", "add", key, "/v", name, "/d", value, "/f", check=True)
