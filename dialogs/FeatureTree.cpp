@@ -97,8 +97,12 @@ std::vector<std::pair<std::string, bool>> FeatureListItems() {
 void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& items) {
     const std::vector<std::string> names = ComponentNames();
     for (const auto& [text, checked] : items) {
-        const std::string prefix = UpperAscii(text);
-        for (size_t n = 0; n < names.size(); ++n)
-            if (StartsWith(UpperAscii(names[n]), prefix)) SetComponentStateAt(static_cast<int>(n), checked);
+        // The item's own component and those below it: unchecking "Help"
+        // leaves "Help2" alone.
+        const std::string item = UpperAscii(text);
+        for (size_t n = 0; n < names.size(); ++n) {
+            const std::string name = UpperAscii(names[n]);
+            if (name == item || StartsWith(name, item + "\\")) SetComponentStateAt(static_cast<int>(n), checked);
+        }
     }
 }

@@ -376,6 +376,16 @@ class UiDriver:
             return None
         return [tuple(int(v) for v in line.split()) for line in out.splitlines() if line.strip()]
 
+    def focus(self, caption, timeout_ms=15000):
+        """(class, id, text) of the control with the focus; None when there is none."""
+        code, out = self._call("focus", caption, timeout_ms=timeout_ms)
+        parts = out.rstrip("\r\n").split("\t", 2)
+        return (parts[0], int(parts[1]), parts[2]) if code == 0 and len(parts) == 3 else None
+
+    def select(self, caption, control, index, timeout_ms=15000):
+        """Selects item index of a combo or list box named by its text or "#ID", as a user's choice."""
+        return self._call("select", caption, control, str(index), timeout_ms=timeout_ms)[0] == 0
+
     def message_box(self, caption="Orvanta", timeout_ms=15000):
         """The text of a message box with that caption, or None when none appears."""
         deadline = time.monotonic() + timeout_ms / 1000

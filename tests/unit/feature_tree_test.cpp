@@ -59,14 +59,14 @@ TEST_F(FeatureTreeTest, ItemsThatNameNoComponentPassStatesThrough) {
     EXPECT_EQ(States(), "11");
 }
 
-TEST_F(FeatureTreeTest, FeatureListShowsTopLevelAndChecksByPrefix) {
-    Components({{"Tools", true}, {"Tools\\Help", true}, {"Help", false}, {"Help2", false}, {"Docs", true}});
+TEST_F(FeatureTreeTest, FeatureListShowsTopLevelAndChecksItsOwnComponentsOnly) {
+    Components({{"Tools", true}, {"Tools\\Help", true}, {"Help", false}, {"Help2", true}, {"Docs", true}});
     const auto items = FeatureListItems();
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(items[0], (std::pair<std::string, bool>{"Tools", true}));
-    StatesFromFeatureList({{"Tools", false}, {"help", true}, {"Help2", true}, {"Docs", true}});
-    // Help2 begins with "Help" and follows it.
-    EXPECT_EQ(States(), "00111");
+    // Help2 is listed first: unchecking Help after it must not deselect it.
+    StatesFromFeatureList({{"Tools", false}, {"Help2", true}, {"help", false}, {"Docs", true}});
+    EXPECT_EQ(States(), "00011");
 }
 
 }  // namespace

@@ -14,6 +14,10 @@
 //   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
 //   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
 //   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
+//   uidriver focus CAPTION [TIMEOUT_MS]         class, id and text of the control with the focus
+//   uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]
+//                                               selects an item of a combo or list box and tells
+//                                               the window as a user's choice would
 //
 // CONTROL and BUTTON name a control by its text or, as "#ID", by its id.
 //
@@ -113,15 +117,17 @@ int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
                          "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
-                         "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n");
+                         "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n"
+                         "       uidriver focus CAPTION [TIMEOUT_MS]\n"
+                         "       uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]\n");
     return 2;
 }
 
 int Run(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string verb = argv[1], caption = argv[2];
-    const bool click = verb == "click", setText = verb == "settext", move = verb == "move";
-    const int timeoutArg = click ? 4 : setText || move ? 5 : 3;
+    const bool click = verb == "click", setText = verb == "settext", move = verb == "move", select = verb == "select";
+    const int timeoutArg = click ? 4 : setText || move || select ? 5 : 3;
     if (argc < timeoutArg) return Usage();
     const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
 
@@ -164,6 +170,24 @@ int Run(int argc, char** argv) {
                         static_cast<long>(SendMessageA(child, PBM_GETRANGE, FALSE, 0)),
                         static_cast<long>(SendMessageA(child, PBM_GETPOS, 0, 0)));
         }
+    } else if (verb == "focus") {
+        // GetFocus answers only for the caller's own thread.
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return 1;
+        std::printf("%s\t%d\t%s\n", ClassOf(info.hwndFocus).c_str(), GetDlgCtrlID(info.hwndFocus),
+                    OneLine(WindowText(info.hwndFocus)).c_str());
+    } else if (select) {
+        HWND control = FindControl(window, argv[3]);
+        if (!control) {
+            std::fprintf(stderr, "no control \"%s\"\n", argv[3]);
+            return 1;
+        }
+        const bool combo = ClassOf(control).find("ComboBox") != std::string::npos;
+        SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, std::atoi(argv[4]), 0);
+        const WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
+        SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                     reinterpret_cast<LPARAM>(control));
     } else if (click || setText) {
         HWND control = FindControl(window, argv[3]);
         if (!control) {
