@@ -346,6 +346,100 @@ def content_and_features(s):
     equal(s.results(), ["NEXT " + states], "the components the feature list left selected")
 
 
+FIELDS_SCRIPT = (
+    "Set Variable\n  | TARGETDIR\n  | C:\\Program Files\\Acme\\Tool\\\n"
+    "Define Component\n  | Tools\n  | TRUE\n  | Tools for everyone\n"
+    "Define Component\n  | Tools\\Help\n  | TRUE\n  | Help for the tools\n"
+    "Define Component\n  | Toolbox\n  | TRUE\n  | A box of tools\n"
+    "Set Component Space\n  | Tools\n  | 2097152\n"
+    "Set Component Space\n  | Toolbox\n  | 512\n"
+    "Wizard Loop\n" + display("fields", "R") + "End\n"
+    "Get Component State\n  | Tools\n  | TOOLS\n"
+    "Get Component State\n  | Tools\\Help\n  | HELP\n"
+    "Get Component State\n  | Toolbox\n  | TOOLBOX\n" +
+    report("$R$|$CODE$|$NAME$|$AGREE$|$SMALL$|$LARGE$|$TARGETDIR$|$TOOLS$ $HELP$ $TOOLBOX$"))
+
+
+def control(name, cls, left, top, width, height, props):
+    return (f"  object {name}: {cls}\n    Left = {left}\n    Top = {top}\n    Width = {width}\n"
+            f"    Height = {height}\n" + "".join(f"    {p}\n" for p in props) + "  end\n")
+
+
+FIELDS_FORM = page("Fields", "Fields Page", 520, 300, [("NextButton", "Next >", 1), ("CancelButton", "Cancel", 3)],
+                   extra=(
+    control("Code", "TEdit", 16, 40, 80, 21, ["Hint = 'CODE'", "MaxLength = 5", "TabOrder = 10"]) +
+    control("Who", "TEdit", 110, 40, 120, 21, ["Hint = 'NAME'", "TabOrder = 11"]) +
+    control("Agree", "TRzCheckBox", 16, 70, 120, 17, ["Hint = 'AGREE'", "Caption = 'Agree'", "TabOrder = 12"]) +
+    control("Small", "TRzRadioButton", 16, 92, 80, 17,
+            ["Hint = 'SMALL'", "Caption = 'Small'", "Checked = True", "TabOrder = 13"]) +
+    control("Large", "TRzRadioButton", 110, 92, 80, 17, ["Hint = 'LARGE'", "Caption = 'Large'", "TabOrder = 14"]) +
+    control("Target", "TEdit", 16, 120, 300, 21, ["Hint = 'TARGETDIR'", "Tag = 2", "TabOrder = 15"]) +
+    control("Drives", "TDriveComboBox", 330, 120, 120, 19, ["Tag = 1", "TabOrder = 16"]) +
+    control("Features", "TCheckListBox", 16, 150, 150, 60, ["Tag = 1", "ItemHeight = 13", "TabOrder = 17"]) +
+    control("ItemSize", "TStaticText", 180, 150, 150, 17, ["AutoSize = False", "Tag = 3"]) +
+    control("Needed", "TStaticText", 180, 172, 150, 17, ["AutoSize = False", "Tag = 4"])))
+
+
+def ids_by_place(s, caption):
+    """The control ids of the form on screen by their designed (left, top)."""
+    return {(row["left"], row["top"]): row["id"] for row in s.ui.layout(caption)}
+
+
+def text_of(s, caption, control_id):
+    return next(text for _, id, text in s.ui.controls(caption) if id == control_id)
+
+
+def fields_and_targets(s):
+    """Bound fields as a user fills them: the variables they write, the focus moving on at a field's maximum
+    length, the drive box keeping the destination's tail, the size texts, Cancel answered No, and the feature
+    list deselecting Tools with what lies below it but not Toolbox."""
+    exe = s.build("fields", FIELDS_SCRIPT, {"fields": FIELDS_FORM})
+    process = s.session.start(exe)
+    caption = "Fields Page"
+    check(s.visible(caption, 30000), "the page appears")
+    place = ids_by_place(s, caption)
+    code, who, target, drives = place[(16, 40)], place[(110, 40)], place[(16, 120)], place[(330, 120)]
+    features, item_size, needed = place[(16, 150)], place[(180, 150)], place[(180, 172)]
+    equal(text_of(s, caption, target), "C:\\Program Files\\Acme\\Tool\\", "the destination as the script set it")
+    check(s.ui.set_text(caption, f"#{code}", "12345"), "type the code")
+    time.sleep(0.3)
+    focused = s.ui.focus(caption)
+    equal(focused and focused[1], who, "a full field hands the focus to the next one in tab order")
+    check(s.ui.set_text(caption, f"#{who}", "Ada"), "type the name")
+    check(s.ui.click(caption, "Agree"), "check the box")
+    check(s.ui.click(caption, "Large"), "choose Large")
+    check(s.ui.select(caption, f"#{drives}", 1), "choose the second drive")
+    time.sleep(0.3)
+    chosen = text_of(s, caption, target)
+    check(chosen.endswith(":\\Acme\\Tool\\") and not chosen.startswith("C:"),
+          f"another drive keeps the part of the destination that does not exist yet: {chosen!r}")
+
+    check(s.ui.select(caption, f"#{features}", 0), "select Tools in the feature list")
+    time.sleep(0.3)
+    equal(text_of(s, caption, item_size), "2,048 KB", "the size of the selected component")
+    equal(text_of(s, caption, needed), "2,048 KB", "the space the selected components need, 512 bytes rounded down")
+    deselected = False
+    if shutil.which("xdotool"):
+        left, top, width, height, client_width, client_height = s.ui.rect(caption)
+        border = (width - client_width) // 2
+        x, y = left + border + 16 + 2 + 8, top + height - client_height - border + 150 + 2 + 7
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=s.session.env, check=True)
+        time.sleep(0.5)
+        deselected = True
+        equal(text_of(s, caption, needed), "512 bytes", "only Toolbox is needed once Tools is unchecked")
+
+    check(s.ui.click(caption, "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#7"), "No")
+    time.sleep(0.5)
+    check(s.visible(caption), "the page stays after No")
+    s.session.screenshot("fields-page.png")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    states = "FALSE FALSE TRUE" if deselected else "TRUE TRUE TRUE"
+    equal(s.results(), [f"NEXT|12345|Ada|TRUE|FALSE|TRUE|{chosen}|{states}"], "what the fields wrote")
+
+
 def trackbar_error(s):
     """A track bar bound to a value that is no number stops the script with the command's line."""
     form = page("Levels", "Levels Page", 300, 160, [("NextButton", "Next >", 1)], extra=(
@@ -363,7 +457,7 @@ def trackbar_error(s):
 
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
-                                      sample_wizard, content_and_features, trackbar_error)}
+                                      sample_wizard, content_and_features, trackbar_error, fields_and_targets)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
