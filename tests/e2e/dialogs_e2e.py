@@ -440,6 +440,36 @@ def fields_and_targets(s):
     equal(s.results(), [f"NEXT|12345|Ada|TRUE|FALSE|TRUE|{chosen}|{states}"], "what the fields wrote")
 
 
+LINK_PAGE = ("<html><body><p><a href=\"C:\\windows\\system32\\cmd.exe /c mkdir "
+             "C:\\clicked C:\\second\">Start the program</a></p></body></html>")
+
+
+def program_link(s):
+    """A click on a page's link to an .EXE starts the program with the text after the blank as its parameters."""
+    if not shutil.which("xdotool"):
+        raise winehost.SkipScenario("xdotool is needed to click into the page")
+    form = page("Links", "Links Frame", 420, 220, [("NextButton", "Next >", 1)], extra=(
+        "  object Frame: THTMLViewer\n    Left = 8\n    Top = 40\n    Width = 400\n    Height = 120\n    Tag = 1\n  end\n"))
+    exe = s.build("links", "Wizard Loop\n" + display("links", "R") + "End\n" + report("$R$"), {"links": form},
+                  support_files={"index.htm": LINK_PAGE})
+    process = s.session.start(exe)
+    caption = "Links Frame"
+    check(s.visible(caption, 30000), "the page appears")
+    left, top, width, height, client_width, client_height = s.ui.rect(caption)
+    border = (width - client_width) // 2
+    x, y = left + border + 8 + 30, top + height - client_height - border + 40 + 10
+    deadline = time.monotonic() + 20
+    while not (s.session.drive_c / "second").is_dir() and time.monotonic() < deadline:
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=s.session.env, check=True)
+        time.sleep(2)
+    s.session.screenshot("program-link.png")
+    check((s.session.drive_c / "clicked").is_dir() and (s.session.drive_c / "second").is_dir(),
+          "the program ran with both parameters")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT"], "the dialog's result")
+
+
 def trackbar_error(s):
     """A track bar bound to a value that is no number stops the script with the command's line."""
     form = page("Levels", "Levels Page", 300, 160, [("NextButton", "Next >", 1)], extra=(
@@ -457,7 +487,8 @@ def trackbar_error(s):
 
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
-                                      sample_wizard, content_and_features, trackbar_error, fields_and_targets)}
+                                      sample_wizard, content_and_features, trackbar_error, fields_and_targets,
+                                      program_link)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
