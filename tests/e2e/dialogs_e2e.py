@@ -245,7 +245,8 @@ def next_enabled(s, caption):
 
 
 def sample_wizard(s):
-    """The sample's wizard, walked by a user: licence accepted through its rule, another folder, installed there."""
+    """The sample's wizard, walked by a user: licence accepted through its rule, the features page, another folder,
+    installed there."""
     out = s.folder / "sample"
     subprocess.run([s.orvanta, "build", str(SOURCE / "examples/sample"), "-o", str(out), "--engine-dir",
                     str(s.engine), "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
@@ -263,6 +264,12 @@ def sample_wizard(s):
     time.sleep(0.5)
     check(next_enabled(s, caption), "accepting the licence enables Next through the dialog's rule")
     check(s.ui.click(caption, "Next >"), "Next after accepting")
+    time.sleep(1)
+    shown = [text for _, _, text in s.ui.controls(caption)]
+    check("The program and its readme." in shown, f"the first feature's description: {shown}")
+    check("69,632 bytes" in shown, f"the space both features need: {shown}")
+    s.session.screenshot("sample-features.png")
+    check(s.ui.click(caption, "Next >"), "Next on the features page")
     time.sleep(1)
     edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
     check(len(edits) == 1 and edits[0].endswith("Orvanta Sample\\"), f"the destination folder: {edits}")
@@ -284,6 +291,7 @@ def sample_wizard(s):
     check(s.ui.click(caption, "Finish"), "Finish")
     equal(s.session.finish(process, timeout=120), 0, "exit code")
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
+    check((s.session.drive_c / "Custom Sample" / "docs" / "guide.txt").exists(), "with the documentation feature")
 
 CONTENT_SCRIPT = (
     "Define Component\n  | Tools\n  | TRUE\n  | Tools for everyone\n"
