@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <type_traits>
 
 #include "dialogs/FeatureTree.h"
 #include "system/LoadedLibrary.h"
@@ -160,14 +161,14 @@ void FeatureTreeMouseUp(PoolTemplate& form, DesignedControl& control, POINT mous
     const int target = ModelItem(tree, hit.hItem);
     if (target < 0 || !(hit.flags & TVHT_ONITEMICON) || tree.model.items()[target].component < 0) return;
 
-    HMENU menu = CreatePopupMenu();
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(CreatePopupMenu(), DestroyMenu);
+    if (!menu) return;
     for (size_t i = 0; i < std::size(kMenu); ++i)
-        AppendMenuA(menu, kMenu[i].caption ? MF_STRING : MF_SEPARATOR, i + 1, kMenu[i].caption);
+        AppendMenuA(menu.get(), kMenu[i].caption ? MF_STRING : MF_SEPARATOR, i + 1, kMenu[i].caption);
     POINT cursor{};
     GetCursorPos(&cursor);
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0,
+    const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0,
                                       form.Window(), nullptr);
-    DestroyMenu(menu);
     if (chosen <= 0 || !kMenu[chosen - 1].caption) return;
     tree.model.Apply(target, kMenu[chosen - 1].action);
     ShowStates(control.window, tree);

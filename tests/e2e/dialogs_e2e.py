@@ -478,6 +478,45 @@ def program_link(s):
     equal(s.results(), ["NEXT"], "the dialog's result")
 
 
+TREE_SCRIPT = (
+    "Define Component\n  | A\n  | FALSE\n  | First\n"
+    "Define Component\n  | A\\B\n  | FALSE\n  | Second\n"
+    "Define Component\n  | A\\C\n  | FALSE\n  | Third\n"
+    "Wizard Loop\n" + display("tree", "R") + "End\n"
+    "Get Component State\n  | A\n  | A\n"
+    "Get Component State\n  | A\\B\n  | B\n"
+    "Get Component State\n  | A\\C\n  | C\n" + report("$R$ $A$ $B$ $C$"))
+# Where Wine's tree view draws the icon of the second row (A\B, one level in)
+# inside the tree's client area, at 96 dots per inch.
+B_ICON = (72, 23)
+
+
+def feature_tree_menu(s):
+    """The menu of an item's icon: "installed on local hard drive" on A\\B selects B and A, not A's other child."""
+    if not shutil.which("xdotool"):
+        raise winehost.SkipScenario("xdotool is needed to click into the tree")
+    form = page("Tree", "Tree Page", 420, 220, [("NextButton", "Next >", 1)], extra=(
+        "  object Features: TTreeView\n    Left = 16\n    Top = 40\n    Width = 200\n    Height = 120\n"
+        "    Tag = 1\n  end\n"))
+    exe = s.build("tree", TREE_SCRIPT, {"tree": form})
+    process = s.session.start(exe)
+    caption = "Tree Page"
+    check(s.visible(caption, 30000), "the page appears")
+    left, top, width, height, client_width, client_height = s.ui.rect(caption)
+    border = (width - client_width) // 2
+    x = left + border + 16 + 2 + B_ICON[0]
+    y = top + height - client_height - border + 40 + 2 + B_ICON[1]
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=s.session.env, check=True)
+    time.sleep(1)
+    s.session.screenshot("feature-tree-menu.png")
+    subprocess.run(["xdotool", "key", "i"], env=s.session.env, check=True)
+    time.sleep(0.5)
+    s.session.screenshot("feature-tree-chosen.png")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT TRUE TRUE FALSE"], "the item and its parent are selected, the sibling is not")
+
+
 def trackbar_error(s):
     """A track bar bound to a value that is no number stops the script with the command's line."""
     form = page("Levels", "Levels Page", 300, 160, [("NextButton", "Next >", 1)], extra=(
@@ -496,7 +535,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link)}
+                                      program_link, feature_tree_menu)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
