@@ -102,3 +102,5 @@ bool SetFolderProperty(ControlRecord& record, const std::string& lowerName, cons
 
 // A designed picture as a bitmap (BMP; JPEG, PNG and GIF through GDI+); null when unusable.
 HBITMAP PictureBitmap(const std::string& pictureData);
+// The same for a picture file's bytes.
+HBITMAP PictureFileBitmap(const std::string& file);

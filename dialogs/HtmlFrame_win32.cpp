@@ -5,7 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <type_traits>
 
+#include "dialogs/DesignedControls_win32.h"
+#include "dialogs/PictureData.h"
 #include "script/commands/PathParts.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
@@ -31,7 +35,32 @@ std::string Extension(const std::string& file) {
     return extension;
 }
 
-// Pictures of the page: Windows bitmaps beside it.
+// A decoded picture as a bottom-up 24-bit device-independent bitmap.
+std::optional<PageBitmap> DibOf(HBITMAP decoded) {
+    const std::unique_ptr<std::remove_pointer_t<HBITMAP>, decltype(&DeleteObject)> bitmap(decoded, DeleteObject);
+    BITMAP shape{};
+    if (!bitmap || !GetObjectA(bitmap.get(), sizeof shape, &shape)) return std::nullopt;
+    if (shape.bmWidth <= 0 || shape.bmWidth > 8192 || shape.bmHeight <= 0 || shape.bmHeight > 8192)
+        return std::nullopt;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = shape.bmWidth;
+    header.biHeight = shape.bmHeight;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const size_t stride = (static_cast<size_t>(shape.bmWidth) * 3 + 3) & ~size_t(3);
+    std::string dib(sizeof header + stride * shape.bmHeight, '\0');
+    std::memcpy(dib.data(), &header, sizeof header);
+    const HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap.get(), 0, shape.bmHeight, dib.data() + sizeof header,
+                               reinterpret_cast<BITMAPINFO*>(dib.data()), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != shape.bmHeight) return std::nullopt;
+    return PageBitmap{std::move(dib), shape.bmWidth, shape.bmHeight};
+}
+
+// Pictures of the page: Windows bitmaps as they are, JPEG, PNG and GIF decoded.
 std::optional<PageBitmap> LoadPicture(const std::string& pageFolder, const std::string& source) {
     std::string file = source;
     for (char& c : file)
@@ -39,7 +68,8 @@ std::optional<PageBitmap> LoadPicture(const std::string& pageFolder, const std::
     if (!IsAbsolute(file)) file = pageFolder + file;
     const std::optional<std::string> bytes = ReadFileText(file);
     if (!bytes) return std::nullopt;
-    return PackedBitmapOf(*bytes);
+    if (PictureFileFormat(*bytes) == PictureFormat::Bitmap) return PackedBitmapOf(std::string_view(*bytes));
+    return DibOf(PictureFileBitmap(*bytes));
 }
 
 struct StreamSource {

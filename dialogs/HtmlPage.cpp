@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dialogs/PictureData.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -444,19 +445,12 @@ RichPage HtmlToRichText(std::string_view html, const PictureLoader& loadPicture)
 }
 
 std::optional<PageBitmap> PackedBitmapOf(std::string_view bmp) {
-    constexpr size_t kFileHeader = 14, kInfoHeader = 40;
-    if (bmp.size() < kFileHeader + kInfoHeader || bmp.substr(0, 2) != "BM") return std::nullopt;
-    auto read32 = [&bmp](size_t at) {
-        uint32_t v = 0;
-        for (int b = 3; b >= 0; --b) v = (v << 8) | static_cast<unsigned char>(bmp[at + b]);
-        return v;
-    };
-    const uint32_t headerSize = read32(kFileHeader);
-    if (headerSize < kInfoHeader || headerSize > bmp.size() - kFileHeader) return std::nullopt;
-    const auto width = static_cast<int32_t>(read32(kFileHeader + 4));
-    const auto height = static_cast<int32_t>(read32(kFileHeader + 8));
-    if (width <= 0 || width > 8192 || height == 0 || height < -8192 || height > 8192) return std::nullopt;
-    return PageBitmap{std::string(bmp.substr(kFileHeader)), width, height < 0 ? -height : height};
+    // The rich edit reads the pixels the header promises: they must all be there.
+    const std::string file(bmp);
+    BitmapLayout layout;
+    if (!ReadBitmapLayout(file, layout) || layout.width > 8192 || layout.height > 8192 || layout.height < -8192)
+        return std::nullopt;
+    return PageBitmap{file.substr(14), layout.width, layout.height < 0 ? -layout.height : layout.height};
 }
 
 HotSpotAction ClassifyHotSpot(const std::string& link) {

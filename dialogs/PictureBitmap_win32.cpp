@@ -63,14 +63,15 @@ HBITMAP FromGdiplus(const std::string& file) {
 
 }  // namespace
 
-HBITMAP PictureBitmap(const std::string& pictureData) {
-    const DesignedPicture picture = ReadPictureData(pictureData);
-    switch (picture.format) {
-        case PictureFormat::Bitmap: return FromBitmapFile(picture.file);
+HBITMAP PictureFileBitmap(const std::string& file) {
+    switch (PictureFileFormat(file)) {
+        case PictureFormat::Bitmap: return FromBitmapFile(file);
         case PictureFormat::Jpeg:
         case PictureFormat::Png:
-        case PictureFormat::Gif: return FromGdiplus(picture.file);
+        case PictureFormat::Gif: return FromGdiplus(file);
         case PictureFormat::None: break;
     }
     return nullptr;
 }
+
+HBITMAP PictureBitmap(const std::string& pictureData) { return PictureFileBitmap(ReadPictureData(pictureData).file); }

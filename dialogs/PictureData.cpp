@@ -28,6 +28,8 @@ PictureFormat FormatAt(const std::string& data, size_t at) {
 
 }  // namespace
 
+PictureFormat PictureFileFormat(const std::string& file) { return FormatAt(file, 0); }
+
 DesignedPicture ReadPictureData(const std::string& data) {
     if (data.empty()) return {};
     const size_t nameLength = static_cast<unsigned char>(data[0]);

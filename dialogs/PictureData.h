@@ -15,6 +15,8 @@ struct DesignedPicture {
 // The picture file inside the data, recognised by its signature; None when
 // the data holds no picture of a known format.
 DesignedPicture ReadPictureData(const std::string& data);
+// The format of a picture file by its signature.
+PictureFormat PictureFileFormat(const std::string& file);
 
 // Where a bitmap file's header and pixels lie, checked against its size.
 struct BitmapLayout {

@@ -88,9 +88,9 @@ class Scenario:
         self.folder = session.drive_c / "setup"
         self.folder.mkdir()
 
-    def build(self, name, script, forms, pascal_forms=(), support_files=None):
+    def build(self, name, script, forms, pascal_forms=(), support_files=None, binary_files=None):
         """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text;
-        support_files (name: text) join the support folder."""
+        support_files (name: text) and binary_files (name: bytes) join the support folder."""
         project = self.session.prefix / ("project-" + name)
         support = project / "support"
         support.mkdir(parents=True)
@@ -106,6 +106,8 @@ class Scenario:
             (support / (form + ".dfm.kebf")).write_text("")
         for file, text in (support_files or {}).items():
             (support / file).write_text(text)
+        for file, data in (binary_files or {}).items():
+            (support / file).write_bytes(data)
         (project / "product.msi").write_bytes(b"installer database")
         subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
                         "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
@@ -310,9 +312,10 @@ CONTENT_FORM = page("Content", "Content Page", 480, 240, [("NextButton", "Next >
     "  object Needed: TStaticText\n    Left = 320\n    Top = 130\n    Width = 150\n    Height = 17\n"
     "    AutoSize = False\n    Tag = 4\n  end\n"))
 
-START_PAGE = ("<html><head><title>Start Page</title><meta http-equiv=\"refresh\" content=\"2; url=page2.htm\">"
+START_PAGE = ("<html><head><title>Start Page</title><meta http-equiv=\"refresh\" content=\"10; url=page2.htm\">"
               "</head><body><h1>Welcome heading</h1><p>Some <b>bold</b> and <i>italic</i> words.</p>"
               "<ul><li>first point<li>second point</ul><p><a href=\"http://example.invalid/\">a link</a></p>"
+              "<p><img src=\"logo.png\" alt=\"LOGO-ALT\"> <img src=\"missing.png\" alt=\"MISSING-ALT\"></p>"
               "</body></html>")
 SECOND_PAGE = "<html><head><title>Second Page</title></head><body><p>Second page text</p></body></html>"
 
@@ -322,15 +325,19 @@ def rich_text(s, caption):
 
 
 def content_and_features(s):
-    """The HTML frame shows the support page and follows its refresh; the feature list writes the component
-    states and the size text follows."""
+    """The HTML frame shows the support page with its PNG picture and follows its refresh; the feature list writes
+    the component states and the size text follows."""
     project_files = {"index.htm": START_PAGE, "page2.htm": SECOND_PAGE}
-    exe = s.build("content", CONTENT_SCRIPT, {"content": CONTENT_FORM}, support_files=project_files)
+    logo = s.session.prefix / "logo.png"
+    subprocess.run(["convert", "-size", "40x20", "xc:#00A000", str(logo)], check=True)
+    exe = s.build("content", CONTENT_SCRIPT, {"content": CONTENT_FORM}, support_files=project_files,
+                  binary_files={"logo.png": logo.read_bytes()})
     process = s.session.start(exe)
     check(s.visible("Content Page", 30000), "the content page appears")
     shown = rich_text(s, "Content Page")
-    for words in ("Welcome heading", "Some bold and italic words.", "first point", "a link"):
+    for words in ("Welcome heading", "Some bold and italic words.", "first point", "a link", "MISSING-ALT"):
         check(words in shown, f"{words!r} in the frame: {shown!r}")
+    check("LOGO-ALT" not in shown, f"the PNG picture shows instead of its alternative text: {shown!r}")
     needed = [row["text"] for row in s.ui.layout("Content Page") if row["class"].lower() == "static"
               and "KB" in row["text"]]
     equal(needed, ["2,048 KB"], "the space the selected components need")
@@ -345,7 +352,7 @@ def content_and_features(s):
         needed = [row["text"] for row in s.ui.layout("Content Page") if row["class"].lower() == "static"
                   and row["text"].endswith(("KB", "bytes"))]
         equal(needed, ["0 bytes"], "nothing needed once Tools is unchecked")
-    check(s.visible("Second Page", 15000), "the refresh loads the second page, whose title becomes the caption")
+    check(s.visible("Second Page", 20000), "the refresh loads the second page, whose title becomes the caption")
     check("Second page text" in rich_text(s, "Second Page"), "the second page's text")
     s.session.screenshot("content-second-page.png")
     check(s.ui.click("Second Page", "Next >"), "Next")

@@ -14,6 +14,7 @@ std::string TinyBmp() {
     info[14] = 24; // bits
     const std::string pixels(8, '\x7f');
     std::string file = "BM" + std::string(12, '\0');
+    file[10] = 54;  // the pixels follow the headers
     return file + info + pixels;
 }
 
@@ -67,6 +68,9 @@ TEST(HtmlPageTest, BrokenMarkupStillShowsItsText) {
     EXPECT_EQ(HtmlToRichText("<blink>text</blink><p", nullptr).plainText, "text");
     EXPECT_EQ(HtmlToRichText("plain words only", nullptr).plainText, "plain words only");
     EXPECT_FALSE(PackedBitmapOf("BM short"));
+    std::string taller = TinyBmp();
+    taller[22] = 2;  // two rows promised, one present: the rich edit would read past the end
+    EXPECT_FALSE(PackedBitmapOf(taller));
 }
 
 TEST(HtmlPageTest, HotSpotsByKind) {
