@@ -9,7 +9,6 @@
 #include <type_traits>
 
 #include "dialogs/DesignedControls_win32.h"
-#include "dialogs/PictureData.h"
 #include "script/commands/PathParts.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
@@ -35,7 +34,10 @@ std::string Extension(const std::string& file) {
     return extension;
 }
 
-// A decoded picture as a bottom-up 24-bit device-independent bitmap.
+// A decoded picture as a bottom-up 32-bit device-independent bitmap: four
+// bytes a pixel keep every row aligned, and four spare bytes at the end
+// serve rich edits that look for the pixels one palette entry further on
+// (Wine's does), which then shifts the picture by a pixel, not its colours.
 std::optional<PageBitmap> DibOf(HBITMAP decoded) {
     const std::unique_ptr<std::remove_pointer_t<HBITMAP>, decltype(&DeleteObject)> bitmap(decoded, DeleteObject);
     BITMAP shape{};
@@ -47,10 +49,10 @@ std::optional<PageBitmap> DibOf(HBITMAP decoded) {
     header.biWidth = shape.bmWidth;
     header.biHeight = shape.bmHeight;
     header.biPlanes = 1;
-    header.biBitCount = 24;
+    header.biBitCount = 32;
     header.biCompression = BI_RGB;
-    const size_t stride = (static_cast<size_t>(shape.bmWidth) * 3 + 3) & ~size_t(3);
-    std::string dib(sizeof header + stride * shape.bmHeight, '\0');
+    const size_t stride = static_cast<size_t>(shape.bmWidth) * 4;
+    std::string dib(sizeof header + stride * shape.bmHeight + 4, '\0');
     std::memcpy(dib.data(), &header, sizeof header);
     const HDC screen = GetDC(nullptr);
     const int rows = GetDIBits(screen, bitmap.get(), 0, shape.bmHeight, dib.data() + sizeof header,
@@ -60,7 +62,7 @@ std::optional<PageBitmap> DibOf(HBITMAP decoded) {
     return PageBitmap{std::move(dib), shape.bmWidth, shape.bmHeight};
 }
 
-// Pictures of the page: Windows bitmaps as they are, JPEG, PNG and GIF decoded.
+// Pictures of the page: bitmaps, JPEG, PNG and GIF.
 std::optional<PageBitmap> LoadPicture(const std::string& pageFolder, const std::string& source) {
     std::string file = source;
     for (char& c : file)
@@ -68,7 +70,6 @@ std::optional<PageBitmap> LoadPicture(const std::string& pageFolder, const std::
     if (!IsAbsolute(file)) file = pageFolder + file;
     const std::optional<std::string> bytes = ReadFileText(file);
     if (!bytes) return std::nullopt;
-    if (PictureFileFormat(*bytes) == PictureFormat::Bitmap) return PackedBitmapOf(std::string_view(*bytes));
     return DibOf(PictureFileBitmap(*bytes));
 }
 

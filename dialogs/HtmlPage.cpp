@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dialogs/PictureData.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -442,15 +441,6 @@ RichPage HtmlToRichText(std::string_view html, const PictureLoader& loadPicture)
     page.plainText = out.plain();
     page.rtf = out.Finish();
     return page;
-}
-
-std::optional<PageBitmap> PackedBitmapOf(std::string_view bmp) {
-    // The rich edit reads the pixels the header promises: they must all be there.
-    const std::string file(bmp);
-    BitmapLayout layout;
-    if (!ReadBitmapLayout(file, layout) || layout.width > 8192 || layout.height > 8192 || layout.height < -8192)
-        return std::nullopt;
-    return PageBitmap{file.substr(14), layout.width, layout.height < 0 ? -layout.height : layout.height};
 }
 
 HotSpotAction ClassifyHotSpot(const std::string& link) {

@@ -46,9 +46,6 @@ struct RichPage {
 // markup is read as well as it can be.
 RichPage HtmlToRichText(std::string_view html, const PictureLoader& loadPicture);
 
-// The packed bitmap of a .bmp file's bytes; nullopt when they are none.
-std::optional<PageBitmap> PackedBitmapOf(std::string_view bmpFile);
-
 // What a click on a link of a page asks for.
 struct HotSpotAction {
     enum Kind { LeaveToViewer, PlaySound, StartProgram, OpenWithShell } kind = LeaveToViewer;

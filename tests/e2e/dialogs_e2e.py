@@ -14,6 +14,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import formoracle  # noqa: E402
+import screenshots  # noqa: E402
 import scenario  # noqa: E402
 import winehost  # noqa: E402
 from scenario import check, equal  # noqa: E402
@@ -341,7 +342,12 @@ def content_and_features(s):
     needed = [row["text"] for row in s.ui.layout("Content Page") if row["class"].lower() == "static"
               and "KB" in row["text"]]
     equal(needed, ["2,048 KB"], "the space the selected components need")
-    s.session.screenshot("content-page.png")
+    pixel = screenshots.screen_pixels(s.session.screenshot("content-page.png"))
+    left, top, width, height, client_width, client_height = s.ui.rect("Content Page")
+    x0, y0 = left + (width - client_width) // 2, top + height - client_height - (width - client_width) // 2
+    green = [(x, y) for x in range(8, 308, 4) for y in range(40, 190, 4)
+             if all(abs(a - e) <= 8 for a, e in zip(pixel(x0 + x, y0 + y), (0, 160, 0)))]
+    check(green, "the PNG picture's green is in the frame")
 
     if shutil.which("xdotool"):
         left, top, width, height, client_width, client_height = s.ui.rect("Content Page")

@@ -9,16 +9,15 @@ Exit code 77 means skipped (no Windows build, no orvanta or no fpc).
 
 import queue
 import shutil
-import struct
 import subprocess
 import sys
 import threading
 import time
-import zlib
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import formoracle  # noqa: E402
+import screenshots  # noqa: E402
 import scenario  # noqa: E402
 import winehost  # noqa: E402
 from scenario import check, equal  # noqa: E402
@@ -113,53 +112,13 @@ class Scenario:
         return FormWindow(self.session, self.engine / "formwindow.exe", form)
 
 
-def screen_pixels(png):
-    """The (red, green, blue) reader of a screenshot: 8-bit RGB, RGBA or palette, not interlaced."""
-    data = Path(png).read_bytes()
-    width, height, depth, color_type, _, _, interlace = struct.unpack(">IIBBBBB", data[16:29])
-    check(depth == 8 and color_type in (2, 3, 6) and not interlace, "an 8-bit screenshot")
-    channels = {2: 3, 3: 1, 6: 4}[color_type]
-    compressed, palette, at = b"", b"", 8
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        if kind == b"IDAT":
-            compressed += data[at + 8:at + 8 + length]
-        if kind == b"PLTE":
-            palette = data[at + 8:at + 8 + length]
-        at += 12 + length
-    raw, stride = zlib.decompress(compressed), width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        line = raw[y * (stride + 1):(y + 1) * (stride + 1)]
-        kind, row = line[0], bytearray(line[1:])
-        for i in range(stride):
-            a = row[i - channels] if i >= channels else 0
-            b = previous[i]
-            c = previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                row[i] = (row[i] + a) & 0xFF
-            elif kind == 2:
-                row[i] = (row[i] + b) & 0xFF
-            elif kind == 3:
-                row[i] = (row[i] + (a + b) // 2) & 0xFF
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                row[i] = (row[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
-        rows.append(bytes(row))
-        previous = row
-    if color_type == 3:
-        return lambda x, y: tuple(palette[rows[y][x] * 3:rows[y][x] * 3 + 3])
-    return lambda x, y: tuple(rows[y][x * channels:x * channels + 3])
-
-
 def check_pictures(s, shot):
     """The designed pictures are on screen: a bitmap (stretched, red above left,
     blue above right) and a PNG (green) decoded through GDI+."""
     left, top, width, height, client_width, client_height = s.ui.rect(CAPTION)
     border = (width - client_width) // 2
     x0, y0 = left + border, top + height - client_height - border
-    pixel = screen_pixels(shot)
+    pixel = screenshots.screen_pixels(shot)
     for what, (x, y), expected in (("the bitmap's red quarter", (368, 16), (255, 0, 0)),
                                    ("the bitmap's blue quarter", (384, 16), (0, 0, 255)),
                                    ("the PNG picture", (416, 24), (0, 160, 0))):
