@@ -296,6 +296,26 @@ def sample_wizard(s):
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
     check((s.session.drive_c / "Custom Sample" / "docs" / "guide.txt").exists(), "with the documentation feature")
 
+def sample_in_german(s):
+    """The sample's wizard in German: the forms' texts come from the project's German translations."""
+    out = s.folder / "sample"
+    subprocess.run([s.orvanta, "build", str(SOURCE / "examples/sample"), "-o", str(out), "--engine-dir",
+                    str(s.engine), "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+    process = s.session.start(out / "sample.exe", "LANGUAGE=German")
+    caption = "Orvanta Sample Setup"
+    check(s.visible(caption, 60000), "the welcome page")
+    shown = [text for _, _, text in s.ui.controls(caption)]
+    for text in ("Willkommen beim Setup von Orvanta Sample", "&Weiter >", "Abbrechen"):
+        check(text in shown, f"{text!r} on the welcome page: {shown}")
+    s.session.screenshot("sample-german.png")
+    check(s.ui.click(caption, "Abbrechen"), "Cancel in German")
+    question = s.ui.message_box("Orvanta")
+    check(question and question != "Are you sure you want to cancel?", f"the engine asks in German: {question!r}")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=60)
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
+
+
 CONTENT_SCRIPT = (
     "Define Component\n  | Tools\n  | TRUE\n  | Tools for everyone\n"
     "Define Component\n  | Tools\\Help\n  | TRUE\n  | Help for the tools\n"
@@ -548,7 +568,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu)}
+                                      program_link, feature_tree_menu, sample_in_german)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,

@@ -68,6 +68,35 @@ TEST(ProjectTranslationsTest, MistakesNameTheFileAndLine) {
     EXPECT_THROW(AuthorTranslations(MakeProject(dir)), std::runtime_error);
 }
 
+TEST(ProjectTranslationsTest, DialogTextsByFormAndComponent) {
+    TempDir dir;
+    dir.write("translations/German.txt", "msgid \"Welcome\"\nmsgstr \"Willkommen\"\n"
+                                         "msgid \"&Next >\"\nmsgstr \"&Weiter >\"\nmsgid \"Hello\"\nmsgstr \"Hallo\"\n");
+    // A text form; the same texts in other forms get lines of their own.
+    dir.write("support/welcome.dfm", "object Welcome: TForm\n  Caption = 'Welcome'\n"
+                                     "  object Next: TButton\n    Caption = '&Next >'\n  end\n"
+                                     "  object Box: TGroupBox\n    Caption = 'Untranslated'\n"
+                                     "    object Greeting: TLabel\n      Caption = 'Hello'\n    end\n"
+                                     "    object Two: TLabel\n      Caption = 'Hello'#13#10'Hello'\n    end\n  end\n"
+                                     "  object Notes: TMemo\n    Text = 'Hello'\n  end\nend\n");
+    dir.write("support/readme.txt", "Hello");
+    Project project = MakeProject(dir);
+    project.supportFolder = "support";
+    const auto& files = AuthorTranslations(project).supportFiles;
+    const auto lines = [&files](const std::string& name) { return SplitLines(files.at(name)); };
+    // Three script lines first, then the form's caption, the button and the label inside the group.
+    EXPECT_EQ(lines("translations.Map"),
+              (std::vector<std::string>{"", "", "", "welcome.dfm", "welcome.dfm", "welcome.dfm"}));
+    const auto keys = lines("Demo.mtx");
+    EXPECT_EQ(std::vector<std::string>(keys.begin() + 3, keys.end()),
+              (std::vector<std::string>{"welcome.dfm", "Next", "Greeting"}));
+    const auto german = lines("translations.German");
+    EXPECT_EQ(std::vector<std::string>(german.begin() + 3, german.end()),
+              (std::vector<std::string>{"Willkommen", "&Weiter >", "Hallo"}));
+    const auto english = lines("translations.English");
+    EXPECT_EQ(english.back(), "Hello");
+}
+
 TEST(ProjectTranslationsTest, EngineCodePage) {
     EXPECT_EQ(Windows1252FromUtf8("Gr\xC3\xBC\xC3\x9F\xE2\x84\xA2 \xE2\x82\xAC \xE4\xB8\xAD"), "Gr\xFC\xDF\x99 \x80 ?");
 }

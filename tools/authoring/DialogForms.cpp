@@ -1,5 +1,6 @@
 #include "tools/authoring/DialogForms.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -71,4 +72,52 @@ void PrepareDialogForms(const Project& project, const fs::path& stagedSupport) {
                               "the rules file " + form + ".kebf is not in the support folder (an empty file "
                               "is enough for a dialog without rules)");
     }
+}
+
+namespace {
+
+// The property a shown dialog translates, by class; nullptr for none.
+const char* TranslatedProperty(const std::string& className) {
+    static const char* const kCaptioned[] = {"TLabel",       "TGroupBox",  "TButton",        "TSpeedButton",
+                                             "TBitBtn",      "TStaticText", "TRzCheckBox",   "TRzRadioButton"};
+    for (const char* name : kCaptioned)
+        if (className == name) return "Caption";
+    if (className == "TEdit" || className == "TMaskEdit") return "Text";
+    return nullptr;
+}
+
+void CollectTexts(const FormObject& object, const std::string& form, std::vector<DialogText>& texts) {
+    for (const FormObject& child : object.children) {
+        const char* property = TranslatedProperty(child.className);
+        const std::string text = property ? child.Text(property) : std::string();
+        if (!text.empty() && text.find_first_of("\r\n") == std::string::npos)
+            texts.push_back({form, child.name, text});
+        CollectTexts(child, form, texts);
+    }
+}
+
+}  // namespace
+
+std::vector<DialogText> DialogTexts(const fs::path& supportFolder) {
+    std::vector<DialogText> texts;
+    if (supportFolder.empty() || !fs::is_directory(supportFolder)) return texts;
+    std::vector<fs::path> forms;
+    for (const auto& entry : fs::directory_iterator(supportFolder))
+        if (entry.is_regular_file() && UpperAscii(entry.path().extension().string()) == ".DFM")
+            forms.push_back(entry.path());
+    std::sort(forms.begin(), forms.end());  // the same files in the same order on every machine
+    for (const fs::path& path : forms) {
+        const std::string name = path.filename().string();
+        std::string bytes = ReadBytes(path);
+        if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
+        FormObject root;
+        try {
+            root = IsTextForm(bytes) ? ReadTextForm(bytes) : ReadBinaryForm(bytes).root;
+        } catch (const FormError& e) {
+            throw std::runtime_error(name + ": " + e.what());
+        }
+        if (const std::string caption = root.Text("Caption"); !caption.empty()) texts.push_back({name, name, caption});
+        CollectTexts(root, name, texts);
+    }
+    return texts;
 }

@@ -1,5 +1,7 @@
 #pragma once
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tools/authoring/ProjectSource.h"
 
@@ -13,3 +15,13 @@
 // has its form, one the engine can build, and its rules file there. Errors name the form file, or the
 // project's source line of the command whose dialog is missing.
 void PrepareDialogForms(const Project& project, const std::filesystem::path& stagedSupport);
+
+// A text of a form that a language replaces when the dialog is shown: the
+// form's file name, the component's name (the file name again for the
+// form's own caption) and the text as designed.
+struct DialogText {
+    std::string form, component, text;
+};
+// The one-line captions and edit texts of every form directly in the folder,
+// text or binary; multi-line texts stay as designed.
+std::vector<DialogText> DialogTexts(const std::filesystem::path& supportFolder);

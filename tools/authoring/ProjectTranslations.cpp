@@ -7,6 +7,7 @@
 
 #include "script/CommandTable.h"
 #include "system/TextUtils.h"
+#include "tools/authoring/DialogForms.h"
 #include "tools/authoring/ShippedMessages.h"
 
 namespace fs = std::filesystem;
@@ -130,6 +131,20 @@ ProjectTranslations AuthorTranslations(const Project& project) {
                 auto found = catalogue.find(text);
                 texts[language].push_back(found == catalogue.end() ? text : found->second);
             }
+        }
+    }
+    // The dialogs' texts that some language translates, found by form and component.
+    for (const DialogText& dialog : DialogTexts(project.supportFolder.empty()
+                                                    ? fs::path()
+                                                    : fs::path(project.folder) / project.supportFolder)) {
+        bool translated = false;
+        for (const auto& [language, catalogue] : catalogues) translated = translated || catalogue.count(dialog.text);
+        if (!translated) continue;
+        contexts.push_back(dialog.form);
+        keys.push_back(dialog.component);
+        for (const auto& [language, catalogue] : catalogues) {
+            auto found = catalogue.find(dialog.text);
+            texts[language].push_back(found == catalogue.end() ? dialog.text : found->second);
         }
     }
     result.supportFiles["translations.Map"] = JoinCrLf(contexts);
