@@ -40,7 +40,7 @@ struct TypeLibReleaser {
 
 bool RegisterTypeLibraryFile(const std::string& path, bool registering) {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    const std::wstring widePath = Wide(path);
+    std::wstring widePath = Wide(path);
     ITypeLib* loaded = nullptr;
     if (FAILED(LoadTypeLibEx(widePath.c_str(), REGKIND_NONE, &loaded)) || !loaded) return false;
     const std::unique_ptr<ITypeLib, TypeLibReleaser> library(loaded);
@@ -51,7 +51,7 @@ bool RegisterTypeLibraryFile(const std::string& path, bool registering) {
         SysFreeString(helpFile);
         const size_t slash = helpFolder.find_last_of(L'\\');
         helpFolder = slash == std::wstring::npos ? std::wstring() : helpFolder.substr(0, slash);
-        return SUCCEEDED(RegisterTypeLib(library.get(), widePath.c_str(),
+        return SUCCEEDED(RegisterTypeLib(library.get(), widePath.data(),
                                          helpFolder.empty() ? nullptr : helpFolder.data()));
     }
     TLIBATTR* attributes = nullptr;
