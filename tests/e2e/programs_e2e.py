@@ -191,8 +191,8 @@ Write to Text File
   | FALSE
 """
 
-# Runs a compiled script file as a setup: one that works, one whose
-# support archive is missing, and a file that does not exist.
+# Runs a compiled script file as a setup: one that works, one that fails
+# with 1603, and a file that does not exist.
 LIGHT_SCRIPT = """
 [script]
 Run Light Mode Setup
@@ -218,6 +218,7 @@ Write to Text File
 
 CHILD_COMMANDS = [("Write to Text File", "{5A1E0C21-7D53-4C3B-9D1E-0A4F6B2C1E10}",
                    ["$TEMPDIR$child.txt", "the child setup ran", "FALSE"], False)]
+FAILING_CHILD_COMMANDS = [("Terminate with Exit Code", "{5A1E0C21-7D53-4C3B-9D1E-0A4F6B2C1E11}", ["1603"], False)]
 
 
 class Scenario:
@@ -323,24 +324,24 @@ def register_library(s):
 
 
 def light_mode_setup(s):
-    payload = setupfiles.payload(CHILD_COMMANDS, title="Child")
-    for folder, complete in (("light", True), ("broken", False)):
+    payloads = {"light": setupfiles.payload(CHILD_COMMANDS, title="Child"),
+                "broken": setupfiles.payload(FAILING_CHILD_COMMANDS, title="Failing Child")}
+    for folder, payload in payloads.items():
         target = s.session.drive_c / folder
         target.mkdir()
         (target / "child.exe").write_bytes(payload)
-        if complete:
-            (target / "child.res").write_bytes(EMPTY_7Z)
-            (target / "child.msi").write_bytes(b"installer database")
+        (target / "child.res").write_bytes(EMPTY_7Z)
+        (target / "child.msi").write_bytes(b"installer database")
     exe = s.build("light", LIGHT_SCRIPT)
     equal(s.session.run(exe, "/s", timeout=180), 0, "exit code")
     good, broken, no_file = s.text("light.txt").split("|")
     equal(good, "0", "the child setup's exit code")
-    check(broken not in ("0", "-1"), f"the broken child setup fails: {broken}")
+    equal(broken, "1603", "the failing child setup's exit code")
     equal(no_file, "-1", "a payload file that does not exist")
     check((s.session.temp / "child.txt").exists(), "the child setup ran its script")
-    for folder in ("light", "broken"):
+    for folder in payloads:
         target = s.session.drive_c / folder
-        equal((target / "child.exe").read_bytes(), payload, f"the payload file in {folder} is restored")
+        equal((target / "child.exe").read_bytes(), payloads[folder], f"the payload file in {folder} is restored")
         check(not (target / "keb.dll").exists(), f"no keb.dll copy left in {folder}")
         check(not (target / "child.exe.nox").exists() and not (target / "child.exe.to").exists(),
               f"no intermediate files left in {folder}")
