@@ -10,12 +10,14 @@ copy of the template prefix. Exit code 77 means skipped.
 import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import scenario  # noqa: E402
 import setupfiles  # noqa: E402
 import winehost  # noqa: E402
+from dialogs_e2e import FORMS  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
 HEADER = """Setup = {name}
@@ -62,6 +64,29 @@ Write to Text File
 
 # An archive without entries: the start header alone.
 EMPTY_7Z = bytes.fromhex("377abcaf271c00048d9bd50f") + bytes(20)
+
+# A long plug-in call under a modeless progress dialog, which the user cancels.
+PLUGIN_CANCEL_SCRIPT = """
+PluginLibrary = sampleplugin.dll
+PluginCommand = Sample Action
+Support = support
+
+[script]
+Display Dialog
+  | progress
+  | R
+  | FALSE
+  |
+  | TRUE
+  | FALSE
+Sample Action
+  | progress 300
+  | sample.plg\\sampleplugin.dll
+Write to Text File
+  | $TEMPDIR$cancel.txt
+  | $PLUGINCANCELLED$
+  | FALSE
+"""
 
 MISSING_TEXT = ("Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins "
                 "are installed.Action skipped")
@@ -234,13 +259,17 @@ class Scenario:
         shutil.copy(self.engine / "exitcode.exe", helpers)
 
     def build(self, name, text, files=None):
-        """Builds the setup from the project values and script in text; files: name -> source path."""
+        """Builds the setup from the project values and script in text; files: name -> source path or text."""
         project = self.session.prefix / ("project-" + name)
         project.mkdir()
         values, script = text.split("[script]\n", 1)
         (project / "project.orv").write_text(HEADER.format(name=name) + values + "[script]\n" + script)
         for relative, source in (files or {}).items():
-            shutil.copy(source, project / relative)
+            (project / relative).parent.mkdir(parents=True, exist_ok=True)
+            if isinstance(source, str):
+                (project / relative).write_text(source)
+            else:
+                shutil.copy(source, project / relative)
         (project / "product.msi").write_bytes(b"installer database")
         subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
                         "--arch", self.session.path.arch],
@@ -260,6 +289,29 @@ def plugins(s):
     equal(s.session.finish(process, timeout=60), 0, "exit code")
     equal(s.text("plugin.txt"), "after|new value|$DROPPED$|$PLUGINCANCELLED$",
           "changed, added and removed by the plug-in; unchanged by the failing and the raising call; not cancelled")
+
+
+def plugin_cancel(s):
+    """The plug-in's progress shows in the modeless dialog; Cancel there reaches its callback as "stop"."""
+    exe = s.build("cancel", PLUGIN_CANCEL_SCRIPT, {"sampleplugin.dll": s.engine / "sampleplugin.dll",
+                                                   "support/progress.dfm": FORMS["progress"],
+                                                   "support/progress.dfm.kebf": ""})
+    process = s.session.start(exe)
+    check(s.ui.wait("Progress Page", timeout_ms=60000), "the progress page appears")
+    status = []
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and not status:
+        status = [text for _, _, text in s.ui.controls("Progress Page") if text.startswith("Sample plug-in: step")]
+        time.sleep(0.3)
+    check(status, "the plug-in's status text in the dialog")
+    bars = s.ui.progress("Progress Page")
+    check(bars and bars[0][2] > 0, f"the bar follows the plug-in: {bars}")
+    s.session.screenshot("plugin-progress.png")
+    check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=60)
+    equal(s.text("cancel.txt"), "TRUE", "the plug-in saw the cancel and said so")
 
 
 def programs(s):
@@ -347,7 +399,7 @@ def light_mode_setup(s):
               f"no intermediate files left in {folder}")
 
 
-SCENARIOS = {f.__name__: f for f in (plugins, programs, extract_archive, register_library, light_mode_setup)}
+SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, programs, extract_archive, register_library, light_mode_setup)}
 
 
 if __name__ == "__main__":
