@@ -88,6 +88,34 @@ Write to Text File
   | FALSE
 """
 
+# A long extraction under a modeless progress dialog, which the user cancels.
+EXTRACT_CANCEL_SCRIPT = """
+Support = support
+
+[script]
+Set Variable
+  | PROGRESSTEXT
+  | Unpacking many files
+Display Dialog
+  | progress
+  | R
+  | FALSE
+  |
+  | TRUE
+  | FALSE
+Extract 7Zip Archive
+  | C:\\archives\\many.7z
+  | C:\\out\\many
+  | RESULT
+  |
+  | TRUE
+  | TRUE
+Write to Text File
+  | $TEMPDIR$extract.txt
+  | $RESULT$
+  | FALSE
+"""
+
 MISSING_TEXT = ("Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins "
                 "are installed.Action skipped")
 
@@ -360,6 +388,39 @@ def extract_archive(s):
     check(not (s.session.drive_c / "out" / "wrong" / "a.txt").exists(), "nothing extracted with a wrong password")
 
 
+def extract_cancel(s):
+    """Cancel in the progress dialog stops an extraction: the outcome is the archive library's error text."""
+    source = s.session.prefix / "many-source"
+    source.mkdir()
+    count = 6000
+    for n in range(count):
+        (source / f"file{n:05}.txt").write_text(f"file {n} " * 200)
+    archives = s.session.drive_c / "archives"
+    archives.mkdir()
+    subprocess.run(["7zz", "a", "-t7z", "-bd", str(archives / "many.7z"), "."], cwd=source, check=True,
+                   stdout=subprocess.DEVNULL)
+    exe = s.build("extractcancel", EXTRACT_CANCEL_SCRIPT, {"support/progress.dfm": FORMS["progress"],
+                                                          "support/progress.dfm.kebf": ""})
+    process = s.session.start(exe)
+    check(s.ui.wait("Progress Page", timeout_ms=60000), "the progress page appears")
+    status = []
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and not status:
+        status = [text for _, _, text in s.ui.controls("Progress Page") if "% complete" in text]
+        time.sleep(0.1)
+    check(status and status[0].startswith("Unpacking many files"), f"the extraction's status: {status}")
+    s.session.screenshot("extract-progress.png")
+    check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=120)
+    result = s.text("extract.txt")
+    check(result and result != "SUCCESS", f"a cancelled extraction's outcome: {result!r}")
+    extracted = len(list((s.session.drive_c / "out" / "many").glob("*.txt")))
+    check(extracted < count, f"the extraction stopped early: {extracted} of {count} files")
+    print("cancelled extraction:", result, extracted, "files")
+
+
 def register_library(s):
     (s.session.drive_c / "com").mkdir()
     shutil.copy(s.engine / "comserver.dll", s.session.drive_c / "com")
@@ -399,7 +460,7 @@ def light_mode_setup(s):
               f"no intermediate files left in {folder}")
 
 
-SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, programs, extract_archive, register_library, light_mode_setup)}
+SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, programs, extract_archive, extract_cancel, register_library, light_mode_setup)}
 
 
 if __name__ == "__main__":
