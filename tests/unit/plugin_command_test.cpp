@@ -116,6 +116,31 @@ TEST_F(PluginCommandTest, ALibraryInABlockOfTheDataFolderThatIsMissingEndsTheScr
     EXPECT_FALSE(VariableExists("AFTER"));
 }
 
+TEST_F(PluginCommandTest, ALibraryInABlockOfTheDataFolderIsLoadedFromThere) {
+    const std::string data = temp.path().string() + "/data/";
+    std::filesystem::create_directories(data + "Block/plg");
+    std::ofstream(data + "Block/plg/block.dll").put('x');
+    HostPluginLibraries()[WithBackslash(data) + "Block\\plg\\block.dll"] = [](const PluginCall& call) {
+        return std::optional<std::string>(call.variables + ",FROMBLOCK,yes");
+    };
+    b.Add("Set Variable", {"DATADIR", data});
+    b.Add("Block Action", {"", "plg\\block.dll"});
+    Script script = b.script();
+    script.PluginCommandNames = {"Block Action"};
+    script.CommandMediaFolders[1] = "Block\\";
+    RunScript(script, ScriptBuilder::PackagePath(), nullptr);
+    EXPECT_EQ(LastScriptErrorReport(), "");
+    EXPECT_EQ(Value("FROMBLOCK"), "yes");
+}
+
+TEST_F(PluginCommandTest, AProgramCommandWithANonNumberProgressIsAScriptError) {
+    b.Add("Set Variable", {"PROGRESS", "half"});
+    b.Add("Run Program", {"C:\\helpers\\exitcode.exe", "FALSE", "", "TRUE", "CODE"});
+    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
+    EXPECT_EQ(LastScriptErrorReport(), "Runtime error in setup script:\r\rLine 2: 'half' is not a valid integer value");
+    EXPECT_FALSE(VariableExists("CODE"));
+}
+
 TEST(EnvironmentBlockTest, OneEntryALineEachZeroTerminatedAndOneMoreZero) {
     using namespace std::string_literals;
     EXPECT_EQ(EnvironmentBlock("A=1\r\nB=two words\n\nC="), "A=1\0B=two words\0C=\0\0"s);
