@@ -116,6 +116,27 @@ Write to Text File
   | FALSE
 """
 
+# The plug-in's folder travels in a web media block (its archive beside the
+# setup, so nothing is downloaded); the command fetches the block first.
+PLUGIN_BLOCK_SCRIPT = """
+MediaMode = 2
+WebMedia = Plugins | pluginblock
+PluginCommand = Sample Action
+
+[script]
+Web Media Block
+  | Plugins
+  | http://127.0.0.1:9/Plugins.7zip
+  |
+Sample Action @ media=Plugins\\
+  | set FROMBLOCK=yes
+  | sample.plg\\sampleplugin.dll
+Write to Text File
+  | $TEMPDIR$block.txt
+  | $FROMBLOCK$
+  | FALSE
+"""
+
 MISSING_TEXT = ("Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins "
                 "are installed.Action skipped")
 
@@ -342,6 +363,14 @@ def plugin_cancel(s):
     equal(s.text("cancel.txt"), "TRUE", "the plug-in saw the cancel and said so")
 
 
+def plugin_in_block(s):
+    """A plug-in library in a web media block is loaded from the block's folder once the block is fetched."""
+    exe = s.build("pluginblock", PLUGIN_BLOCK_SCRIPT,
+                  {"pluginblock/sample.plg/sampleplugin.dll": s.engine / "sampleplugin.dll"})
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    equal(s.text("block.txt"), "yes", "the variable the plug-in from the block set")
+
+
 def programs(s):
     exe = s.build("programs", PROGRAM_SCRIPT)
     (s.session.drive_c / "work").mkdir()
@@ -460,7 +489,7 @@ def light_mode_setup(s):
               f"no intermediate files left in {folder}")
 
 
-SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, programs, extract_archive, extract_cancel, register_library, light_mode_setup)}
+SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, plugin_in_block, programs, extract_archive, extract_cancel, register_library, light_mode_setup)}
 
 
 if __name__ == "__main__":
