@@ -2,7 +2,6 @@
 // light-mode setup built from a payload file, COM registration and 7z
 // extraction. The long-running ones run on a worker while the dialog on
 // screen stays alive (dialogs/WorkerPolling.h).
-#include <atomic>
 #include <functional>
 
 #include "bootstrap/Payload.h"
