@@ -130,6 +130,20 @@ bool MoveTree(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool ExtractArchiveWithProgress(const std::string& archive, const std::string& password,
+                                const std::string& destination, bool overwriteAll, bool extractFlag,
+                                MediaWorkerStatus& status, std::string& errorText) {
+    if (!CreateFoldersWithoutLinks(destination, "")) {
+        errorText = "Unable to create the folder " + destination;
+        return false;
+    }
+    ArchiveCallbacks callbacks;
+    callbacks.progress = MediaProgress;
+    ExtractingScope scope(status);
+    return ExtractArchiveFiles(archive, password, destination, callbacks, nullptr, errorText, overwriteAll,
+                               extractFlag);
+}
+
 bool CopyMedia(const std::string& sourceFolder, const std::string& destinationRoot, MediaWorkerStatus& status) {
     std::string source = WithBackslash(sourceFolder);
     if (!FolderExists(source + "offline")) source = FolderOf(source.substr(0, source.size() - 1));

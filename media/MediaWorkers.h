@@ -41,6 +41,14 @@ struct ExtractMediaRequest {
 // the user cancels.
 bool ExtractMedia(const ExtractMediaRequest& request, MediaWorkerStatus& status);
 
+// Extracts the whole archive into the destination folder (created with its
+// missing parents, links on the way removed), reporting the current file and
+// percentage into status and passing its cancel request to the library.
+// False with the archive front end's error text.
+bool ExtractArchiveWithProgress(const std::string& archive, const std::string& password,
+                                const std::string& destination, bool overwriteAll, bool extractFlag,
+                                MediaWorkerStatus& status, std::string& errorText);
+
 // Copies offline media: every file below source + "offline\" to destination
 // root + "offline\" and every file below source + "mergemod\" to the
 // destination root, both with their relative paths. A source without an

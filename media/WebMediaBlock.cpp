@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <thread>
 
 #include "bootstrap/EngineMessages.h"
 #include "bootstrap/StartupValues.h"
 #include "dialogs/ProgressState.h"
+#include "dialogs/WorkerPolling.h"
 #include "installer/ApplySystem.h"
 #include "media/DownloadFile.h"
 #include "media/DownloadProgress.h"
@@ -41,46 +41,30 @@ private:
 
 [[noreturn]] void Fail(int text) { throw MediaFetchError(EngineText(text)); }
 
-// Runs one worker on its own thread while this thread shows its progress
-// under the caption, pumps messages (a silent run simply waits) and passes
-// the user's cancel request on. Returns whether the worker succeeded; the
-// status tells whether the user cancelled.
+// Runs one worker while this thread shows its progress under the caption
+// and passes the user's cancel request on. Returns whether the worker
+// succeeded; the status tells whether the user cancelled.
 bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
                const std::function<bool(MediaWorkerStatus&)>& work) {
     status.done = false;
     status.success = false;
     status.cancel = false;
     status.Report(0, "");
-    RegisterApplyingThread();
-    std::thread worker([&status, &work] {
-        bool succeeded = false;
-        try {
-            succeeded = work(status);
-        } catch (...) {
-            succeeded = false;
-        }
-        status.success = succeeded;
-        status.done = true;
-        WakeApplyingThread();
-    });
-    // Joined on every way out: a thread object destroyed while running ends the process.
-    struct Joiner {
-        std::thread& thread;
-        ~Joiner() {
-            if (thread.joinable()) thread.join();
-        }
-    } joiner{worker};
-    SetLongOperation(true);
-    const bool silent = Startup().silent;
-    while (!status.done) {
-        SetProgress(caption + status.text(), 0, 100, status.percent());
-        if (silent) worker.join();
-        else ProcessOneMessage();
-        if (CancelState() == -1) status.cancel = true;
-    }
-    if (worker.joinable()) worker.join();
-    SetProgress(caption + status.text(), 0, 100, status.percent());
-    SetLongOperation(false);
+    RunPolledWorker(
+        [&status, &work] {
+            bool succeeded = false;
+            try {
+                succeeded = work(status);
+            } catch (...) {
+                succeeded = false;
+            }
+            status.success = succeeded;
+            status.done = true;
+        },
+        [&status, &caption] {
+            SetProgress(caption + status.text(), 0, 100, status.percent());
+            if (CancelState() == -1) status.cancel = true;
+        });
     return status.success;
 }
 

@@ -17,6 +17,8 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
     RegisterDialogCommands(table);
+    RegisterPluginCommands(table);
+    RegisterProgramCommands(table);
     // The interpreter evaluates the conditions itself (script/Condition.cpp).
     for (const char* name : {"If", "Else If"}) table.DeclareTranslatable(name, {1, 3});
 }

@@ -16,5 +16,7 @@ void RegisterComponentCommands(CommandTable& table);
 void RegisterRecordingCommands(CommandTable& table);
 void RegisterApplyCommands(CommandTable& table);
 void RegisterDialogCommands(CommandTable& table);
+void RegisterPluginCommands(CommandTable& table);
+void RegisterProgramCommands(CommandTable& table);
 
 void RegisterCommandFamilies(CommandTable& table);

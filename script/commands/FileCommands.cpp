@@ -1,12 +1,9 @@
 // The commands that look at the machine's files and folders: existence, the
 // file search, disk space, file versions, INI values and folder locations.
-#include <chrono>
-#include <thread>
-
 #include "dialogs/ProgressState.h"
+#include "dialogs/WorkerPolling.h"
 #include "script/CommandTable.h"
 #include "script/FileSearch.h"
-#include "script/InterpreterHooks.h"
 #include "script/VersionText.h"
 #include "script/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
@@ -32,21 +29,14 @@ void DoesFileFolderExist(CommandContext& c) {
 void FindAllFiles(CommandContext& c) {
     FileSearchState state;
     std::vector<std::string> found;
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        found = SearchFiles(c.Path(1), c.Flag(2), c.Flag(3), state);
-        done = true;
-    });
-    while (!done) {
-        {
-            std::lock_guard guard(state.lock);
-            SetProgress(state.lastFound, 0, 100, state.progress);
-        }
-        if (Hooks().processMessages) Hooks().processMessages();
-        if (Hooks().cancelRequested && Hooks().cancelRequested()) state.stopRequested = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    worker.join();
+    RunPolledWorker([&] { found = SearchFiles(c.Path(1), c.Flag(2), c.Flag(3), state); },
+                    [&state] {
+                        {
+                            std::lock_guard guard(state.lock);
+                            SetProgress(state.lastFound, 0, 100, state.progress);
+                        }
+                        if (CancelState() == -1) state.stopRequested = true;
+                    });
     c.SetResult(c.VariableName(4), JoinFileList(found));
 }
 

@@ -160,6 +160,8 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
         p.webMedia.emplace_back(name, TrimBlanks(value.substr(bar + 3)));
     } else if (key == "PluginCommand") {
         p.payload.script.PluginCommandNames.push_back(value);
+    } else if (key == "PluginLibrary") {
+        p.pluginLibraries.push_back(value);
     } else {
         throw SourceError(file, line, "unknown project value '" + key + "'");
     }

@@ -13,6 +13,8 @@
 //   Title = Sample Product          and the other project values (see below)
 //   Package = product.wxs           .msi file, or .wxs compiled with wixl
 //   Support = support               folder packed into the .res archive
+//   PluginCommand = Sample Action   a command name that a plug-in provides
+//   PluginLibrary = plugins/x.dll   a plug-in library packed into the .res archive
 //
 //   [script]
 //   Set Variable @ id={...} header=ABC media=Web\ off
@@ -46,6 +48,9 @@ struct Project {
     // Web media blocks built by the tool: (block name, folder relative to the
     // project whose files the block's archive holds).
     std::vector<std::pair<std::string, std::string>> webMedia;
+    // Plug-in libraries relative to the project: each lands in the root of
+    // the support archive under its file name.
+    std::vector<std::string> pluginLibraries;
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
     std::vector<int> commandLines;  // source line of each command

@@ -206,6 +206,8 @@ int Build(const std::vector<std::string>& args) {
     std::map<std::string, std::string> supportFiles = translations.supportFiles;
     const std::string mediaHashes = BuildWebMediaArchives(project, out.string(), mediaPassword);
     if (!mediaHashes.empty()) supportFiles[kMediaHashListName] = mediaHashes;
+    for (const std::string& library : project.pluginLibraries)
+        supportFiles[fs::path(library).filename().string()] = ReadFileBytes(folder / library);
     PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
                       out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));

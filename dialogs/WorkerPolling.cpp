@@ -1,0 +1,54 @@
+#include "dialogs/WorkerPolling.h"
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "bootstrap/StartupValues.h"
+#include "dialogs/ProgressState.h"
+#include "installer/ApplySystem.h"
+
+namespace {
+
+// Clears the long-operation flag on every way out of the loop.
+class LongOperationScope {
+public:
+    LongOperationScope() { SetLongOperation(true); }
+    ~LongOperationScope() { SetLongOperation(false); }
+    LongOperationScope(const LongOperationScope&) = delete;
+    LongOperationScope& operator=(const LongOperationScope&) = delete;
+};
+
+}  // namespace
+
+void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll) {
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    RegisterApplyingThread();
+    std::thread worker([&done, &failure, &work] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+        WakeApplyingThread();
+    });
+    // Joined on every way out: a thread object destroyed while running ends the process.
+    struct Joiner {
+        std::thread& thread;
+        ~Joiner() {
+            if (thread.joinable()) thread.join();
+        }
+    } joiner{worker};
+    LongOperationScope running;
+    const bool silent = Startup().silent;
+    while (!done) {
+        poll();
+        if (silent) worker.join();
+        else ProcessOneMessage();
+    }
+    if (worker.joinable()) worker.join();
+    poll();
+    if (failure) std::rethrow_exception(failure);
+}

@@ -1,0 +1,9 @@
+#include "system/NeedsWindows.h"
+#include "system/ProgramStart.h"
+
+// The host starts no Windows programs.
+int32_t RunShellProgram(const std::string&, const std::string&, bool, bool) {
+    throw NeedsWindows("programs run only on Windows");
+}
+int32_t RunProgramAs(const RunAsRequest&) { throw NeedsWindows("programs run only on Windows"); }
+bool StartDetached(const std::string&) { throw NeedsWindows("programs run only on Windows"); }

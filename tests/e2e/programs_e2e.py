@@ -1,0 +1,500 @@
+"""End-to-end scenarios of the commands that start other code under Wine:
+plug-in libraries, programs, light-mode setups, COM registration and 7z
+extraction.
+
+usage: programs_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
+Each scenario builds a setup with `orvanta build` and runs it in a fresh
+copy of the template prefix. Exit code 77 means skipped.
+"""
+
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
+import setupfiles  # noqa: E402
+import winehost  # noqa: E402
+from dialogs_e2e import FORMS  # noqa: E402
+from scenario import check, equal  # noqa: E402
+
+HEADER = """Setup = {name}
+Title = Programs Test
+ProductCode = {{7A2C4E6B-1D3F-4B5A-8C9D-2E4F6A8B0C1D}}
+RevisionCode = {{8B3D5F7C-2E4A-4C6B-9D0E-3F5A7B9C1D2E}}
+MediaMode = 1
+Package = product.msi
+"""
+
+# The sample plug-in changes, adds and removes variables and reports
+# progress; a failing and a raising call change nothing; a missing library
+# shows its box and the script goes on. A variable that does not exist
+# stays "$NAME$" in a text.
+PLUGIN_SCRIPT = """
+PluginLibrary = sampleplugin.dll
+PluginCommand = Sample Action
+PluginCommand = Missing Action
+
+[script]
+Set Variable
+  | CHANGED
+  | before
+Set Variable
+  | DROPPED
+  | soon gone
+Sample Action
+  | set CHANGED=after;set ADDED=new value;remove DROPPED;progress 3
+  | sample.plg\\sampleplugin.dll
+Sample Action
+  | set CHANGED=by a failing call;fail
+  | sample.plg\\sampleplugin.dll
+Sample Action
+  | set CHANGED=by a raising call;raise
+  | sample.plg\\sampleplugin.dll
+Missing Action
+  |
+  | missing.plg\\missing.dll
+Write to Text File
+  | $TEMPDIR$plugin.txt
+  | $CHANGED$|$ADDED$|$DROPPED$|$PLUGINCANCELLED$
+  | FALSE
+"""
+
+# An archive without entries: the start header alone.
+EMPTY_7Z = bytes.fromhex("377abcaf271c00048d9bd50f") + bytes(20)
+
+# A long plug-in call under a modeless progress dialog, which the user cancels.
+PLUGIN_CANCEL_SCRIPT = """
+PluginLibrary = sampleplugin.dll
+PluginCommand = Sample Action
+Support = support
+
+[script]
+Display Dialog
+  | progress
+  | R
+  | FALSE
+  |
+  | TRUE
+  | FALSE
+Sample Action
+  | progress 300
+  | sample.plg\\sampleplugin.dll
+Write to Text File
+  | $TEMPDIR$cancel.txt
+  | $PLUGINCANCELLED$
+  | FALSE
+"""
+
+# A long extraction under a modeless progress dialog, which the user cancels.
+EXTRACT_CANCEL_SCRIPT = """
+Support = support
+
+[script]
+Set Variable
+  | PROGRESSTEXT
+  | Unpacking many files
+Display Dialog
+  | progress
+  | R
+  | FALSE
+  |
+  | TRUE
+  | FALSE
+Extract 7Zip Archive
+  | C:\\archives\\many.7z
+  | C:\\out\\many
+  | RESULT
+  |
+  | TRUE
+  | TRUE
+Write to Text File
+  | $TEMPDIR$extract.txt
+  | $RESULT$
+  | FALSE
+"""
+
+# The plug-in's folder travels in a web media block (its archive beside the
+# setup, so nothing is downloaded); the command fetches the block first.
+PLUGIN_BLOCK_SCRIPT = """
+MediaMode = 2
+WebMedia = Plugins | pluginblock
+PluginCommand = Sample Action
+
+[script]
+Web Media Block
+  | Plugins
+  | http://127.0.0.1:9/Plugins.7zip
+  |
+Sample Action @ media=Plugins\\
+  | set FROMBLOCK=yes
+  | sample.plg\\sampleplugin.dll
+Write to Text File
+  | $TEMPDIR$block.txt
+  | $FROMBLOCK$
+  | FALSE
+"""
+
+MISSING_TEXT = ("Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins "
+                "are installed.Action skipped")
+
+# Starts the exit-code helper: waited for, hidden, not waited for, missing;
+# then as the engine's own user with a working folder and an environment,
+# and as a user that cannot log on.
+PROGRAM_SCRIPT = """
+[script]
+Run Program
+  | C:\\helpers\\exitcode.exe
+  | FALSE
+  | 3000000000
+  | TRUE
+  | WAITED
+Run Program
+  | C:\\helpers\\exitcode.exe
+  | TRUE
+  | 7 C:\\hidden.txt
+  | TRUE
+  | HIDDEN
+Run Program
+  | C:\\helpers\\exitcode.exe
+  | FALSE
+  | 5 C:\\running.txt 4000
+  | FALSE
+  | RUNNING
+Run Program
+  | C:\\helpers\\nothing-here.exe
+  | FALSE
+  |
+  | TRUE
+  | MISSING
+Run Program As
+  | C:\\helpers\\exitcode.exe
+  | C:\\work
+  | 9 C:\\as.txt
+  | 1
+  |
+  |
+  |
+  | ASCODE
+  | TRUE
+  | ORVANTA_SAMPLE=given by the script$NEWLINE$SystemRoot=C:\\windows
+Run Program As
+  | C:\\helpers\\exitcode.exe
+  | C:\\work
+  | 9 C:\\inherited.txt
+  | 0
+  |
+  |
+  |
+  | INHERITED
+  | TRUE
+  |
+Run Program As
+  | C:\\helpers\\exitcode.exe
+  | C:\\work
+  | 3
+  | 0
+  | nobody-here
+  | wrong
+  | NOWHERE
+  | NOUSER
+  | TRUE
+  |
+Write to Text File
+  | $TEMPDIR$codes.txt
+  | $WAITED$|$HIDDEN$|$RUNNING$|$MISSING$|$ASCODE$|$INHERITED$|$NOUSER$
+  | FALSE
+"""
+
+
+# Extracts a plain archive, then an archive with encrypted names with a
+# wrong and with the right password.
+EXTRACT_SCRIPT = """
+[script]
+Set Variable
+  | PROGRESSTEXT
+  | Unpacking
+Extract 7Zip Archive
+  | C:\\archives\\plain.7z
+  | C:\\out\\plain\\deeper
+  | PLAIN
+  |
+  | TRUE
+  | TRUE
+Extract 7Zip Archive
+  | C:\\archives\\secret.7z
+  | C:\\out\\wrong
+  | WRONG
+  | not the password
+  | TRUE
+  | TRUE
+Extract 7Zip Archive
+  | C:\\archives\\secret.7z
+  | C:\\out\\right
+  | RIGHT
+  | Right Password
+  | TRUE
+  | TRUE
+Write to Text File
+  | $TEMPDIR$extract.txt
+  | $PLAIN$|$WRONG$|$RIGHT$
+  | FALSE
+"""
+
+# Registers the test COM server (or, with FALSE, unregisters it), tries a
+# missing type library and starts a server program.
+REGISTER_SCRIPT = """
+[script]
+Register Library
+  | C:\\com\\comserver.dll
+  | {mode}
+  | SERVER
+Register Library
+  | C:\\com\\missing.tlb
+  | TRUE
+  | TYPELIB
+Register Library
+  | C:\\helpers\\exitcode.exe
+  | TRUE
+  | PROGRAM
+Write to Text File
+  | $TEMPDIR$register.txt
+  | $SERVER$|$TYPELIB$|$PROGRAM$
+  | FALSE
+"""
+
+# Runs a compiled script file as a setup: one that works, one that fails
+# with 1603, and a file that does not exist.
+LIGHT_SCRIPT = """
+[script]
+Run Light Mode Setup
+  | C:\\light\\child.exe
+  | GOOD
+  | /s
+  | TRUE
+Run Light Mode Setup
+  | C:\\broken\\child.exe
+  | BROKEN
+  | /s
+  | TRUE
+Run Light Mode Setup
+  | C:\\nowhere\\child.exe
+  | NOFILE
+  | /s
+  | TRUE
+Write to Text File
+  | $TEMPDIR$light.txt
+  | $GOOD$|$BROKEN$|$NOFILE$
+  | FALSE
+"""
+
+CHILD_COMMANDS = [("Write to Text File", "{5A1E0C21-7D53-4C3B-9D1E-0A4F6B2C1E10}",
+                   ["$TEMPDIR$child.txt", "the child setup ran", "FALSE"], False)]
+FAILING_CHILD_COMMANDS = [("Terminate with Exit Code", "{5A1E0C21-7D53-4C3B-9D1E-0A4F6B2C1E11}", ["1603"], False)]
+
+
+class Scenario:
+    def __init__(self, session, engine, orvanta):
+        self.session = session
+        self.engine = Path(engine)
+        self.orvanta = orvanta
+        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
+        self.folder = session.drive_c / "setup"
+        self.folder.mkdir()
+        helpers = session.drive_c / "helpers"
+        helpers.mkdir()
+        shutil.copy(self.engine / "exitcode.exe", helpers)
+
+    def build(self, name, text, files=None):
+        """Builds the setup from the project values and script in text; files: name -> source path or text."""
+        project = self.session.prefix / ("project-" + name)
+        project.mkdir()
+        values, script = text.split("[script]\n", 1)
+        (project / "project.orv").write_text(HEADER.format(name=name) + values + "[script]\n" + script)
+        for relative, source in (files or {}).items():
+            (project / relative).parent.mkdir(parents=True, exist_ok=True)
+            if isinstance(source, str):
+                (project / relative).write_text(source)
+            else:
+                shutil.copy(source, project / relative)
+        (project / "product.msi").write_bytes(b"installer database")
+        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
+                        "--arch", self.session.path.arch],
+                       check=True, stdout=subprocess.DEVNULL)
+        return self.folder / (name + ".exe")
+
+    def text(self, name):
+        return (self.session.temp / name).read_bytes().decode("latin-1").rstrip("\r\n")
+
+
+def plugins(s):
+    exe = s.build("plugins", PLUGIN_SCRIPT, {"sampleplugin.dll": s.engine / "sampleplugin.dll"})
+    process = s.session.start(exe)
+    equal(s.ui.message_box("Orvanta", timeout_ms=60000), MISSING_TEXT, "the missing library's box")
+    s.session.screenshot("plugin-missing.png")
+    check(s.ui.click("Orvanta", "OK"), "OK on the missing library's box")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.text("plugin.txt"), "after|new value|$DROPPED$|$PLUGINCANCELLED$",
+          "changed, added and removed by the plug-in; unchanged by the failing and the raising call; not cancelled")
+
+
+def plugin_cancel(s):
+    """The plug-in's progress shows in the modeless dialog; Cancel there reaches its callback as "stop"."""
+    exe = s.build("cancel", PLUGIN_CANCEL_SCRIPT, {"sampleplugin.dll": s.engine / "sampleplugin.dll",
+                                                   "support/progress.dfm": FORMS["progress"],
+                                                   "support/progress.dfm.kebf": ""})
+    process = s.session.start(exe)
+    check(s.ui.wait("Progress Page", timeout_ms=60000), "the progress page appears")
+    status = []
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and not status:
+        status = [text for _, _, text in s.ui.controls("Progress Page") if text.startswith("Sample plug-in: step")]
+        time.sleep(0.3)
+    check(status, "the plug-in's status text in the dialog")
+    bars = s.ui.progress("Progress Page")
+    check(bars and bars[0][2] > 0, f"the bar follows the plug-in: {bars}")
+    s.session.screenshot("plugin-progress.png")
+    check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=60)
+    equal(s.text("cancel.txt"), "TRUE", "the plug-in saw the cancel and said so")
+
+
+def plugin_in_block(s):
+    """A plug-in library in a web media block is loaded from the block's folder once the block is fetched."""
+    exe = s.build("pluginblock", PLUGIN_BLOCK_SCRIPT,
+                  {"pluginblock/sample.plg/sampleplugin.dll": s.engine / "sampleplugin.dll"})
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    equal(s.text("block.txt"), "yes", "the variable the plug-in from the block set")
+
+
+def programs(s):
+    exe = s.build("programs", PROGRAM_SCRIPT)
+    (s.session.drive_c / "work").mkdir()
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    waited, hidden, running, missing, as_code, inherited, no_user = s.text("codes.txt").split("|")
+    equal(waited, "-1294967296", "the full 32-bit exit code, signed")
+    equal(hidden, "7", "a hidden program's exit code")
+    equal(running, "259", "a program still running when not waited for")
+    equal(missing, "-11", "a program that cannot start")
+    equal(as_code, "9", "a plain start as the engine's user")
+    check((s.session.drive_c / "hidden.txt").exists(), "the hidden program ran")
+    check((s.session.drive_c / "running.txt").exists(), "the program not waited for ran")
+    report = (s.session.drive_c / "as.txt").read_bytes().decode("latin-1").split("\r\n")
+    equal(report[0].lower(), "c:\\work", "the working folder given")
+    check("ORVANTA_SAMPLE=given by the script" in report, f"the environment given: {report}")
+    check(not any(line.upper().startswith("TEMP=") for line in report), f"only the environment given: {report}")
+    inherited_report = (s.session.drive_c / "inherited.txt").read_bytes().decode("latin-1").split("\r\n")
+    check(any(line.upper().startswith("TEMP=") for line in inherited_report),
+          f"an empty environment inherits the engine's: {inherited_report}")
+    equal(inherited, "9", "the exit code with the inherited environment")
+    print("a user that cannot log on gives", no_user)
+    check(int(no_user) in (-2, -3, -4, -5, -6, -7, -8, -9, -10), f"a negative outcome code: {no_user}")
+
+
+def extract_archive(s):
+    source = s.session.prefix / "archive-source"
+    (source / "sub").mkdir(parents=True)
+    (source / "a.txt").write_text("first file")
+    (source / "sub" / "b.txt").write_text("second file" * 1000)
+    archives = s.session.drive_c / "archives"
+    archives.mkdir()
+    for name, extra in (("plain.7z", []), ("secret.7z", ["-pRight Password", "-mhe=on"])):
+        subprocess.run(["7zz", "a", "-t7z", "-bd", *extra, str(archives / name), "."], cwd=source, check=True,
+                       stdout=subprocess.DEVNULL)
+    exe = s.build("extract", EXTRACT_SCRIPT)
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    plain, wrong, right = s.text("extract.txt").split("|")
+    equal((plain, right), ("SUCCESS", "SUCCESS"), "extractions")
+    equal(wrong, "The archive cannot be opened: unsupported archive or incorrect password", "a wrong password")
+    for folder in ("plain/deeper", "right"):
+        out = s.session.drive_c / "out" / folder
+        equal((out / "a.txt").read_text(), "first file", f"a.txt in {folder}")
+        equal((out / "sub" / "b.txt").read_text(), "second file" * 1000, f"sub/b.txt in {folder}")
+    check(not (s.session.drive_c / "out" / "wrong" / "a.txt").exists(), "nothing extracted with a wrong password")
+
+
+def extract_cancel(s):
+    """Cancel in the progress dialog stops an extraction: the outcome is the archive library's error text."""
+    source = s.session.prefix / "many-source"
+    source.mkdir()
+    count = 6000
+    for n in range(count):
+        (source / f"file{n:05}.txt").write_text(f"file {n} " * 200)
+    archives = s.session.drive_c / "archives"
+    archives.mkdir()
+    subprocess.run(["7zz", "a", "-t7z", "-bd", str(archives / "many.7z"), "."], cwd=source, check=True,
+                   stdout=subprocess.DEVNULL)
+    exe = s.build("extractcancel", EXTRACT_CANCEL_SCRIPT, {"support/progress.dfm": FORMS["progress"],
+                                                          "support/progress.dfm.kebf": ""})
+    process = s.session.start(exe)
+    check(s.ui.wait("Progress Page", timeout_ms=60000), "the progress page appears")
+    status = []
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and not status:
+        status = [text for _, _, text in s.ui.controls("Progress Page") if "% complete" in text]
+        time.sleep(0.1)
+    check(status and status[0].startswith("Unpacking many files"), f"the extraction's status: {status}")
+    s.session.screenshot("extract-progress.png")
+    check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=120)
+    result = s.text("extract.txt")
+    check(result and result != "SUCCESS", f"a cancelled extraction's outcome: {result!r}")
+    extracted = len(list((s.session.drive_c / "out" / "many").glob("*.txt")))
+    check(extracted < count, f"the extraction stopped early: {extracted} of {count} files")
+    print("cancelled extraction:", result, extracted, "files")
+
+
+def register_library(s):
+    (s.session.drive_c / "com").mkdir()
+    shutil.copy(s.engine / "comserver.dll", s.session.drive_c / "com")
+    key = r"HKCU\Software\Classes\CLSID\{3C5E7A9B-1D2F-4E6A-8B0C-2D4F6A8C0E1B}\InprocServer32"
+    exe = s.build("register", REGISTER_SCRIPT.format(mode="TRUE"))
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code")
+    equal(s.text("register.txt"), "TRUE|FALSE|TRUE", "server, missing type library, server program")
+    registered = s.session.reg_query(key) or ""
+    check("c:\\com\\comserver.dll" in registered.lower(), f"the class registered: {registered!r}")
+    exe = s.build("unregister", REGISTER_SCRIPT.format(mode="FALSE"))
+    equal(s.session.run(exe, "/s", timeout=120), 0, "exit code of the removal")
+    equal(s.text("register.txt").split("|")[0], "TRUE", "the server unregistered")
+    equal(s.session.reg_query(key), None, "the class key is gone")
+
+
+def light_mode_setup(s):
+    payloads = {"light": setupfiles.payload(CHILD_COMMANDS, title="Child"),
+                "broken": setupfiles.payload(FAILING_CHILD_COMMANDS, title="Failing Child")}
+    for folder, payload in payloads.items():
+        target = s.session.drive_c / folder
+        target.mkdir()
+        (target / "child.exe").write_bytes(payload)
+        (target / "child.res").write_bytes(EMPTY_7Z)
+        (target / "child.msi").write_bytes(b"installer database")
+    exe = s.build("light", LIGHT_SCRIPT)
+    equal(s.session.run(exe, "/s", timeout=180), 0, "exit code")
+    good, broken, no_file = s.text("light.txt").split("|")
+    equal(good, "0", "the child setup's exit code")
+    equal(broken, "1603", "the failing child setup's exit code")
+    equal(no_file, "-1", "a payload file that does not exist")
+    check((s.session.temp / "child.txt").exists(), "the child setup ran its script")
+    for folder in payloads:
+        target = s.session.drive_c / folder
+        equal((target / "child.exe").read_bytes(), payloads[folder], f"the payload file in {folder} is restored")
+        check(not (target / "keb.dll").exists(), f"no keb.dll copy left in {folder}")
+        check(not (target / "child.exe.nox").exists() and not (target / "child.exe.to").exists(),
+              f"no intermediate files left in {folder}")
+
+
+SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, plugin_in_block, programs, extract_archive, extract_cancel, register_library, light_mode_setup)}
+
+
+if __name__ == "__main__":
+    sys.exit(scenario.main("programs", SCENARIOS,
+                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "exitcode.exe", "sampleplugin.dll",
+                                     "comserver.dll"),
+                           tools=("7zz",)))
