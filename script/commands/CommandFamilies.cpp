@@ -17,6 +17,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterRecordingCommands(table);
     RegisterApplyCommands(table);
     RegisterDialogCommands(table);
+    RegisterIisCommands(table);
     // The interpreter evaluates the conditions itself (script/Condition.cpp).
     for (const char* name : {"If", "Else If"}) table.DeclareTranslatable(name, {1, 3});
 }

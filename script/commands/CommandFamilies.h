@@ -16,5 +16,6 @@ void RegisterComponentCommands(CommandTable& table);
 void RegisterRecordingCommands(CommandTable& table);
 void RegisterApplyCommands(CommandTable& table);
 void RegisterDialogCommands(CommandTable& table);
+void RegisterIisCommands(CommandTable& table);
 
 void RegisterCommandFamilies(CommandTable& table);

@@ -1,0 +1,176 @@
+// The commands that administer the local web server at once through its
+// administration objects (system/miis.h). Every command but "Get IIS
+// Property" swallows its failures, so a machine without a web server runs
+// the script on.
+#include <exception>
+
+#include "script/CommandTable.h"
+#include "script/VariableStore.h"
+#include "script/commands/CommandFamilies.h"
+#include "system/TextUtils.h"
+#include "system/miis.h"
+
+namespace {
+
+// Runs a command's steps; any failure (the server's or a parameter's) ends
+// them quietly.
+template <typename Steps>
+void Quietly(Steps steps) {
+    try {
+        steps();
+    } catch (const std::exception&) {
+    }
+}
+
+std::string TranslatablePath(const CommandContext& c, size_t n, int slot) {
+    return FoldBackslashes(c.Translatable(n, slot));
+}
+
+// A site number or action: an integer after path normalisation.
+int32_t NumberParameter(const CommandContext& c, size_t n) {
+    const std::string text = c.Path(n);
+    const auto number = ParseInt32(text);
+    if (!number) throw AutomationError("'" + text + "' is not a number");
+    return *number;
+}
+
+void CreateIisSite(CommandContext& c) {
+    Quietly([&] {
+        const auto requested = ParseInt32(c.Path(2));
+        const int32_t number = requested ? *requested : FirstFreeSiteNumber();
+        const AutomationObject webService = OpenWebService();
+        const AutomationObject site = OpenOrCreateSite(webService, number);
+        site.SetProperty("ServerComment", TranslatablePath(c, 1, 1));
+        site.SetProperty("ServerBindings", BindingText(c.Path(3), c.Path(5), c.Path(4)));
+        site.SetProperty("SecureBindings", BindingText(c.Path(3), c.Path(6), c.Path(4)));
+        site.SetProperty("ConnectionTimeout", c.Integer(7));
+        site.SetProperty("AllowKeepAlive", c.Flag(8));
+        if (c.Flag(9)) {
+            site.SetProperty("LogType", 1);
+            site.SetProperty("DontLog", false);
+        } else {
+            site.SetProperty("LogType", 0);
+        }
+        if (c.Flag(10)) Quietly([&] { webService.Call("EnableWebServiceExtension", {"ASP"}); });
+        if (c.Flag(11)) Quietly([&] { webService.Call("EnableExtensionFile", {"*.exe"}); });
+        if (c.Flag(10) || c.Flag(11)) Commit(webService);
+        site.SetProperty("MaxConnections", c.Flag(12) ? -1 : c.Integer(14));
+        site.SetProperty("ServerSize", c.Integer(15));
+        Commit(site);
+    });
+}
+
+void CreateVirtualFolder(CommandContext& c) {
+    Quietly([&] {
+        const AutomationObject site = OpenSite(OpenWebService(), c.Integer(18));
+        const std::string name = TranslatablePath(c, 1, 1);
+        const AutomationObject folder = OpenOrCreateVirtualFolder(site, name);
+        folder.SetProperty("Path", c.Path(2));
+        folder.SetProperty("AccessSource", c.Flag(3));
+        folder.SetProperty("AccessRead", c.Flag(4));
+        folder.SetProperty("AccessWrite", c.Flag(5));
+        folder.SetProperty("EnableDirBrowsing", c.Flag(6));
+        folder.SetProperty("DontLog", !c.Flag(7));
+        folder.SetProperty("ContentIndexed", c.Flag(8));
+        if (const int32_t protection = c.Integer(9); protection != 0) {
+            folder.Call("AppCreate2", {ApplicationMode(protection)});
+            folder.SetProperty("AppFriendlyName", name);
+        }
+        const int32_t execute = c.Integer(10);
+        folder.SetProperty("AccessScript", false);
+        folder.SetProperty("AccessExecute", false);
+        if (execute > 0) folder.SetProperty("AccessScript", true);
+        if (execute > 1) folder.SetProperty("AccessExecute", true);
+        folder.SetProperty("EnableDefaultDoc", c.Flag(11));
+        folder.SetProperty("DefaultDoc", TranslatablePath(c, 12, 2));
+        const std::string footer = TranslatablePath(c, 13, 3);
+        folder.SetProperty("EnableDocFooter", !footer.empty());
+        if (!footer.empty()) folder.SetProperty("DefaultDocFooter", footer);
+        folder.SetProperty("AuthAnonymous", c.Flag(14));
+        folder.SetProperty("AuthNTLM", c.Flag(15));
+        folder.SetProperty("AuthBasic", c.Flag(16));
+        Commit(folder);
+        if (const std::string mimeMap = c.Path(17); !mimeMap.empty()) {
+            AppendMimeMap(folder, ParseMimeMap(mimeMap));
+            Commit(folder);
+        }
+    });
+}
+
+void DeleteIisSite(CommandContext& c) {
+    Quietly([&] { DeleteSite(OpenWebService(), NumberParameter(c, 1)); });
+}
+
+void ControlIisSite(CommandContext& c) {
+    Quietly([&] {
+        const AutomationObject site = OpenSite(OpenWebService(), NumberParameter(c, 1));
+        site.Property("Status");  // a site that does not answer is left alone
+        switch (NumberParameter(c, 2)) {
+            case 0: site.Call("Start"); break;
+            case 1: site.Call("Stop"); break;
+            case 2: site.Call("Start"); site.Call("Pause"); break;
+            case 3: site.Call("Start"); site.Call("Continue"); break;
+            default: break;
+        }
+    });
+}
+
+void DeleteIisVirtualFolder(CommandContext& c) {
+    Quietly([&] { DeleteVirtualFolder(OpenSite(OpenWebService(), NumberParameter(c, 1)), c.Path(2)); });
+}
+
+void GetIisSiteIndex(CommandContext& c) {
+    const std::string description = TranslatablePath(c, 1, 1);
+    int32_t index = 0;
+    Quietly([&] {
+        for (const AutomationObject& child : OpenWebService().Children()) {
+            if (!SameText(AutomationText(child.Property("Class")), "IIsWebServer")) continue;
+            if (AutomationText(child.Property("ServerComment")) != description) continue;
+            index = ParseInt32(AutomationText(child.Property("Name"))).value_or(0);
+            return;
+        }
+    });
+    c.SetResult(c.VariableName(2), std::to_string(index));
+}
+
+// The site itself (p1 true) or its virtual folder p4.
+AutomationObject PropertyOwner(const CommandContext& c) {
+    const AutomationObject site = OpenSite(OpenWebService(), NumberParameter(c, 3));
+    return c.Flag(1) ? site : OpenVirtualFolder(site, c.Path(4));
+}
+
+void GetIisProperty(CommandContext& c) {
+    std::string value = "!ERROR!";
+    Quietly([&] { value = AutomationText(PropertyOwner(c).Call("Get", {c.Expanded(5)})); });
+    c.SetResult(c.VariableName(6), value);
+}
+
+void SetIisProperty(CommandContext& c) {
+    Quietly([&] {
+        const AutomationObject owner = PropertyOwner(c);
+        owner.Call("Put", {c.Expanded(5), c.Expanded(6)});
+        Commit(owner);
+    });
+}
+
+void IisAnonymousUser(CommandContext& c) {
+    const std::string user = IisAnonymousUserName();
+    if (const std::string variable = c.Raw(1); !variable.empty()) c.SetResult(variable, user);
+}
+
+}  // namespace
+
+void RegisterIisCommands(CommandTable& table) {
+    table.Register("Create IIS Site", CreateIisSite);
+    table.Register("Delete IIS Site", DeleteIisSite);
+    table.Register("Control IIS Site", ControlIisSite);
+    table.Register("Get IIS Site Index", GetIisSiteIndex);
+    table.Register("Create Virtual Folder", CreateVirtualFolder);
+    table.Register("Delete Virtual Folder", DeleteIisVirtualFolder);
+    table.Register("Get IIS Property", GetIisProperty);
+    table.Register("Set IIS Property", SetIisProperty);
+    table.Register("IIS Anonymous User", IisAnonymousUser);
+    table.DeclareTranslatable("Create IIS Site", {1});
+    table.DeclareTranslatable("Create Virtual Folder", {1, 12, 13});
+    table.DeclareTranslatable("Get IIS Site Index", {1});
+}
