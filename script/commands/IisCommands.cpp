@@ -62,7 +62,8 @@ void CreateIisSite(CommandContext& c) {
 
 void CreateVirtualFolder(CommandContext& c) {
     Quietly([&] {
-        const AutomationObject site = OpenSite(OpenWebService(), c.Integer(18));
+        const int32_t number = c.Integer(18);
+        const AutomationObject site = OpenSite(OpenWebService(), number);
         const std::string name = TranslatablePath(c, 1, 1);
         const AutomationObject folder = OpenOrCreateVirtualFolder(site, name);
         folder.SetProperty("Path", c.Path(2));
@@ -98,12 +99,16 @@ void CreateVirtualFolder(CommandContext& c) {
 }
 
 void DeleteIisSite(CommandContext& c) {
-    Quietly([&] { DeleteSite(OpenWebService(), NumberParameter(c, 1)); });
+    Quietly([&] {
+        const int32_t number = NumberParameter(c, 1);
+        DeleteSite(OpenWebService(), number);
+    });
 }
 
 void ControlIisSite(CommandContext& c) {
     Quietly([&] {
-        const AutomationObject site = OpenSite(OpenWebService(), NumberParameter(c, 1));
+        const int32_t number = NumberParameter(c, 1);
+        const AutomationObject site = OpenSite(OpenWebService(), number);
         site.Property("Status");  // a site that does not answer is left alone
         switch (NumberParameter(c, 2)) {
             case 0: site.Call("Start"); break;
@@ -116,7 +121,10 @@ void ControlIisSite(CommandContext& c) {
 }
 
 void DeleteIisVirtualFolder(CommandContext& c) {
-    Quietly([&] { DeleteVirtualFolder(OpenSite(OpenWebService(), NumberParameter(c, 1)), c.Path(2)); });
+    Quietly([&] {
+        const int32_t number = NumberParameter(c, 1);
+        DeleteVirtualFolder(OpenSite(OpenWebService(), number), c.Path(2));
+    });
 }
 
 void GetIisSiteIndex(CommandContext& c) {
@@ -135,7 +143,8 @@ void GetIisSiteIndex(CommandContext& c) {
 
 // The site itself (p1 true) or its virtual folder p4.
 AutomationObject PropertyOwner(const CommandContext& c) {
-    const AutomationObject site = OpenSite(OpenWebService(), NumberParameter(c, 3));
+    const int32_t number = NumberParameter(c, 3);
+    const AutomationObject site = OpenSite(OpenWebService(), number);
     return c.Flag(1) ? site : OpenVirtualFolder(site, c.Path(4));
 }
 
