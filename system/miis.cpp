@@ -64,6 +64,7 @@ int32_t FirstFreeSiteNumber() {
 }
 
 std::string IisAnonymousUserName() {
+    const AutomationApartment apartment;
     const int32_t number = FirstFreeSiteNumber();
     if (number < 0) return {};
     try {

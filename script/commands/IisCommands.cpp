@@ -12,10 +12,11 @@
 
 namespace {
 
-// Runs a command's steps; any failure (the server's or a parameter's) ends
-// them quietly.
+// Runs a command's steps with automation on the thread; any failure (the
+// server's or a parameter's) ends them quietly.
 template <typename Steps>
 void Quietly(Steps steps) {
+    const AutomationApartment apartment;
     try {
         steps();
     } catch (const std::exception&) {
