@@ -47,6 +47,14 @@ void DeleteVirtualFolder(const AutomationObject& site, const std::string& name) 
 
 void Commit(const AutomationObject& object) { object.Call("SetInfo"); }
 
+void SetFlag(const AutomationObject& object, const char* name, bool value) { object.SetProperty(name, value); }
+
+void SetNumber(const AutomationObject& object, const char* name, int32_t value) { object.SetProperty(name, value); }
+
+void SetText(const AutomationObject& object, const char* name, const std::string& value) {
+    object.SetProperty(name, value);
+}
+
 int32_t FirstFreeSiteNumber() {
     AutomationObject webService;
     try {

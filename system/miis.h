@@ -21,6 +21,10 @@ AutomationObject OpenOrCreateVirtualFolder(const AutomationObject& site, const s
 void DeleteVirtualFolder(const AutomationObject& site, const std::string& name);
 // Commits the object's changed properties.
 void Commit(const AutomationObject& object);
+// Property writes of each kind.
+void SetFlag(const AutomationObject& object, const char* name, bool value);
+void SetNumber(const AutomationObject& object, const char* name, int32_t value);
+void SetText(const AutomationObject& object, const char* name, const std::string& value);
 
 // Starting at 1, the first site number that does not open; -1 when the web
 // service cannot be reached.

@@ -41,22 +41,22 @@ void CreateIisSite(CommandContext& c) {
         const int32_t number = requested ? *requested : FirstFreeSiteNumber();
         const AutomationObject webService = OpenWebService();
         const AutomationObject site = OpenOrCreateSite(webService, number);
-        site.SetProperty("ServerComment", TranslatablePath(c, 1, 1));
-        site.SetProperty("ServerBindings", BindingText(c.Path(3), c.Path(5), c.Path(4)));
-        site.SetProperty("SecureBindings", BindingText(c.Path(3), c.Path(6), c.Path(4)));
-        site.SetProperty("ConnectionTimeout", c.Integer(7));
-        site.SetProperty("AllowKeepAlive", c.Flag(8));
+        SetText(site, "ServerComment", TranslatablePath(c, 1, 1));
+        SetText(site, "ServerBindings", BindingText(c.Path(3), c.Path(5), c.Path(4)));
+        SetText(site, "SecureBindings", BindingText(c.Path(3), c.Path(6), c.Path(4)));
+        SetNumber(site, "ConnectionTimeout", c.Integer(7));
+        SetFlag(site, "AllowKeepAlive", c.Flag(8));
         if (c.Flag(9)) {
-            site.SetProperty("LogType", 1);
-            site.SetProperty("DontLog", false);
+            SetNumber(site, "LogType", 1);
+            SetFlag(site, "DontLog", false);
         } else {
-            site.SetProperty("LogType", 0);
+            SetNumber(site, "LogType", 0);
         }
         if (c.Flag(10)) Quietly([&] { webService.Call("EnableWebServiceExtension", {"ASP"}); });
         if (c.Flag(11)) Quietly([&] { webService.Call("EnableExtensionFile", {"*.exe"}); });
         if (c.Flag(10) || c.Flag(11)) Commit(webService);
-        site.SetProperty("MaxConnections", c.Flag(12) ? -1 : c.Integer(14));
-        site.SetProperty("ServerSize", c.Integer(15));
+        SetNumber(site, "MaxConnections", c.Flag(12) ? -1 : c.Integer(14));
+        SetNumber(site, "ServerSize", c.Integer(15));
         Commit(site);
     });
 }
@@ -67,30 +67,30 @@ void CreateVirtualFolder(CommandContext& c) {
         const AutomationObject site = OpenSite(OpenWebService(), number);
         const std::string name = TranslatablePath(c, 1, 1);
         const AutomationObject folder = OpenOrCreateVirtualFolder(site, name);
-        folder.SetProperty("Path", c.Path(2));
-        folder.SetProperty("AccessSource", c.Flag(3));
-        folder.SetProperty("AccessRead", c.Flag(4));
-        folder.SetProperty("AccessWrite", c.Flag(5));
-        folder.SetProperty("EnableDirBrowsing", c.Flag(6));
-        folder.SetProperty("DontLog", !c.Flag(7));
-        folder.SetProperty("ContentIndexed", c.Flag(8));
+        SetText(folder, "Path", c.Path(2));
+        SetFlag(folder, "AccessSource", c.Flag(3));
+        SetFlag(folder, "AccessRead", c.Flag(4));
+        SetFlag(folder, "AccessWrite", c.Flag(5));
+        SetFlag(folder, "EnableDirBrowsing", c.Flag(6));
+        SetFlag(folder, "DontLog", !c.Flag(7));
+        SetFlag(folder, "ContentIndexed", c.Flag(8));
         if (const int32_t protection = c.Integer(9); protection != 0) {
             folder.Call("AppCreate2", {ApplicationMode(protection)});
-            folder.SetProperty("AppFriendlyName", name);
+            SetText(folder, "AppFriendlyName", name);
         }
         const int32_t execute = c.Integer(10);
-        folder.SetProperty("AccessScript", false);
-        folder.SetProperty("AccessExecute", false);
-        if (execute > 0) folder.SetProperty("AccessScript", true);
-        if (execute > 1) folder.SetProperty("AccessExecute", true);
-        folder.SetProperty("EnableDefaultDoc", c.Flag(11));
-        folder.SetProperty("DefaultDoc", TranslatablePath(c, 12, 2));
+        SetFlag(folder, "AccessScript", false);
+        SetFlag(folder, "AccessExecute", false);
+        if (execute > 0) SetFlag(folder, "AccessScript", true);
+        if (execute > 1) SetFlag(folder, "AccessExecute", true);
+        SetFlag(folder, "EnableDefaultDoc", c.Flag(11));
+        SetText(folder, "DefaultDoc", TranslatablePath(c, 12, 2));
         const std::string footer = TranslatablePath(c, 13, 3);
-        folder.SetProperty("EnableDocFooter", !footer.empty());
-        if (!footer.empty()) folder.SetProperty("DefaultDocFooter", footer);
-        folder.SetProperty("AuthAnonymous", c.Flag(14));
-        folder.SetProperty("AuthNTLM", c.Flag(15));
-        folder.SetProperty("AuthBasic", c.Flag(16));
+        SetFlag(folder, "EnableDocFooter", !footer.empty());
+        if (!footer.empty()) SetText(folder, "DefaultDocFooter", footer);
+        SetFlag(folder, "AuthAnonymous", c.Flag(14));
+        SetFlag(folder, "AuthNTLM", c.Flag(15));
+        SetFlag(folder, "AuthBasic", c.Flag(16));
         Commit(folder);
         if (const std::string mimeMap = c.Path(17); !mimeMap.empty()) {
             AppendMimeMap(folder, ParseMimeMap(mimeMap));
