@@ -119,7 +119,7 @@ TEST_F(IisCommandsTest, CreateVirtualFolderWritesItsPropertiesApplicationAndMime
                            "site1/Root/shop.put MimeMap=<object>", "site1/Root/shop.SetInfo"}));
 }
 
-TEST_F(IisCommandsTest, ApplicationModesFollowTheProtection) {
+TEST_F(IisCommandsTest, ModesFolderPathsAndMimeMapTexts) {
     EXPECT_EQ(ApplicationMode(1), 0);
     EXPECT_EQ(ApplicationMode(2), 2);
     EXPECT_EQ(ApplicationMode(3), 1);
