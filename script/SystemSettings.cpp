@@ -7,6 +7,7 @@
 #include "system/Registry.h"
 #include "script/VariableStore.h"
 #include "system/TextUtils.h"
+#include "system/miis.h"
 
 namespace {
 
@@ -111,10 +112,7 @@ std::string SystemSetting(int number) {
     switch (number) {
         case 33: return SystemLanguage(false);
         case 34: return SystemLanguage(true);
-        // The anonymous web user comes from the web server's administration
-        // objects; without them to ask, the answer is that of a machine
-        // without a web server.
-        case 59: return {};
+        case 59: return IisAnonymousUserName();
         case 61: return ComputerName();
         case 64: {
             const ScreenFacts screen = ReadScreen();

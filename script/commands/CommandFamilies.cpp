@@ -19,6 +19,7 @@ void RegisterCommandFamilies(CommandTable& table) {
     RegisterDialogCommands(table);
     RegisterPluginCommands(table);
     RegisterProgramCommands(table);
+    RegisterIisCommands(table);
     // The interpreter evaluates the conditions itself (script/Condition.cpp).
     for (const char* name : {"If", "Else If"}) table.DeclareTranslatable(name, {1, 3});
 }

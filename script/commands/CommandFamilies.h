@@ -18,5 +18,6 @@ void RegisterApplyCommands(CommandTable& table);
 void RegisterDialogCommands(CommandTable& table);
 void RegisterPluginCommands(CommandTable& table);
 void RegisterProgramCommands(CommandTable& table);
+void RegisterIisCommands(CommandTable& table);
 
 void RegisterCommandFamilies(CommandTable& table);
