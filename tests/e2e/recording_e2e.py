@@ -243,7 +243,36 @@ def odbc(s):
     lifecycle(s, installed, removed, removed)
 
 
-SCENARIOS = {f.__name__: f for f in (services, file_types, local_files, odbc)}
+def advertised(s):
+    """Advertised File Type and Advertised Shortcut: the program, its file type and its shortcut."""
+    s.build([command("Advertised File Type", "OrvAdv.Document", "orva", "Orvanta advertised document", "viewer.exe",
+                     "open", '"%1"', "Orvanta Viewer"),
+             command("Advertised Shortcut", "tool.exe", "Orvanta Tool", "$TARGETDIR$links\\", "Starts the tool",
+                     "-x", "$TARGETDIR$")],
+            files=["viewer.exe", "tool.exe"])
+    classes = r"HKLM\Software\Classes"
+    link = s.target / "links" / "Orvanta Tool.lnk"
+    viewer = s.session.drive_c / "Program Files" / "Orvanta Viewer" / "viewer.exe"
+
+    def installed():
+        check(viewer.is_file() and (s.target / "tool.exe").is_file(), "the programs")
+        equal(default_value(s.session, classes + r"\.orva"), "OrvAdv.Document", "the extension's file type")
+        equal(default_value(s.session, classes + r"\OrvAdv.Document"), "Orvanta advertised document", "the description")
+        command_line = default_value(s.session, classes + r"\OrvAdv.Document\shell\open\command") or ""
+        check(s.windows(viewer) in command_line and command_line.endswith('"%1"'),
+              "the verb's command: " + command_line)
+        check(link.is_file(), "the advertised shortcut")
+
+    def removed():
+        for key in (r"\.orva", r"\OrvAdv.Document"):
+            equal(s.session.reg_query(classes + key), None, key + " after the removal")
+        check(not link.exists(), "the shortcut after the removal")
+        check(not viewer.exists() and not (s.target / "tool.exe").exists(), "the programs after the removal")
+
+    lifecycle(s, installed, removed, removed)
+
+
+SCENARIOS = {f.__name__: f for f in (services, file_types, local_files, odbc, advertised)}
 
 
 if __name__ == "__main__":

@@ -49,6 +49,17 @@ const char* kMoreKinds =
     "  | APILevel=1;FileUsage=0\n"
     "Create ODBC DSN @ header=DSN\n  | OrvData\n  | Orv Driver\n  | user\n  | Database=orv.db\n";
 
+// The advertised kinds: their program is a file of the project.
+const char* kAdvertised =
+    "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
+    "Package = product.wxs\n"
+    "[script]\n"
+    "Advertised File Type @ header=AFT\n  | Orv.Doc\n  | orvx\n  | Orvanta document\n  | payload/a.txt\n  |\n"
+    "  | \"%1\"\n  | Orv Tools\n"
+    "Advertised Shortcut @ header=ASC\n  | payload/sub/b.txt\n  | Orv Viewer\n  | $STARTMENU$\n  | Views documents\n"
+    "  | -view\n  | $TARGETDIR$\n";
+
 Project MakeProject(const TempDir& dir, const char* text = kProject) {
     dir.write("payload/a.txt", "a");
     dir.write("payload/sub/b.txt", "b");
@@ -193,6 +204,38 @@ TEST(PackageAuthoringTest, ServicesFileTypesLocalFilesAndOdbcGetTheirRows) {
         EXPECT_NE(components.find("A" + std::string(header) + "=\"TRUE\""), std::string::npos) << header;
 }
 
+TEST(PackageAuthoringTest, AdvertisedFileTypesAndShortcutsGetTheirRows) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    TempDir dir;
+    auto exportTable = CompilePackage(dir, SetupArch::x86, kAdvertised);
+    EXPECT_EQ(TableRows(exportTable("ProgId")), std::vector<Row>({{"Orv.Doc", "", "", "Orvanta document", "", ""}}));
+    EXPECT_EQ(TableRows(exportTable("Extension")), std::vector<Row>({{"orvx", "CAFT", "Orv.Doc", "", "OrvantaRecorded"}}));
+    EXPECT_EQ(TableRows(exportTable("Verb")), std::vector<Row>({{"orvx", "open", "1", "", "\"%1\""}}));
+    const auto shortcuts = TableRows(exportTable("Shortcut"));
+    ASSERT_EQ(shortcuts.size(), 1u);
+    EXPECT_EQ(Row(shortcuts[0].begin(), shortcuts[0].begin() + 7),
+              Row({"SASC", "PASC_1", "Orv Viewer", "CASC", "OrvantaRecorded", "[PASC_3]", "Views documents"}));
+    EXPECT_EQ(shortcuts[0][11], "PASC_4");
+    const std::string files = exportTable("File");
+    EXPECT_NE(files.find("FAFT\tCAFT\ta.txt"), std::string::npos);
+    EXPECT_NE(files.find("FASC\tCASC\tb.txt"), std::string::npos);
+    // The file type's program goes below Program Files; the shortcut's into its working folder.
+    EXPECT_EQ(TableRows(exportTable("CustomAction")),
+              std::vector<Row>({{"SetDAFT", "51", "DAFT", "[ProgramFilesFolder]Orv Tools\\", ""}}));
+    const std::string directories = exportTable("Directory");
+    EXPECT_NE(directories.find("DAFT\tTARGETDIR\t."), std::string::npos);
+    EXPECT_NE(directories.find("PASC_4\tTARGETDIR\t."), std::string::npos);
+    EXPECT_NE(exportTable("Component").find("CASC\t{"), std::string::npos);
+    const std::string sequence = exportTable("InstallExecuteSequence");
+    EXPECT_NE(sequence.find("SetDAFT\t\t990"), std::string::npos);
+    for (const char* action : {"RegisterExtensionInfo", "RegisterProgIdInfo", "UnregisterExtensionInfo",
+                               "UnregisterProgIdInfo", "CreateShortcuts", "RemoveShortcuts"})
+        EXPECT_NE(sequence.find(action), std::string::npos) << action;
+    const std::string components = exportTable("Component");
+    EXPECT_NE(components.find("AAFT=\"TRUE\""), std::string::npos);
+    EXPECT_NE(components.find("AASC=\"TRUE\""), std::string::npos);
+}
+
 // A recording command's value the rows cannot be made from is refused with
 // the command's source line, by the check and by the build alike.
 TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
@@ -212,6 +255,10 @@ TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
         {"Delete Files\n  | A\n  | *.tmp\n  | FALSE\n  | FALSE\n", "at least one delete mode"},
         {"Install ODBC Driver\n  | D\n  | payload/a.txt\n  |\n  | X\n  | APILevel\n", "p5 'APILevel'"},
         {"Create ODBC DSN\n  | N\n  | D\n  | everyone\n", "p3 'everyone'"},
+        {"Advertised File Type\n  | T\n  | .x\n  | d\n  | payload/a.txt\n", "p2 '.x'"},
+        {"Advertised Shortcut\n  | payload/a.txt\n  | a/b\n  | F\n  |\n  |\n  | W\n", "p2 'a/b'"},
+        {"Advertised Shortcut\n  | payload/a.txt\n  | A\n  | F\n  |\n  |\n  |\n", "p6 is empty"},
+        {"Install Assembly\n  | payload/a.txt\n  |\n  | F\n", "cannot author"},
         {"Write Registry\n  | HKXX\n  | string\n  | K\n  | N\n  | V\n", "p1 'HKXX'"},
     };
     for (const auto& c : cases) {
@@ -232,6 +279,7 @@ TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
         }
     }
     EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kMoreKinds)).empty());
+    EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kAdvertised)).empty());
 }
 
 }  // namespace

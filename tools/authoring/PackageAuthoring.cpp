@@ -149,8 +149,8 @@ const std::map<std::string, RecordingKind>& Kinds() {
         {"Delete Files", {CheckDeleteFiles, AuthorDeleteFiles}},
         {"Install ODBC Driver", {CheckInstallOdbcDriver, AuthorInstallOdbcDriver}},
         {"Create ODBC DSN", {CheckCreateOdbcDsn, AuthorCreateOdbcDsn}},
-        {"Advertised File Type", {CheckNotAuthored, AuthorNotAuthored}},
-        {"Advertised Shortcut", {CheckNotAuthored, AuthorNotAuthored}},
+        {"Advertised File Type", {CheckAdvertisedFileType, AuthorAdvertisedFileType}},
+        {"Advertised Shortcut", {CheckAdvertisedShortcut, AuthorAdvertisedShortcut}},
         {"Install Assembly", {CheckNotAuthored, AuthorNotAuthored}},
     };
     return kinds;

@@ -130,7 +130,7 @@ RecordedRows PackageRows::Rows() const {
     if (components_.empty()) return rows;
     std::ostringstream out;
     out << "<DirectoryRef Id=\"TARGETDIR\">\n" << body_.str() << "</DirectoryRef>\n";
-    out << "<Feature Id=\"OrvantaRecorded\" Level=\"1\">\n";
+    out << "<Feature Id=\"" << kFeature << "\" Level=\"1\">\n";
     for (const auto& [id, header] : components_) out << "  <ComponentRef Id=\"" << id << "\" />\n";
     out << "</Feature>\n";
     rows.wix = out.str();

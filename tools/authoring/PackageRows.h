@@ -48,8 +48,12 @@ std::string ProjectFile(const Project& project, const RecordingCommand& c, size_
 
 class PackageRows {
 public:
+    // The feature that holds every authored component.
+    static constexpr const char* kFeature = "OrvantaRecorded";
+
     PackageRows(const Project& project, SetupArch arch) : project_(project), arch_(arch) {}
     const Project& project() const { return project_; }
+    SetupArch arch() const { return arch_; }
 
     // WiX elements below TARGETDIR.
     std::ostringstream& Body() { return body_; }

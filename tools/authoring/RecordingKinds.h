@@ -27,3 +27,9 @@ void CheckInstallOdbcDriver(const Project& project, const RecordingCommand& c);
 void AuthorInstallOdbcDriver(const RecordingCommand& c, PackageRows& rows);
 void CheckCreateOdbcDsn(const Project& project, const RecordingCommand& c);
 void AuthorCreateOdbcDsn(const RecordingCommand& c, PackageRows& rows);
+
+// AdvertisedRows.cpp
+void CheckAdvertisedFileType(const Project& project, const RecordingCommand& c);
+void AuthorAdvertisedFileType(const RecordingCommand& c, PackageRows& rows);
+void CheckAdvertisedShortcut(const Project& project, const RecordingCommand& c);
+void AuthorAdvertisedShortcut(const RecordingCommand& c, PackageRows& rows);
