@@ -272,7 +272,17 @@ def advertised(s):
     lifecycle(s, installed, removed, removed)
 
 
-SCENARIOS = {f.__name__: f for f in (services, file_types, local_files, odbc, advertised)}
+def assembly(s):
+    """Install Assembly: a private assembly's file in its folder."""
+    s.build([command("Install Assembly", "Orv.Private.dll", "FALSE", "$TARGETDIR$lib\\", "Orv.Private", "1.0.0.0")],
+            files=["Orv.Private.dll"])
+    library = s.target / "lib" / "Orv.Private.dll"
+    lifecycle(s, lambda: check(library.is_file(), "the assembly's file"),
+              lambda: check(not library.exists(), "the assembly's file after the removal"),
+              lambda: check(not library.exists(), "no assembly with the condition false"))
+
+
+SCENARIOS = {f.__name__: f for f in (services, file_types, local_files, odbc, advertised, assembly)}
 
 
 if __name__ == "__main__":

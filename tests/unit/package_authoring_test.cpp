@@ -60,6 +60,16 @@ const char* kAdvertised =
     "Advertised Shortcut @ header=ASC\n  | payload/sub/b.txt\n  | Orv Viewer\n  | $STARTMENU$\n  | Views documents\n"
     "  | -view\n  | $TARGETDIR$\n";
 
+// A private assembly and one for the global assembly cache.
+const char* kAssemblies =
+    "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
+    "Package = product.wxs\n"
+    "[script]\n"
+    "Install Assembly @ header=PRV\n  | payload/a.txt\n  | FALSE\n  | $TARGETDIR$lib\\\n  | Orv.Private\n  | 1.2.0.0\n"
+    "Install Assembly @ header=GAC\n  | payload/sub/b.txt\n  | TRUE\n  | $TARGETDIR$\n  | Orv.Shared\n  | 2.0.0.0\n"
+    "  | de\n  | 0123456789abcdef\n  | MSIL\n";
+
 Project MakeProject(const TempDir& dir, const char* text = kProject) {
     dir.write("payload/a.txt", "a");
     dir.write("payload/sub/b.txt", "b");
@@ -236,6 +246,33 @@ TEST(PackageAuthoringTest, AdvertisedFileTypesAndShortcutsGetTheirRows) {
     EXPECT_NE(components.find("AASC=\"TRUE\""), std::string::npos);
 }
 
+TEST(PackageAuthoringTest, AssembliesGetTheirRows) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    TempDir dir;
+    auto exportTable = CompilePackage(dir, SetupArch::x86, kAssemblies);
+    auto assemblies = TableRows(exportTable("MsiAssembly"));
+    std::sort(assemblies.begin(), assemblies.end());
+    // A global assembly has no application file.
+    EXPECT_EQ(assemblies, std::vector<Row>({{"CGAC", "OrvantaRecorded", "FGAC", "", "0"},
+                                            {"CPRV", "OrvantaRecorded", "FPRV", "FPRV", "0"}}));
+    auto names = TableRows(exportTable("MsiAssemblyName"));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, std::vector<Row>({{"CGAC", "Culture", "de"},
+                                       {"CGAC", "Name", "Orv.Shared"},
+                                       {"CGAC", "ProcessorArchitecture", "MSIL"},
+                                       {"CGAC", "PublicKeyToken", "0123456789abcdef"},
+                                       {"CGAC", "Version", "2.0.0.0"},
+                                       {"CPRV", "Culture", "neutral"},
+                                       {"CPRV", "Name", "Orv.Private"},
+                                       {"CPRV", "Version", "1.2.0.0"}}));
+    EXPECT_NE(exportTable("File").find("FPRV\tCPRV\ta.txt"), std::string::npos);
+    EXPECT_NE(exportTable("Directory").find("PPRV_1\tTARGETDIR\t."), std::string::npos);
+    const std::string sequence = exportTable("InstallExecuteSequence");
+    EXPECT_NE(sequence.find("MsiPublishAssemblies\t\t6250"), std::string::npos);
+    EXPECT_NE(sequence.find("MsiUnpublishAssemblies\t\t1750"), std::string::npos);
+    EXPECT_NE(exportTable("Component").find("AGAC=\"TRUE\""), std::string::npos);
+}
+
 // A recording command's value the rows cannot be made from is refused with
 // the command's source line, by the check and by the build alike.
 TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
@@ -258,7 +295,8 @@ TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
         {"Advertised File Type\n  | T\n  | .x\n  | d\n  | payload/a.txt\n", "p2 '.x'"},
         {"Advertised Shortcut\n  | payload/a.txt\n  | a/b\n  | F\n  |\n  |\n  | W\n", "p2 'a/b'"},
         {"Advertised Shortcut\n  | payload/a.txt\n  | A\n  | F\n  |\n  |\n  |\n", "p6 is empty"},
-        {"Install Assembly\n  | payload/a.txt\n  |\n  | F\n", "cannot author"},
+        {"Install Assembly\n  | payload/a.txt\n  | TRUE\n  | F\n  | N\n  | 1.0.0.0\n", "p7 is empty"},
+        {"Install Assembly\n  | payload/a.txt\n  | often\n  | F\n  | N\n", "p2 'often'"},
         {"Write Registry\n  | HKXX\n  | string\n  | K\n  | N\n  | V\n", "p1 'HKXX'"},
     };
     for (const auto& c : cases) {
@@ -280,6 +318,7 @@ TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
     }
     EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kMoreKinds)).empty());
     EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kAdvertised)).empty());
+    EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kAssemblies)).empty());
 }
 
 }  // namespace

@@ -121,13 +121,6 @@ void AuthorSetEnvironment(const RecordingCommand& c, PackageRows& rows) {
     rows.Body() << rows.Component(c, "C" + c.header, "");
 }
 
-// Refused rather than built into a package in which the command would switch on nothing.
-void CheckNotAuthored(const Project&, const RecordingCommand&) {
-    throw std::runtime_error("orvanta cannot author its installer rows yet");
-}
-
-void AuthorNotAuthored(const RecordingCommand& c, PackageRows& rows) { CheckNotAuthored(rows.project(), c); }
-
 struct RecordingKind {
     void (*check)(const Project&, const RecordingCommand&);
     void (*author)(const RecordingCommand&, PackageRows&);
@@ -151,7 +144,7 @@ const std::map<std::string, RecordingKind>& Kinds() {
         {"Create ODBC DSN", {CheckCreateOdbcDsn, AuthorCreateOdbcDsn}},
         {"Advertised File Type", {CheckAdvertisedFileType, AuthorAdvertisedFileType}},
         {"Advertised Shortcut", {CheckAdvertisedShortcut, AuthorAdvertisedShortcut}},
-        {"Install Assembly", {CheckNotAuthored, AuthorNotAuthored}},
+        {"Install Assembly", {CheckInstallAssembly, AuthorInstallAssembly}},
     };
     return kinds;
 }

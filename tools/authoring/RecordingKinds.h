@@ -33,3 +33,7 @@ void CheckAdvertisedFileType(const Project& project, const RecordingCommand& c);
 void AuthorAdvertisedFileType(const RecordingCommand& c, PackageRows& rows);
 void CheckAdvertisedShortcut(const Project& project, const RecordingCommand& c);
 void AuthorAdvertisedShortcut(const RecordingCommand& c, PackageRows& rows);
+
+// AssemblyRows.cpp
+void CheckInstallAssembly(const Project& project, const RecordingCommand& c);
+void AuthorInstallAssembly(const RecordingCommand& c, PackageRows& rows);
