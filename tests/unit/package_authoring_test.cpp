@@ -321,4 +321,27 @@ TEST(PackageAuthoringTest, UnknownParameterValuesAreRefusedWithTheirLine) {
     EXPECT_TRUE(RecordingCommandErrors(MakeProject(dir, kAssemblies)).empty());
 }
 
+// The example project of each kind family passes the check and compiles.
+TEST(PackageAuthoringTest, RecordingExamplesBuildTheirRows) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    const std::filesystem::path examples = std::filesystem::path(std::getenv("ORVANTA_SOURCE_DIR")) / "examples" / "recording";
+    int count = 0;
+    for (const auto& folder : std::filesystem::directory_iterator(examples)) {
+        SCOPED_TRACE(folder.path().string());
+        const Project project = LoadProject(folder.path().string());
+        EXPECT_TRUE(RecordingCommandErrors(project).empty());
+        const RecordedRows rows = AuthorRecordedRows(project);
+        TempDir dir;
+        std::string wxs = ReadWholeFile((folder.path() / "product.wxs").string());
+        wxs.insert(wxs.rfind("</Product>"), rows.wix);
+        dir.write("product.wxs", wxs);
+        EXPECT_EQ(RunProgram({"wixl", "-o", dir.file("t.msi"), dir.file("product.wxs")}, folder.path().string()), 0);
+        std::vector<std::string> command = {"msibuild", dir.file("t.msi")};
+        for (const auto& statement : rows.sql) command.insert(command.end(), {"-q", statement});
+        EXPECT_EQ(RunProgram(command), 0);
+        ++count;
+    }
+    EXPECT_EQ(count, 6);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/authoring/PackageRows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <unordered_set>
@@ -76,11 +77,20 @@ bool Flag(const RecordingCommand& c, size_t k) {
     return Choice(c, k, {{"false", 0}, {"true", 1}, {"-1", 1}, {"0", 0}}) == 1;
 }
 
-std::string ProjectFile(const Project& project, const RecordingCommand& c, size_t k) {
+namespace {
+
+// A path inside the project as written in the script, with either separator.
+fs::path InProject(const Project& project, std::string relative) {
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return fs::path(project.folder) / relative;
+}
+
+}  // namespace
+
+void ProjectFile(const Project& project, const RecordingCommand& c, size_t k) {
     if (c.at(k).empty()) throw ParameterError(k, "names no file of the project");
-    if (!fs::is_regular_file(fs::path(project.folder) / c.at(k)))
+    if (!fs::is_regular_file(InProject(project, c.at(k))))
         throw ParameterError(k, "'" + c.at(k) + "' is not a file of the project");
-    return c.at(k);
 }
 
 namespace {
@@ -108,7 +118,7 @@ std::string PackageRows::Component(const RecordingCommand& c, const std::string&
 }
 
 std::string PackageRows::File(const std::string& id, const std::string& projectFile, bool keyPath) const {
-    const fs::path file = fs::path(project_.folder) / projectFile;
+    const fs::path file = InProject(project_, projectFile);
     return "<File Id=\"" + id + "\" Name=\"" + Xml(file.filename().string()) + "\" Source=\"" +
            Xml(fs::relative(file, project_.folder).generic_string()) + (keyPath ? "\" KeyPath=\"yes\" />" : "\" />");
 }

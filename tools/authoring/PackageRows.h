@@ -43,8 +43,9 @@ std::string Sql(const std::string& text);
 int Choice(const RecordingCommand& c, size_t k, const std::vector<std::pair<std::string, int>>& words);
 // A flag parameter: empty, TRUE, FALSE, -1 or 0.
 bool Flag(const RecordingCommand& c, size_t k);
-// A file of the project (relative to its folder) that must exist.
-std::string ProjectFile(const Project& project, const RecordingCommand& c, size_t k);
+// A file of the project (relative to its folder, "/" or "\\" between
+// folders) that must exist.
+void ProjectFile(const Project& project, const RecordingCommand& c, size_t k);
 
 class PackageRows {
 public:
