@@ -183,7 +183,9 @@ def file_types(s):
 
 
 def local_files(s):
-    """Copy/Move Local Files moves matching files; Delete Files deletes others."""
+    """Copy/Move Local Files moves matching files; Delete Files deletes others
+    when installing or when removing. Wine's msi.dll takes a RemoveFile name
+    literally (no wildcards): plain names here, a pattern in the host test."""
     data = s.session.drive_c / "orvdata"
 
     def prepare():
@@ -193,7 +195,8 @@ def local_files(s):
 
     prepare()
     s.build([command("Copy/Move Local Files", "C:\\orvdata\\", "*.log", "$TARGETDIR$moved\\", "", "TRUE"),
-             command("Delete Files", "C:\\orvdata\\", "x.tmp", "TRUE", "FALSE")])
+             command("Delete Files", "C:\\orvdata\\", "x.tmp", "TRUE", "FALSE"),
+             command("Delete Files", "C:\\orvdata\\", "y.tmp", "FALSE", "TRUE")])
     moved = s.target / "moved"
 
     def installed():
@@ -202,8 +205,8 @@ def local_files(s):
         equal((moved / "a.log").read_text(), "a.log", "a moved file's content")
 
     def removed():
-        # Delete Files acts only when installing here; nothing comes back.
-        equal(sorted(p.name for p in data.iterdir()), ["keep.txt", "y.tmp"], "the source folder after the removal")
+        # The removal deletes y.tmp; the deleted x.tmp does not come back.
+        equal(sorted(p.name for p in data.iterdir()), ["keep.txt"], "the source folder after the removal")
         # Wine's msi.dll leaves the files it moved in from outside the package.
         equal(sorted(p.name for p in moved.iterdir()), ["a.log", "b.log"], "the moved files after the removal")
 
