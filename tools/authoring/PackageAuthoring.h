@@ -40,6 +40,15 @@
 //                   (P<H>_1), p5 attributes ("Key=Value;Key=Value")
 //   Create ODBC DSN p1 data source name, p2 driver name, p3 machine or user,
 //                   p4 attributes
+//   Advertised File Type p1 file type (ProgId), p2 extension without its dot,
+//                   p3 description, p4 program (a file of the project), p5 verb,
+//                   p6 its arguments, p7 the program's folder below Program Files
+//   Advertised Shortcut p1 program (a file of the project), p2 name, p3 folder
+//                   (P<H>_1), p4 description, p5 arguments (P<H>_3), p6 working
+//                   folder (P<H>_4), where the program is installed
+//   Install Assembly p1 the assembly (a file of the project), p2 into the global
+//                   assembly cache (flag), p3 folder (P<H>_1), p4 name, p5 version,
+//                   p6 culture, p7 public key token, p8 processor architecture
 //
 // A folder recorded as P<H>_1 is a directory of that name below TARGETDIR:
 // setting the property places the directory.

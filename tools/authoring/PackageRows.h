@@ -1,9 +1,9 @@
 #pragma once
-#include <map>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/authoring/PackageAuthoring.h"
