@@ -90,10 +90,17 @@ class Scenario:
         self.folder = session.drive_c / "setup"
         self.target = session.drive_c / "Program Files" / TITLE
 
-    def build(self, commands, files=()):
+    def build(self, commands, files=(), texts=None):
+        """texts: the msgid/msgstr pairs of a German translation."""
         project = self.session.prefix / "project"
         project.mkdir()
-        (project / "project.orv").write_text(PROJECT % "\n".join(commands))
+        source = PROJECT % "\n".join(commands)
+        if texts:
+            source = source.replace("[script]", "DefaultLanguage = English\nTranslations = translations\n\n[script]")
+            (project / "translations").mkdir()
+            (project / "translations" / "German.txt").write_text(
+                "".join(f'msgid "{english}"\nmsgstr "{german}"\n' for english, german in texts.items()))
+        (project / "project.orv").write_text(source)
         (project / "product.wxs").write_text(SKELETON)
         for name in files:
             (project / name).write_text("not a real program\n")
@@ -180,6 +187,21 @@ def file_types(s):
             equal(s.session.reg_query(classes + key), None, key + " after the removal")
 
     lifecycle(s, installed, removed, removed)
+
+
+def translated_texts(s):
+    """With a language active, the file type's and the service's translated texts land in their rows."""
+    s.build([command("Create File Type", "OrvTest.Document", "orvt", "Orvanta test document", "$TARGETDIR$viewer.exe",
+                     '"%1"', "open"),
+             command("Install Service", "orvsvc.exe", "$TARGETDIR$", "own", "OrvTestService", "Orvanta Test Service",
+                     "A test service", "demand", "normal", "", "", "", "remove")],
+            files=["orvsvc.exe"],
+            texts={"Orvanta test document": "Orvanta-Testdokument", "Orvanta Test Service": "Orvanta-Testdienst"})
+    s.install("LANGUAGE=German")
+    equal(default_value(s.session, r"HKLM\Software\Classes\OrvTest.Document"), "Orvanta-Testdokument",
+          "the translated file type description")
+    equal(s.session.reg_query(SERVICES + "\\OrvTestService", "DisplayName"), "Orvanta-Testdienst",
+          "the translated display name")
 
 
 def local_files(s):
@@ -285,7 +307,7 @@ def assembly(s):
               lambda: check(not library.exists(), "no assembly with the condition false"))
 
 
-SCENARIOS = {f.__name__: f for f in (services, file_types, local_files, odbc, advertised, assembly)}
+SCENARIOS = {f.__name__: f for f in (services, file_types, translated_texts, local_files, odbc, advertised, assembly)}
 
 
 if __name__ == "__main__":
