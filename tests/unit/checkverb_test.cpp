@@ -46,4 +46,14 @@ TEST(CheckVerbTest, MessagesNameTheSourceLineOfTheOffendingCommand) {
     EXPECT_NE(text.find("project.orv:4: parameter line before the first command"), std::string::npos);
 }
 
+TEST(CheckVerbTest, RecordingCommandValuesThatGiveNoRowsAreFindings) {
+    TempDir dir;
+    dir.write("project.orv", std::string(kHead) + "Comment\n  | services\n"
+                                                  "Control Service\n  | Spooler\n  |\n  | restart\n");
+    auto [text, status] = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(text, dir.file("project.orv") +
+                        ":6: \"Control Service\": p3 'restart' is not one of start, stop, remove\n");
+}
+
 }  // namespace

@@ -1,9 +1,11 @@
 // orvanta check: the engine's script check on a project, with the source
-// line of the offending command.
+// line of the offending command, and the parameter values of recording
+// commands that give no installer rows.
 #include <iostream>
 
 #include "Subcommand.h"
 #include "script/CheckScript.h"
+#include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectSource.h"
 
 namespace {
@@ -13,6 +15,9 @@ int Check(const std::vector<std::string>& args) {
     const Project project = LoadProject(args[0]);
     const ScriptCheckResult result = CheckScript(project.payload.script);
     if (result.ok()) {
+        const std::vector<std::string> errors = RecordingCommandErrors(project);
+        for (const auto& error : errors) std::cerr << error << "\n";
+        if (!errors.empty()) return 1;
         std::cout << project.sourceFile << ": " << result.message << "\n";
         return 0;
     }
