@@ -211,6 +211,26 @@ def worker_progress(s):
           "cancel leaves the modeless dialog on screen; hiding removes it")
 
 
+def modeless_cancel(s):
+    """Cancel then Yes on a modeless page while a program runs: the page stays, the next command sees ABORT TRUE."""
+    helpers = s.session.drive_c / "helpers"
+    helpers.mkdir()
+    shutil.copy(s.engine / "exitcode.exe", helpers / "exitcode.exe")
+    script = (display("progress", "R", modal="FALSE") +
+              "Run Program\n  | C:\\helpers\\exitcode.exe\n  | FALSE\n  | 0 C:\\ran.txt 6000\n  | TRUE\n  | CODE\n" +
+              report("$ABORT$ $R$ $CODE$"))
+    exe = s.build("cancel", script, FORMS)
+    process = s.session.start(exe)
+    check(s.visible("Progress Page", 30000), "the modeless page")
+    check(s.ui.click("Progress Page", "Cancel"), "Cancel")
+    equal(s.ui.message_box("Orvanta"), "Are you sure you want to cancel?", "the question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    time.sleep(0.5)
+    check(s.visible("Progress Page"), "the page stays on screen after Yes")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["TRUE NOTMODAL 0"], "the cancel flag reaches the script after the program")
+
+
 def broken_form(s):
     """A form of a class the engine does not know: orvanta build names it with the command's line, and an engine
     given such a form anyway ends the start-up with a message naming the form and the class."""
@@ -568,9 +588,10 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german)}
+                                      program_link, feature_tree_menu, sample_in_german,
+                                      modeless_cancel)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
-                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "dialogrunner.exe"),
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "dialogrunner.exe", "exitcode.exe"),
                            tools=("7zz", "fpc")))
