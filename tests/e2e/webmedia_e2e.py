@@ -407,7 +407,7 @@ def progress_page(s):
         server.files["/" + ARCHIVE] = s.build(server.url("/" + ARCHIVE), head=head,
                                              support={"progress.dfm": PROGRESS_FORM, "progress.dfm.kebf": ""})
         (s.folder / ARCHIVE).unlink()
-        server.pause = 0.4
+        server.pause = 1.5  # slow enough to be seen under load; lifted once seen
         process = s.session.start(s.folder / "webmedia.exe")
         seen, bars = [], []
         deadline = time.monotonic() + 60
