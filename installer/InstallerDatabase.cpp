@@ -1,6 +1,5 @@
 #include "installer/InstallerDatabase.h"
 
-#include <array>
 #include <mutex>
 #include <stdexcept>
 
@@ -19,6 +18,8 @@ const char* const kUpdateShortcutName = "UPDATE `Shortcut` SET `Name`=? WHERE `D
 const char* const kUpdateShortcutDescription = "UPDATE `Shortcut` SET `Description`=? WHERE `Directory_`=?";
 const char* const kUpdateProgIdDescription = "UPDATE `ProgId` SET `Description`=? WHERE `ProgId`=?";
 const char* const kRenameProgId = "UPDATE `ProgId` SET `ProgId`=? WHERE `ProgId`=?";
+const char* const kRenameExtensionProgId = "UPDATE `Extension` SET `ProgId_`=? WHERE `ProgId_`=?";
+const char* const kRenameParentProgId = "UPDATE `ProgId` SET `ProgId_Parent`=? WHERE `ProgId_Parent`=?";
 
 struct DatabaseEditState {
     std::mutex lock;
@@ -73,20 +74,6 @@ void ChangeIdentity(MsiApi& api, EditedDatabase& database, const NewInstanceRequ
     State().reidentifiedPackage = package;
 }
 
-// Runs the two statements of every triplet; the texts are picked from the
-// triplet by the index lists.
-void TranslateTriplets(const std::string& package, const std::vector<std::string>& triplets,
-                       const char* first, std::array<int, 2> firstFields, const char* second,
-                       std::array<int, 2> secondFields) {
-    MsiApi& api = Msi();
-    EditedDatabase database(api, package);
-    if (!database.IsOpen()) return;
-    for (size_t i = 0; i + 2 < triplets.size(); i += 3) {
-        database.Run(first, {triplets[i + firstFields[0]], triplets[i + firstFields[1]]});
-        database.Run(second, {triplets[i + secondFields[0]], triplets[i + secondFields[1]]});
-    }
-    database.Commit();
-}
 }  // namespace
 
 void SetInstallerProperty(const std::string& name, const std::string& value) {
@@ -166,12 +153,32 @@ void RenewComponentIds(const std::string& package) {
 }
 
 void TranslateShortcuts(const std::string& package, const std::vector<std::string>& triplets) {
-    TranslateTriplets(package, triplets, kUpdateShortcutName, {1, 0}, kUpdateShortcutDescription, {2, 0});
+    MsiApi& api = Msi();
+    EditedDatabase database(api, package);
+    if (!database.IsOpen()) return;
+    for (size_t i = 0; i + 2 < triplets.size(); i += 3) {
+        database.Run(kUpdateShortcutName, {triplets[i + 1], triplets[i]});
+        database.Run(kUpdateShortcutDescription, {triplets[i + 2], triplets[i]});
+    }
+    database.Commit();
 }
 
 void TranslateProgIds(const std::string& package, const std::vector<std::string>& triplets) {
-    // The description first, while the old ProgId still names the row.
-    TranslateTriplets(package, triplets, kUpdateProgIdDescription, {2, 0}, kRenameProgId, {1, 0});
+    MsiApi& api = Msi();
+    EditedDatabase database(api, package);
+    if (!database.IsOpen()) return;
+    for (size_t i = 0; i + 2 < triplets.size(); i += 3) {
+        const std::string &old = triplets[i], &renamed = triplets[i + 1], &description = triplets[i + 2];
+        // The description first, while the old ProgId still names the row.
+        database.Run(kUpdateProgIdDescription, {description, old});
+        // The extensions and ProgIds that name it follow a rename, or they
+        // would name a ProgId that no longer exists.
+        if (database.Run(kRenameProgId, {renamed, old})) {
+            database.Run(kRenameExtensionProgId, {renamed, old});
+            database.Run(kRenameParentProgId, {renamed, old});
+        }
+    }
+    database.Commit();
 }
 
 bool IsInstalledPackage(const std::string& productCode, const std::string& packageCode) {

@@ -113,6 +113,7 @@ public:
         const std::string& query = views[view].query;
         std::vector<std::string> p = record ? records[record] : std::vector<std::string>{};
         statements.push_back(query);
+        if (failingStatements.count(query)) return 1627;  // ERROR_FUNCTION_FAILED
         if (query == "INSERT INTO `Property` ( `Property` , `Value` ) VALUES ( ? , ? )") {
             if (properties.count(p.at(0))) return 1627;  // ERROR_FUNCTION_FAILED
             properties[p.at(0)] = p.at(1);
@@ -164,6 +165,7 @@ public:
     unsigned CloseHandle(MsiHandle handle) override { return open.erase(handle) ? 0 : 6; }
 
     std::vector<std::string> statements;
+    std::set<std::string> failingStatements;  // executed, then reported as failed
     int commits = 0;
 
 private:

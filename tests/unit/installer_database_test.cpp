@@ -84,12 +84,21 @@ TEST_F(InstallerDatabaseTest, ANewInstanceGetsANewIdentity) {
 
 TEST_F(InstallerDatabaseTest, TranslationsRunTheirStatementsPerTriplet) {
     TranslateProgIds("C:\\T\\p.msi", {"Old.Doc", "New.Doc", "My document"});
-    ASSERT_EQ(msi.fake.statements.size(), 2u);
-    EXPECT_EQ(msi.fake.statements[0], "UPDATE `ProgId` SET `Description`=? WHERE `ProgId`=?");
-    EXPECT_EQ(msi.fake.statements[1], "UPDATE `ProgId` SET `ProgId`=? WHERE `ProgId`=?");
+    EXPECT_EQ(msi.fake.statements, (std::vector<std::string>{
+                                       "UPDATE `ProgId` SET `Description`=? WHERE `ProgId`=?",
+                                       "UPDATE `ProgId` SET `ProgId`=? WHERE `ProgId`=?",
+                                       // what names the old ProgId follows it
+                                       "UPDATE `Extension` SET `ProgId_`=? WHERE `ProgId_`=?",
+                                       "UPDATE `ProgId` SET `ProgId_Parent`=? WHERE `ProgId_Parent`=?"}));
+    // A rename the database refuses leaves the extensions naming the ProgId that is still there.
+    msi.fake.statements.clear();
+    msi.fake.failingStatements = {"UPDATE `ProgId` SET `ProgId`=? WHERE `ProgId`=?"};
+    TranslateProgIds("C:\\T\\p.msi", {"Old.Doc", "New.Doc", "My document"});
+    EXPECT_EQ(msi.fake.statements.size(), 2u);
+    msi.fake.statements.clear();
     TranslateShortcuts("C:\\T\\p.msi", {"PHEADER_1", "My App~1|My Application", "Starts it", "X", "Y", "Z"});
-    EXPECT_EQ(msi.fake.statements.size(), 6u);
-    EXPECT_EQ(msi.fake.commits, 2);
+    EXPECT_EQ(msi.fake.statements.size(), 4u);
+    EXPECT_EQ(msi.fake.commits, 3);
     EXPECT_TRUE(msi.fake.open.empty());
 }
 
