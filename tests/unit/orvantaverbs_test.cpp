@@ -77,14 +77,42 @@ TEST(CheckVerbTest, NamesTheSourceLineOfTheOffendingCommand) {
     const std::string header =
         "Setup = checked\nTitle = Checked\nProductCode = {00000000-0000-0000-0000-000000000001}\n"
         "RevisionCode = {00000000-0000-0000-0000-000000000002}\n\n[script]\n";
-    dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
     const RunOutput failing = RunOrvanta("check " + dir.path().string());
     EXPECT_EQ(failing.status, 1);
     EXPECT_NE(failing.text.find("project.orv:11: Variable not defined: LATER"), std::string::npos) << failing.text;
-    dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
     const RunOutput passing = RunOrvanta("check " + dir.path().string());
     EXPECT_EQ(passing.status, 0) << passing.text;
     EXPECT_NE(passing.text.find("Script compiled successfully"), std::string::npos) << passing.text;
+}
+
+TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
+    const RunOutput help = RunOrvanta("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.text.find("  check      checks a project"), std::string::npos) << help.text;
+    EXPECT_NE(help.text.find("exit codes: 0 success, 1 findings or failure, 2 wrong usage"), std::string::npos);
+    const RunOutput verbHelp = RunOrvanta("build --help");
+    EXPECT_EQ(verbHelp.status, 0);
+    EXPECT_EQ(verbHelp.text.rfind("orvanta build: checks a project, then builds its setup\nusage: orvanta build <project>", 0), 0u)
+        << verbHelp.text;
+    EXPECT_EQ(RunOrvanta("help check").status, 0);
+    const RunOutput version = RunOrvanta("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.text.rfind("orvanta ", 0), 0u);
+    EXPECT_EQ(RunOrvanta("").status, 2);
+    EXPECT_EQ(RunOrvanta("frobnicate").status, 2);
+    EXPECT_EQ(RunOrvanta("check").status, 2);
+    EXPECT_EQ(RunOrvanta("check /nonexistent/project.orv").status, 1);
+
+    const RunOutput one = RunOrvanta("commands Parse String");
+    EXPECT_EQ(one.status, 0);
+    EXPECT_NE(one.text.find("  | p5  mode (enumeration)\n          0  split at the first occurrence"), std::string::npos)
+        << one.text;
+    const RunOutput misspelt = RunOrvanta("commands Parse Strng");
+    EXPECT_EQ(misspelt.status, 1);
+    EXPECT_NE(misspelt.text.find("did you mean \"Parse String\"?"), std::string::npos) << misspelt.text;
+    EXPECT_NE(RunOrvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
 }
 
 }  // namespace

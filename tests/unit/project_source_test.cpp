@@ -73,8 +73,8 @@ TEST(ProjectSourceTest, ErrorsNameTheFileAndLine) {
     // The setup cache is named by the revision code, so it must be a GUID.
     const std::string product = "ProductCode = {11111111-2222-3333-4444-555555555555}\n";
     EXPECT_EQ(errorOf(product + "[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
-    EXPECT_EQ(errorOf(product + "RevisionCode = \n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
-    EXPECT_EQ(errorOf(product + "RevisionCode = ..\\..\n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = \n[script]\n"), "p.orv:2: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = ..\\..\n[script]\n"), "p.orv:2: RevisionCode must be a GUID in braces");
     EXPECT_EQ(errorOf(std::string(kHead) + "A @ id={1}\nB\n"), "p.orv:8: id must be a GUID in braces: {1}");
     EXPECT_EQ(errorOf(std::string(kHead) +
                       "A @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\nB @ id={aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}\n"),

@@ -102,6 +102,7 @@ struct PendingCommand {
     std::string name;
     Attributes attributes;
     std::vector<std::string> parameters;
+    std::vector<int> parameterLines;
     int line;
 };
 
@@ -190,6 +191,7 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
             s.CommandHeaders.push_back(std::to_string(n));
         }
         p.commandLines.push_back(c.line);
+        p.parameterLines.push_back(c.parameterLines);
     }
     s.ParameterBlocks = {parameters};
 }
@@ -207,7 +209,10 @@ Project ParseProject(const std::string& text, const std::string& file) {
     p.sourceFile = file;
     std::vector<PendingCommand> commands;
     bool inScript = false;
-    const auto lines = SplitLines(text);
+    std::map<std::string, int> keyLines;  // project value -> its line
+    const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::string_view body = std::string_view(text).substr(text.rfind(kByteOrderMark, 0) == 0 ? 3 : 0);
+    const auto lines = SplitLines(body);
     for (size_t i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i) + 1;
         const std::string& raw = lines[i];
@@ -222,7 +227,13 @@ Project ParseProject(const std::string& text, const std::string& file) {
             if (eq == std::string::npos) throw SourceError(file, lineNo, "expected 'Name = value' or [script]");
             std::string value = raw.substr(eq + 1);
             if (!value.empty() && value[0] == ' ') value.erase(0, 1);
-            SetProjectValue(p, TrimBlanks(raw.substr(0, eq)), value, file, lineNo);
+            const std::string key = TrimBlanks(raw.substr(0, eq));
+            static const std::set<std::string> kRepeatable = {"ComponentSize", "MediaFile", "WebMedia",
+                                                              "PluginCommand", "PluginLibrary"};
+            if (!kRepeatable.count(key) && !keyLines.emplace(key, lineNo).second)
+                throw SourceError(file, lineNo,
+                                  "'" + key + "' is given twice (first at line " + std::to_string(keyLines[key]) + ")");
+            SetProjectValue(p, key, value, file, lineNo);
             continue;
         }
         size_t first = raw.find_first_not_of(" \t");
@@ -234,6 +245,7 @@ Project ParseProject(const std::string& text, const std::string& file) {
             if (value == "$")
                 throw SourceError(file, lineNo, "a parameter cannot be a lone '$' (it would end the parameter list)");
             commands.back().parameters.push_back(value);
+            commands.back().parameterLines.push_back(lineNo);
             continue;
         }
         PendingCommand c;
@@ -246,13 +258,14 @@ Project ParseProject(const std::string& text, const std::string& file) {
         if (c.name == "$") throw SourceError(file, lineNo, "a command cannot be named '$'");
         commands.push_back(std::move(c));
     }
+    const auto lineOf = [&](const char* key) { return keyLines.count(key) ? keyLines[key] : 1; };
     if (p.payload.project.ProductCode.empty()) throw SourceError(file, 1, "ProductCode is required");
     if (!IsGuidText(p.payload.project.ProductCode))
-        throw SourceError(file, 1, "ProductCode must be a GUID in braces");
+        throw SourceError(file, lineOf("ProductCode"), "ProductCode must be a GUID in braces");
     // The setup cache is named by the revision code: without a GUID there the
     // cache would be the shared application data folder itself.
     if (!IsGuidText(p.payload.project.RevisionCode))
-        throw SourceError(file, 1, "RevisionCode must be a GUID in braces");
+        throw SourceError(file, lineOf("RevisionCode"), "RevisionCode must be a GUID in braces");
     AddCommands(p, commands, file);
     return p;
 }

@@ -30,6 +30,6 @@ int Decompile(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("decompile", "decompile <setup.exe> [-o project.orv]", Decompile);
+OrvantaSubcommand verb("decompile", "writes the project source of a built setup", "decompile <setup.exe> [-o project.orv]", Decompile);
 
 }  // namespace
