@@ -11,8 +11,8 @@ std::string KindText(const ParameterSpec& p) {
 }
 
 std::string CountText(const CommandSpec& c) {
-    if (c.anyParameters) return "any number of parameter lines";
-    if (c.parameters.empty()) return "no parameters";
+    if (c.anyParameters) return "Any number of parameter lines";
+    if (c.parameters.empty()) return "No parameters";
     if (c.required == c.parameters.size()) return std::to_string(c.required) + " parameter lines";
     return std::to_string(c.required) + " to " + std::to_string(c.parameters.size()) +
            " parameter lines (the last ones may be left off)";
