@@ -149,6 +149,16 @@ TEST(CheckVerbTest, HeaderMistakesNameTheirOwnLineAndAByteOrderMarkIsAccepted) {
     std::tie(text, status) = CheckProject(dir);
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find("project.orv:2: 'Title' is given twice (first at line 1)"), std::string::npos) << text;
+
+    dir.write("project.orv", "MediaMode = 7\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: MediaMode must be 1, 2 or 3, not '7'"), std::string::npos) << text;
+    dir.write("project.orv", "ShowLanguageDialog = yes\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: ShowLanguageDialog must be TRUE or FALSE, not 'yes'"), std::string::npos)
+        << text;
 }
 
 }  // namespace

@@ -138,10 +138,14 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
     else if (key == "UpdateInfoLink") v.UpdateInfoLink = value;
     else if (key == "Comments") v.Comments = value;
     else if (key == "DefaultLanguage") v.DefaultLanguage = value;
-    else if (key == "ShowLanguageDialog") v.ShowLanguageDialog = value == "TRUE";
-    else if (key == "MediaMode") {
+    else if (key == "ShowLanguageDialog") {
+        // The payload knows only these two words; anything else read as FALSE.
+        if (value != "TRUE" && value != "FALSE")
+            throw SourceError(file, line, "ShowLanguageDialog must be TRUE or FALSE, not '" + value + "'");
+        v.ShowLanguageDialog = value == "TRUE";
+    } else if (key == "MediaMode") {
         auto mode = ParseInt32(value);
-        if (!mode) throw SourceError(file, line, "MediaMode must be a number: " + value);
+        if (!mode || *mode < 1 || *mode > 3) throw SourceError(file, line, "MediaMode must be 1, 2 or 3, not '" + value + "'");
         v.MediaMode = *mode;
     } else if (key == "ComponentSize") {
         size_t blank = value.find(' ');
