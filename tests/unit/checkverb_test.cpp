@@ -159,6 +159,15 @@ TEST(CheckVerbTest, HeaderMistakesNameTheirOwnLineAndAByteOrderMarkIsAccepted) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find("project.orv:1: ShowLanguageDialog must be TRUE or FALSE, not 'yes'"), std::string::npos)
         << text;
+
+    // Build would read these; a misspelt folder must not give an empty archive.
+    dir.write("project.orv", "Package = product.wxs\nSupport = suport\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: Package names 'product.wxs', which is no file of the project"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("project.orv:2: Support names 'suport', which is no folder of the project"),
+              std::string::npos) << text;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/authoring/ProjectCheck.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "script/CheckScript.h"
 #include "tools/authoring/CommandCatalogue.h"
@@ -123,6 +124,26 @@ private:
     std::vector<ScriptFinding> findings_;
 };
 
+// The files and folders the project values name, which build reads.
+void CheckNamedFiles(const Project& project, std::vector<std::string>& findings) {
+    const struct {
+        const char* key;
+        const std::string& path;
+        bool folder;
+    } named[] = {{"Package", project.packageFile, false},       {"Support", project.supportFolder, true},
+                 {"Splash", project.splashFile, false},         {"Icon", project.iconFile, false},
+                 {"Translations", project.translationsFolder, true}};
+    for (const auto& n : named) {
+        if (n.path.empty()) continue;
+        const std::filesystem::path path = std::filesystem::path(project.folder) / n.path;
+        if (n.folder ? std::filesystem::is_directory(path) : std::filesystem::is_regular_file(path)) continue;
+        const auto line = project.valueLines.find(n.key);
+        findings.push_back(project.sourceFile + ":" + std::to_string(line == project.valueLines.end() ? 1 : line->second) +
+                           ": " + n.key + " names '" + n.path + "', which is no " + (n.folder ? "folder" : "file") +
+                           " of the project");
+    }
+}
+
 bool IsBlockBalanceMessage(const std::string& message) {
     return message == "Insufficient END statements" || message == "Too many END statements";
 }
@@ -133,6 +154,7 @@ std::vector<ScriptFinding> ScriptFindings(const Project& project) { return Scrip
 
 ProjectCheckReport CheckProject(const Project& project) {
     ProjectCheckReport report;
+    CheckNamedFiles(project, report.findings);
     const std::vector<ScriptFinding> script = ScriptFindings(project);
     for (const auto& f : script) report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);

@@ -213,7 +213,7 @@ Project ParseProject(const std::string& text, const std::string& file) {
     p.sourceFile = file;
     std::vector<PendingCommand> commands;
     bool inScript = false;
-    std::map<std::string, int> keyLines;  // project value -> its line
+    std::map<std::string, int>& keyLines = p.valueLines;
     const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     const std::string_view body = std::string_view(text).substr(text.rfind(kByteOrderMark, 0) == 0 ? 3 : 0);
     const auto lines = SplitLines(body);

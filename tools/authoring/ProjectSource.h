@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -54,6 +55,7 @@ struct Project {
     std::vector<std::string> pluginLibraries;
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
+    std::map<std::string, int> valueLines;  // source line of each project value given once
     std::vector<int> commandLines;  // source line of each command
     std::vector<std::vector<int>> parameterLines;  // source line of each command's parameters
 };
