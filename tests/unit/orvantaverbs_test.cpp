@@ -41,9 +41,9 @@ TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
     b.Add("Set Variable", {"COUNT", "0"}).Add("Terminate with Exit Code", {"1602"});
     const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
     EXPECT_EQ(out.status, 0) << out.text;
-    EXPECT_NE(out.text.find("\r\nTITLE=Dry Run\r\n"), std::string::npos) << out.text;
+    EXPECT_NE(out.text.find("\nTITLE=Dry Run\n"), std::string::npos) << out.text;
     // The override is defined before the first command and outlives the script's assignment.
-    EXPECT_NE(out.text.find("\r\nCOUNT=21\r\nGREETING=Hello$NEWLINE$Dry Run\r\nRESULT=42\r\nexit code: 1602\r\n"),
+    EXPECT_NE(out.text.find("\nCOUNT=21\nGREETING=Hello$NEWLINE$Dry Run\nRESULT=42\nexit code: 1602\n"),
               std::string::npos)
         << out.text;
 }
@@ -64,6 +64,16 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
     const RunOutput check = RunOrvanta("run " + WritePayloadFile(dir, b));
     EXPECT_EQ(check.status, 1);
     EXPECT_NE(check.text.find("command 1: Insufficient END statements"), std::string::npos) << check.text;
+    // From a project source the message names the source line.
+    dir.write("project.orv", "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+                             "RevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n"
+                             "Set Variable\n  | A\n  | 1\nIf\n  | A\n  | 0\n  | 1\n  | FALSE\n");
+    const RunOutput source = RunOrvanta("run " + dir.path().string());
+    EXPECT_EQ(source.status, 1);
+    EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: Insufficient END statements"), std::string::npos)
+        << source.text;
+    EXPECT_NE(RunOrvanta("decompile " + dir.file("missing.exe")).text.find("missing.exe: no such file"),
+              std::string::npos);
     EXPECT_EQ(RunOrvanta("run").status, 2);
     EXPECT_EQ(RunOrvanta("run " + WritePayloadFile(dir, b) + " NOEQUALS").status, 2);
 }

@@ -15,6 +15,7 @@ int Decompile(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (setup.empty()) throw UsageError{"a setup executable is required"};
+    if (!std::filesystem::is_regular_file(setup)) throw std::runtime_error(setup + ": no such file");
     if (!FindAppendedData(setup)) throw std::runtime_error(setup + ": not a setup executable");
     const std::string data = ReadAppendedData(setup);
     if (data.empty()) throw std::runtime_error(setup + ": no setup script appended (a bare engine)");
