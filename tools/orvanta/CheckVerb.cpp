@@ -18,6 +18,7 @@ int Check(const std::vector<std::string>& args) {
     return 0;
 }
 
-const OrvantaSubcommand kCheck("check", "checks a project and reports its mistakes by file:line", "check <project>", Check);
+const OrvantaSubcommand kCheck("check", "checks a project and reports its mistakes by file:line",
+                               "check <project>", Check);
 
 }  // namespace

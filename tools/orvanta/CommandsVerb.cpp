@@ -27,6 +27,7 @@ int Commands(const std::vector<std::string>& args) {
     return 1;
 }
 
-const OrvantaSubcommand kCommands("commands", "describes the script commands and their parameters", "commands [<name> | --markdown]", Commands);
+const OrvantaSubcommand kCommands("commands", "describes the script commands and their parameters",
+                                  "commands [<name> | --markdown]", Commands);
 
 }  // namespace

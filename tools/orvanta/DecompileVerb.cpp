@@ -31,6 +31,7 @@ int Decompile(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("decompile", "writes the project source of a built setup", "decompile <setup.exe> [-o project.orv]", Decompile);
+OrvantaSubcommand verb("decompile", "writes the project source of a built setup",
+                       "decompile <setup.exe> [-o project.orv]", Decompile);
 
 }  // namespace

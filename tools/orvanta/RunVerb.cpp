@@ -147,6 +147,7 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-const OrvantaSubcommand kRun("run", "runs a project's script on this computer", "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
+const OrvantaSubcommand kRun("run", "runs a project's script on this computer",
+                             "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
 
 }  // namespace
