@@ -17,12 +17,12 @@ ParameterSpec Choice(const char* name, std::vector<EnumerationValue> values) {
     return {name, K::Enumeration, 0, std::move(values)};
 }
 
-const std::vector<EnumerationValue> kComparisons = {{"0", "equals"}, {"1", "contains"}, {"2", "greater than"}};
-const std::vector<EnumerationValue> kRegistryRoots = {{"0", "HKEY_CLASSES_ROOT"},
-                                                      {"1", "HKEY_CURRENT_USER"},
-                                                      {"2", "HKEY_LOCAL_MACHINE"},
-                                                      {"3", "HKEY_USERS"},
-                                                      {"4", "HKEY_CURRENT_CONFIG"}};
+const std::vector<EnumerationValue> kComparisons = {{"0", "equals", "equals"}, {"1", "contains", "contains"}, {"2", "greater than", "greater"}};
+const std::vector<EnumerationValue> kRegistryRoots = {{"0", "HKEY_CLASSES_ROOT", "HKCR"},
+                                                      {"1", "HKEY_CURRENT_USER", "HKCU"},
+                                                      {"2", "HKEY_LOCAL_MACHINE", "HKLM"},
+                                                      {"3", "HKEY_USERS", "HKU"},
+                                                      {"4", "HKEY_CURRENT_CONFIG", "HKCC"}};
 const std::vector<EnumerationValue> kServiceEvents = {
     {"start", "start the service"}, {"stop", "stop it"}, {"remove", "remove it (words may be combined: start, stop)"}};
 
@@ -60,30 +60,30 @@ std::vector<CommandSpec> BuildCatalogue() {
         {"Parse String", "Variables and strings", "Splits a text into a first and a second part.",
          {Path("source"), Path("pattern or count"), Var("variable for the first part"),
           Var("variable for the second part"),
-          Choice("mode", {{"0", "split at the first occurrence of the pattern"},
-                          {"1", "split at the last occurrence"},
-                          {"2", "split after count characters from the left"},
-                          {"3", "split before count characters from the right"}}),
+          Choice("mode", {{"0", "split at the first occurrence of the pattern", "first"},
+                          {"1", "split at the last occurrence", "last"},
+                          {"2", "split after count characters from the left", "left"},
+                          {"3", "split before count characters from the right", "right"}}),
           Flag("trim both parts"), Flag("ignore case")},
          7},
         {"Mathematics", "Variables and strings", "Computes with 32-bit integers.",
          {Int("operand A"), Int("operand B"),
-          Choice("operation", {{"0", "A + B"},
-                               {"1", "A - B"},
-                               {"2", "A * B"},
-                               {"3", "A / B"},
-                               {"4", "A mod B"},
-                               {"5", "A and B"},
-                               {"6", "A or B"},
-                               {"7", "A xor B"},
-                               {"8", "A shifted left by B"},
-                               {"9", "A shifted right by B"},
-                               {"10", "not A"},
-                               {"11", "character code of the first character of A"},
-                               {"12", "the character with code A"},
-                               {"13", "set the random generator: multiplier A, increment B"},
-                               {"14", "seed the random generator with A"},
-                               {"15", "next random number below A"}}),
+          Choice("operation", {{"0", "A + B", "add"},
+                               {"1", "A - B", "subtract"},
+                               {"2", "A * B", "multiply"},
+                               {"3", "A / B", "divide"},
+                               {"4", "A mod B", "mod"},
+                               {"5", "A and B", "and"},
+                               {"6", "A or B", "or"},
+                               {"7", "A xor B", "xor"},
+                               {"8", "A shifted left by B", "shl"},
+                               {"9", "A shifted right by B", "shr"},
+                               {"10", "not A", "not"},
+                               {"11", "character code of the first character of A", "ord"},
+                               {"12", "the character with code A", "chr"},
+                               {"13", "set the random generator: multiplier A, increment B", "randomize"},
+                               {"14", "seed the random generator with A", "seed"},
+                               {"15", "next random number below A", "random"}}),
           Var("result variable")},
          4},
         {"Extract Path", "Variables and strings", "Replaces the path held by a variable with one of its parts.",
@@ -100,7 +100,10 @@ std::vector<CommandSpec> BuildCatalogue() {
         // Messages and the end of the run.
         {"MessageBox", "Messages and termination", "Shows a message box and can store the button pressed.",
          {Text("caption", 1), Text("text", 2),
-          Choice("icon", {{"0", "information"}, {"1", "question"}, {"2", "warning"}, {"3", "error"}}),
+          Choice("icon", {{"0", "information", "information"},
+                          {"1", "question", "question"},
+                          {"2", "warning", "warning"},
+                          {"3", "error", "error"}}),
           Choice("buttons", {{"0", "Abort, Retry, Ignore"},
                              {"1", "OK"},
                              {"2", "OK, Cancel"},
@@ -364,6 +367,18 @@ std::string ClosestCommandName(const std::string& name) {
         }
     }
     return best;
+}
+
+std::string ValueForWord(const ParameterSpec& parameter, const std::string& text) {
+    for (const auto& v : parameter.values)
+        if (v.word && LowerAscii(text) == LowerAscii(v.word)) return v.value;
+    return text;
+}
+
+std::string WordForValue(const ParameterSpec& parameter, const std::string& value) {
+    for (const auto& v : parameter.values)
+        if (v.word && value == v.value) return v.word;
+    return value;
 }
 
 const char* ParameterKindName(ParameterKind kind) {

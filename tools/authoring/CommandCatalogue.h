@@ -11,10 +11,12 @@
 
 enum class ParameterKind { Variable, Text, Path, Flag, Integer, Enumeration };
 
-// One accepted value of an enumeration and what it means.
+// One accepted value of an enumeration and what it means; a word, when it
+// has one, may be written in the project source instead of the value.
 struct EnumerationValue {
     const char* value;
     const char* meaning;
+    const char* word = nullptr;
 };
 
 struct ParameterSpec {
@@ -44,6 +46,12 @@ const CommandSpec* FindCommand(const std::string& name);
 // The catalogue's name closest to a misspelt one (letter case, blanks and a
 // few edits), or empty when none is near.
 std::string ClosestCommandName(const std::string& name);
+
+// The value a source text stands for: the enumeration's value for one of its
+// words (letter case ignored), otherwise the text itself.
+std::string ValueForWord(const ParameterSpec& parameter, const std::string& text);
+// The word of a value, or the value itself when it has none.
+std::string WordForValue(const ParameterSpec& parameter, const std::string& value);
 
 const char* ParameterKindName(ParameterKind kind);
 // Whether a written value is acceptable for the parameter: values holding a

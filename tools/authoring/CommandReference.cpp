@@ -26,7 +26,8 @@ std::string CommandHelp(const CommandSpec& c) {
     for (size_t k = 0; k < c.parameters.size(); ++k) {
         const ParameterSpec& p = c.parameters[k];
         out << "  | p" << k + 1 << "  " << p.name << " (" << KindText(p) << ")\n";
-        for (const auto& v : p.values) out << "          " << v.value << "  " << v.meaning << "\n";
+        for (const auto& v : p.values)
+            out << "          " << v.value << (v.word ? std::string(" or ") + v.word : "") << "  " << v.meaning << "\n";
     }
     return out.str();
 }
@@ -53,7 +54,8 @@ std::string CommandReferenceMarkdown() {
         << "A command is a line with its exact name (letter case counts), followed by one `|` line per "
            "parameter, in order. Kinds: *variable* a variable name (NAME or $NAME$), *text* expanded "
            "($NAME$ replaced), *path* expanded with doubled backslashes folded, *flag* TRUE or FALSE, "
-           "*integer* a decimal number, *enumeration* one of the listed values. *Translatable* texts "
+           "*integer* a decimal number, *enumeration* one of the listed values or its word (`orvanta "
+           "decompile` writes the words). *Translatable* texts "
            "take the active language's translation.\n";
     std::string family;
     for (const auto& c : CommandCatalogue()) {
@@ -67,7 +69,9 @@ std::string CommandReferenceMarkdown() {
         for (size_t k = 0; k < c.parameters.size(); ++k) {
             const ParameterSpec& p = c.parameters[k];
             std::string values;
-            for (const auto& v : p.values) values += (values.empty() ? "" : "; ") + std::string("`") + v.value + "` " + v.meaning;
+            for (const auto& v : p.values)
+                values += (values.empty() ? "" : "; ") + std::string("`") + v.value + "`" +
+                          (v.word ? std::string(" or `") + v.word + "`" : "") + " " + v.meaning;
             out << "| p" << k + 1 << " | " << p.name << " | " << KindText(p) << " | " << values << " |\n";
         }
     }

@@ -10,6 +10,7 @@
 
 #include "system/GuidText.h"
 #include "system/TextUtils.h"
+#include "tools/authoring/CommandCatalogue.h"
 
 namespace fs = std::filesystem;
 
@@ -96,6 +97,12 @@ Attributes ParseAttributes(const std::string& text, const std::string& file, int
         }
     }
     return a;
+}
+
+// The catalogue's description of a command whose enumeration values may be
+// written as words; the recording commands' values are words of their own.
+const CommandSpec* WordedCommand(const std::string& name) {
+    return IsRecordingCommand(name) ? nullptr : FindCommand(name);
 }
 
 struct PendingCommand {
@@ -186,7 +193,11 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
         s.CommandMediaFolders.push_back(c.attributes.media);
         if (!c.parameters.empty()) {
             parameters.push_back(id);
-            parameters.insert(parameters.end(), c.parameters.begin(), c.parameters.end());
+            const CommandSpec* spec = WordedCommand(c.name);
+            for (size_t k = 0; k < c.parameters.size(); ++k)
+                parameters.push_back(spec && k < spec->parameters.size()
+                                         ? ValueForWord(spec->parameters[k], c.parameters[k])
+                                         : c.parameters[k]);
         }
         std::string header = c.attributes.header;
         if (header.empty() && IsRecordingCommand(c.name)) header = GeneratedHeader(id);
@@ -331,8 +342,14 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         out << "\n";
         for (size_t i = 0; i < parameters.size(); ++i) {
             if (parameters[i] != s.CommandIds[n]) continue;
-            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k)
-                out << indent << "  | " << parameters[k] << "\n";
+            const CommandSpec* spec = WordedCommand(name);
+            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k) {
+                const size_t position = k - i - 1;
+                out << indent << "  | "
+                    << (spec && position < spec->parameters.size() ? WordForValue(spec->parameters[position], parameters[k])
+                                                                  : parameters[k])
+                    << "\n";
+            }
             break;
         }
         if (active && (name == "If" || name == "Else If" || name == "Else" || name == "Wizard Loop")) ++depth;
