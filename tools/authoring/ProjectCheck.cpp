@@ -39,7 +39,7 @@ public:
             CheckBlock(n);
             CheckCommand(n);
         }
-        for (const auto& open : blocks_) Add(open.line, Quoted(open.name) + " without its \"End\"");
+        for (const auto& open : blocks_) Add(open.line, Quoted(open.name) + " without its \"End\"", true);
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const ScriptFinding& a, const ScriptFinding& b) { return a.line < b.line; });
         return findings_;
@@ -58,7 +58,7 @@ private:
             return project_.parameterLines[n][k - 1];
         return Line(n);
     }
-    void Add(int line, std::string text) { findings_.push_back({line, std::move(text)}); }
+    void Add(int line, std::string text, bool block = false) { findings_.push_back({line, std::move(text), block}); }
 
     void CheckBlock(size_t n) {
         const std::string& name = script_.CommandNames[n];
@@ -66,14 +66,14 @@ private:
             blocks_.push_back({name, Line(n)});
         } else if (name == "Else" || name == "Else If") {
             if (blocks_.empty() || blocks_.back().name != "If")
-                Add(Line(n), Quoted(name) + " without \"If\"");
+                Add(Line(n), Quoted(name) + " without \"If\"", true);
             else if (blocks_.back().sawElse)
                 Add(Line(n), Quoted(name) + " after the \"Else\" of the \"If\" at line " +
-                                 std::to_string(blocks_.back().line));
+                                 std::to_string(blocks_.back().line), true);
             else if (name == "Else")
                 blocks_.back().sawElse = true;
         } else if (name == "End") {
-            if (blocks_.empty()) Add(Line(n), "\"End\" without \"If\" or \"Wizard Loop\"");
+            if (blocks_.empty()) Add(Line(n), "\"End\" without \"If\" or \"Wizard Loop\"", true);
             else blocks_.pop_back();
         }
     }
@@ -164,9 +164,7 @@ ProjectCheckReport CheckProject(const Project& project) {
     if (!engine.ok()) {
         // The block findings above already name the opening command's line.
         const bool covered = IsBlockBalanceMessage(engine.message) &&
-                             std::any_of(script.begin(), script.end(), [](const ScriptFinding& f) {
-                                 return f.text.find("without") != std::string::npos;
-                             });
+                             std::any_of(script.begin(), script.end(), [](const ScriptFinding& f) { return f.block; });
         const size_t command = static_cast<size_t>(engine.commandNumber);
         const int line = command < project.commandLines.size() ? project.commandLines[command] : 0;
         if (!covered)

@@ -24,5 +24,6 @@ ProjectCheckReport CheckProject(const Project& project);
 struct ScriptFinding {
     int line;
     std::string text;
+    bool block = false;  // about If, Else, Wizard Loop and End
 };
 std::vector<ScriptFinding> ScriptFindings(const Project& project);
