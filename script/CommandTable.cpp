@@ -51,6 +51,12 @@ const CommandHandler* CommandTable::Find(const std::string& name) const {
     return it == handlers_.end() ? nullptr : &it->second;
 }
 
+std::vector<std::string> CommandTable::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : handlers_) names.push_back(entry.first);
+    return names;
+}
+
 void CommandTable::DeclareTranslatable(const std::string& name, std::vector<int> parameters) {
     translatable_[name] = std::move(parameters);
 }

@@ -79,6 +79,8 @@ public:
     // A later registration of the same name replaces the earlier one.
     void Register(const std::string& name, CommandHandler handler);
     const CommandHandler* Find(const std::string& name) const;
+    // Every registered name, in name order.
+    std::vector<std::string> Names() const;
     // The parameters of a command whose texts are translated, in slot order
     // (slot 1 first); declared by its family beside its registration.
     void DeclareTranslatable(const std::string& name, std::vector<int> parameters);

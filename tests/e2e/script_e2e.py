@@ -84,6 +84,8 @@ Parse String
   | A
   | B
   | $MODE$
+  | FALSE
+  | FALSE
 Write to Text File
   | $TEMPDIR$never.txt
   | never written

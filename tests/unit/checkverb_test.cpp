@@ -2,17 +2,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "support/TempDir.h"
 
 namespace {
 
-// Runs build/host/orvanta check on a project folder; output and exit status.
-std::pair<std::string, int> CheckProject(const TempDir& dir) {
+// Runs build/host/orvanta <verb> on a project folder; output and exit status.
+std::pair<std::string, int> CheckProject(const TempDir& dir, const std::string& verb = "check") {
     const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
     const std::string command =
-        std::string(buildDir ? buildDir : ".") + "/orvanta check " + dir.path().string() + " 2>&1";
+        std::string(buildDir ? buildDir : ".") + "/orvanta " + verb + " " + dir.path().string() + " 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string text;
     char buffer[4096];
@@ -33,9 +34,9 @@ TEST(CheckVerbTest, MessagesNameTheSourceLineOfTheOffendingCommand) {
                                  "Set Variable\n  | LATER\n  | 1\n");
     auto [text, status] = CheckProject(dir);
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(text, dir.file("project.orv") + ":6: Variable not defined: LATER\n");
+    EXPECT_EQ(text, dir.file("project.orv") + ":6: Variable not defined: LATER (the engine refuses to run this script)\n");
 
-    dir.write("project.orv", std::string(kHead) + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | x\nEnd\n");
+    dir.write("project.orv", std::string(kHead) + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | x\n  | FALSE\nEnd\n");
     std::tie(text, status) = CheckProject(dir);
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("Script compiled successfully"), std::string::npos);
@@ -54,6 +55,119 @@ TEST(CheckVerbTest, RecordingCommandValuesThatGiveNoRowsAreFindings) {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(text, dir.file("project.orv") +
                         ":6: \"Control Service\": p3 'restart' is not one of start, stop, remove\n");
+}
+
+std::pair<std::string, int> CheckScriptText(TempDir& dir, const std::string& script) {
+    dir.write("project.orv", std::string(kHead) + script);
+    return CheckProject(dir);
+}
+
+TEST(CheckVerbTest, UnknownCommandNamesGetTheNearestKnownName) {
+    TempDir dir;
+    auto [text, status] = CheckScriptText(dir, "Replace Strng\n  | A\n  | b\n  | c\n  | FALSE\n  | FALSE\n"
+                                               "IF\n  | A\n  | 0\n  | b\n  | FALSE\nEnd\n");
+    EXPECT_EQ(status, 1);
+    const std::string file = dir.file("project.orv");
+    EXPECT_NE(text.find(file + ":4: unknown command \"Replace Strng\"; did you mean \"Replace String\"?"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find(file + ":10: unknown command \"IF\"; did you mean \"If\"?"), std::string::npos) << text;
+    // A plug-in command the project declares is known.
+    dir.write("project.orv", "PluginCommand = Sample Action\n" + std::string(kHead) + "Sample Action\n  | x\n");
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 0) << text;
+}
+
+TEST(CheckVerbTest, MissingAndExtraParameterLinesAreNoticedAtTheirCommand) {
+    TempDir dir;
+    // The value line of Set Variable is missing: the engine would read the
+    // next command's id as the value.
+    auto [text, status] = CheckScriptText(dir, "Set Variable\n  | A\nMathematics\n  | 1\n  | 2\n  | 0\n  | B\n  | extra\n");
+    EXPECT_EQ(status, 1);
+    const std::string file = dir.file("project.orv");
+    EXPECT_NE(text.find(file + ":4: \"Set Variable\" takes 2 parameter lines (variable, value), found 1"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find(file + ":6: \"Mathematics\" takes 4 parameter lines"), std::string::npos) << text;
+    // Parameters only the authoring tool reads may be left off.
+    std::tie(text, status) = CheckScriptText(dir, "Create Folder\n  | $TARGETDIR$\\data\n"
+                                                  "Copy/Move Local Files\n  | a\n  | *.txt\n  | b\n");
+    EXPECT_EQ(status, 0) << text;
+}
+
+TEST(CheckVerbTest, ValuesThatDoNotParseForTheirKindNameTheirLine) {
+    TempDir dir;
+    auto [text, status] = CheckScriptText(dir, "Mathematics\n  | 1\n  | two\n  | 16\n  | R\n"
+                                               "Convert Path\n  | R\n  | yes\n"
+                                               "MessageBox\n  | c\n  | t\n  | $ICON$\n  | 1\n  |\n");
+    EXPECT_EQ(status, 1);
+    const std::string file = dir.file("project.orv");
+    EXPECT_NE(text.find(file + ":6: \"Mathematics\": p2 (operand B) 'two' is not an integer"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(file + ":7: \"Mathematics\": p3 (operation) '16' is not one of 0 (A + B)"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find(file + ":11: \"Convert Path\": p2 (short form) 'yes' is not a flag: TRUE or FALSE"),
+              std::string::npos) << text;
+    EXPECT_EQ(text.find("MessageBox"), std::string::npos) << "a $NAME$ value is known only at run time: " << text;
+}
+
+TEST(CheckVerbTest, BlockMistakesAreReportedAtTheOpeningOrStrayCommand) {
+    TempDir dir;
+    auto [text, status] = CheckScriptText(dir, "Comment\n  | x\n"
+                                               "If\n  | SILENT\n  | 0\n  | TRUE\n  | FALSE\n"
+                                               "Comment\n  | never closed\n");
+    EXPECT_EQ(status, 1);
+    const std::string file = dir.file("project.orv");
+    EXPECT_EQ(text, file + ":6: \"If\" without its \"End\"\n");
+
+    std::tie(text, status) = CheckScriptText(dir, "Else\nEnd\n");
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find(file + ":4: \"Else\" without \"If\""), std::string::npos) << text;
+    EXPECT_NE(text.find(file + ":5: \"End\" without \"If\" or \"Wizard Loop\""), std::string::npos) << text;
+}
+
+TEST(CheckVerbTest, BuildChecksFirstAndBuildsNothingFromAFaultyProject) {
+    TempDir dir;
+    dir.write("project.orv", std::string(kHead) + "If\n  | SILENT\n  | 0\n  | TRUE\n  | FALSE\n");
+    auto [text, status] = CheckProject(dir, "build -o " + dir.file("out"));
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find(dir.file("project.orv") + ":4: \"If\" without its \"End\""), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
+TEST(CheckVerbTest, HeaderMistakesNameTheirOwnLineAndAByteOrderMarkIsAccepted) {
+    TempDir dir;
+    dir.write("project.orv", "\xEF\xBB\xBF# a project saved by an editor that marks UTF-8\n" + std::string(kHead) +
+                                 "Comment\n");
+    auto [text, status] = CheckProject(dir);
+    EXPECT_EQ(status, 0) << text;
+
+    dir.write("project.orv", "# comment\nTitle = A\nProductCode = {1}\nRevisionCode = {21111111-2222-3333-4444-555555555555}\n");
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:3: ProductCode must be a GUID"), std::string::npos) << text;
+
+    dir.write("project.orv", "Title = A\n" + std::string(kHead).insert(0, "Title = B\n"));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:2: 'Title' is given twice (first at line 1)"), std::string::npos) << text;
+
+    dir.write("project.orv", "MediaMode = 7\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: MediaMode must be 1, 2 or 3, not '7'"), std::string::npos) << text;
+    dir.write("project.orv", "ShowLanguageDialog = yes\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: ShowLanguageDialog must be TRUE or FALSE, not 'yes'"), std::string::npos)
+        << text;
+
+    // Build would read these; a misspelt folder must not give an empty archive.
+    dir.write("project.orv", "Package = product.wxs\nSupport = suport\n" + std::string(kHead));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:1: Package names 'product.wxs', which is no file of the project"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("project.orv:2: Support names 'suport', which is no folder of the project"),
+              std::string::npos) << text;
 }
 
 }  // namespace

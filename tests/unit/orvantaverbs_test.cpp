@@ -41,9 +41,9 @@ TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
     b.Add("Set Variable", {"COUNT", "0"}).Add("Terminate with Exit Code", {"1602"});
     const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
     EXPECT_EQ(out.status, 0) << out.text;
-    EXPECT_NE(out.text.find("\r\nTITLE=Dry Run\r\n"), std::string::npos) << out.text;
+    EXPECT_NE(out.text.find("\nTITLE=Dry Run\n"), std::string::npos) << out.text;
     // The override is defined before the first command and outlives the script's assignment.
-    EXPECT_NE(out.text.find("\r\nCOUNT=21\r\nGREETING=Hello$NEWLINE$Dry Run\r\nRESULT=42\r\nexit code: 1602\r\n"),
+    EXPECT_NE(out.text.find("\nCOUNT=21\nGREETING=Hello$NEWLINE$Dry Run\nRESULT=42\nexit code: 1602\n"),
               std::string::npos)
         << out.text;
 }
@@ -64,6 +64,16 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
     const RunOutput check = RunOrvanta("run " + WritePayloadFile(dir, b));
     EXPECT_EQ(check.status, 1);
     EXPECT_NE(check.text.find("command 1: Insufficient END statements"), std::string::npos) << check.text;
+    // From a project source the message names the source line.
+    dir.write("project.orv", "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+                             "RevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n"
+                             "Set Variable\n  | A\n  | 1\nIf\n  | A\n  | 0\n  | 1\n  | FALSE\n");
+    const RunOutput source = RunOrvanta("run " + dir.path().string());
+    EXPECT_EQ(source.status, 1);
+    EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: Insufficient END statements"), std::string::npos)
+        << source.text;
+    EXPECT_NE(RunOrvanta("decompile " + dir.file("missing.exe")).text.find("missing.exe: no such file"),
+              std::string::npos);
     EXPECT_EQ(RunOrvanta("run").status, 2);
     EXPECT_EQ(RunOrvanta("run " + WritePayloadFile(dir, b) + " NOEQUALS").status, 2);
 }
@@ -77,14 +87,42 @@ TEST(CheckVerbTest, NamesTheSourceLineOfTheOffendingCommand) {
     const std::string header =
         "Setup = checked\nTitle = Checked\nProductCode = {00000000-0000-0000-0000-000000000001}\n"
         "RevisionCode = {00000000-0000-0000-0000-000000000002}\n\n[script]\n";
-    dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
     const RunOutput failing = RunOrvanta("check " + dir.path().string());
     EXPECT_EQ(failing.status, 1);
     EXPECT_NE(failing.text.find("project.orv:11: Variable not defined: LATER"), std::string::npos) << failing.text;
-    dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\nEnd\n");
+    dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
     const RunOutput passing = RunOrvanta("check " + dir.path().string());
     EXPECT_EQ(passing.status, 0) << passing.text;
     EXPECT_NE(passing.text.find("Script compiled successfully"), std::string::npos) << passing.text;
+}
+
+TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
+    const RunOutput help = RunOrvanta("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.text.find("  check      checks a project"), std::string::npos) << help.text;
+    EXPECT_NE(help.text.find("exit codes: 0 success, 1 findings or failure, 2 wrong usage"), std::string::npos);
+    const RunOutput verbHelp = RunOrvanta("build --help");
+    EXPECT_EQ(verbHelp.status, 0);
+    EXPECT_EQ(verbHelp.text.rfind("orvanta build: checks a project, then builds its setup\nusage: orvanta build <project>", 0), 0u)
+        << verbHelp.text;
+    EXPECT_EQ(RunOrvanta("help check").status, 0);
+    const RunOutput version = RunOrvanta("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.text.rfind("orvanta ", 0), 0u);
+    EXPECT_EQ(RunOrvanta("").status, 2);
+    EXPECT_EQ(RunOrvanta("frobnicate").status, 2);
+    EXPECT_EQ(RunOrvanta("check").status, 2);
+    EXPECT_EQ(RunOrvanta("check /nonexistent/project.orv").status, 1);
+
+    const RunOutput one = RunOrvanta("commands Parse String");
+    EXPECT_EQ(one.status, 0);
+    EXPECT_NE(one.text.find("  | p5  mode (enumeration)\n          0 or first  split at the first occurrence"), std::string::npos)
+        << one.text;
+    const RunOutput misspelt = RunOrvanta("commands Parse Strng");
+    EXPECT_EQ(misspelt.status, 1);
+    EXPECT_NE(misspelt.text.find("did you mean \"Parse String\"?"), std::string::npos) << misspelt.text;
+    EXPECT_NE(RunOrvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
 }
 
 }  // namespace

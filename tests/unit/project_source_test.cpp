@@ -73,8 +73,8 @@ TEST(ProjectSourceTest, ErrorsNameTheFileAndLine) {
     // The setup cache is named by the revision code, so it must be a GUID.
     const std::string product = "ProductCode = {11111111-2222-3333-4444-555555555555}\n";
     EXPECT_EQ(errorOf(product + "[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
-    EXPECT_EQ(errorOf(product + "RevisionCode = \n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
-    EXPECT_EQ(errorOf(product + "RevisionCode = ..\\..\n[script]\n"), "p.orv:1: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = \n[script]\n"), "p.orv:2: RevisionCode must be a GUID in braces");
+    EXPECT_EQ(errorOf(product + "RevisionCode = ..\\..\n[script]\n"), "p.orv:2: RevisionCode must be a GUID in braces");
     EXPECT_EQ(errorOf(std::string(kHead) + "A @ id={1}\nB\n"), "p.orv:8: id must be a GUID in braces: {1}");
     EXPECT_EQ(errorOf(std::string(kHead) +
                       "A @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}\nB @ id={aaaaaaaa-bbbb-cccc-dddd-eeeeeeeeeeee}\n"),
@@ -88,6 +88,32 @@ TEST(ProjectSourceTest, WrittenSourceParsesToTheSamePayload) {
     Project again = ParseProject(source, "decompiled.orv");
     EXPECT_EQ(WritePayload(again.payload), WritePayload(original.payload)) << source;
     EXPECT_EQ(again.setupName, "sample");
+}
+
+TEST(ProjectSourceTest, EnumerationWordsStandForTheirCodesAndDecompileWritesThem) {
+    const std::string source = std::string(kHead) +
+                               "If\n  | A\n  | GREATER\n  | 1\n  | FALSE\nEnd\n"
+                               "Mathematics\n  | 6\n  | 7\n  | multiply\n  | R\n"
+                               "Read Registry\n  | V\n  | HKLM\n  | Software\n  | x\n"
+                               "Mathematics\n  | 1\n  | 2\n  | 0\n  | S\n"
+                               "Write Registry\n  | HKLM\n  | string\n  | Software\n  | n\n  | v\n";
+    const Project p = ParseProject(source, "p.orv");
+    const std::vector<std::string>& lines = p.payload.script.ParameterBlocks[0];
+    auto after = [&](size_t command, size_t k) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i] == p.payload.script.CommandIds[command]) return lines[i + k];
+        return std::string("?");
+    };
+    EXPECT_EQ(after(0, 2), "2");
+    EXPECT_EQ(after(2, 3), "2");
+    EXPECT_EQ(after(3, 2), "2");
+    EXPECT_EQ(after(5, 1), "HKLM");  // the recording commands' own words stay as written
+
+    const std::string written = WriteProjectSource(p.payload, "demo");
+    EXPECT_NE(written.find("  | greater\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("  | add\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("  | HKLM\n"), std::string::npos) << written;
+    EXPECT_EQ(WritePayload(ParseProject(written, "again.orv").payload), WritePayload(p.payload));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "system/GuidText.h"
 #include "system/TextUtils.h"
+#include "tools/authoring/CommandCatalogue.h"
 
 namespace fs = std::filesystem;
 
@@ -98,10 +99,17 @@ Attributes ParseAttributes(const std::string& text, const std::string& file, int
     return a;
 }
 
+// The catalogue's description of a command whose enumeration values may be
+// written as words; the recording commands' values are words of their own.
+const CommandSpec* WordedCommand(const std::string& name) {
+    return IsRecordingCommand(name) ? nullptr : FindCommand(name);
+}
+
 struct PendingCommand {
     std::string name;
     Attributes attributes;
     std::vector<std::string> parameters;
+    std::vector<int> parameterLines;
     int line;
 };
 
@@ -137,10 +145,14 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
     else if (key == "UpdateInfoLink") v.UpdateInfoLink = value;
     else if (key == "Comments") v.Comments = value;
     else if (key == "DefaultLanguage") v.DefaultLanguage = value;
-    else if (key == "ShowLanguageDialog") v.ShowLanguageDialog = value == "TRUE";
-    else if (key == "MediaMode") {
+    else if (key == "ShowLanguageDialog") {
+        // The payload knows only these two words; anything else read as FALSE.
+        if (value != "TRUE" && value != "FALSE")
+            throw SourceError(file, line, "ShowLanguageDialog must be TRUE or FALSE, not '" + value + "'");
+        v.ShowLanguageDialog = value == "TRUE";
+    } else if (key == "MediaMode") {
         auto mode = ParseInt32(value);
-        if (!mode) throw SourceError(file, line, "MediaMode must be a number: " + value);
+        if (!mode || *mode < 1 || *mode > 3) throw SourceError(file, line, "MediaMode must be 1, 2 or 3, not '" + value + "'");
         v.MediaMode = *mode;
     } else if (key == "ComponentSize") {
         size_t blank = value.find(' ');
@@ -181,7 +193,11 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
         s.CommandMediaFolders.push_back(c.attributes.media);
         if (!c.parameters.empty()) {
             parameters.push_back(id);
-            parameters.insert(parameters.end(), c.parameters.begin(), c.parameters.end());
+            const CommandSpec* spec = WordedCommand(c.name);
+            for (size_t k = 0; k < c.parameters.size(); ++k)
+                parameters.push_back(spec && k < spec->parameters.size()
+                                         ? ValueForWord(spec->parameters[k], c.parameters[k])
+                                         : c.parameters[k]);
         }
         std::string header = c.attributes.header;
         if (header.empty() && IsRecordingCommand(c.name)) header = GeneratedHeader(id);
@@ -190,6 +206,7 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
             s.CommandHeaders.push_back(std::to_string(n));
         }
         p.commandLines.push_back(c.line);
+        p.parameterLines.push_back(c.parameterLines);
     }
     s.ParameterBlocks = {parameters};
 }
@@ -207,7 +224,10 @@ Project ParseProject(const std::string& text, const std::string& file) {
     p.sourceFile = file;
     std::vector<PendingCommand> commands;
     bool inScript = false;
-    const auto lines = SplitLines(text);
+    std::map<std::string, int>& keyLines = p.valueLines;
+    const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::string_view body = std::string_view(text).substr(text.rfind(kByteOrderMark, 0) == 0 ? 3 : 0);
+    const auto lines = SplitLines(body);
     for (size_t i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i) + 1;
         const std::string& raw = lines[i];
@@ -222,7 +242,13 @@ Project ParseProject(const std::string& text, const std::string& file) {
             if (eq == std::string::npos) throw SourceError(file, lineNo, "expected 'Name = value' or [script]");
             std::string value = raw.substr(eq + 1);
             if (!value.empty() && value[0] == ' ') value.erase(0, 1);
-            SetProjectValue(p, TrimBlanks(raw.substr(0, eq)), value, file, lineNo);
+            const std::string key = TrimBlanks(raw.substr(0, eq));
+            static const std::set<std::string> kRepeatable = {"ComponentSize", "MediaFile", "WebMedia",
+                                                              "PluginCommand", "PluginLibrary"};
+            if (!kRepeatable.count(key) && !keyLines.emplace(key, lineNo).second)
+                throw SourceError(file, lineNo,
+                                  "'" + key + "' is given twice (first at line " + std::to_string(keyLines[key]) + ")");
+            SetProjectValue(p, key, value, file, lineNo);
             continue;
         }
         size_t first = raw.find_first_not_of(" \t");
@@ -234,6 +260,7 @@ Project ParseProject(const std::string& text, const std::string& file) {
             if (value == "$")
                 throw SourceError(file, lineNo, "a parameter cannot be a lone '$' (it would end the parameter list)");
             commands.back().parameters.push_back(value);
+            commands.back().parameterLines.push_back(lineNo);
             continue;
         }
         PendingCommand c;
@@ -246,13 +273,14 @@ Project ParseProject(const std::string& text, const std::string& file) {
         if (c.name == "$") throw SourceError(file, lineNo, "a command cannot be named '$'");
         commands.push_back(std::move(c));
     }
+    const auto lineOf = [&](const char* key) { return keyLines.count(key) ? keyLines[key] : 1; };
     if (p.payload.project.ProductCode.empty()) throw SourceError(file, 1, "ProductCode is required");
     if (!IsGuidText(p.payload.project.ProductCode))
-        throw SourceError(file, 1, "ProductCode must be a GUID in braces");
+        throw SourceError(file, lineOf("ProductCode"), "ProductCode must be a GUID in braces");
     // The setup cache is named by the revision code: without a GUID there the
     // cache would be the shared application data folder itself.
     if (!IsGuidText(p.payload.project.RevisionCode))
-        throw SourceError(file, 1, "RevisionCode must be a GUID in braces");
+        throw SourceError(file, lineOf("RevisionCode"), "RevisionCode must be a GUID in braces");
     AddCommands(p, commands, file);
     return p;
 }
@@ -314,8 +342,14 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         out << "\n";
         for (size_t i = 0; i < parameters.size(); ++i) {
             if (parameters[i] != s.CommandIds[n]) continue;
-            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k)
-                out << indent << "  | " << parameters[k] << "\n";
+            const CommandSpec* spec = WordedCommand(name);
+            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k) {
+                const size_t position = k - i - 1;
+                out << indent << "  | "
+                    << (spec && position < spec->parameters.size() ? WordForValue(spec->parameters[position], parameters[k])
+                                                                  : parameters[k])
+                    << "\n";
+            }
             break;
         }
         if (active && (name == "If" || name == "Else If" || name == "Else" || name == "Wizard Loop")) ++depth;

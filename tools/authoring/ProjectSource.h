@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -21,6 +22,7 @@
 //     | NAME
 //     | value
 //
+// A UTF-8 byte order mark at the start is skipped.
 // A command is a line with its name; after " @ " come its optional
 // attributes: id (generated from the product code and the command's place
 // when absent), header, media folder and "off" for a commented-out command.
@@ -53,7 +55,9 @@ struct Project {
     std::vector<std::string> pluginLibraries;
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
+    std::map<std::string, int> valueLines;  // source line of each project value given once
     std::vector<int> commandLines;  // source line of each command
+    std::vector<std::vector<int>> parameterLines;  // source line of each command's parameters
 };
 
 // Reads a project from a source file or from a folder holding "project.orv".

@@ -64,7 +64,9 @@ int RunArchive(const std::vector<std::string>& args) {
     return 0;
 }
 
-const OrvantaSubcommand kArchive("archive", "archive list|test|extract <archive> [destination] [-p password]",
+const OrvantaSubcommand kArchive("archive", "lists, tests or extracts a 7z archive",
+                                 "archive list|test <archive> [-p password]\n"
+                                 "       orvanta archive extract <archive> <destination> [-p password]",
                                  &RunArchive);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Subcommand.h"
 #include "tools/authoring/DialogForms.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/ProjectCheck.h"
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/ProjectTranslations.h"
 #include "tools/authoring/RunProgram.h"
@@ -170,6 +171,14 @@ int Build(const std::vector<std::string>& args) {
         throw UsageError{"--timestamp needs --sign-cert and --sign-key"};
 
     Project project = LoadProject(projectPath);
+    // A setup is built only from a project the check passes.
+    const ProjectCheckReport check = CheckProject(project);
+    for (const auto& finding : check.findings) std::cerr << finding << "\n";
+    if (!check.ok()) {
+        std::cerr << "orvanta build: " << project.sourceFile << ": not built, the check found "
+                  << check.findings.size() << " problem(s)\n";
+        return 1;
+    }
     const fs::path folder = project.folder;
     const fs::path engine = EngineFolder(engineDir, arch);
     for (const char* needed : {"kebstub.exe", "keb.dll"})
@@ -221,7 +230,7 @@ int Build(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("build",
+OrvantaSubcommand verb("build", "checks a project, then builds its setup",
                        "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",

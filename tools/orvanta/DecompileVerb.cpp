@@ -15,6 +15,7 @@ int Decompile(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (setup.empty()) throw UsageError{"a setup executable is required"};
+    if (!std::filesystem::is_regular_file(setup)) throw std::runtime_error(setup + ": no such file");
     if (!FindAppendedData(setup)) throw std::runtime_error(setup + ": not a setup executable");
     const std::string data = ReadAppendedData(setup);
     if (data.empty()) throw std::runtime_error(setup + ": no setup script appended (a bare engine)");
@@ -30,6 +31,7 @@ int Decompile(const std::vector<std::string>& args) {
     return 0;
 }
 
-OrvantaSubcommand verb("decompile", "decompile <setup.exe> [-o project.orv]", Decompile);
+OrvantaSubcommand verb("decompile", "writes the project source of a built setup",
+                       "decompile <setup.exe> [-o project.orv]", Decompile);
 
 }  // namespace

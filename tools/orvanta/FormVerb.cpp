@@ -47,6 +47,7 @@ int RunForm(const std::vector<std::string>& args) {
     return 0;
 }
 
-const OrvantaSubcommand kForm("form", "form <form.txt> -o <form.dfm> | form --text <form.dfm>", &RunForm);
+const OrvantaSubcommand kForm("form", "compiles a text dialog form, or prints a compiled one as text",
+                              "form <form.txt> -o <form.dfm> | form --text <form.dfm>", &RunForm);
 
 }  // namespace

@@ -27,6 +27,8 @@ struct RunInput {
     std::string folder;         // where the setup would sit, with a trailing slash
     std::string setupName;
     std::string supportFolder;  // empty when there is none
+    std::string sourceFile;     // the project source; empty for a payload file
+    std::vector<int> commandLines;  // source line of each command of a project
 };
 
 // The support folder of the dry run: a fresh temporary folder holding the
@@ -68,6 +70,8 @@ RunInput LoadInput(const std::string& path) {
         input.payload = std::move(project.payload);
         input.folder = WithSlash(fs::absolute(project.folder));
         input.setupName = project.setupName;
+        input.sourceFile = project.sourceFile;
+        input.commandLines = project.commandLines;
         if (!project.supportFolder.empty()) input.supportFolder = WithSlash(fs::absolute(fs::path(project.folder) / project.supportFolder));
         return input;
     }
@@ -122,7 +126,11 @@ int Run(const std::vector<std::string>& args) {
     const Script& script = input.payload.script;
     const ScriptCheckResult check = CheckScript(script);
     if (!check.ok()) {
-        std::cerr << path << ": command " << check.commandNumber + 1 << ": " << check.message << "\n";
+        const size_t command = static_cast<size_t>(check.commandNumber);
+        if (command < input.commandLines.size())
+            std::cerr << input.sourceFile << ":" << input.commandLines[command] << ": " << check.message << "\n";
+        else
+            std::cerr << path << ": command " << check.commandNumber + 1 << ": " << check.message << "\n";
         return 1;
     }
     const DryRunSupportFolder support(input.supportFolder, input.setupName);
@@ -130,8 +138,8 @@ int Run(const std::vector<std::string>& args) {
     RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
 
     for (const auto& box : HostBoxes().shown) std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
-    for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\r\n";
-    std::cout << "exit code: " << Startup().exitCode << "\r\n";
+    for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\n";
+    std::cout << "exit code: " << Startup().exitCode << "\n";
     if (!LastScriptErrorReport().empty()) {
         std::cerr << CrLfToNewline(LastScriptErrorReport()) << "\n";
         return 1;
@@ -139,6 +147,7 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
-const OrvantaSubcommand kRun("run", "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
+const OrvantaSubcommand kRun("run", "runs a project's script on this computer",
+                             "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
 
 }  // namespace

@@ -29,6 +29,7 @@ int Verify(const std::vector<std::string>& args) {
     return check.trusted ? 0 : 2;
 }
 
-OrvantaSubcommand verb("verify", "verify <setup.exe or keb.dll> [--ca <root certificates>]", Verify);
+OrvantaSubcommand verb("verify", "checks the signature of a setup or keb.dll",
+                       "verify <setup.exe or keb.dll> [--ca <root certificates>]", Verify);
 
 }  // namespace

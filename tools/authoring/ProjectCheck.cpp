@@ -1,0 +1,175 @@
+#include "tools/authoring/ProjectCheck.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "script/CheckScript.h"
+#include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/PackageAuthoring.h"
+
+namespace {
+
+// Each command's parameter lines as written: the lines after its id in the
+// payload's parameter list, as many as the source gave it.
+std::vector<std::vector<std::string>> SplitParameters(const Project& project) {
+    const Script& script = project.payload.script;
+    std::vector<std::string> all;
+    for (const auto& list : script.ParameterBlocks) all.insert(all.end(), list.begin(), list.end());
+    std::vector<std::vector<std::string>> split(script.size());
+    for (size_t n = 0; n < script.size() && n < project.parameterLines.size(); ++n) {
+        const size_t count = project.parameterLines[n].size();
+        if (count == 0) continue;
+        const auto id = std::find(all.begin(), all.end(), script.CommandIds[n]);
+        if (id == all.end() || static_cast<size_t>(all.end() - id) <= count) continue;
+        split[n].assign(id + 1, id + 1 + static_cast<std::ptrdiff_t>(count));
+    }
+    return split;
+}
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+class ScriptChecker {
+public:
+    explicit ScriptChecker(const Project& project)
+        : project_(project), script_(project.payload.script), parameters_(SplitParameters(project)) {}
+
+    std::vector<ScriptFinding> Run() {
+        for (size_t n = 0; n < script_.size(); ++n) {
+            if (script_.IsCommentedOut(n)) continue;
+            CheckBlock(n);
+            CheckCommand(n);
+        }
+        for (const auto& open : blocks_) Add(open.line, Quoted(open.name) + " without its \"End\"", true);
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const ScriptFinding& a, const ScriptFinding& b) { return a.line < b.line; });
+        return findings_;
+    }
+
+private:
+    struct OpenBlock {
+        std::string name;
+        int line;
+        bool sawElse = false;
+    };
+
+    int Line(size_t n) const { return n < project_.commandLines.size() ? project_.commandLines[n] : 0; }
+    int ParameterLine(size_t n, size_t k) const {
+        if (n < project_.parameterLines.size() && k >= 1 && k <= project_.parameterLines[n].size())
+            return project_.parameterLines[n][k - 1];
+        return Line(n);
+    }
+    void Add(int line, std::string text, bool block = false) { findings_.push_back({line, std::move(text), block}); }
+
+    void CheckBlock(size_t n) {
+        const std::string& name = script_.CommandNames[n];
+        if (name == "If" || name == "Wizard Loop") {
+            blocks_.push_back({name, Line(n)});
+        } else if (name == "Else" || name == "Else If") {
+            if (blocks_.empty() || blocks_.back().name != "If")
+                Add(Line(n), Quoted(name) + " without \"If\"", true);
+            else if (blocks_.back().sawElse)
+                Add(Line(n), Quoted(name) + " after the \"Else\" of the \"If\" at line " +
+                                 std::to_string(blocks_.back().line), true);
+            else if (name == "Else")
+                blocks_.back().sawElse = true;
+        } else if (name == "End") {
+            if (blocks_.empty()) Add(Line(n), "\"End\" without \"If\" or \"Wizard Loop\"", true);
+            else blocks_.pop_back();
+        }
+    }
+
+    bool IsPluginCommand(const std::string& name) const {
+        const auto& names = script_.PluginCommandNames;
+        return std::find(names.begin(), names.end(), name) != names.end();
+    }
+
+    void CheckCommand(size_t n) {
+        const std::string& name = script_.CommandNames[n];
+        if (IsPluginCommand(name)) return;
+        const CommandSpec* command = FindCommand(name);
+        if (!command) {
+            const std::string suggestion = ClosestCommandName(name);
+            Add(Line(n), "unknown command " + Quoted(name) +
+                             (suggestion.empty() ? "" : "; did you mean " + Quoted(suggestion) + "?") +
+                             " (see orvanta commands)");
+            return;
+        }
+        const std::vector<std::string>& values = parameters_[n];
+        if (command->anyParameters) return;
+        if (values.size() < command->required || values.size() > command->parameters.size()) {
+            std::string expected = std::to_string(command->required);
+            if (command->parameters.size() != command->required)
+                expected += " to " + std::to_string(command->parameters.size());
+            std::string names;
+            for (size_t k = 0; k < command->parameters.size(); ++k)
+                names += (k ? ", " : "") + std::string(command->parameters[k].name);
+            Add(Line(n), Quoted(name) + " takes " + expected + " parameter lines" +
+                             (names.empty() ? "" : " (" + names + ")") + ", found " + std::to_string(values.size()));
+            return;
+        }
+        // The recording commands' values are judged with their rows.
+        if (IsRecordingCommand(name)) return;
+        for (size_t k = 1; k <= values.size(); ++k) {
+            const ParameterSpec& parameter = command->parameters[k - 1];
+            if (ValueFitsParameter(parameter, values[k - 1])) continue;
+            Add(ParameterLine(n, k), Quoted(name) + ": p" + std::to_string(k) + " (" + parameter.name + ") '" +
+                                         values[k - 1] + "' is not " + AcceptedValues(parameter));
+        }
+    }
+
+    const Project& project_;
+    const Script& script_;
+    const std::vector<std::vector<std::string>> parameters_;
+    std::vector<OpenBlock> blocks_;
+    std::vector<ScriptFinding> findings_;
+};
+
+// The files and folders the project values name, which build reads.
+void CheckNamedFiles(const Project& project, std::vector<std::string>& findings) {
+    const struct {
+        const char* key;
+        const std::string& path;
+        bool folder;
+    } named[] = {{"Package", project.packageFile, false},       {"Support", project.supportFolder, true},
+                 {"Splash", project.splashFile, false},         {"Icon", project.iconFile, false},
+                 {"Translations", project.translationsFolder, true}};
+    for (const auto& n : named) {
+        if (n.path.empty()) continue;
+        const std::filesystem::path path = std::filesystem::path(project.folder) / n.path;
+        if (n.folder ? std::filesystem::is_directory(path) : std::filesystem::is_regular_file(path)) continue;
+        const auto line = project.valueLines.find(n.key);
+        findings.push_back(project.sourceFile + ":" + std::to_string(line == project.valueLines.end() ? 1 : line->second) +
+                           ": " + n.key + " names '" + n.path + "', which is no " + (n.folder ? "folder" : "file") +
+                           " of the project");
+    }
+}
+
+bool IsBlockBalanceMessage(const std::string& message) {
+    return message == "Insufficient END statements" || message == "Too many END statements";
+}
+
+}  // namespace
+
+std::vector<ScriptFinding> ScriptFindings(const Project& project) { return ScriptChecker(project).Run(); }
+
+ProjectCheckReport CheckProject(const Project& project) {
+    ProjectCheckReport report;
+    CheckNamedFiles(project, report.findings);
+    const std::vector<ScriptFinding> script = ScriptFindings(project);
+    for (const auto& f : script) report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
+    for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);
+
+    const ScriptCheckResult engine = CheckScript(project.payload.script);
+    report.engineMessage = engine.message;
+    if (!engine.ok()) {
+        // The block findings above already name the opening command's line.
+        const bool covered = IsBlockBalanceMessage(engine.message) &&
+                             std::any_of(script.begin(), script.end(), [](const ScriptFinding& f) { return f.block; });
+        const size_t command = static_cast<size_t>(engine.commandNumber);
+        const int line = command < project.commandLines.size() ? project.commandLines[command] : 0;
+        if (!covered)
+            report.findings.push_back(project.sourceFile + ":" + std::to_string(line) + ": " + engine.message +
+                                      " (the engine refuses to run this script)");
+    }
+    return report;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "tools/authoring/ProjectSource.h"
+
+// `orvanta check`, also run by `orvanta build` before it builds: the
+// authoring check of the script against the command catalogue (names,
+// parameter counts, values for their kinds, block structure, each at its
+// source line), the recording commands' values, and the engine's own script
+// check, whose refusal is marked as such.
+
+struct ProjectCheckReport {
+    // "file:line: text", in source order; empty when the project passes.
+    std::vector<std::string> findings;
+    // The engine's verdict ("Script compiled successfully" when it runs the script).
+    std::string engineMessage;
+    bool ok() const { return findings.empty(); }
+};
+
+ProjectCheckReport CheckProject(const Project& project);
+
+// The catalogue part alone, as (source line, text) pairs in source order.
+struct ScriptFinding {
+    int line;
+    std::string text;
+    bool block = false;  // about If, Else, Wizard Loop and End
+};
+std::vector<ScriptFinding> ScriptFindings(const Project& project);
