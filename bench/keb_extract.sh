@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # Extraction benchmark: the same ~100 MB archive (moderately compressible
 # generated data) extracted by our decoder (orvanta archive extract) and by
-# 7zz with one thread, once with LZMA2 and once with LZMA. Prints both
-# times, the throughput ratio (ours / 7zz, higher is better) and both peak
-# memories from /usr/bin/time -v. Then 20,000 small files in one solid
-# archive: files per second of both and their ratio.
-#   bench/keb_extract.sh [size in MB] [host build folder]
+# 7zz with one thread, once with LZMA2 and once with LZMA. The machine is
+# shared, so each tool runs five times, interleaved (ours, 7zz, ours, ...),
+# and the medians are compared: the throughput ratio (ours / 7zz, higher is
+# better) and both peak memories from /usr/bin/time -v. A second line runs
+# the i686 keb.dll (through kebextract.exe) under 32-bit Wine where this
+# machine can run it. Then 20,000 small files in one solid archive: files
+# per second of both and their ratio.
+#   bench/keb_extract.sh [size in MB] [host build folder] [win32 build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 size_mb="${1:-100}"
 orvanta="$(cd "${2:-build/host}" && pwd)/orvanta"
+win32_build="${3:-build/win32}"
+runs=5
 for tool in 7zz /usr/bin/time python3 "$orvanta"; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
@@ -37,26 +42,58 @@ PY
 
 peak_kb() { grep "Maximum resident set size" "$1" | awk '{print $NF}'; }
 seconds() { grep "Elapsed (wall clock)" "$1" | awk '{print $NF}' | awk -F: '{ if (NF == 3) print $1*3600 + $2*60 + $3; else print $1*60 + $2 }'; }
+# Runs a command under /usr/bin/time; appends "seconds:peak_kb" to the named variable.
+timed() {
+  local var="$1"; shift
+  /usr/bin/time -v "$@" >/dev/null 2>"$work/run.time"
+  printf -v "$var" '%s %s:%s' "${!var}" "$(seconds "$work/run.time")" "$(peak_kb "$work/run.time")"
+}
+# Prints the medians of two run lists and the ratio of the medians.
+report() {
+  python3 - "$@" <<'PY'
+import statistics, sys
+title, mb, ours_label, ours, theirs = sys.argv[1], float(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
+def parse(runs):
+    pairs = [r.split(":") for r in runs.split()]
+    return [float(s) for s, _ in pairs], max(int(k) for _, k in pairs)
+(o, o_kb), (t, t_kb) = parse(ours), parse(theirs)
+om, tm = statistics.median(o), statistics.median(t)
+print(title)
+print(f"  {ours_label}: median {om:.2f} s of {' '.join(f'{x:.2f}' for x in o)}, {mb / om:.1f} MB/s, peak {o_kb / 1024:.1f} MB")
+print(f"  7zz : median {tm:.2f} s of {' '.join(f'{x:.2f}' for x in t)}, {mb / tm:.1f} MB/s, peak {t_kb / 1024:.1f} MB")
+print(f"  throughput ratio ours/7zz (medians): {tm / om:.2f}x")
+PY
+}
+# The shipped engine is i686: its keb.dll runs only where 32-bit Wine can.
+kebextract=""
+if ! /lib/ld-linux.so.2 --help >/dev/null 2>&1; then
+  echo "i686 keb.dll under Wine: not measured, this machine cannot run 32-bit programs (/lib/ld-linux.so.2)"
+elif ! command -v wine >/dev/null || [ ! -f "$win32_build/kebextract.exe" ]; then
+  echo "i686 keb.dll under Wine: not measured, needs wine and $win32_build/kebextract.exe"
+else
+  kebextract="$(cd "$win32_build" && pwd)/kebextract.exe"
+fi
 
+mb="$(python3 -c "import os; print(os.path.getsize('$work/src/data.bin') / 1048576)")"
 for method in LZMA2 LZMA; do
   archive="$work/bench_$method.7z"
   (cd "$work/src" && 7zz a -bd -y -mmt=1 -m0=$method:d=16m -mf=off "$archive" data.bin >/dev/null)
-  rm -rf "$work/ours" "$work/theirs"
-  /usr/bin/time -v "$orvanta" archive extract "$archive" "$work/ours" >/dev/null 2>"$work/ours.time"
-  /usr/bin/time -v 7zz x -bd -y -mmt1 -o"$work/theirs" "$archive" >/dev/null 2>"$work/theirs.time"
-  cmp "$work/ours/data.bin" "$work/theirs/data.bin"
-  ours_s="$(seconds "$work/ours.time")"
-  theirs_s="$(seconds "$work/theirs.time")"
-  mb="$(python3 -c "import os; print(os.path.getsize('$work/src/data.bin') / 1048576)")"
-  python3 - "$method" "$mb" "$ours_s" "$theirs_s" "$(peak_kb "$work/ours.time")" "$(peak_kb "$work/theirs.time")" \
-    "$(stat -c %s "$archive")" <<'PY'
-import sys
-method, mb, ours, theirs, ours_kb, theirs_kb, packed = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), float(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6]), int(sys.argv[7])
-print(f"{method} (dictionary 16 MB, {mb:.0f} MB -> {packed / 1048576:.1f} MB packed)")
-print(f"  ours: {ours:.2f} s, {mb / ours:.1f} MB/s, peak {ours_kb / 1024:.1f} MB")
-print(f"  7zz : {theirs:.2f} s, {mb / theirs:.1f} MB/s, peak {theirs_kb / 1024:.1f} MB")
-print(f"  throughput ratio ours/7zz: {theirs / ours:.2f}x")
-PY
+  title="$method (dictionary 16 MB, $(printf '%.0f' "$mb") MB -> $(python3 -c "print(f'{$(stat -c %s "$archive") / 1048576:.1f}')") MB packed, $runs runs each, interleaved)"
+  ours_runs="" theirs_runs="" dll_runs="" dll_theirs_runs=""
+  for run in $(seq "$runs"); do
+    rm -rf "$work/ours" "$work/theirs"
+    timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
+    timed theirs_runs 7zz x -bd -y -mmt1 -o"$work/theirs" "$archive"
+    cmp "$work/ours/data.bin" "$work/theirs/data.bin"
+    if [ -n "$kebextract" ]; then
+      rm -rf "$work/dll" "$work/theirs"
+      timed dll_runs wine "$kebextract" extract "$archive" "$work/dll"
+      timed dll_theirs_runs 7zz x -bd -y -mmt1 -o"$work/theirs" "$archive"
+      cmp "$work/dll/data.bin" "$work/theirs/data.bin"
+    fi
+  done
+  report "$title" "$mb" "ours" "$ours_runs" "$theirs_runs"
+  [ -z "$kebextract" ] || report "$method, i686 keb.dll under Wine against x64 7zz" "$mb" "dll " "$dll_runs" "$dll_theirs_runs"
 done
 
 # Many small files: the cost per entry (selection, folders, file creation)
@@ -76,7 +113,7 @@ PY
 archive="$work/many.7z"
 (cd "$work/many" && 7zz a -bd -y -mmt=1 "$archive" . >/dev/null)
 ours_runs="" theirs_runs=""
-for run in 1 2 3 4 5; do
+for run in $(seq "$runs"); do
   /usr/bin/time -v "$orvanta" archive extract "$archive" "$work/ours$run" >/dev/null 2>"$work/ours.time"
   /usr/bin/time -v 7zz x -bd -y -mmt1 -o"$work/theirs$run" "$archive" >/dev/null 2>"$work/theirs.time"
   ours_runs+=" $(seconds "$work/ours.time")"
@@ -86,8 +123,9 @@ diff -r "$work/ours1" "$work/theirs1" >/dev/null
 python3 - "$files" "$ours_runs" "$theirs_runs" <<'PY'
 import sys
 files = int(sys.argv[1])
-ours, theirs = min(map(float, sys.argv[2].split())), min(map(float, sys.argv[3].split()))
-print(f"{files} small files (LZMA2 solid, best of 5 runs: ours{sys.argv[2]} s, 7zz{sys.argv[3]} s)")
+import statistics
+ours, theirs = statistics.median(map(float, sys.argv[2].split())), statistics.median(map(float, sys.argv[3].split()))
+print(f"{files} small files (LZMA2 solid, median of 5 interleaved runs: ours{sys.argv[2]} s, 7zz{sys.argv[3]} s)")
 print(f"  ours: {ours:.2f} s, {files / ours:.0f} files/s")
 print(f"  7zz : {theirs:.2f} s, {files / theirs:.0f} files/s")
 print(f"  files per second ratio ours/7zz: {theirs / ours:.2f}x")

@@ -209,13 +209,19 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
     // The byte before pos, kept in a local instead of read back per literal.
     uint32_t prevByte = base + pos > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
 
+    // Symbols decodable before the input could run short: counted down
+    // instead of comparing pointers per symbol.
+    ptrdiff_t budget = 0;
     while (pos < limit) {
-        if (inEnd - in < kMaxSymbolInput) {
-            inBuf.cur = in;
-            if (inBuf.cur > inBuf.end) ThrowCorrupt("compressed data ends too early");
-            inBuf.Fill();
-            in = inBuf.cur;
-            inEnd = inBuf.end;
+        if (budget-- <= 0) {
+            if (inEnd - in < kMaxSymbolInput) {
+                inBuf.cur = in;
+                if (inBuf.cur > inBuf.end) ThrowCorrupt("compressed data ends too early");
+                inBuf.Fill();
+                in = inBuf.cur;
+                inEnd = inBuf.end;
+            }
+            budget = (inEnd - in) / kMaxSymbolInput - 1;
         }
         const uint64_t processed = base + pos;
         const uint32_t posState = uint32_t(processed) & pbMask;
@@ -227,9 +233,15 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prevByte >> (8 - lc)));
             uint32_t symbol = 1;
             if (state < kLiteralStates) {
-                do {
-                    RC_SYMBOL_BIT(&probs[symbol], symbol);
-                } while (symbol < 0x100);
+                // Always eight bits: unrolled, without a loop test per bit.
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                RC_SYMBOL_BIT(&probs[symbol], symbol);
             } else {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                 uint32_t matchByte = uint32_t(dict[src]) << 1;
