@@ -80,7 +80,9 @@ ADMINISTRATION_SCRIPT = "".join([
     command("Control IIS Site", 2, 2),
     command("Get IIS Site Index", "Intranet", "$INDEX$"),
     command("Get IIS Site Index", "Nobody", "NOINDEX"),
-    command("Get IIS Property", "TRUE", "", "x", "", "ServerComment", "BADSITE"),
+    # A site number known only at run time (orvanta check refuses a literal one that is no number).
+    command("Set Variable", "NOTANUMBER", "x"),
+    command("Get IIS Property", "TRUE", "", "$NOTANUMBER$", "", "ServerComment", "BADSITE"),
     command("Get IIS Property", "TRUE", "", 3, "", "ServerComment", "COMMENT"),
     command("Set IIS Property", "FALSE", "", 3, "shop", "DefaultDoc", "main.htm"),
     command("Delete IIS Site", 5),

@@ -24,7 +24,6 @@ HEADER = """Setup = {name}
 Title = Programs Test
 ProductCode = {{7A2C4E6B-1D3F-4B5A-8C9D-2E4F6A8B0C1D}}
 RevisionCode = {{8B3D5F7C-2E4A-4C6B-9D0E-3F5A7B9C1D2E}}
-MediaMode = 1
 Package = product.msi
 """
 
@@ -312,6 +311,8 @@ class Scenario:
         project = self.session.prefix / ("project-" + name)
         project.mkdir()
         values, script = text.split("[script]\n", 1)
+        if "MediaMode" not in values:
+            values = "MediaMode = 1\n" + values
         (project / "project.orv").write_text(HEADER.format(name=name) + values + "[script]\n" + script)
         for relative, source in (files or {}).items():
             (project / relative).parent.mkdir(parents=True, exist_ok=True)

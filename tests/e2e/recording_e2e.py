@@ -194,7 +194,7 @@ def translated_texts(s):
     s.build([command("Create File Type", "OrvTest.Document", "orvt", "Orvanta test document", "$TARGETDIR$viewer.exe",
                      '"%1"', "open"),
              command("Install Service", "orvsvc.exe", "$TARGETDIR$", "own", "OrvTestService", "Orvanta Test Service",
-                     "A test service", "demand", "normal", "", "", "", "remove")],
+                     "A test service", "demand", "normal", "", "", "", "remove", "", "", "")],
             files=["orvsvc.exe"],
             texts={"Orvanta test document": "Orvanta-Testdokument", "Orvanta Test Service": "Orvanta-Testdienst"})
     s.install("LANGUAGE=German")
