@@ -58,14 +58,14 @@ TEST(CommandCatalogueTest, SuggestsTheNearestNameForAMisspeltOne) {
 }
 
 TEST(CommandCatalogueTest, ValuesAreJudgedByTheirKind) {
-    const CommandSpec* math = FindCommand("Mathematics");
+    const CommandEntry* math = FindCommand("Mathematics");
     ASSERT_NE(math, nullptr);
     EXPECT_TRUE(ValueFitsParameter(math->parameters[0], "-12"));
     EXPECT_FALSE(ValueFitsParameter(math->parameters[0], "twelve"));
     EXPECT_TRUE(ValueFitsParameter(math->parameters[0], "$COUNT$"));  // known only at run time
     EXPECT_TRUE(ValueFitsParameter(math->parameters[2], "15"));
     EXPECT_FALSE(ValueFitsParameter(math->parameters[2], "16"));
-    const CommandSpec* convert = FindCommand("Convert Path");
+    const CommandEntry* convert = FindCommand("Convert Path");
     EXPECT_TRUE(ValueFitsParameter(convert->parameters[1], "true"));
     EXPECT_TRUE(ValueFitsParameter(convert->parameters[1], "-1"));
     EXPECT_FALSE(ValueFitsParameter(convert->parameters[1], "yes"));

@@ -8,12 +8,12 @@ namespace {
 
 using K = ParameterKind;
 
-ParameterSpec Var(const char* name) { return {name, K::Variable}; }
-ParameterSpec Text(const char* name, int slot = 0) { return {name, K::Text, slot}; }
-ParameterSpec Path(const char* name) { return {name, K::Path}; }
-ParameterSpec Flag(const char* name) { return {name, K::Flag}; }
-ParameterSpec Int(const char* name) { return {name, K::Integer}; }
-ParameterSpec Choice(const char* name, std::vector<EnumerationValue> values) {
+ParameterEntry Var(const char* name) { return {name, K::Variable}; }
+ParameterEntry Text(const char* name, int slot = 0) { return {name, K::Text, slot}; }
+ParameterEntry Path(const char* name) { return {name, K::Path}; }
+ParameterEntry Flag(const char* name) { return {name, K::Flag}; }
+ParameterEntry Int(const char* name) { return {name, K::Integer}; }
+ParameterEntry Choice(const char* name, std::vector<EnumerationValue> values) {
     return {name, K::Enumeration, 0, std::move(values)};
 }
 
@@ -26,12 +26,12 @@ const std::vector<EnumerationValue> kRegistryRoots = {{"0", "HKEY_CLASSES_ROOT",
 const std::vector<EnumerationValue> kServiceEvents = {
     {"start", "start the service"}, {"stop", "stop it"}, {"remove", "remove it (words may be combined: start, stop)"}};
 
-std::vector<ParameterSpec> Condition() {
+std::vector<ParameterEntry> Condition() {
     return {Text("variable (NAME or $NAME$)", 1), Choice("comparison", kComparisons),
             Text("value (literal or $NAME$)", 2), Flag("negate")};
 }
 
-std::vector<CommandSpec> BuildCatalogue() {
+std::vector<CommandEntry> BuildCatalogue() {
     return {
         // The interpreter's own commands.
         {"If", "Control", "Runs the following commands up to the matching Else If, Else or End when the comparison holds.",
@@ -344,12 +344,12 @@ std::string Folded(const std::string& name) {
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandCatalogue() {
-    static const std::vector<CommandSpec> catalogue = BuildCatalogue();
+const std::vector<CommandEntry>& CommandCatalogue() {
+    static const std::vector<CommandEntry> catalogue = BuildCatalogue();
     return catalogue;
 }
 
-const CommandSpec* FindCommand(const std::string& name) {
+const CommandEntry* FindCommand(const std::string& name) {
     for (const auto& command : CommandCatalogue())
         if (name == command.name) return &command;
     return nullptr;
@@ -369,13 +369,13 @@ std::string ClosestCommandName(const std::string& name) {
     return best;
 }
 
-std::string ValueForWord(const ParameterSpec& parameter, const std::string& text) {
+std::string ValueForWord(const ParameterEntry& parameter, const std::string& text) {
     for (const auto& v : parameter.values)
         if (v.word && LowerAscii(text) == LowerAscii(v.word)) return v.value;
     return text;
 }
 
-std::string WordForValue(const ParameterSpec& parameter, const std::string& value) {
+std::string WordForValue(const ParameterEntry& parameter, const std::string& value) {
     for (const auto& v : parameter.values)
         if (v.word && value == v.value) return v.word;
     return value;
@@ -393,7 +393,7 @@ const char* ParameterKindName(ParameterKind kind) {
     return "text";
 }
 
-bool ValueFitsParameter(const ParameterSpec& parameter, const std::string& value) {
+bool ValueFitsParameter(const ParameterEntry& parameter, const std::string& value) {
     if (value.empty() || value.find('$') != std::string::npos) return true;
     switch (parameter.kind) {
         case K::Flag: {
@@ -410,7 +410,7 @@ bool ValueFitsParameter(const ParameterSpec& parameter, const std::string& value
     }
 }
 
-std::string AcceptedValues(const ParameterSpec& parameter) {
+std::string AcceptedValues(const ParameterEntry& parameter) {
     switch (parameter.kind) {
         case K::Flag: return "a flag: TRUE or FALSE";
         case K::Integer: return "an integer";

@@ -19,18 +19,18 @@ struct EnumerationValue {
     const char* word = nullptr;
 };
 
-struct ParameterSpec {
+struct ParameterEntry {
     const char* name;
     ParameterKind kind;
     int translationSlot = 0;  // 0: not translated; else the slot of its translations
     std::vector<EnumerationValue> values = {};  // for enumerations
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* family;  // the heading it is listed under
     const char* help;
-    std::vector<ParameterSpec> parameters;
+    std::vector<ParameterEntry> parameters;
     // The parameters the engine reads (a command needs at least these lines);
     // the rest are read by the authoring tool only and may be left off.
     size_t required;
@@ -40,22 +40,22 @@ struct CommandSpec {
     bool anyParameters = false;
 };
 
-const std::vector<CommandSpec>& CommandCatalogue();
+const std::vector<CommandEntry>& CommandCatalogue();
 // The kind of that exact (case-sensitive) name, or nullptr.
-const CommandSpec* FindCommand(const std::string& name);
+const CommandEntry* FindCommand(const std::string& name);
 // The catalogue's name closest to a misspelt one (letter case, blanks and a
 // few edits), or empty when none is near.
 std::string ClosestCommandName(const std::string& name);
 
 // The value a source text stands for: the enumeration's value for one of its
 // words (letter case ignored), otherwise the text itself.
-std::string ValueForWord(const ParameterSpec& parameter, const std::string& text);
+std::string ValueForWord(const ParameterEntry& parameter, const std::string& text);
 // The word of a value, or the value itself when it has none.
-std::string WordForValue(const ParameterSpec& parameter, const std::string& value);
+std::string WordForValue(const ParameterEntry& parameter, const std::string& value);
 
 const char* ParameterKindName(ParameterKind kind);
 // Whether a written value is acceptable for the parameter: values holding a
 // $NAME$ reference and empty values are not judged here.
-bool ValueFitsParameter(const ParameterSpec& parameter, const std::string& value);
+bool ValueFitsParameter(const ParameterEntry& parameter, const std::string& value);
 // What the parameter accepts, for messages ("a flag: TRUE or FALSE").
-std::string AcceptedValues(const ParameterSpec& parameter);
+std::string AcceptedValues(const ParameterEntry& parameter);

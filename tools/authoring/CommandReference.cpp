@@ -4,13 +4,13 @@
 
 namespace {
 
-std::string KindText(const ParameterSpec& p) {
+std::string KindText(const ParameterEntry& p) {
     std::string text = ParameterKindName(p.kind);
     if (p.translationSlot) text += ", translatable";
     return text;
 }
 
-std::string CountText(const CommandSpec& c) {
+std::string CountText(const CommandEntry& c) {
     if (c.anyParameters) return "Any number of parameter lines";
     if (c.parameters.empty()) return "No parameters";
     if (c.required == c.parameters.size()) return std::to_string(c.required) + " parameter lines";
@@ -20,11 +20,11 @@ std::string CountText(const CommandSpec& c) {
 
 }  // namespace
 
-std::string CommandHelp(const CommandSpec& c) {
+std::string CommandHelp(const CommandEntry& c) {
     std::ostringstream out;
     out << c.name << ": " << c.help << "\n" << CountText(c) << "\n";
     for (size_t k = 0; k < c.parameters.size(); ++k) {
-        const ParameterSpec& p = c.parameters[k];
+        const ParameterEntry& p = c.parameters[k];
         out << "  | p" << k + 1 << "  " << p.name << " (" << KindText(p) << ")\n";
         for (const auto& v : p.values)
             out << "          " << v.value << (v.word ? std::string(" or ") + v.word : "") << "  " << v.meaning << "\n";
@@ -67,7 +67,7 @@ std::string CommandReferenceMarkdown() {
         if (c.parameters.empty()) continue;
         out << "\n| | Parameter | Kind | Values |\n|---|---|---|---|\n";
         for (size_t k = 0; k < c.parameters.size(); ++k) {
-            const ParameterSpec& p = c.parameters[k];
+            const ParameterEntry& p = c.parameters[k];
             std::string values;
             for (const auto& v : p.values)
                 values += (values.empty() ? "" : "; ") + std::string("`") + v.value + "`" +

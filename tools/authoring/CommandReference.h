@@ -6,6 +6,6 @@
 // The command reference written from the catalogue: one command's help for
 // `orvanta commands <name>`, the list for `orvanta commands`, and the whole
 // of docs/commands.md.
-std::string CommandHelp(const CommandSpec& command);
+std::string CommandHelp(const CommandEntry& command);
 std::string CommandList();
 std::string CommandReferenceMarkdown();

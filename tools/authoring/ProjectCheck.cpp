@@ -86,7 +86,7 @@ private:
     void CheckCommand(size_t n) {
         const std::string& name = script_.CommandNames[n];
         if (IsPluginCommand(name)) return;
-        const CommandSpec* command = FindCommand(name);
+        const CommandEntry* command = FindCommand(name);
         if (!command) {
             const std::string suggestion = ClosestCommandName(name);
             Add(Line(n), "unknown command " + Quoted(name) +
@@ -110,7 +110,7 @@ private:
         // The recording commands' values are judged with their rows.
         if (IsRecordingCommand(name)) return;
         for (size_t k = 1; k <= values.size(); ++k) {
-            const ParameterSpec& parameter = command->parameters[k - 1];
+            const ParameterEntry& parameter = command->parameters[k - 1];
             if (ValueFitsParameter(parameter, values[k - 1])) continue;
             Add(ParameterLine(n, k), Quoted(name) + ": p" + std::to_string(k) + " (" + parameter.name + ") '" +
                                          values[k - 1] + "' is not " + AcceptedValues(parameter));

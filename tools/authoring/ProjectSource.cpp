@@ -101,7 +101,7 @@ Attributes ParseAttributes(const std::string& text, const std::string& file, int
 
 // The catalogue's description of a command whose enumeration values may be
 // written as words; the recording commands' values are words of their own.
-const CommandSpec* WordedCommand(const std::string& name) {
+const CommandEntry* WordedCommand(const std::string& name) {
     return IsRecordingCommand(name) ? nullptr : FindCommand(name);
 }
 
@@ -193,10 +193,10 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
         s.CommandMediaFolders.push_back(c.attributes.media);
         if (!c.parameters.empty()) {
             parameters.push_back(id);
-            const CommandSpec* spec = WordedCommand(c.name);
+            const CommandEntry* entry = WordedCommand(c.name);
             for (size_t k = 0; k < c.parameters.size(); ++k)
-                parameters.push_back(spec && k < spec->parameters.size()
-                                         ? ValueForWord(spec->parameters[k], c.parameters[k])
+                parameters.push_back(entry && k < entry->parameters.size()
+                                         ? ValueForWord(entry->parameters[k], c.parameters[k])
                                          : c.parameters[k]);
         }
         std::string header = c.attributes.header;
@@ -342,11 +342,11 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         out << "\n";
         for (size_t i = 0; i < parameters.size(); ++i) {
             if (parameters[i] != s.CommandIds[n]) continue;
-            const CommandSpec* spec = WordedCommand(name);
+            const CommandEntry* entry = WordedCommand(name);
             for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k) {
                 const size_t position = k - i - 1;
                 out << indent << "  | "
-                    << (spec && position < spec->parameters.size() ? WordForValue(spec->parameters[position], parameters[k])
+                    << (entry && position < entry->parameters.size() ? WordForValue(entry->parameters[position], parameters[k])
                                                                   : parameters[k])
                     << "\n";
             }

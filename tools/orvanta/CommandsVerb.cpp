@@ -17,7 +17,7 @@ int Commands(const std::vector<std::string>& args) {
     }
     std::string name;
     for (const auto& word : args) name += (name.empty() ? "" : " ") + word;
-    if (const CommandSpec* command = FindCommand(name)) {
+    if (const CommandEntry* command = FindCommand(name)) {
         std::cout << CommandHelp(*command);
         return 0;
     }
