@@ -33,5 +33,23 @@ SUDO=""
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# A mirror in the middle of a sync makes one index fail to download; try
+# again, and go on with the indexes that did arrive rather than give up.
+for attempt in 1 2 3; do
+  $SUDO apt-get update -q && break
+  echo "apt-get update failed (attempt $attempt); retrying" >&2
+  sleep 10
+done
+install() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "$@"; }
+if install "${missing[@]}"; then
+  exit 0
+fi
+# An i386 index that failed to download (a mirror in sync) leaves the 32-bit
+# packages out of step with the installed 64-bit ones. Install the rest: the
+# tests then take the 64-bit Wine path, which they choose by what runs.
+echo "WARNING: the 32-bit packages could not be installed; the Wine tests will take the 64-bit path" >&2
+native=()
+for p in "${missing[@]}"; do
+  [[ "$p" == *:i386 ]] || native+=("$p")
+done
+[ ${#native[@]} -eq 0 ] || install "${native[@]}"
