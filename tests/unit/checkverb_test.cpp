@@ -2,9 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
+#include "support/PeImage.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -97,7 +100,8 @@ TEST(CheckVerbTest, ValuesThatDoNotParseForTheirKindNameTheirLine) {
     TempDir dir;
     auto [text, status] = CheckScriptText(dir, "Mathematics\n  | 1\n  | two\n  | 16\n  | R\n"
                                                "Convert Path\n  | R\n  | yes\n"
-                                               "MessageBox\n  | c\n  | t\n  | $ICON$\n  | 1\n  |\n");
+                                               "MessageBox\n  | c\n  | t\n  | $ICON$\n  | 1\n  |\n"
+                                               "Is MSI Setup Installed\n  | 6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D\n  | R\n");
     EXPECT_EQ(status, 1);
     const std::string file = dir.file("project.orv");
     EXPECT_NE(text.find(file + ":6: \"Mathematics\": p2 (operand B) 'two' is not an integer"), std::string::npos)
@@ -106,6 +110,8 @@ TEST(CheckVerbTest, ValuesThatDoNotParseForTheirKindNameTheirLine) {
               std::string::npos) << text;
     EXPECT_NE(text.find(file + ":11: \"Convert Path\": p2 (short form) 'yes' is not a flag: TRUE or FALSE"),
               std::string::npos) << text;
+    EXPECT_NE(text.find(file + ":19: \"Is MSI Setup Installed\": p1 (product code) '6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D' "
+                        "is not a GUID in braces"), std::string::npos) << text;
     EXPECT_EQ(text.find("MessageBox"), std::string::npos) << "a $NAME$ value is known only at run time: " << text;
 }
 
@@ -131,6 +137,69 @@ TEST(CheckVerbTest, BuildChecksFirstAndBuildsNothingFromAFaultyProject) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(text.find(dir.file("project.orv") + ":4: \"If\" without its \"End\""), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out")));
+}
+
+const char* kPackage =
+    "<?xml version=\"1.0\"?>\n<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
+    "<Product Id=\"%s\" Name=\"T\" Language=\"1033\" Version=\"1.0.0\" Manufacturer=\"M\" "
+    "UpgradeCode=\"{31111111-2222-3333-4444-555555555555}\">\n"
+    "<Package InstallerVersion=\"200\" Compressed=\"yes\" />%s\n</Product>\n</Wix>\n";
+
+std::string PackageSource(const std::string& productId, const std::string& extra = "") {
+    char text[1024];
+    std::snprintf(text, sizeof text, kPackage, productId.c_str(), extra.c_str());
+    return text;
+}
+
+TEST(CheckVerbTest, APackageWithAnotherProductCodeIsAFinding) {
+    TempDir dir;
+    const std::string project = "Package = product.wxs\n" + std::string(kHead) + "Comment\n";
+    dir.write("project.orv", project);
+    dir.write("product.wxs", PackageSource("{11111111-2222-3333-4444-555555555555}"));
+    auto [text, status] = CheckProject(dir);
+    EXPECT_EQ(status, 0) << text;
+
+    dir.write("product.wxs", PackageSource("{A1111111-2222-3333-4444-555555555555}"));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("project.orv:2: ProductCode {11111111-2222-3333-4444-555555555555} differs from the product "
+                        "code of product.wxs ({A1111111-2222-3333-4444-555555555555})"), std::string::npos) << text;
+    dir.write("product.wxs", PackageSource("*"));
+    std::tie(text, status) = CheckProject(dir);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(text.find("makes a new one at every build"), std::string::npos) << text;
+}
+
+TEST(CheckVerbTest, AFailedBuildLeavesTheOutputFolderAsItWas) {
+    if (std::system("command -v 7zz >/dev/null && command -v wixl >/dev/null && command -v msibuild >/dev/null"))
+        GTEST_SKIP() << "7zz, wixl or msibuild missing";
+    TempDir dir;
+    dir.write("engine/kebstub.exe", PeImage({{0x200, 0x200}}));
+    dir.write("engine/keb.dll", PeImage({{0x200, 0x200}}));
+    dir.write("out/notes.txt", "the author's own");
+    dir.write("project.orv", "Setup = t\nPackage = product.wxs\nSupport = support\n" + std::string(kHead) + "Comment\n");
+    dir.write("support/readme.txt", "support");
+    // The check passes; the package compiler then fails, late in the build.
+    dir.write("product.wxs", PackageSource("{11111111-2222-3333-4444-555555555555}", "<Unknown/>"));
+    const std::string build = "build -o " + dir.file("out") + " --engine-dir " + dir.file("engine");
+    auto [text, status] = CheckProject(dir, build);
+    EXPECT_EQ(status, 1) << text;
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"engine", "out", "product.wxs", "project.orv", "support"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 1);
+
+    // A good build adds its files beside the author's; the tools' banners only with -v.
+    dir.write("product.wxs", PackageSource("{11111111-2222-3333-4444-555555555555}"));
+    std::tie(text, status) = CheckProject(dir, build);
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_EQ(text.find("7-Zip"), std::string::npos) << text;
+    for (const char* name : {"notes.txt", "t.exe", "keb.dll", "t.res", "t.msi"})
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("out/") + name)) << name;
+    std::tie(text, status) = CheckProject(dir, build + " -v");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("7-Zip"), std::string::npos) << text;
 }
 
 TEST(CheckVerbTest, HeaderMistakesNameTheirOwnLineAndAByteOrderMarkIsAccepted) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "system/GuidText.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -13,6 +14,7 @@ ParameterEntry Text(const char* name, int slot = 0) { return {name, K::Text, slo
 ParameterEntry Path(const char* name) { return {name, K::Path}; }
 ParameterEntry Flag(const char* name) { return {name, K::Flag}; }
 ParameterEntry Int(const char* name) { return {name, K::Integer}; }
+ParameterEntry Guid(const char* name) { return {name, K::Guid}; }
 ParameterEntry Choice(const char* name, std::vector<EnumerationValue> values) {
     return {name, K::Enumeration, 0, std::move(values)};
 }
@@ -149,7 +151,7 @@ std::vector<CommandEntry> BuildCatalogue() {
         {"Delete Registry", "System", "Deletes a registry value or a whole key at once.",
          {Choice("root key", kRegistryRoots), Path("key"), Path("value name"), Flag("delete the whole key")}, 4},
         {"Is MSI Setup Installed", "System", "Stores TRUE when the product code is installed.",
-         {Path("product code"), Var("variable")}, 2},
+         {Guid("product code"), Var("variable")}, 2},
         {"Terminate Program", "System", "Asks the windows of a running program to close.",
          {Path("window title part"), Path("window class part")}, 2},
         {"Generate Native Images", "System", "Runs the .NET native image generator on an assembly.",
@@ -389,6 +391,7 @@ const char* ParameterKindName(ParameterKind kind) {
         case K::Flag: return "flag";
         case K::Integer: return "integer";
         case K::Enumeration: return "enumeration";
+        case K::Guid: return "GUID";
     }
     return "text";
 }
@@ -401,6 +404,7 @@ bool ValueFitsParameter(const ParameterEntry& parameter, const std::string& valu
             return upper == "TRUE" || upper == "FALSE" || value == "-1" || value == "0";
         }
         case K::Integer: return ParseInt64(value).has_value();
+        case K::Guid: return IsGuidText(value);
         case K::Enumeration:
             for (const auto& v : parameter.values)
                 if (UpperAscii(value) == UpperAscii(v.value)) return true;
@@ -414,6 +418,7 @@ std::string AcceptedValues(const ParameterEntry& parameter) {
     switch (parameter.kind) {
         case K::Flag: return "a flag: TRUE or FALSE";
         case K::Integer: return "an integer";
+        case K::Guid: return "a GUID in braces ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})";
         case K::Variable: return "a variable name without blanks";
         case K::Enumeration: {
             std::string text = "one of ";

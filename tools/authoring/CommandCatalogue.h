@@ -9,7 +9,7 @@
 // tool only, so that the engine binary stays small; a host test keeps the
 // names in step with the engine's command table.
 
-enum class ParameterKind { Variable, Text, Path, Flag, Integer, Enumeration };
+enum class ParameterKind { Variable, Text, Path, Flag, Integer, Enumeration, Guid };
 
 // One accepted value of an enumeration and what it means; a word, when it
 // has one, may be written in the project source instead of the value.

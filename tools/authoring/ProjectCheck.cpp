@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
 
 #include "script/CheckScript.h"
 #include "tools/authoring/CommandCatalogue.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/RunProgram.h"
+#include "system/TextUtils.h"
 
 namespace {
 
@@ -144,6 +149,46 @@ void CheckNamedFiles(const Project& project, std::vector<std::string>& findings)
     }
 }
 
+// The product code the package gives the product: the Product element's Id
+// of a .wxs source, the ProductCode property of an .msi (read with msiinfo);
+// empty when it cannot be told.
+std::string PackageProductCode(const std::filesystem::path& package) {
+    if (package.extension() == ".wxs") {
+        std::ifstream in(package, std::ios::binary);
+        const std::string wxs{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::smatch id;
+        if (std::regex_search(wxs, id, std::regex("<Product\\b[^>]*\\bId=\"([^\"]*)\""))) return id[1];
+        return {};
+    }
+    try {
+        const ProgramResult properties = RunProgramCapturing({"msiinfo", "export", package.string(), "Property"});
+        std::smatch code;
+        if (properties.exitCode == 0 &&
+            std::regex_search(properties.output, code, std::regex("(^|\n)ProductCode\t([^\r\n]*)")))
+            return code[2];
+    } catch (const std::exception&) {
+        // No msiinfo on this machine: the package is not compared.
+    }
+    return {};
+}
+
+// The engine finds its installed product by the project's ProductCode, while
+// the installed package registers under its own.
+void CheckPackageProductCode(const Project& project, std::vector<std::string>& findings) {
+    if (project.packageFile.empty()) return;
+    const std::filesystem::path package = std::filesystem::path(project.folder) / project.packageFile;
+    if (!std::filesystem::is_regular_file(package)) return;
+    const std::string packageCode = PackageProductCode(package);
+    const std::string& projectCode = project.payload.project.ProductCode;
+    if (packageCode.empty() || UpperAscii(packageCode) == UpperAscii(projectCode)) return;
+    const auto line = project.valueLines.find("ProductCode");
+    std::string text = "ProductCode " + projectCode + " differs from the product code of " + project.packageFile + " (" +
+                       packageCode + ")";
+    if (packageCode == "*") text += ": \"*\" makes a new one at every build; write the project's ProductCode there";
+    findings.push_back(project.sourceFile + ":" + std::to_string(line == project.valueLines.end() ? 1 : line->second) +
+                       ": " + text);
+}
+
 bool IsBlockBalanceMessage(const std::string& message) {
     return message == "Insufficient END statements" || message == "Too many END statements";
 }
@@ -155,6 +200,7 @@ std::vector<ScriptFinding> ScriptFindings(const Project& project) { return Scrip
 ProjectCheckReport CheckProject(const Project& project) {
     ProjectCheckReport report;
     CheckNamedFiles(project, report.findings);
+    CheckPackageProductCode(project, report.findings);
     const std::vector<ScriptFinding> script = ScriptFindings(project);
     for (const auto& f : script) report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);

@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace {
+
+bool toolOutputShown = false;
 
 class FileDescriptor {
 public:
@@ -54,17 +57,21 @@ int Wait(pid_t pid) {
 
 }  // namespace
 
+void ShowToolOutput(bool show) { toolOutputShown = show; }
+
 int RunProgram(const std::vector<std::string>& argv, const std::string& workingFolder) {
-    // Tools print their chatter on stdout; keep ours clean for the caller.
-    return Wait(Start(argv, workingFolder, STDERR_FILENO));
+    // Tools print banners and chatter; an author needs them only when a tool fails.
+    const ProgramResult result = RunProgramCapturing(argv, workingFolder);
+    if (toolOutputShown || result.exitCode != 0) std::fwrite(result.output.data(), 1, result.output.size(), stderr);
+    return result.exitCode;
 }
 
-ProgramResult RunProgramCapturing(const std::vector<std::string>& argv) {
+ProgramResult RunProgramCapturing(const std::vector<std::string>& argv, const std::string& workingFolder) {
     int ends[2];
     // Close-on-exec: the child keeps only the copies on its stdout and stderr.
     if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe for " + argv[0]);
     FileDescriptor reading(ends[0]), writing(ends[1]);
-    const pid_t pid = Start(argv, {}, writing.get());
+    const pid_t pid = Start(argv, workingFolder, writing.get());
     writing.Close();  // else the read below never sees the end
     ProgramResult result{0, {}};
     char buffer[4096];

@@ -37,6 +37,43 @@ std::string ReadFileBytes(const fs::path& p) {
     return s.str();
 }
 
+// A new, empty folder beside the output folder, removed with what it still
+// holds unless everything was moved out of it. Its name is unique to this
+// process and it is created here, so removing it touches nothing of anyone else.
+class StagingFolder {
+public:
+    explicit StagingFolder(const fs::path& target) {
+        fs::create_directories(target.parent_path());
+        path_ = target.parent_path() / ("." + target.filename().string() + ".building-" + std::to_string(getpid()));
+        if (!fs::create_directory(path_))
+            throw std::runtime_error(path_.string() + " exists already (another build of this folder?)");
+    }
+    ~StagingFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Moves what the staging folder holds into the output folder, replacing files
+// of the same names and merging folders; other files there stay.
+void MoveIntoPlace(const fs::path& from, const fs::path& to) {
+    if (fs::is_symlink(to)) throw std::runtime_error(to.string() + " is a link; not building through it");
+    fs::create_directories(to);
+    for (const auto& entry : fs::directory_iterator(from)) {
+        const fs::path destination = to / entry.path().filename();
+        if (entry.is_directory() && fs::is_directory(fs::symlink_status(destination)))
+            MoveIntoPlace(entry.path(), destination);
+        else
+            fs::rename(entry.path(), destination);  // replaces a file or a link, never writes through it
+    }
+}
+
 const char* ArchName(SetupArch arch) { return arch == SetupArch::x64 ? "x64" : "x86"; }
 
 // The folder holding kebstub.exe and keb.dll: --engine-dir, else
@@ -146,6 +183,7 @@ int Build(const std::vector<std::string>& args) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
+        else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
         else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
         else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
         else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
@@ -189,8 +227,12 @@ int Build(const std::vector<std::string>& args) {
     if (project.packageFile.empty())
         throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
 
-    const fs::path out = outDir;
-    fs::create_directories(out);
+    // Everything is made in a fresh folder beside the output folder and moved
+    // into place only once all of it succeeded: a failed build leaves the
+    // output folder as it was.
+    const fs::path target = fs::absolute(outDir);
+    const StagingFolder staging(target);
+    const fs::path& out = staging.path();
     const std::string base = project.setupName;
     const fs::path setup = out / (base + ".exe");
     {
@@ -225,13 +267,14 @@ int Build(const std::vector<std::string>& args) {
     // The marker that tells a maintenance run these are the product's complete sources.
     fs::create_directories(out / "data");
     std::ofstream(out / "data" / project.payload.project.ProductCode, std::ios::binary).close();
-    std::cout << "built " << (out / (base + ".exe")).string() << " (" << project.payload.script.size()
+    MoveIntoPlace(out, target);
+    std::cout << "built " << (fs::path(outDir) / (base + ".exe")).string() << " (" << project.payload.script.size()
               << " commands)\n";
     return 0;
 }
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
-                       "build <project> -o <dir> [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
+                       "build <project> -o <dir> [-v] [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);
