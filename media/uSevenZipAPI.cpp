@@ -78,7 +78,7 @@ int32_t KEB_CALL DefaultOverwriteCallback(const char*, uint32_t, uint32_t, uint3
 int32_t KEB_CALL DefaultProgressCallback(const char*, uint32_t, uint32_t, uint32_t, uint32_t) { return 1; }
 
 bool ListArchive(const std::string& archive, const std::string& password, std::string& errorText,
-                 std::vector<std::string>& names) {
+                 std::vector<ArchiveListing>& entries) {
     try {
         const ArchiveLibrary& library = LoadArchiveLibrary();
         ArmPasswordSlot(password);
@@ -91,15 +91,24 @@ bool ListArchive(const std::string& archive, const std::string& password, std::s
             return false;
         }
         ListingHandle closer(library, handle);
-        // Records are 48 bytes apart; only the leading name pointer is read.
-        const auto* record = reinterpret_cast<const unsigned char*>(records);
-        for (uint32_t i = 0; i < count; ++i, record += sizeof(KebEntryRecord))
-            names.emplace_back(reinterpret_cast<const KebEntryRecord*>(record)->name);
+        for (uint32_t i = 0; i < count; ++i) {
+            const KebEntryRecord& r = records[i];
+            entries.push_back({r.name, r.size, (r.flags & kKebEntryHasTime) ? r.modificationTime : 0,
+                               (r.flags & kKebEntryFolder) != 0});
+        }
         return true;
     } catch (const std::exception& e) {
         errorText = e.what();
         return false;
     }
+}
+
+bool ListArchive(const std::string& archive, const std::string& password, std::string& errorText,
+                 std::vector<std::string>& names) {
+    std::vector<ArchiveListing> entries;
+    if (!ListArchive(archive, password, errorText, entries)) return false;
+    for (auto& entry : entries) names.push_back(std::move(entry.name));
+    return true;
 }
 
 bool ExtractArchiveFiles(const std::string& archive, const std::string& password, const std::string& destination,

@@ -28,6 +28,16 @@ struct ArchiveCallbacks {
 bool ListArchive(const std::string& archive, const std::string& password, std::string& errorText,
                  std::vector<std::string>& names);
 
+// The same with each entry's size, time and kind, for listings shown to people.
+struct ArchiveListing {
+    std::string name;
+    uint64_t size;
+    uint64_t modificationTime;  // FILETIME; 0 when the archive gives none
+    bool isFolder;
+};
+bool ListArchive(const std::string& archive, const std::string& password, std::string& errorText,
+                 std::vector<ArchiveListing>& entries);
+
 // Extracts fileList (every entry when null) from archive into destination.
 // overwriteAll answers the default overwrite callback; extractFlag keeps the
 // entries' folders (when false, files land directly in destination).

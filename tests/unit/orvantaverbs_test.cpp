@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "bootstrap/Payload.h"
@@ -15,10 +16,14 @@ struct RunOutput {
     int status;
 };
 
+std::string OrvantaProgram() {
+    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
+    return std::string(buildDir ? buildDir : ".") + "/orvanta";
+}
+
 // Runs build/host/orvanta with the arguments; standard output and error together.
 RunOutput RunOrvanta(const std::string& arguments) {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    const std::string command = std::string(buildDir ? buildDir : ".") + "/orvanta " + arguments + " 2>&1";
+    const std::string command = OrvantaProgram() + " " + arguments + " 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     RunOutput output{"", -1};
     char buffer[4096];
@@ -123,6 +128,30 @@ TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
     EXPECT_EQ(misspelt.status, 1);
     EXPECT_NE(misspelt.text.find("did you mean \"Parse String\"?"), std::string::npos) << misspelt.text;
     EXPECT_NE(RunOrvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
+}
+
+TEST(ArchiveVerbTest, ListsSizesAndTimesAsSevenZipShowsThemAndExtractsHere) {
+    if (std::system("command -v 7zz >/dev/null")) GTEST_SKIP() << "7zz missing";
+    TempDir dir;
+    dir.write("src/a.txt", "hello\n");
+    dir.write("src/sub/b.txt", "x\n");
+    const std::string src = dir.file("src");
+    ASSERT_EQ(std::system(("cd " + src + " && TZ=UTC touch -d '2020-01-02 03:04:05' a.txt sub/b.txt sub && " +
+                           "7zz a -bd -bso0 ../t.7z . >/dev/null").c_str()), 0);
+    setenv("TZ", "UTC", 1);  // the listing shows local time, as 7zz does
+    const RunOutput list = RunOrvanta("archive list " + dir.file("t.7z"));
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.text,
+              "2020-01-02 03:04:05      <folder>  sub\n"
+              "2020-01-02 03:04:05             6  a.txt\n"
+              "2020-01-02 03:04:05             2  sub\\b.txt\n"
+              "2 file(s), 1 folder(s), 8 bytes\n");
+
+    // Without a destination, like 7zz x: into the current folder.
+    dir.write("here/.keep", "");
+    ASSERT_EQ(std::system(("cd " + dir.file("here") + " && " + OrvantaProgram() + " archive extract " +
+                           dir.file("t.7z") + " >/dev/null").c_str()), 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("here/sub/b.txt")));
 }
 
 }  // namespace

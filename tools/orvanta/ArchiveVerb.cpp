@@ -1,6 +1,8 @@
 // orvanta archive list|test|extract: the engine's view of a 7z archive, through
 // the same front end and library the engine uses.
+#include <cinttypes>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -31,8 +33,9 @@ ArchiveArguments ParseArguments(const std::vector<std::string>& args) {
     a.action = positional[0];
     a.archive = positional[1];
     if (a.action == "extract") {
-        if (positional.size() != 3) throw UsageError{"extract needs a destination folder"};
-        a.destination = positional[2];
+        // Like 7zz x: into the current folder unless a destination is given.
+        if (positional.size() > 3) throw UsageError{"extract takes one destination folder"};
+        a.destination = positional.size() == 3 ? positional[2] : ".";
     } else if ((a.action != "list" && a.action != "test") || positional.size() != 2) {
         throw UsageError{"unknown action or extra arguments"};
     }
@@ -49,13 +52,41 @@ int Fail(const std::string& engineText) {
     return 1;
 }
 
+// "YYYY-MM-DD HH:MM:SS" in local time as 7zz shows it, or blanks when the archive gives no time.
+std::string TimeText(uint64_t fileTime) {
+    constexpr uint64_t kUnixEpoch = 116444736000000000ull;  // 1970-01-01 as FILETIME
+    if (fileTime < kUnixEpoch) return std::string(19, ' ');
+    const std::time_t seconds = static_cast<std::time_t>((fileTime - kUnixEpoch) / 10000000);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// One line an entry (time, size or <folder>, name), then the totals.
+void PrintListing(const std::vector<ArchiveListing>& entries) {
+    uint64_t bytes = 0;
+    size_t files = 0;
+    for (const auto& e : entries) {
+        if (e.isFolder) {
+            std::printf("%s  %12s  %s\n", TimeText(e.modificationTime).c_str(), "<folder>", e.name.c_str());
+            continue;
+        }
+        std::printf("%s  %12" PRIu64 "  %s\n", TimeText(e.modificationTime).c_str(), e.size, e.name.c_str());
+        bytes += e.size;
+        ++files;
+    }
+    std::printf("%zu file(s), %zu folder(s), %" PRIu64 " bytes\n", files, entries.size() - files, bytes);
+}
+
 int RunArchive(const std::vector<std::string>& args) {
     ArchiveArguments a = ParseArguments(args);
     std::string error;
     if (a.action == "list") {
-        std::vector<std::string> names;
-        if (!ListArchive(a.archive, a.password, error, names)) return Fail(error);
-        for (const auto& name : names) std::printf("%s\n", name.c_str());
+        std::vector<ArchiveListing> entries;
+        if (!ListArchive(a.archive, a.password, error, entries)) return Fail(error);
+        PrintListing(entries);
         return 0;
     }
     // Testing is an extraction into no folder: every CRC is checked, nothing written.
@@ -66,7 +97,7 @@ int RunArchive(const std::vector<std::string>& args) {
 
 const OrvantaSubcommand kArchive("archive", "lists, tests or extracts a 7z archive",
                                  "archive list|test <archive> [-p password]\n"
-                                 "       orvanta archive extract <archive> <destination> [-p password]",
+                                 "       orvanta archive extract <archive> [destination: the current folder] [-p password]",
                                  &RunArchive);
 
 }  // namespace
