@@ -12,6 +12,9 @@ struct InterpreterHooks {
     std::function<void(const std::string& text, int percent)> showProgress;
     std::function<void()> processOneMessage;
     std::function<void()> releaseDialogs;      // end of run: forms, dialog registry, feature menus
+    // Host dry runs only: a command at this 1-based position needs Windows
+    // (why); returning true skips it, otherwise the script fails there.
+    std::function<bool(int position, const std::string& why)> skipsWindowsOnly;
 };
 
 InterpreterHooks& Hooks();

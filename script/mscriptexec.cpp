@@ -25,6 +25,11 @@ std::string& ErrorReport() {
     return report;
 }
 
+ScriptFailure& Failure() {
+    static ScriptFailure failure;
+    return failure;
+}
+
 void Call(const std::function<void()>& hook) {
     if (hook) hook();
 }
@@ -168,7 +173,8 @@ private:
             try {
                 (*handler)(context);
             } catch (const NeedsWindows& error) {
-                throw ScriptError("\"" + name + "\" needs Windows: " + error.what());
+                const std::string why = "\"" + name + "\" needs Windows: " + error.what();
+                if (!Hooks().skipsWindowsOnly || !Hooks().skipsWindowsOnly(position_, why)) throw ScriptError(why);
             }
         }
         if (name == "Wizard Loop") {
@@ -231,6 +237,7 @@ private:
 };
 
 void ReportScriptError(int position, const std::string& message) {
+    Failure() = {position, message};
     ErrorReport() = EngineText(20) + "\r\r" + "Line " + std::to_string(position) + ": " + message;
     if (!Startup().silent) ShowMessageBox(0, ErrorReport(), kProductCaption, kMbIconError);
 }
@@ -253,9 +260,11 @@ InterpreterHooks& Hooks() {
 }
 
 const std::string& LastScriptErrorReport() { return ErrorReport(); }
+const ScriptFailure& LastScriptFailure() { return Failure(); }
 
 void RunScript(const Script& script, const std::string& msiPath, const StepCallback& step) {
     ErrorReport().clear();
+    Failure() = {};
     Interpreter interpreter(script, step);
     try {
         if (StartSession(script, msiPath)) interpreter.Run();

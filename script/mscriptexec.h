@@ -16,3 +16,11 @@ void RunScript(const Script& script, const std::string& msiPath, const StepCallb
 // The script error report of the last run ("Runtime error in setup
 // script:\r\rLine N: text"), empty when it ended without an error.
 const std::string& LastScriptErrorReport();
+
+// The same as its parts: the failing command's 1-based position (0 when the
+// run ended without an error) and the text after "Line N: ".
+struct ScriptFailure {
+    int position = 0;
+    std::string message;
+};
+const ScriptFailure& LastScriptFailure();

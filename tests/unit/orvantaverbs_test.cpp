@@ -53,13 +53,27 @@ TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
         << out.text;
 }
 
-TEST(RunVerbTest, WindowsOnlyCommandsStopWithAClearError) {
+TEST(RunVerbTest, WindowsOnlyCommandsAreSkippedAndErrorsNameTheirPlace) {
     TempDir dir;
     ScriptBuilder b;
-    b.Add("Set Variable", {"A", "1"}).Add("Reboot Computer");
-    const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " --silent");
+    b.Add("Run Program", {"C:\\tool.exe", "FALSE", "", "TRUE", "RC"}).Add("Set Variable", {"B", "2"});
+    RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " --silent");
+    EXPECT_EQ(out.status, 0) << out.text;
+    EXPECT_NE(out.text.find("setup.payload: command 1: skipped: \"Run Program\" needs Windows"), std::string::npos)
+        << out.text;
+    EXPECT_NE(out.text.find("\nB=2\n"), std::string::npos) << "the script goes on: " << out.text;
+
+    // A run-time error names the source line of a project.
+    dir.write("project.orv", "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+                             "RevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n"
+                             "Set Variable\n  | MODE\n  | 9\n"
+                             "# a window mode known only at run time\n"
+                             "Run Program As\n  | C:\\tool.exe\n  | C:\\\n  |\n  | $MODE$\n  | TRUE\n"
+                             "  |\n  |\n  |\n  |\n  | RC\n");
+    out = RunOrvanta("run " + dir.path().string() + " --silent");
     EXPECT_EQ(out.status, 1);
-    EXPECT_NE(out.text.find("Line 2: \"Reboot Computer\" needs Windows"), std::string::npos) << out.text;
+    EXPECT_NE(out.text.find(dir.file("project.orv") + ":8: '9' is not a window mode (0 to 4)"), std::string::npos)
+        << out.text;
 }
 
 TEST(RunVerbTest, CheckFailuresAndBadArguments) {

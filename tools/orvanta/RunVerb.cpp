@@ -12,6 +12,7 @@
 #include "tools/authoring/ProjectSource.h"
 #include "bootstrap/StartupValues.h"
 #include "script/CheckScript.h"
+#include "script/InterpreterHooks.h"
 #include "script/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "system/HostMessageBoxes.h"
@@ -29,6 +30,16 @@ struct RunInput {
     std::string supportFolder;  // empty when there is none
     std::string sourceFile;     // the project source; empty for a payload file
     std::vector<int> commandLines;  // source line of each command of a project
+    std::string path;           // as given on the command line
+
+    // Where messages about the 1-based command at position point: the source
+    // line of a project, else the command's number in the payload file.
+    std::string Place(int position) const {
+        const size_t index = static_cast<size_t>(position - 1);
+        if (position >= 1 && index < commandLines.size())
+            return sourceFile + ":" + std::to_string(commandLines[index]);
+        return path + ": command " + std::to_string(position);
+    }
 };
 
 // The support folder of the dry run: a fresh temporary folder holding the
@@ -65,6 +76,7 @@ std::string WithSlash(const fs::path& folder) {
 // A project folder or ".orv" source, or a raw payload file.
 RunInput LoadInput(const std::string& path) {
     RunInput input;
+    input.path = path;
     if (fs::is_directory(path) || fs::path(path).extension() == ".orv") {
         struct Project project = LoadProject(path);
         input.payload = std::move(project.payload);
@@ -126,22 +138,23 @@ int Run(const std::vector<std::string>& args) {
     const Script& script = input.payload.script;
     const ScriptCheckResult check = CheckScript(script);
     if (!check.ok()) {
-        const size_t command = static_cast<size_t>(check.commandNumber);
-        if (command < input.commandLines.size())
-            std::cerr << input.sourceFile << ":" << input.commandLines[command] << ": " << check.message << "\n";
-        else
-            std::cerr << path << ": command " << check.commandNumber + 1 << ": " << check.message << "\n";
+        std::cerr << input.Place(check.commandNumber + 1) << ": " << check.message << "\n";
         return 1;
     }
     const DryRunSupportFolder support(input.supportFolder, input.setupName);
     PrepareStartup(input, support.Path(), silent, overrides);
+    // What only Windows can do is left out of a dry run, with a notice.
+    Hooks().skipsWindowsOnly = [&input](int position, const std::string& why) {
+        std::cerr << input.Place(position) << ": skipped: " << why << "\n";
+        return true;
+    };
     RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
 
     for (const auto& box : HostBoxes().shown) std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
     for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\n";
     std::cout << "exit code: " << Startup().exitCode << "\n";
-    if (!LastScriptErrorReport().empty()) {
-        std::cerr << CrLfToNewline(LastScriptErrorReport()) << "\n";
+    if (const ScriptFailure& failure = LastScriptFailure(); failure.position != 0) {
+        std::cerr << input.Place(failure.position) << ": " << CrLfToNewline(failure.message) << "\n";
         return 1;
     }
     return 0;
