@@ -89,7 +89,7 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
                              "Set Variable\n  | A\n  | 1\nIf\n  | A\n  | 0\n  | 1\n  | FALSE\n");
     const RunOutput source = RunOrvanta("run " + dir.path().string());
     EXPECT_EQ(source.status, 1);
-    EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: Insufficient END statements"), std::string::npos)
+    EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: \"If\" without its \"End\""), std::string::npos)
         << source.text;
     EXPECT_NE(RunOrvanta("decompile " + dir.file("missing.exe")).text.find("missing.exe: no such file"),
               std::string::npos);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "Subcommand.h"
+#include "tools/authoring/ProjectCheck.h"
 // Before the start-up values: their Project() function hides the struct's name.
 #include "tools/authoring/ProjectSource.h"
 #include "bootstrap/StartupValues.h"
@@ -31,6 +32,7 @@ struct RunInput {
     std::string sourceFile;     // the project source; empty for a payload file
     std::vector<int> commandLines;  // source line of each command of a project
     std::string path;           // as given on the command line
+    std::vector<std::string> findings;  // of the project check
 
     // Where messages about the 1-based command at position point: the source
     // line of a project, else the command's number in the payload file.
@@ -79,6 +81,8 @@ RunInput LoadInput(const std::string& path) {
     input.path = path;
     if (fs::is_directory(path) || fs::path(path).extension() == ".orv") {
         struct Project project = LoadProject(path);
+        // The same check as build: a mistake is named at its line before anything runs.
+        input.findings = CheckProject(project).findings;
         input.payload = std::move(project.payload);
         input.folder = WithSlash(fs::absolute(project.folder));
         input.setupName = project.setupName;
@@ -135,6 +139,8 @@ int Run(const std::vector<std::string>& args) {
     if (path.empty()) throw UsageError{"no project or payload given"};
 
     const RunInput input = LoadInput(path);
+    for (const auto& finding : input.findings) std::cerr << finding << "\n";
+    if (!input.findings.empty()) return 1;
     const Script& script = input.payload.script;
     const ScriptCheckResult check = CheckScript(script);
     if (!check.ok()) {
@@ -150,13 +156,16 @@ int Run(const std::vector<std::string>& args) {
     };
     RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
 
-    for (const auto& box : HostBoxes().shown) std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
+    const ScriptFailure& failure = LastScriptFailure();
+    for (const auto& box : HostBoxes().shown)
+        if (failure.position == 0 || box.text != LastScriptErrorReport())  // the error is printed below
+            std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
     for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\n";
-    std::cout << "exit code: " << Startup().exitCode << "\n";
-    if (const ScriptFailure& failure = LastScriptFailure(); failure.position != 0) {
+    if (failure.position != 0) {
         std::cerr << input.Place(failure.position) << ": " << CrLfToNewline(failure.message) << "\n";
         return 1;
     }
+    std::cout << "exit code: " << Startup().exitCode << "\n";
     return 0;
 }
 
