@@ -419,8 +419,10 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         if (first != parameters.end()) {
             auto end = first + 1;
             while (end != parameters.end() && !ids.count(*end)) ++end;
-            const CommandEntry* entry = FindCommand(name);
-            const std::string names = ParameterNames(entry, static_cast<size_t>(end - first - 1));
+            // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
+            const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
+            const std::string names = ParameterNames(plugin ? nullptr : FindCommand(name),
+                                                     static_cast<size_t>(end - first - 1));
             if (!names.empty()) out << indent << "  " << names;
             const CommandEntry* worded = WordedCommand(name);
             for (auto p = first + 1; p != end; ++p) {
