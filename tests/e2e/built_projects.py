@@ -9,7 +9,8 @@ DIR/<family>-<scenario>-<n> (a project source seen before is left out).
 Programs of the Windows build that a scenario copies are stand-ins: copies of
 the engine folder's kebstub.exe. A scenario that cannot get that far on this
 host is named on standard output with the reason: "skipped <family>
-<scenario>: <reason>".
+<scenario>: <reason>", or "stopped <family> <scenario> after <n> build(s):
+<reason>" when it failed after building.
 """
 
 import argparse
@@ -112,11 +113,12 @@ class Collector:
                 except Exception as error:  # noqa: BLE001 - a scenario that cannot run here is named, not fatal
                     reason = f"{type(error).__name__}: {error}"
             if reason:
-                print(f"skipped {family} {name}: {reason}" +
-                      (f" (after {len(self.pending)} build(s))" if self.pending else ""), file=self.report)
+                print(f"stopped {family} {name} after {len(self.pending)} build(s): {reason}" if self.pending
+                      else f"skipped {family} {name}: {reason}", file=self.report)
             self.keep(f"{family}-{name}")
             return
-        print(f"skipped {family} {name}: too many engine programs missing", file=self.report)
+        self.keep(f"{family}-{name}")
+        print(f"stopped {family} {name}: too many engine programs missing", file=self.report)
 
     def keep(self, prefix):
         for staged in self.pending:

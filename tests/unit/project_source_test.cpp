@@ -155,6 +155,7 @@ TEST(ProjectSourceTest, ValuesNoSourceLineCanHoldAreRefused) {
     EXPECT_TRUE(refused([](Payload& q) { q.script.CommandNames[1] = "# Comment"; }));
     EXPECT_TRUE(refused([](Payload& q) { q.script.CommandNames[1] = "A @ B"; }));
     EXPECT_TRUE(refused([](Payload& q) { q.project.MediaFileMap[1] = "a | b"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.project.MediaFileMap[0] = "a |"; }));
 }
 
 }  // namespace

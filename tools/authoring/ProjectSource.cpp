@@ -383,10 +383,11 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
     for (size_t i = 0; i + 1 < v.ComponentSizes.size(); i += 2)
         out << ValueLine("ComponentSize", v.ComponentSizes[i + 1] + " " + v.ComponentSizes[i]);
     for (size_t i = 0; i + 2 < v.MediaFileMap.size(); i += 3) {
+        // The line is split at the first " | " of each part's rest.
         for (size_t k = i; k < i + 3; ++k)
-            if (v.MediaFileMap[k].find(" | ") != std::string::npos)
+            if (v.MediaFileMap[k].find(" | ") != std::string::npos || (k < i + 2 && EndsWith(v.MediaFileMap[k], " |")))
                 throw std::runtime_error("the media file entry '" + v.MediaFileMap[k] +
-                                         "' holds \" | \", which separates the parts of a MediaFile line");
+                                         "' cannot be written: \" | \" separates the parts of a MediaFile line");
         out << ValueLine("MediaFile", v.MediaFileMap[i] + " | " + v.MediaFileMap[i + 1] + " | " + v.MediaFileMap[i + 2]);
     }
     std::vector<std::string> parameters;
