@@ -3,20 +3,23 @@ without Wine, for host tests that go over every project source there is.
 
 usage: built_projects.py --orvanta PATH --engine-dir DIR --out DIR
 Every <family>_e2e.py beside this file is run, each scenario with a stand-in
-Wine session that ends the scenario at its first step in Wine. Each project
-that orvanta built until then is copied, as it was at that build, to
-DIR/<family>-<scenario>-<n> (a project source seen before is left out).
-Programs of the Windows build that a scenario copies are stand-ins: copies of
-the engine folder's kebstub.exe. A scenario that cannot get that far on this
-host is named on standard output with the reason: "skipped <family>
-<scenario>: <reason>", or "stopped <family> <scenario> after <n> build(s):
-<reason>" when it failed after building.
+Wine session. What prepares the prefix (wine, reg_add, reg_query,
+windows_path) gives an answer that passes every check; the first program the
+scenario runs in Wine ends it. Each project that orvanta built until then is
+copied, as it was at that build, to DIR/<family>-<scenario>-<n> (a project
+source seen before is left out), so a scenario's builds after a run are not
+collected. Programs of the Windows build that a scenario copies are
+stand-ins: copies of the engine folder's kebstub.exe. Standard output names
+the scenarios that built nothing ("skipped <family> <scenario>: <reason>")
+and those that failed after building ("stopped <family> <scenario> after <n>
+build(s): <reason>").
 """
 
 import argparse
 import os
 import runpy
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -27,21 +30,54 @@ sys.path.insert(0, str(HERE))
 import scenario  # noqa: E402
 import winehost  # noqa: E402
 
+SECONDS_PER_SCENARIO = 20  # a scenario waiting for something that never comes waits no longer
+# The session's steps that prepare the prefix, answered here; any other step runs something in Wine.
+PREPARATION = {"wine", "reg_add", "reg_query", "windows_path"}
 
-class WineStep(Exception):
-    """The scenario reached a step that needs Wine."""
+
+class WineRun(Exception):
+    """The scenario runs a program in Wine."""
+
+
+class Answer:
+    """What a preparing step in Wine answers here: whatever is asked of it is
+    another answer, it equals anything and holds nothing. It is no path and
+    no program, so nothing runs that Wine would have run."""
+
+    def __getattr__(self, name):
+        return self
+
+    def __call__(self, *args, **options):
+        return self
+
+    def __eq__(self, other):
+        return True
+
+    def __ne__(self, other):
+        return False
+
+    __hash__ = object.__hash__
+
+    def __bool__(self):
+        return True
+
+    def __iter__(self):
+        return iter(())
+
+    def __str__(self):
+        return ""
 
 
 class StandInPath:
-    """The 32-bit path of winehost.WinePath, without a loader to run."""
+    """The 32-bit path of winehost.WinePath, with no loader to run."""
     width, arch, winearch, build = 32, "x86", "win32", "win32"
 
     def __getattr__(self, name):
-        raise WineStep(name)
+        raise WineRun(name)
 
 
 class StandInSession:
-    """Folders where a Wine session has them; anything that would run in Wine ends the scenario."""
+    """Folders where a Wine session has them, answers to the steps that prepare it."""
 
     def __init__(self, root):
         self.prefix = root / "prefix"
@@ -53,7 +89,13 @@ class StandInSession:
         self.env = {"WINEDLLOVERRIDES": ""}
 
     def __getattr__(self, name):
-        raise WineStep(name)
+        if name in PREPARATION:
+            return Answer()
+        raise WineRun(name)
+
+
+def out_of_time(signum, frame):
+    raise TimeoutError(f"still running after {SECONDS_PER_SCENARIO} s")
 
 
 class Collector:
@@ -98,10 +140,12 @@ class Collector:
             with tempfile.TemporaryDirectory() as root:
                 root = Path(root)
                 reason = None
+                signal.alarm(SECONDS_PER_SCENARIO)
                 try:
                     function(make(StandInSession(root), self.engine, self.orvanta, root / "work"))
-                except WineStep:
-                    pass
+                except WineRun as step:
+                    if not self.pending:
+                        reason = f"runs something in Wine ({step}) before it builds a setup, if it builds one"
                 except winehost.SkipScenario as skip:
                     reason = str(skip)
                 except FileNotFoundError as error:
@@ -112,6 +156,8 @@ class Collector:
                     reason = f"{error}"
                 except Exception as error:  # noqa: BLE001 - a scenario that cannot run here is named, not fatal
                     reason = f"{type(error).__name__}: {error}"
+                finally:
+                    signal.alarm(0)
             if reason:
                 print(f"stopped {family} {name} after {len(self.pending)} build(s): {reason}" if self.pending
                       else f"skipped {family} {name}: {reason}", file=self.report)
@@ -130,6 +176,8 @@ class Collector:
 
     def family(self, script):
         def main(family, scenarios, make, programs=(), tools=(), needs_orvanta=True):
+            if not needs_orvanta:
+                return 0  # a family that builds no setup
             for name, function in sorted(scenarios.items()):
                 self.scenario(family, name, function, make, tools, needs_orvanta)
             return 0
@@ -161,6 +209,7 @@ def collect():
         os.dup2(devnull.fileno(), 1)
         os.dup2(devnull.fileno(), 2)
     sys.stdout = open(os.devnull, "w")  # noqa: SIM115 - for the rest of the process
+    signal.signal(signal.SIGALRM, out_of_time)
     collector = Collector(str(Path(args.orvanta).resolve()), engine, out, report)
     saved_argv = sys.argv
     for script in sorted(HERE.glob("*_e2e.py")):
