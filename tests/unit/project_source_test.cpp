@@ -121,12 +121,17 @@ TEST(ProjectSourceTest, WrittenSourceNamesParametersAndKeepsOnlyTheAttributesGiv
                                        "Mathematics\n  | 6\n  | 7\n  | add\n  | R\n"
                                        "Write Registry @ header=\"a header\"\n  | HKLM\n  | string\n  | K\n  | n\n  | v\n"
                                        "Write Registry\n  | HKLM\n  | string\n  | K\n  | n\n  | v\n"
-                                       "Comment @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} media=\"Disk 1\\\" off\n",
+                                       "Comment @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} media=\"Disk 1\\\" off\n"
+                                       "Get IIS Property\n  | TRUE\n  |\n  | 1\n  | /\n  | Path\n  | V\n",
                                    "p.orv");
     const std::string written = WriteProjectSource(p.payload, "demo");
     EXPECT_NE(written.find("Mathematics\n  # p1 operand A; p2 operand B; p3 operation; p4 result variable\n  | 6\n"),
               std::string::npos) << written;
     EXPECT_NE(written.find("Write Registry @ header=\"a header\"\n"), std::string::npos) << written;
+    // Past a few parameters each one is named on a line of its own.
+    EXPECT_NE(written.find("Get IIS Property\n  # p1 of the site (FALSE: of the virtual folder)\n  | TRUE\n"
+                           "  # p2 (not used)\n  |\n"),
+              std::string::npos) << written;
     // The generated id and header come back by themselves.
     EXPECT_NE(written.find("\nWrite Registry\n"), std::string::npos) << written;
     EXPECT_NE(written.find("Comment @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} media=\"Disk 1\\\" off\n"),

@@ -332,15 +332,26 @@ const std::string& CommandName(const std::string& name, size_t n) {
     return OneLine(name, what);
 }
 
-// The names of the parameters written, as one comment line: the source has
-// no room beside a "|" line, where anything written joins the value, and a
-// comment line above each parameter would double the script's length.
+// The names of a command's parameters, as "#" lines: the source has no room
+// beside a "|" line, where anything written joins the value. A few names
+// share one line above the parameters; past kNamesOnOneLine each parameter
+// gets its own line above it, since nobody counts to the ninth name.
+constexpr size_t kNamesOnOneLine = 5;
+
+std::string NameOf(const CommandEntry& entry, size_t k) {
+    return "p" + std::to_string(k + 1) + " " + entry.parameters[k].name;
+}
+
 std::string ParameterNames(const CommandEntry* entry, size_t count) {
-    if (!entry || entry->parameters.empty() || count == 0) return {};
+    if (!entry || count == 0 || count > kNamesOnOneLine) return {};
     std::string names = "# ";
-    for (size_t k = 0; k < count && k < entry->parameters.size(); ++k)
-        names += (k ? "; p" : "p") + std::to_string(k + 1) + " " + entry->parameters[k].name;
-    return names + "\n";
+    for (size_t k = 0; k < count && k < entry->parameters.size(); ++k) names += (k ? "; " : "") + NameOf(*entry, k);
+    return names.size() > 2 ? names + "\n" : std::string();
+}
+
+std::string ParameterName(const CommandEntry* entry, size_t count, size_t k) {
+    if (!entry || count <= kNamesOnOneLine || k >= entry->parameters.size()) return {};
+    return "# " + NameOf(*entry, k) + "\n";
 }
 
 // The project values a setup does not carry, for the author to complete:
@@ -422,12 +433,15 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
             while (end != parameters.end() && !ids.count(*end)) ++end;
             // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
             const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
-            const std::string names = ParameterNames(plugin ? nullptr : FindCommand(name),
-                                                     static_cast<size_t>(end - first - 1));
+            const CommandEntry* entry = plugin ? nullptr : FindCommand(name);
+            const size_t count = static_cast<size_t>(end - first - 1);
+            const std::string names = ParameterNames(entry, count);
             if (!names.empty()) out << indent << "  " << names;
             const CommandEntry* worded = WordedCommand(name);
             for (auto p = first + 1; p != end; ++p) {
                 const size_t position = static_cast<size_t>(p - first - 1);
+                const std::string single = ParameterName(entry, count, position);
+                if (!single.empty()) out << indent << "  " << single;
                 const std::string value = OneLine(
                     worded && position < worded->parameters.size() ? WordForValue(worded->parameters[position], *p) : *p,
                     "parameter " + std::to_string(position + 1) + " of " + name);

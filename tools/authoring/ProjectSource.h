@@ -65,9 +65,9 @@ Project LoadProject(const std::string& path);
 // Parses source text; fileName is used in error messages.
 Project ParseProject(const std::string& text, const std::string& fileName);
 // Writes the readable source of a payload (the inverse of parsing: parsing
-// the result gives the same payload back). Each command's parameter names
-// stand on a "#" line above its parameters; ids and headers that building
-// would generate are left out. The values naming files (Package, Support,
+// the result gives the same payload back). "#" lines name each command's
+// parameters (one line above a few, one above each of many); ids and headers
+// that building would generate are left out. The values naming files (Package, Support,
 // Splash, Icon, Translations, WebMedia, PluginLibrary) and Version and
 // Description are not in a payload: their lines are left for the author to
 // complete. Throws std::runtime_error for a value no source line can hold
