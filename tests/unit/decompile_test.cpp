@@ -92,13 +92,13 @@ fs::path SetupIn(const fs::path& folder) {
 
 // Every project source there is: the sample and recording examples, the test
 // projects, and the projects the Wine end-to-end scenarios build, collected
-// here without Wine. The collector names the scenarios it had to skip.
-std::vector<fs::path> EveryProject(const TempDir& dir, const std::string& engine, std::string& skipped) {
+// here without Wine; report names the scenarios the collector had to pass over.
+std::vector<fs::path> EveryProject(const TempDir& dir, const std::string& engine, std::string& report) {
     std::vector<fs::path> projects = {kSource / "examples/sample"};
     for (const char* folder : {"examples/recording", "tests/projects"})
         for (const auto& p : ProjectsBelow(kSource / folder)) projects.push_back(p);
     const fs::path collected = dir.path() / "e2e";
-    skipped = Output("python3 " + Quoted(kSource / "tests/e2e/built_projects.py") + " --orvanta " +
+    report = Output("python3 " + Quoted(kSource / "tests/e2e/built_projects.py") + " --orvanta " +
                      Quoted(BuildDir() + "/orvanta") + " --engine-dir " + Quoted(engine) + " --out " +
                      Quoted(collected) + " 2>&1");
     for (const auto& p : ProjectsBelow(collected)) projects.push_back(p);
@@ -113,10 +113,10 @@ TEST(DecompileTest, EveryProjectSourceRebuildsToTheSamePayload) {
     dir.write("engine/kebstub.exe", BareImage());
     dir.write("engine/keb.dll", BareImage());
     const std::string engine = " --engine-dir " + Quoted(dir.file("engine"));
-    std::string skipped;
-    const std::vector<fs::path> projects = EveryProject(dir, dir.file("engine"), skipped);
-    std::cout << projects.size() << " project sources\n" << skipped;
-    EXPECT_GT(projects.size(), 40u) << "the end-to-end scenarios' projects were not collected:\n" << skipped;
+    std::string report;
+    const std::vector<fs::path> projects = EveryProject(dir, dir.file("engine"), report);
+    std::cout << projects.size() << " project sources\n" << report;
+    EXPECT_GT(projects.size(), 40u) << "the end-to-end scenarios' projects were not collected:\n" << report;
 
     std::set<std::string> kinds;
     for (size_t i = 0; i < projects.size(); ++i) {
