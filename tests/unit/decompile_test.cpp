@@ -1,42 +1,151 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <set>
 
 #include "bootstrap/Payload.h"
 #include "support/PeImage.h"
 #include "support/TempDir.h"
+#include "system/TextUtils.h"
+#include "tools/authoring/CommandCatalogue.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-int Orvanta(const std::string& arguments) {
+std::string BuildDir() {
     const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    return std::system((std::string(buildDir ? buildDir : ".") + "/orvanta " + arguments + " >/dev/null 2>&1").c_str());
+    return buildDir ? buildDir : ".";
+}
+
+const fs::path kSource = std::getenv("ORVANTA_SOURCE_DIR") ? std::getenv("ORVANTA_SOURCE_DIR") : ".";
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+int Orvanta(const std::string& arguments) {
+    return std::system((BuildDir() + "/orvanta " + arguments + " >/dev/null 2>&1").c_str());
+}
+
+// The standard output of a shell command.
+std::string Output(const std::string& command) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+    pclose(pipe);
+    return text;
 }
 
 // An engine stand-in: a PE image with one section and nothing appended.
 std::string BareImage() { return PeImage({{0x200, 0x200}}); }
 
-TEST(DecompileTest, DecompiledSetupBuildsToTheSamePayload) {
-    if (std::system("command -v 7zz >/dev/null && command -v wixl >/dev/null && command -v msibuild >/dev/null"))
-        GTEST_SKIP() << "7zz, wixl or msibuild missing";
+// The folders holding a project.orv directly below a folder.
+std::vector<fs::path> ProjectsBelow(const fs::path& folder) {
+    std::vector<fs::path> projects;
+    if (fs::is_directory(folder))
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (fs::is_regular_file(entry.path() / "project.orv")) projects.push_back(entry.path());
+    std::sort(projects.begin(), projects.end());
+    return projects;
+}
+
+// The project values naming files, which a setup does not carry: decompile
+// leaves their lines for the author to complete.
+bool NamesFiles(const std::string& line) {
+    static const std::set<std::string> kKeys = {"Package", "Support", "Splash",  "Icon",         "Translations",
+                                                "Version", "Description", "WebMedia", "PluginLibrary"};
+    const size_t eq = line.find('=');
+    return eq != std::string::npos && kKeys.count(TrimBlanks(line.substr(0, eq)));
+}
+
+// The decompiled source completed as its author would: the original's file
+// values in place of the empty lines left for them.
+std::string Completed(const std::string& decompiled, const std::string& original) {
+    std::string values;
+    for (const auto& line : SplitLines(original)) {
+        if (TrimBlanks(line) == "[script]") break;
+        if (TrimBlanks(line).rfind('#', 0) != 0 && NamesFiles(line)) values += line + "\n";
+    }
+    std::string completed;
+    bool inScript = false;
+    for (const auto& line : SplitLines(decompiled)) {
+        if (!inScript && line == "[script]") {
+            completed += values;
+            inScript = true;
+        }
+        if (inScript || line.rfind('#', 0) == 0 || !NamesFiles(line)) completed += line + "\n";
+    }
+    return completed;
+}
+
+// The only setup program a build wrote into a folder.
+fs::path SetupIn(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".exe") return entry.path();
+    return {};
+}
+
+// Every project source there is: the sample and recording examples, the test
+// projects, and the projects the Wine end-to-end scenarios build, collected
+// here without Wine; report names the scenarios the collector had to pass over.
+std::vector<fs::path> EveryProject(const TempDir& dir, const std::string& engine, std::string& report) {
+    std::vector<fs::path> projects = {kSource / "examples/sample"};
+    for (const char* folder : {"examples/recording", "tests/projects"})
+        for (const auto& p : ProjectsBelow(kSource / folder)) projects.push_back(p);
+    const fs::path collected = dir.path() / "e2e";
+    report = Output("python3 " + Quoted(kSource / "tests/e2e/built_projects.py") + " --orvanta " +
+                     Quoted(BuildDir() + "/orvanta") + " --engine-dir " + Quoted(engine) + " --out " +
+                     Quoted(collected) + " 2>&1");
+    for (const auto& p : ProjectsBelow(collected)) projects.push_back(p);
+    return projects;
+}
+
+TEST(DecompileTest, EveryProjectSourceRebuildsToTheSamePayload) {
+    if (std::system("command -v 7zz >/dev/null && command -v wixl >/dev/null && command -v msibuild >/dev/null && "
+                    "command -v python3 >/dev/null"))
+        GTEST_SKIP() << "7zz, wixl, msibuild or python3 missing";
     TempDir dir;
     dir.write("engine/kebstub.exe", BareImage());
     dir.write("engine/keb.dll", BareImage());
-    const std::string engine = " --engine-dir " + dir.file("engine");
-    const std::string sample = std::string(std::getenv("ORVANTA_SOURCE_DIR")) + "/examples/sample";
-    ASSERT_EQ(Orvanta("build " + sample + " -o " + dir.file("first") + engine), 0);
-    const std::string first = ReadAppendedData(dir.file("first/sample.exe"));
-    ASSERT_FALSE(first.empty());
+    const std::string engine = " --engine-dir " + Quoted(dir.file("engine"));
+    std::string report;
+    const std::vector<fs::path> projects = EveryProject(dir, dir.file("engine"), report);
+    std::cout << projects.size() << " project sources\n" << report;
+    EXPECT_GT(projects.size(), 40u) << "the end-to-end scenarios' projects were not collected:\n" << report;
 
-    // The decompiled source replaces the sample's own, beside its package and files.
-    std::system(("cp -r " + sample + " " + dir.file("again")).c_str());
-    ASSERT_EQ(Orvanta("decompile " + dir.file("first/sample.exe") + " -o " + dir.file("again/project.orv")), 0);
-    std::system(("printf 'Package = product.wxs\\nSupport = support\\n' | cat - " + dir.file("again/project.orv") +
-                 " > " + dir.file("again/p") + " && mv " + dir.file("again/p") + " " + dir.file("again/project.orv"))
-                    .c_str());
-    ASSERT_EQ(Orvanta("build " + dir.file("again") + " -o " + dir.file("second") + engine), 0);
-    EXPECT_EQ(ReadAppendedData(dir.file("second/sample.exe")), first);
+    std::set<std::string> kinds;
+    for (size_t i = 0; i < projects.size(); ++i) {
+        const fs::path& project = projects[i];
+        SCOPED_TRACE(project.string());
+        const fs::path work = dir.path() / ("p" + std::to_string(i));
+        ASSERT_EQ(Orvanta("build " + Quoted(project) + " -o " + Quoted(work / "first") + engine), 0);
+        const fs::path setup = SetupIn(work / "first");
+        const std::string first = ReadAppendedData(setup.string());
+        ASSERT_FALSE(first.empty());
+        for (const auto& name : ReadPayload(first).script.CommandNames) kinds.insert(name);
+
+        // The decompiled source, beside a copy of the original's files.
+        fs::copy(project, work / "again", fs::copy_options::recursive);
+        const fs::path source = work / "again/project.orv";
+        ASSERT_EQ(Orvanta("decompile " + Quoted(setup) + " -o " + Quoted(source)), 0);
+        EXPECT_EQ(Orvanta("check " + Quoted(source)), 0) << ReadWholeFile(source.string());
+        dir.write(fs::relative(source, dir.path()).string(),
+                  Completed(ReadWholeFile(source.string()), ReadWholeFile((project / "project.orv").string())));
+        ASSERT_EQ(Orvanta("build " + Quoted(work / "again") + " -o " + Quoted(work / "second") + engine), 0)
+            << ReadWholeFile(source.string());
+        EXPECT_EQ(ReadAppendedData(SetupIn(work / "second").string()), first) << ReadWholeFile(source.string());
+        fs::remove_all(work);
+    }
+
+    std::string missing;
+    for (const auto& command : CommandCatalogue())
+        if (!kinds.count(command.name)) missing += std::string(" \"") + command.name + "\"";
+    EXPECT_EQ(missing, "") << "command kinds no project source round-trips (add them to tests/projects)";
 }
 
 TEST(DecompileTest, BareEngineAndNonImagesAreRefused) {

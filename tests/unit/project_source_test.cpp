@@ -116,4 +116,51 @@ TEST(ProjectSourceTest, EnumerationWordsStandForTheirCodesAndDecompileWritesThem
     EXPECT_EQ(WritePayload(ParseProject(written, "again.orv").payload), WritePayload(p.payload));
 }
 
+TEST(ProjectSourceTest, WrittenSourceNamesParametersAndKeepsOnlyTheAttributesGiven) {
+    const Project p = ParseProject(std::string(kHead) +
+                                       "Mathematics\n  | 6\n  | 7\n  | add\n  | R\n"
+                                       "Write Registry @ header=\"a header\"\n  | HKLM\n  | string\n  | K\n  | n\n  | v\n"
+                                       "Write Registry\n  | HKLM\n  | string\n  | K\n  | n\n  | v\n"
+                                       "Comment @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} media=\"Disk 1\\\" off\n"
+                                       "Get IIS Property\n  | TRUE\n  |\n  | 1\n  | /\n  | Path\n  | V\n",
+                                   "p.orv");
+    const std::string written = WriteProjectSource(p.payload, "demo");
+    EXPECT_NE(written.find("Mathematics\n  # p1 operand A; p2 operand B; p3 operation; p4 result variable\n  | 6\n"),
+              std::string::npos) << written;
+    EXPECT_NE(written.find("Write Registry @ header=\"a header\"\n"), std::string::npos) << written;
+    // Past a few parameters each one is named on a line of its own.
+    EXPECT_NE(written.find("Get IIS Property\n  # p1 of the site (FALSE: of the virtual folder)\n  | TRUE\n"
+                           "  # p2 (not used)\n  |\n"),
+              std::string::npos) << written;
+    // The generated id and header come back by themselves.
+    EXPECT_NE(written.find("\nWrite Registry\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("Comment @ id={AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE} media=\"Disk 1\\\" off\n"),
+              std::string::npos) << written;
+    // The file values wait for the author; an empty Package builds nothing but checks.
+    EXPECT_NE(written.find("\nPackage =\n"), std::string::npos) << written;
+    EXPECT_EQ(WritePayload(ParseProject(written, "again.orv").payload), WritePayload(p.payload));
+}
+
+TEST(ProjectSourceTest, ValuesNoSourceLineCanHoldAreRefused) {
+    const Project p = ParseProject(std::string(kHead) + "Set Variable\n  | V\n  | x\nComment\n", "p.orv");
+    auto refused = [&](auto change) {
+        Payload payload = p.payload;
+        change(payload);
+        try {
+            WriteProjectSource(payload, "demo");
+        } catch (const std::runtime_error&) {
+            return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(refused([](Payload&) {}));
+    EXPECT_TRUE(refused([](Payload& q) { q.script.ParameterBlocks[0][2] = "two\rlines"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.project.Title = "two\nlines"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.script.CommandMediaFolders[1] = "a \"quoted\" folder"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.script.CommandNames[1] = "# Comment"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.script.CommandNames[1] = "A @ B"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.project.MediaFileMap[1] = "a | b"; }));
+    EXPECT_TRUE(refused([](Payload& q) { q.project.MediaFileMap[0] = "a |"; }));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/authoring/ProjectSource.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -297,60 +298,155 @@ Project LoadProject(const std::string& path) {
     return p;
 }
 
+namespace {
+
+// A value as it may stand in one source line; a line break has no way to be
+// written there (a script writes $NEWLINE$ instead).
+const std::string& OneLine(const std::string& value, const std::string& what) {
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw std::runtime_error(what + " holds a line break, which a project source cannot write");
+    return value;
+}
+
+// "Key = value", without a trailing blank when the value is empty.
+std::string ValueLine(const std::string& key, const std::string& value) {
+    return key + (value.empty() ? " =" : " = " + OneLine(value, key)) + "\n";
+}
+
+// " key=value" of the command line; quoted when it holds a blank.
+std::string AttributeText(const char* key, const std::string& value, const std::string& command) {
+    const std::string what = "the " + std::string(key) + " of " + command;
+    if (value.find(' ') == std::string::npos && value.rfind('"', 0) != 0)
+        return " " + std::string(key) + "=" + OneLine(value, what);
+    if (value.find('"') != std::string::npos)
+        throw std::runtime_error(what + " '" + value + "' cannot be written as an attribute (a quote with a blank, or first)");
+    return " " + std::string(key) + "=\"" + OneLine(value, what) + "\"";
+}
+
+// A command name the parser reads back unchanged.
+const std::string& CommandName(const std::string& name, size_t n) {
+    const std::string what = "the name of command " + std::to_string(n);
+    if (name.empty() || name != TrimBlanks(name) || name[0] == '#' || name[0] == '|' || name == "$" ||
+        name.find(" @ ") != std::string::npos || EndsWith(name, " @"))
+        throw std::runtime_error(what + " '" + name + "' cannot be written as a command line");
+    return OneLine(name, what);
+}
+
+// The names of a command's parameters, as "#" lines: the source has no room
+// beside a "|" line, where anything written joins the value. A few names
+// share one line above the parameters; past kNamesOnOneLine each parameter
+// gets its own line above it, since nobody counts to the ninth name.
+constexpr size_t kNamesOnOneLine = 5;
+
+std::string NameOf(const CommandEntry& entry, size_t k) {
+    return "p" + std::to_string(k + 1) + " " + entry.parameters[k].name;
+}
+
+std::string ParameterNames(const CommandEntry* entry, size_t count) {
+    if (!entry || count == 0 || count > kNamesOnOneLine) return {};
+    std::string names = "# ";
+    for (size_t k = 0; k < count && k < entry->parameters.size(); ++k) names += (k ? "; " : "") + NameOf(*entry, k);
+    return names.size() > 2 ? names + "\n" : std::string();
+}
+
+std::string ParameterName(const CommandEntry* entry, size_t count, size_t k) {
+    if (!entry || count <= kNamesOnOneLine || k >= entry->parameters.size()) return {};
+    return "# " + NameOf(*entry, k) + "\n";
+}
+
+// The project values a setup does not carry, for the author to complete:
+// files named relative to the project, and the blocks of its web media.
+void WriteFileValues(std::ostringstream& out, const Script& s, const std::vector<std::string>& parameters) {
+    out << "\n# The setup does not name the files it was built from: complete these lines\n"
+           "# before building (an empty value: none; Package is required; Version empty:\n"
+           "# the package's; Description empty: \"<Title> Setup\").\n";
+    for (const char* key : {"Package", "Support", "Splash", "Icon", "Translations", "Version", "Description"})
+        out << key << " =\n";
+    std::set<std::string> blocks;
+    for (size_t n = 0; n < s.size(); ++n) {
+        if (s.CommandNames[n] != "Web Media Block") continue;
+        const auto id = std::find(parameters.begin(), parameters.end(), s.CommandIds[n]);
+        if (id != parameters.end() && id + 1 != parameters.end() && blocks.insert(id[1]).second)
+            out << "# WebMedia = " << OneLine(id[1], "a web media block name") << " | <folder of its files>\n";
+    }
+    if (!s.PluginCommandNames.empty()) out << "# PluginLibrary = <the plug-in library of the commands below>\n";
+}
+
+}  // namespace
+
 std::string WriteProjectSource(const Payload& payload, const std::string& setupName) {
     const ProjectValues& v = payload.project;
     const Script& s = payload.script;
     std::ostringstream out;
     out << "# Orvanta project\n";
-    out << "Setup = " << setupName << "\n";
-    out << "ProductCode = " << v.ProductCode << "\n";
-    out << "RevisionCode = " << v.RevisionCode << "\n";
-    out << "Title = " << v.Title << "\n";
-    out << "Publisher = " << v.Publisher << "\n";
-    out << "Contact = " << v.Contact << "\n";
-    out << "HelpLink = " << v.HelpLink << "\n";
-    out << "UpdateInfoLink = " << v.UpdateInfoLink << "\n";
-    out << "Comments = " << v.Comments << "\n";
-    out << "MediaMode = " << v.MediaMode << "\n";
-    out << "ShowLanguageDialog = " << (v.ShowLanguageDialog ? "TRUE" : "FALSE") << "\n";
-    out << "DefaultLanguage = " << v.DefaultLanguage << "\n";
+    out << ValueLine("Setup", setupName);
+    out << ValueLine("ProductCode", v.ProductCode);
+    out << ValueLine("RevisionCode", v.RevisionCode);
+    out << ValueLine("Title", v.Title);
+    out << ValueLine("Publisher", v.Publisher);
+    out << ValueLine("Contact", v.Contact);
+    out << ValueLine("HelpLink", v.HelpLink);
+    out << ValueLine("UpdateInfoLink", v.UpdateInfoLink);
+    out << ValueLine("Comments", v.Comments);
+    out << ValueLine("MediaMode", std::to_string(v.MediaMode));
+    out << ValueLine("ShowLanguageDialog", v.ShowLanguageDialog ? "TRUE" : "FALSE");
+    out << ValueLine("DefaultLanguage", v.DefaultLanguage);
     for (size_t i = 0; i + 1 < v.ComponentSizes.size(); i += 2)
-        out << "ComponentSize = " << v.ComponentSizes[i + 1] << " " << v.ComponentSizes[i] << "\n";
-    for (size_t i = 0; i + 2 < v.MediaFileMap.size(); i += 3)
-        out << "MediaFile = " << v.MediaFileMap[i] << " | " << v.MediaFileMap[i + 1] << " | " << v.MediaFileMap[i + 2]
-            << "\n";
-    for (const auto& name : s.PluginCommandNames) out << "PluginCommand = " << name << "\n";
+        out << ValueLine("ComponentSize", v.ComponentSizes[i + 1] + " " + v.ComponentSizes[i]);
+    for (size_t i = 0; i + 2 < v.MediaFileMap.size(); i += 3) {
+        // The line is split at the first " | " of each part's rest.
+        for (size_t k = i; k < i + 3; ++k)
+            if (v.MediaFileMap[k].find(" | ") != std::string::npos || (k < i + 2 && EndsWith(v.MediaFileMap[k], " |")))
+                throw std::runtime_error("the media file entry '" + v.MediaFileMap[k] +
+                                         "' cannot be written: \" | \" separates the parts of a MediaFile line");
+        out << ValueLine("MediaFile", v.MediaFileMap[i] + " | " + v.MediaFileMap[i + 1] + " | " + v.MediaFileMap[i + 2]);
+    }
+    std::vector<std::string> parameters;
+    for (const auto& list : s.ParameterBlocks) parameters.insert(parameters.end(), list.begin(), list.end());
+    WriteFileValues(out, s, parameters);
+    for (const auto& name : s.PluginCommandNames) out << ValueLine("PluginCommand", name);
     out << "\n[script]\n";
 
     std::map<std::string, std::string> headers;  // command number -> header
     for (size_t i = 0; i + 1 < s.CommandHeaders.size(); i += 2) headers.try_emplace(s.CommandHeaders[i + 1], s.CommandHeaders[i]);
     std::set<std::string> ids(s.CommandIds.begin(), s.CommandIds.end());
-    std::vector<std::string> parameters;
-    for (const auto& list : s.ParameterBlocks) parameters.insert(parameters.end(), list.begin(), list.end());
 
     int depth = 0;
     for (size_t n = 0; n < s.size(); ++n) {
-        const std::string& name = s.CommandNames[n];
+        const std::string& name = CommandName(s.CommandNames[n], n);
         const bool active = !s.IsCommentedOut(n);
         if (active && (name == "End" || name == "Else" || name == "Else If") && depth > 0) --depth;
         const std::string indent(static_cast<size_t>(depth) * 2, ' ');
-        out << indent << name << " @ id=" << s.CommandIds[n];
+        // The id and header that building gives a command without them are left out.
+        std::string attributes;
+        const std::string& id = s.CommandIds[n];
+        if (id != GeneratedId(v.ProductCode, n)) attributes += AttributeText("id", id, name);
         auto h = headers.find(std::to_string(n));
-        if (h != headers.end()) out << " header=" << h->second;
-        if (!s.CommandMediaFolders[n].empty()) out << " media=\"" << s.CommandMediaFolders[n] << "\"";
-        if (s.IsCommentedOut(n)) out << " off";
-        out << "\n";
-        for (size_t i = 0; i < parameters.size(); ++i) {
-            if (parameters[i] != s.CommandIds[n]) continue;
-            const CommandEntry* entry = WordedCommand(name);
-            for (size_t k = i + 1; k < parameters.size() && !ids.count(parameters[k]); ++k) {
-                const size_t position = k - i - 1;
-                out << indent << "  | "
-                    << (entry && position < entry->parameters.size() ? WordForValue(entry->parameters[position], parameters[k])
-                                                                  : parameters[k])
-                    << "\n";
+        if (h != headers.end() && !(IsRecordingCommand(name) && h->second == GeneratedHeader(id)))
+            attributes += AttributeText("header", h->second, name);
+        if (!s.CommandMediaFolders[n].empty()) attributes += AttributeText("media", s.CommandMediaFolders[n], name);
+        if (s.IsCommentedOut(n)) attributes += " off";
+        out << indent << name << (attributes.empty() ? "" : " @" + attributes) << "\n";
+        const auto first = std::find(parameters.begin(), parameters.end(), id);
+        if (first != parameters.end()) {
+            auto end = first + 1;
+            while (end != parameters.end() && !ids.count(*end)) ++end;
+            // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
+            const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
+            const CommandEntry* entry = plugin ? nullptr : FindCommand(name);
+            const size_t count = static_cast<size_t>(end - first - 1);
+            const std::string names = ParameterNames(entry, count);
+            if (!names.empty()) out << indent << "  " << names;
+            const CommandEntry* worded = WordedCommand(name);
+            for (auto p = first + 1; p != end; ++p) {
+                const size_t position = static_cast<size_t>(p - first - 1);
+                const std::string single = ParameterName(entry, count, position);
+                if (!single.empty()) out << indent << "  " << single;
+                const std::string value = OneLine(
+                    worded && position < worded->parameters.size() ? WordForValue(worded->parameters[position], *p) : *p,
+                    "parameter " + std::to_string(position + 1) + " of " + name);
+                out << indent << "  |" << (value.empty() ? "" : " " + value) << "\n";
             }
-            break;
         }
         if (active && (name == "If" || name == "Else If" || name == "Else" || name == "Wizard Loop")) ++depth;
     }

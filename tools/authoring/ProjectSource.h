@@ -65,7 +65,13 @@ Project LoadProject(const std::string& path);
 // Parses source text; fileName is used in error messages.
 Project ParseProject(const std::string& text, const std::string& fileName);
 // Writes the readable source of a payload (the inverse of parsing: parsing
-// the result gives the same payload back).
+// the result gives the same payload back). "#" lines name each command's
+// parameters (one line above a few, one above each of many); ids and headers
+// that building would generate are left out. The values naming files (Package, Support,
+// Splash, Icon, Translations, WebMedia, PluginLibrary) and Version and
+// Description are not in a payload: their lines are left for the author to
+// complete. Throws std::runtime_error for a value no source line can hold
+// (a line break, an attribute with both a blank and a quote).
 std::string WriteProjectSource(const Payload& payload, const std::string& setupName);
 
 // The installation-change commands that own rows in the installer package
