@@ -230,7 +230,8 @@ int Build(const std::vector<std::string>& args) {
     // Everything is made in a fresh folder beside the output folder and moved
     // into place only once all of it succeeded: a failed build leaves the
     // output folder as it was.
-    const fs::path target = fs::absolute(outDir);
+    fs::path target = fs::absolute(outDir).lexically_normal();
+    if (!target.has_filename()) target = target.parent_path();  // "out/" or "."
     const StagingFolder staging(target);
     const fs::path& out = staging.path();
     const std::string base = project.setupName;
