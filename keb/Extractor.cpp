@@ -177,8 +177,9 @@ private:
     }
 
     // Runs one of the caller's callbacks on the caller's thread.
-    void OnCallerThread(Lane& lane, const std::function<void()>& call) {
-        if (lane.shared) lane.shared->group.Ask(call);
+    template <typename Call>
+    void OnCallerThread(Lane& lane, const Call& call) {
+        if (lane.shared) lane.shared->group.Ask(std::function<void()>(call));
         else call();
     }
 
