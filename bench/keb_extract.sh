@@ -98,7 +98,7 @@ for method in LZMA2 LZMA; do
 done
 
 # Several folders: the data in four files, each its own solid block
-# (-ms=e), so that two folders can be decoded at once. Ours with two threads
+# (-ms=off), so that two folders can be decoded at once. Ours with two threads
 # (the default on two or more cores) against 7zz with two; wall time, as
 # both spread the work. The single-thread ratio is the LZMA2 line above.
 mkdir -p "$work/parts"
@@ -110,7 +110,7 @@ for i in range(4):
     open(f"{sys.argv[2]}/part{i}.bin", "wb").write(data[i * quarter:(i + 1) * quarter])
 PY
 archive="$work/parts.7z"
-(cd "$work/parts" && 7zz a -bd -y -mmt=1 -m0=LZMA2:d=16m -mf=off -ms=e "$archive" . >/dev/null)
+(cd "$work/parts" && 7zz a -bd -y -mmt=1 -m0=LZMA2:d=16m -mf=off -ms=off "$archive" . >/dev/null)
 ours_runs="" theirs_runs=""
 for run in $(seq "$runs"); do
   rm -rf "$work/ours" "$work/theirs"
