@@ -1,9 +1,15 @@
 #include "keb/Extractor.h"
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "keb/ArchiveError.h"
+#include "keb/CallerThreadGroup.h"
 #include "keb/Crc32.h"
 #include "keb/EntryPath.h"
 #include "keb/EntrySelection.h"
@@ -15,13 +21,33 @@ namespace keb {
 namespace {
 
 constexpr size_t kCopyBuffer = size_t(1) << 18;
+// How often the caller hears of progress while other threads decode.
+constexpr unsigned kReportIntervalMs = 50;
+
+// What the threads decoding folders share: the callbacks' thread, the bytes
+// done and the entry last started.
+struct SharedProgress {
+    CallerThreadGroup group;
+    std::atomic<uint64_t> done{0};
+    std::atomic<size_t> entry{0};
+};
+
+// One thread's decoding state. Without shared progress it runs on the
+// caller's thread and calls back directly.
+struct Lane {
+    explicit Lane(SharedProgress* sharedProgress = nullptr) : shared(sharedProgress) {}
+    SharedProgress* shared;
+    std::unique_ptr<FolderDecoder> decoder;
+    uint32_t folder = 0;
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(kCopyBuffer);
+    std::string lastFolder;  // the innermost folder made for the previous entry
+};
 
 class Extraction {
 public:
     Extraction(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
                const ExtractRequest& request)
-        : archive_(archive), db_(archive.database()), password_(password), progress_(progress), request_(request),
-          buffer_(kCopyBuffer) {}
+        : archive_(archive), db_(archive.database()), password_(password), progress_(progress), request_(request) {}
 
     void Run() {
         SelectTargets();
@@ -36,20 +62,87 @@ public:
                 lastNeeded[e.folderIndex] = i;
             }
         }
+        std::vector<std::vector<size_t>> folderEntries(db_.folders.size());
         for (size_t i = 0; i < db_.entries.size(); ++i) {
             const Entry& e = db_.entries[i];
-            bool wanted = selected_[i] && !e.isAnti;
-            if (e.hasStream && (!needed[e.folderIndex] || i > lastNeeded[e.folderIndex])) continue;
-            progress_.SetEntry(e.name);
-            if (e.hasStream) PositionAt(e);
-            if (wanted) ExtractOne(e);
-            else if (e.hasStream) Discard(e.size);
+            if (e.hasStream && needed[e.folderIndex] && i <= lastNeeded[e.folderIndex])
+                folderEntries[e.folderIndex].push_back(i);
         }
+        unsigned threads = ThreadsFor(folderEntries);
+        if (threads > 1) RunOnThreads(folderEntries, threads);
+        else RunInOrder(folderEntries);
         if (!refused_.empty())
             throw ArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
     }
 
 private:
+    bool Wanted(size_t i) const { return selected_[i] && !db_.entries[i].isAnti; }
+
+    // One thread where decoding may ask for a password: that callback and
+    // its progress reports stay in order on the caller's thread.
+    unsigned ThreadsFor(const std::vector<std::vector<size_t>>& folderEntries) const {
+        unsigned threads = request_.threads ? request_.threads : std::min(std::thread::hardware_concurrency(), 2u);
+        size_t folders = 0;
+        for (size_t f = 0; f < folderEntries.size(); ++f) {
+            if (folderEntries[f].empty()) continue;
+            if (db_.folders[f].IsEncrypted()) return 1;
+            ++folders;
+        }
+        return static_cast<unsigned>(std::min<size_t>(threads, folders));
+    }
+
+    void RunInOrder(const std::vector<std::vector<size_t>>& folderEntries) {
+        Lane lane;
+        for (size_t i = 0; i < db_.entries.size(); ++i) {
+            const Entry& e = db_.entries[i];
+            if (e.hasStream && !std::binary_search(folderEntries[e.folderIndex].begin(),
+                                                   folderEntries[e.folderIndex].end(), i))
+                continue;
+            progress_.SetEntry(e.name);
+            if (e.hasStream) PositionAt(lane, e);
+            if (Wanted(i)) ExtractOne(lane, e);
+            else if (e.hasStream) Discard(lane, e.size);
+        }
+    }
+
+    // Entries without data first, then the folders, each decoded whole by
+    // one of the threads; this thread reports progress and runs the
+    // callbacks the threads ask for.
+    void RunOnThreads(const std::vector<std::vector<size_t>>& folderEntries, unsigned threadCount) {
+        Lane here;
+        for (size_t i = 0; i < db_.entries.size(); ++i) {
+            if (db_.entries[i].hasStream || !Wanted(i)) continue;
+            progress_.SetEntry(db_.entries[i].name);
+            ExtractOne(here, db_.entries[i]);
+        }
+        std::vector<uint32_t> folders;
+        for (size_t f = 0; f < folderEntries.size(); ++f)
+            if (!folderEntries[f].empty()) folders.push_back(static_cast<uint32_t>(f));
+
+        SharedProgress shared;
+        shared.entry = folderEntries[folders.front()].front();
+        uint64_t reported = 0;
+        shared.group.Run(
+            folders.size(), threadCount, kReportIntervalMs,
+            [&](size_t k) {
+                Lane lane(&shared);
+                for (size_t i : folderEntries[folders[k]]) {
+                    const Entry& e = db_.entries[i];
+                    shared.entry = i;
+                    PositionAt(lane, e);
+                    if (Wanted(i)) ExtractOne(lane, e);
+                    else Discard(lane, e.size);
+                }
+            },
+            [&] {
+                uint64_t done = shared.done;
+                progress_.Advance(done - reported);
+                reported = done;
+                progress_.SetEntry(db_.entries[shared.entry].name);
+                progress_.Report();
+            });
+    }
+
     void SelectTargets() {
         selected_ = SelectNamedEntries(db_.entries, request_.targets);
         uint64_t total = 0;
@@ -59,29 +152,48 @@ private:
     }
 
     // Opens the entry's folder when the previous entries used another one.
-    void PositionAt(const Entry& e) {
-        if (decoder_ && e.folderIndex == folder_) return;
-        folder_ = e.folderIndex;
-        decoder_ = std::make_unique<FolderDecoder>(archive_.file(), db_, folder_, password_);
+    void PositionAt(Lane& lane, const Entry& e) {
+        if (lane.decoder && e.folderIndex == lane.folder) return;
+        lane.folder = e.folderIndex;
+        lane.decoder.reset();  // one folder's window at a time
+        lane.decoder = std::make_unique<FolderDecoder>(archive_.file(), db_, lane.folder, password_);
     }
 
-    size_t ReadChunk(size_t want) {
+    size_t ReadChunk(Lane& lane, size_t want) {
+        if (lane.shared) lane.shared->group.ThrowIfStopping();
         try {
-            size_t got = ReadFully(*decoder_, buffer_.data(), want);
+            size_t got = ReadFully(*lane.decoder, lane.buffer.data(), want);
             if (got != want) ThrowCorrupt("data ends before the file's size");
             return got;
         } catch (const ArchiveError& e) {
-            if (e.code() == kKebErrorCorrupt && db_.folders[folder_].IsEncrypted())
+            if (e.code() == kKebErrorCorrupt && db_.folders[lane.folder].IsEncrypted())
                 throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data");
             throw;
         }
     }
 
-    void Discard(uint64_t size) {
-        while (size > 0) size -= ReadChunk(static_cast<size_t>(std::min<uint64_t>(size, buffer_.size())));
+    void Discard(Lane& lane, uint64_t size) {
+        while (size > 0) size -= ReadChunk(lane, static_cast<size_t>(std::min<uint64_t>(size, lane.buffer.size())));
     }
 
-    std::optional<std::string> TargetPath(const Entry& e) {
+    // Runs one of the caller's callbacks on the caller's thread.
+    template <typename Call>
+    void OnCallerThread(Lane& lane, const Call& call) {
+        if (lane.shared) lane.shared->group.Ask(std::function<void()>(call));
+        else call();
+    }
+
+    // The caller hears of progress directly, or from the reporting thread.
+    void Advance(Lane& lane, uint64_t bytes) {
+        if (lane.shared) {
+            lane.shared->done += bytes;
+            return;
+        }
+        progress_.Advance(bytes);
+        progress_.Report();
+    }
+
+    std::optional<std::string> TargetPath(Lane& lane, const Entry& e) {
         auto components = SafePathComponents(e.name);
         if (!components) return std::nullopt;
         if (components->empty()) {
@@ -92,22 +204,22 @@ private:
             if (e.isFolder) return std::string();
             return request_.destination + kPathSeparator + components->back();
         }
-        return MakeParentFolders(*components) + kPathSeparator + components->back();
+        return MakeParentFolders(lane, *components) + kPathSeparator + components->back();
     }
 
     // Creates the folders above an entry and returns the innermost. Entries
     // come grouped by folder, so the previous entry's folders are not made
     // again.
-    std::string MakeParentFolders(const std::vector<std::string>& components) {
+    std::string MakeParentFolders(Lane& lane, const std::vector<std::string>& components) {
         std::string folder = request_.destination;
         for (size_t i = 0; i + 1 < components.size(); ++i) folder += kPathSeparator + components[i];
-        if (folder == lastFolder_) return folder;
+        if (folder == lane.lastFolder) return folder;
         size_t end = request_.destination.size();
         for (size_t i = 0; i + 1 < components.size(); ++i) {
             end += 1 + components[i].size();
             CreateFolder(folder.substr(0, end));
         }
-        lastFolder_ = folder;
+        lane.lastFolder = folder;
         return folder;
     }
 
@@ -127,27 +239,34 @@ private:
         }
     }
 
-    void ExtractOne(const Entry& e) {
+    void ExtractOne(Lane& lane, const Entry& e) {
         bool testOnly = request_.destination.empty();
         std::optional<std::string> path;
         if (!testOnly) {
-            if (request_.entry && request_.entry(e.name.c_str(), e.attributes.value_or(0)) == 0) {
-                if (e.hasStream) Discard(e.size);
+            bool skip = false;
+            if (request_.entry)
+                OnCallerThread(lane, [&] { skip = request_.entry(e.name.c_str(), e.attributes.value_or(0)) == 0; });
+            if (skip) {
+                if (e.hasStream) Discard(lane, e.size);
                 return;
             }
-            path = TargetPath(e);
+            path = TargetPath(lane, e);
             if (!path) {
+                std::lock_guard<std::mutex> guard(refusedLock_);
                 if (!refused_.empty()) refused_ += ", ";
                 refused_ += e.name;
-                if (e.hasStream) Discard(e.size);
+                if (e.hasStream) Discard(lane, e.size);
                 return;
             }
             if (e.isFolder) {
                 if (!path->empty()) CreateFolder(*path);
                 return;
             }
-            if (auto existing = FindExisting(*path); existing && !MayReplace(*path, *existing, e)) {
-                if (e.hasStream) Discard(e.size);
+            bool replace = true;
+            if (auto existing = FindExisting(*path))
+                OnCallerThread(lane, [&] { replace = MayReplace(*path, *existing, e); });
+            if (!replace) {
+                if (e.hasStream) Discard(lane, e.size);
                 return;
             }
         }
@@ -156,12 +275,11 @@ private:
         std::unique_ptr<OutputFile> out = testOnly ? nullptr : std::make_unique<OutputFile>(*path);
         uint32_t crc = 0;
         for (uint64_t left = e.hasStream ? e.size : 0; left > 0;) {
-            size_t n = ReadChunk(static_cast<size_t>(std::min<uint64_t>(left, buffer_.size())));
-            crc = UpdateCrc32(crc, buffer_.data(), n);
-            if (out) out->Write(buffer_.data(), n);
+            size_t n = ReadChunk(lane, static_cast<size_t>(std::min<uint64_t>(left, lane.buffer.size())));
+            crc = UpdateCrc32(crc, lane.buffer.data(), n);
+            if (out) out->Write(lane.buffer.data(), n);
             left -= n;
-            progress_.Advance(n);
-            progress_.Report();
+            Advance(lane, n);
         }
         if (e.crc && crc != *e.crc) {
             if (db_.folders.size() > e.folderIndex && db_.folders[e.folderIndex].IsEncrypted())
@@ -178,12 +296,9 @@ private:
     ExtractionProgress& progress_;
     const ExtractRequest& request_;
     std::vector<bool> selected_;
-    std::vector<uint8_t> buffer_;
-    std::unique_ptr<FolderDecoder> decoder_;
-    uint32_t folder_ = 0;
     bool overwriteAll_ = false;
+    std::mutex refusedLock_;
     std::string refused_;
-    std::string lastFolder_;
 };
 
 }  // namespace

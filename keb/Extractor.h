@@ -14,12 +14,16 @@ struct ExtractRequest {
     bool withoutPaths = false;         // files directly in destination
     KebEntryCallback entry = nullptr;
     KebOverwriteCallback overwrite = nullptr;  // null: replace existing files
+    // Folders decoded at once: 0 is the number of cores, at most 2. Encrypted
+    // archives use one. Callbacks always run on the caller's thread.
+    unsigned threads = 0;
 };
 
 // Decodes the requested entries, checks every CRC and writes them below the
 // destination, reporting to progress as data is decoded. Entries with unsafe
 // names are refused (nothing is written for them) and reported after the
-// others; any other failure stops at once. Throws ArchiveError.
+// others; any other failure stops at once (on two threads: the first
+// failure is thrown after both have stopped). Throws ArchiveError.
 void ExtractEntries(const Archive& archive, PasswordProvider& password, ExtractionProgress& progress,
                     const ExtractRequest& request);
 

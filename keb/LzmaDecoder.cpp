@@ -351,6 +351,9 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                         direct = (direct << 1) + (t + 1);
                     }
                     distance += direct << 4;
+                    // The source is known but for its last four bits: its
+                    // line is fetched while they are decoded.
+                    if (distance < pos) __builtin_prefetch(dict + pos - distance - 1);
                     uint32_t mm = 1;
                     for (unsigned i = 0; i < 4; ++i) {
                         RC_BIT(&m.align[mm], mm = mm + mm, (mm = mm + mm + 1, distance |= 1u << i));
