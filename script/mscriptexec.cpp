@@ -1,5 +1,6 @@
 #include "script/mscriptexec.h"
 
+#include <optional>
 #include <vector>
 
 #include "bootstrap/EngineMessages.h"
@@ -20,13 +21,8 @@ namespace {
 // The user interface processes its messages once every this many commands.
 constexpr int kMessageInterval = 314;
 
-std::string& ErrorReport() {
-    static std::string report;
-    return report;
-}
-
-ScriptFailure& Failure() {
-    static ScriptFailure failure;
+std::optional<ScriptFailure>& Failure() {
+    static std::optional<ScriptFailure> failure;
     return failure;
 }
 
@@ -237,9 +233,8 @@ private:
 };
 
 void ReportScriptError(int position, const std::string& message) {
-    Failure() = {position, message};
-    ErrorReport() = EngineText(20) + "\r\r" + "Line " + std::to_string(position) + ": " + message;
-    if (!Startup().silent) ShowMessageBox(0, ErrorReport(), kProductCaption, kMbIconError);
+    Failure() = ScriptFailure{position, message};
+    if (!Startup().silent) ShowMessageBox(0, LastScriptErrorReport(), kProductCaption, kMbIconError);
 }
 
 // Runs on every way out of RunScript; a failure to release is not reported.
@@ -259,12 +254,15 @@ InterpreterHooks& Hooks() {
     return hooks;
 }
 
-const std::string& LastScriptErrorReport() { return ErrorReport(); }
-const ScriptFailure& LastScriptFailure() { return Failure(); }
+std::string LastScriptErrorReport() {
+    const auto& failure = Failure();
+    if (!failure) return {};
+    return EngineText(20) + "\r\r" + "Line " + std::to_string(failure->position) + ": " + failure->message;
+}
+const std::optional<ScriptFailure>& LastScriptFailure() { return Failure(); }
 
 void RunScript(const Script& script, const std::string& msiPath, const StepCallback& step) {
-    ErrorReport().clear();
-    Failure() = {};
+    Failure().reset();
     Interpreter interpreter(script, step);
     try {
         if (StartSession(script, msiPath)) interpreter.Run();

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "script/Script.h"
@@ -15,12 +16,13 @@ void RunScript(const Script& script, const std::string& msiPath, const StepCallb
 
 // The script error report of the last run ("Runtime error in setup
 // script:\r\rLine N: text"), empty when it ended without an error.
-const std::string& LastScriptErrorReport();
+std::string LastScriptErrorReport();
 
-// The same as its parts: the failing command's 1-based position (0 when the
-// run ended without an error) and the text after "Line N: ".
+// The same as its parts, none when the run ended without an error: the
+// failing command's 1-based position (0: before the first) and the text
+// after "Line N: ".
 struct ScriptFailure {
-    int position = 0;
+    int position;
     std::string message;
 };
-const ScriptFailure& LastScriptFailure();
+const std::optional<ScriptFailure>& LastScriptFailure();

@@ -32,7 +32,7 @@ struct RunInput {
     std::string sourceFile;     // the project source; empty for a payload file
     std::vector<int> commandLines;  // source line of each command of a project
     std::string path;           // as given on the command line
-    std::vector<std::string> findings;  // of the project check
+    std::vector<std::string> findings;  // of the check; the script runs only without any
 
     // Where messages about the 1-based command at position point: the source
     // line of a project, else the command's number in the payload file.
@@ -98,6 +98,9 @@ RunInput LoadInput(const std::string& path) {
     input.payload = ReadPayload(text.str());
     input.folder = WithSlash(fs::absolute(path).parent_path());
     input.setupName = fs::path(path).stem().string();
+    // A payload has no source for the authoring check: the engine's own check.
+    if (const ScriptCheckResult check = CheckScript(input.payload.script); !check.ok())
+        input.findings.push_back(input.Place(check.commandNumber + 1) + ": " + check.message);
     return input;
 }
 
@@ -142,11 +145,6 @@ int Run(const std::vector<std::string>& args) {
     for (const auto& finding : input.findings) std::cerr << finding << "\n";
     if (!input.findings.empty()) return 1;
     const Script& script = input.payload.script;
-    const ScriptCheckResult check = CheckScript(script);
-    if (!check.ok()) {
-        std::cerr << input.Place(check.commandNumber + 1) << ": " << check.message << "\n";
-        return 1;
-    }
     const DryRunSupportFolder support(input.supportFolder, input.setupName);
     PrepareStartup(input, support.Path(), silent, overrides);
     // What only Windows can do is left out of a dry run, with a notice.
@@ -156,13 +154,14 @@ int Run(const std::vector<std::string>& args) {
     };
     RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
 
-    const ScriptFailure& failure = LastScriptFailure();
+    const auto& failure = LastScriptFailure();
+    const std::string errorReport = LastScriptErrorReport();
     for (const auto& box : HostBoxes().shown)
-        if (failure.position == 0 || box.text != LastScriptErrorReport())  // the error is printed below
+        if (box.text != errorReport)  // the error is printed below
             std::cerr << "message box \"" << box.caption << "\": " << box.text << "\n";
     for (const auto& [name, value] : ListVariables()) std::cout << name << "=" << CrLfToNewline(value) << "\n";
-    if (failure.position != 0) {
-        std::cerr << input.Place(failure.position) << ": " << CrLfToNewline(failure.message) << "\n";
+    if (failure) {
+        std::cerr << input.Place(failure->position) << ": " << CrLfToNewline(failure->message) << "\n";
         return 1;
     }
     std::cout << "exit code: " << Startup().exitCode << "\n";
