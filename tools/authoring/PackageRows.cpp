@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <unordered_set>
 
 #include "system/TextUtils.h"
 
@@ -19,22 +18,13 @@ std::vector<RecordingCommand> RecordingCommands(const Project& project) {
     CommandHeaderTable headers;
     headers.Load(s.CommandHeaders);
     headers.SetHeaderPass(true);
-    // A command's parameters end where the next command's id line begins.
-    const std::unordered_set<std::string> ids(s.CommandIds.begin(), s.CommandIds.end());
+    const std::vector<std::vector<std::string>> parameters = CommandParameters(s);
     std::vector<RecordingCommand> out;
     for (size_t n = 0; n < s.size(); ++n) {
         if (s.IsCommentedOut(n) || !IsRecordingCommand(s.CommandNames[n])) continue;
         RecordingCommand c{s.CommandNames[n], headers.Get(n), {s.CommandIds[n]}, n};
         if (c.header.empty()) continue;
-        for (size_t k = 1;; ++k) {
-            try {
-                std::string value = GetParameter(s.ParameterBlocks, s.CommandIds[n], k);
-                if (ids.count(value)) break;
-                c.p.push_back(std::move(value));
-            } catch (const std::exception&) {
-                break;
-            }
-        }
+        c.p.insert(c.p.end(), parameters[n].begin(), parameters[n].end());
         out.push_back(std::move(c));
     }
     return out;

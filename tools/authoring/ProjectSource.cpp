@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <unordered_map>
+#include <unordered_set>
 #include <fstream>
 #include <map>
 #include <set>
@@ -214,6 +216,27 @@ void AddCommands(Project& p, const std::vector<PendingCommand>& commands, const 
 
 }  // namespace
 
+std::vector<std::vector<std::string>> CommandParameters(const Script& script) {
+    const std::unordered_set<std::string> ids(script.CommandIds.begin(), script.CommandIds.end());
+    // Id -> (list, line) of its first line in the last list holding it.
+    std::unordered_map<std::string, std::pair<size_t, size_t>> at;
+    for (size_t list = 0; list < script.ParameterBlocks.size(); ++list) {
+        std::unordered_set<std::string> seen;
+        const auto& lines = script.ParameterBlocks[list];
+        for (size_t line = 0; line < lines.size(); ++line)
+            if (ids.count(lines[line]) && seen.insert(lines[line]).second) at[lines[line]] = {list, line};
+    }
+    std::vector<std::vector<std::string>> parameters(script.size());
+    for (size_t n = 0; n < script.size(); ++n) {
+        const auto found = at.find(script.CommandIds[n]);
+        if (found == at.end()) continue;
+        const auto& lines = script.ParameterBlocks[found->second.first];
+        for (size_t line = found->second.second + 1; line < lines.size() && !ids.count(lines[line]); ++line)
+            parameters[n].push_back(lines[line]);
+    }
+    return parameters;
+}
+
 bool IsRecordingCommand(const std::string& name) {
     for (const char* c : kRecordingCommands)
         if (name == c) return true;
@@ -356,7 +379,7 @@ std::string ParameterName(const CommandEntry* entry, size_t count, size_t k) {
 
 // The project values a setup does not carry, for the author to complete:
 // files named relative to the project, and the blocks of its web media.
-void WriteFileValues(std::ostringstream& out, const Script& s, const std::vector<std::string>& parameters) {
+void WriteFileValues(std::ostringstream& out, const Script& s, const std::vector<std::vector<std::string>>& parameters) {
     out << "\n# The setup does not name the files it was built from: complete these lines\n"
            "# before building (an empty value: none; Package is required; Version empty:\n"
            "# the package's; Description empty: \"<Title> Setup\").\n";
@@ -365,9 +388,8 @@ void WriteFileValues(std::ostringstream& out, const Script& s, const std::vector
     std::set<std::string> blocks;
     for (size_t n = 0; n < s.size(); ++n) {
         if (s.CommandNames[n] != "Web Media Block") continue;
-        const auto id = std::find(parameters.begin(), parameters.end(), s.CommandIds[n]);
-        if (id != parameters.end() && id + 1 != parameters.end() && blocks.insert(id[1]).second)
-            out << "# WebMedia = " << OneLine(id[1], "a web media block name") << " | <folder of its files>\n";
+        if (!parameters[n].empty() && blocks.insert(parameters[n][0]).second)
+            out << "# WebMedia = " << OneLine(parameters[n][0], "a web media block name") << " | <folder of its files>\n";
     }
     if (!s.PluginCommandNames.empty()) out << "# PluginLibrary = <the plug-in library of the commands below>\n";
 }
@@ -401,15 +423,13 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
                                          "' cannot be written: \" | \" separates the parts of a MediaFile line");
         out << ValueLine("MediaFile", v.MediaFileMap[i] + " | " + v.MediaFileMap[i + 1] + " | " + v.MediaFileMap[i + 2]);
     }
-    std::vector<std::string> parameters;
-    for (const auto& list : s.ParameterBlocks) parameters.insert(parameters.end(), list.begin(), list.end());
+    const std::vector<std::vector<std::string>> parameters = CommandParameters(s);
     WriteFileValues(out, s, parameters);
     for (const auto& name : s.PluginCommandNames) out << ValueLine("PluginCommand", name);
     out << "\n[script]\n";
 
     std::map<std::string, std::string> headers;  // command number -> header
     for (size_t i = 0; i + 1 < s.CommandHeaders.size(); i += 2) headers.try_emplace(s.CommandHeaders[i + 1], s.CommandHeaders[i]);
-    std::set<std::string> ids(s.CommandIds.begin(), s.CommandIds.end());
 
     int depth = 0;
     for (size_t n = 0; n < s.size(); ++n) {
@@ -427,26 +447,22 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         if (!s.CommandMediaFolders[n].empty()) attributes += AttributeText("media", s.CommandMediaFolders[n], name);
         if (s.IsCommentedOut(n)) attributes += " off";
         out << indent << name << (attributes.empty() ? "" : " @" + attributes) << "\n";
-        const auto first = std::find(parameters.begin(), parameters.end(), id);
-        if (first != parameters.end()) {
-            auto end = first + 1;
-            while (end != parameters.end() && !ids.count(*end)) ++end;
-            // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
-            const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
-            const CommandEntry* entry = plugin ? nullptr : FindCommand(name);
-            const size_t count = static_cast<size_t>(end - first - 1);
-            const std::string names = ParameterNames(entry, count);
-            if (!names.empty()) out << indent << "  " << names;
-            const CommandEntry* worded = WordedCommand(name);
-            for (auto p = first + 1; p != end; ++p) {
-                const size_t position = static_cast<size_t>(p - first - 1);
-                const std::string single = ParameterName(entry, count, position);
-                if (!single.empty()) out << indent << "  " << single;
-                const std::string value = OneLine(
-                    worded && position < worded->parameters.size() ? WordForValue(worded->parameters[position], *p) : *p,
-                    "parameter " + std::to_string(position + 1) + " of " + name);
-                out << indent << "  |" << (value.empty() ? "" : " " + value) << "\n";
-            }
+        const std::vector<std::string>& values = parameters[n];
+        // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
+        const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
+        const CommandEntry* entry = plugin ? nullptr : FindCommand(name);
+        const std::string names = ParameterNames(entry, values.size());
+        if (!names.empty()) out << indent << "  " << names;
+        const CommandEntry* worded = WordedCommand(name);
+        for (size_t position = 0; position < values.size(); ++position) {
+            const std::string single = ParameterName(entry, values.size(), position);
+            if (!single.empty()) out << indent << "  " << single;
+            const std::string value =
+                OneLine(worded && position < worded->parameters.size()
+                            ? WordForValue(worded->parameters[position], values[position])
+                            : values[position],
+                        "parameter " + std::to_string(position + 1) + " of " + name);
+            out << indent << "  |" << (value.empty() ? "" : " " + value) << "\n";
         }
         if (active && (name == "If" || name == "Else If" || name == "Else" || name == "Wizard Loop")) ++depth;
     }

@@ -74,6 +74,11 @@ Project ParseProject(const std::string& text, const std::string& fileName);
 // (a line break, an attribute with both a blank and a quote).
 std::string WriteProjectSource(const Payload& payload, const std::string& setupName);
 
+// Each command's parameter lines as the engine finds them: after its id line
+// (in the last list holding it), up to the next command's id or the list's
+// end; none for a command without an id line.
+std::vector<std::vector<std::string>> CommandParameters(const Script& script);
+
 // The installation-change commands that own rows in the installer package
 // and so need a command header.
 bool IsRecordingCommand(const std::string& name);
