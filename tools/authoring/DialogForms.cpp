@@ -2,23 +2,15 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "dialogs/DesignedClasses.h"
 #include "dialogs/FormFile.h"
 #include "system/TextUtils.h"
+#include "tools/authoring/FileBytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + p.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A text form starts with its first object, after an optional UTF-8 mark
 // and blanks; a binary form starts with its resource header or "TPF0".
@@ -31,7 +23,7 @@ bool IsTextForm(const std::string& bytes) {
 }
 
 void CompileTextForm(const fs::path& file) {
-    std::string bytes = ReadBytes(file);
+    std::string bytes = ReadFileBytes(file);
     if (!IsTextForm(bytes)) return;
     if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
     FormFile form;
@@ -63,7 +55,7 @@ void PrepareDialogForms(const Project& project, const fs::path& stagedSupport) {
             throw SourceError(project.sourceFile, line, "the dialog form " + form + " is not in the support folder");
         // The engine refuses a form it cannot build at start-up; say so now.
         try {
-            CheckDesignedForm(ReadBinaryForm(ReadBytes(stagedSupport / form)).root, form);
+            CheckDesignedForm(ReadBinaryForm(ReadFileBytes(stagedSupport / form)).root, form);
         } catch (const FormError& e) {
             throw SourceError(project.sourceFile, line, e.what());
         }
@@ -108,7 +100,7 @@ std::vector<DialogText> DialogTexts(const fs::path& supportFolder) {
     std::sort(forms.begin(), forms.end());  // the same files in the same order on every machine
     for (const fs::path& path : forms) {
         const std::string name = path.filename().string();
-        std::string bytes = ReadBytes(path);
+        std::string bytes = ReadFileBytes(path);
         if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.erase(0, 3);
         FormObject root;
         try {

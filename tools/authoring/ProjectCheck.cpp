@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "script/CheckScript.h"
 #include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/RunProgram.h"
 #include "system/TextUtils.h"
@@ -154,8 +153,7 @@ void CheckNamedFiles(const Project& project, std::vector<std::string>& findings)
 // empty when it cannot be told.
 std::string PackageProductCode(const std::filesystem::path& package) {
     if (package.extension() == ".wxs") {
-        std::ifstream in(package, std::ios::binary);
-        const std::string wxs{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string wxs = ReadFileBytes(package);
         std::smatch id;
         if (std::regex_search(wxs, id, std::regex("<Product\\b[^>]*\\bId=\"([^\"]*)\""))) return id[1];
         return {};

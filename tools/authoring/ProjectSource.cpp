@@ -14,6 +14,7 @@
 #include "system/GuidText.h"
 #include "system/TextUtils.h"
 #include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/FileBytes.h"
 
 namespace fs = std::filesystem;
 
@@ -312,11 +313,7 @@ Project ParseProject(const std::string& text, const std::string& file) {
 Project LoadProject(const std::string& path) {
     fs::path file = path;
     if (fs::is_directory(file)) file /= "project.orv";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read project source " + file.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    Project p = ParseProject(text.str(), file.string());
+    Project p = ParseProject(ReadFileBytes(file), file.string());
     p.folder = file.parent_path().string();
     return p;
 }

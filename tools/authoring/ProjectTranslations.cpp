@@ -1,13 +1,12 @@
 #include "tools/authoring/ProjectTranslations.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "script/CommandTable.h"
 #include "system/TextUtils.h"
 #include "tools/authoring/DialogForms.h"
+#include "tools/authoring/FileBytes.h"
 #include "tools/authoring/ShippedMessages.h"
 
 namespace fs = std::filesystem;
@@ -17,11 +16,7 @@ namespace {
 constexpr int kMessageCount = 90;
 
 std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    std::string text = s.str();
+    std::string text = ReadFileBytes(path);
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);  // a UTF-8 byte order mark
     return text;
 }

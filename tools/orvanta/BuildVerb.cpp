@@ -6,10 +6,10 @@
 #include <map>
 #include <optional>
 #include <regex>
-#include <sstream>
 
 #include "Subcommand.h"
 #include "tools/authoring/DialogForms.h"
+#include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectCheck.h"
 #include "tools/authoring/ProjectSource.h"
@@ -28,14 +28,6 @@ namespace {
 const unsigned char kEmpty7z[32] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04, 0x8D, 0x9B, 0xD5, 0x0F,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-
-std::string ReadFileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + p.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A new, empty folder beside the output folder, removed with what it still
 // holds unless everything was moved out of it. Its name is unique to this

@@ -2,20 +2,12 @@
 // loads (with the resource header), or prints a form file as text.
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "Subcommand.h"
 #include "dialogs/FormFile.h"
+#include "tools/authoring/FileBytes.h"
 
 namespace {
-
-std::string ReadInput(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 int RunForm(const std::vector<std::string>& args) {
     std::string input, output;
@@ -31,11 +23,11 @@ int RunForm(const std::vector<std::string>& args) {
 
     try {
         if (toText) {
-            std::cout << WriteTextForm(ReadBinaryForm(ReadInput(input)).root);
+            std::cout << WriteTextForm(ReadBinaryForm(ReadFileBytes(input)).root);
             return 0;
         }
         FormFile form;
-        form.root = ReadTextForm(ReadInput(input));
+        form.root = ReadTextForm(ReadFileBytes(input));
         form.resourceName = ResourceNameFor(form.root);
         const std::string bytes = WriteBinaryForm(form);
         std::ofstream out(output, std::ios::binary | std::ios::trunc);

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "Subcommand.h"
+#include "tools/authoring/FileBytes.h"
 #include "tools/authoring/ProjectCheck.h"
 // Before the start-up values: their Project() function hides the struct's name.
 #include "tools/authoring/ProjectSource.h"
@@ -91,11 +91,8 @@ RunInput LoadInput(const std::string& path) {
         if (!project.supportFolder.empty()) input.supportFolder = WithSlash(fs::absolute(fs::path(project.folder) / project.supportFolder));
         return input;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw UsageError{"cannot read " + path};
-    std::ostringstream text;
-    text << file.rdbuf();
-    input.payload = ReadPayload(text.str());
+    if (!fs::is_regular_file(path)) throw UsageError{"cannot read " + path};
+    input.payload = ReadPayload(ReadFileBytes(path));
     input.folder = WithSlash(fs::absolute(path).parent_path());
     input.setupName = fs::path(path).stem().string();
     // A payload has no source for the authoring check: the engine's own check.
