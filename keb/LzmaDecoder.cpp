@@ -12,6 +12,7 @@ constexpr uint32_t kTop = 1u << 24;
 constexpr uint32_t kProbBits = 11;
 constexpr uint32_t kProbInit = (1u << kProbBits) / 2;
 constexpr uint32_t kMoveBits = 5;
+constexpr uint32_t kZeroUpdateOffset = (1u << kProbBits) - (1u << kMoveBits) + 1;
 constexpr unsigned kLiteralStates = 7;
 constexpr unsigned kEndPosModelIndex = 14;
 // Most input one symbol can consume: one byte per decoded bit at worst.
@@ -143,26 +144,35 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         }                                                            \
     }
 // Bits of a symbol (literal, length, slot) are hard to predict: decoded
-// without branches, selecting with conditional moves.
+// without branches. The compiler turns conditional expressions back into
+// jumps, so the choice is made with a mask (all ones after a one). Both
+// probability updates are one formula, v - ((v - offset) >> 5) with an
+// arithmetic shift: offset 0 after a one, 2048 - 32 + 1 after a zero.
 #define RC_SYMBOL_BIT(probPtr, symbol)                                                       \
     {                                                                                        \
         uint16_t* p_ = (probPtr);                                                            \
         uint32_t v_ = *p_;                                                                   \
         RC_NORMALIZE;                                                                        \
         uint32_t bound_ = (range >> kProbBits) * v_;                                         \
-        uint32_t bit_ = code >= bound_ ? 1u : 0u;                                            \
-        range = bit_ ? range - bound_ : bound_;                                              \
-        code -= bound_ & (0u - bit_);                                                        \
-        *p_ = uint16_t(bit_ ? v_ - (v_ >> kMoveBits) : v_ + (((1u << kProbBits) - v_) >> kMoveBits)); \
-        symbol = symbol + symbol + bit_;                                                     \
+        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
+        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
+        code -= bound_ & mask_;                                                              \
+        *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask_;                                                    \
     }
+// A fixed bit count: the loop is unrolled by the compiler.
 #define RC_TREE(probs, bits, result)                                   \
     {                                                                  \
         uint32_t m_ = 1;                                               \
-        do {                                                           \
-            RC_SYMBOL_BIT(&(probs)[m_], m_);                           \
-        } while (m_ < (1u << (bits)));                                 \
+        for (unsigned i_ = 0; i_ < (bits); ++i_) RC_SYMBOL_BIT(&(probs)[m_], m_); \
         result = m_ - (1u << (bits));                                  \
+    }
+// Distance bits, lowest first: as random as symbol bits, so also branchless.
+#define RC_REVERSE_BIT(probs, m, value, shift)      \
+    {                                               \
+        uint32_t before_ = m;                       \
+        RC_SYMBOL_BIT(&(probs)[m], m);              \
+        value |= (m - before_ - before_) << (shift); \
     }
 
 void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
@@ -250,7 +260,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                     uint32_t matchBit = matchByte & offset;
                     matchByte <<= 1;
                     RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
-                    offset &= (symbol & 1) ? matchBit : ~matchBit;
+                    offset &= ~(matchBit ^ (0u - (symbol & 1)));
                 } while (symbol < 0x100);
             }
             prevByte = symbol & 0xFF;
@@ -337,9 +347,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 if (slot < kEndPosModelIndex) {
                     uint16_t* probs = m.posSpecial + distance - slot - 1;
                     uint32_t mm = 1;
-                    for (unsigned i = 0; i < directBits; ++i) {
-                        RC_BIT(&probs[mm], mm = mm + mm, (mm = mm + mm + 1, distance |= 1u << i));
-                    }
+                    for (unsigned i = 0; i < directBits; ++i) RC_REVERSE_BIT(probs, mm, distance, i);
                 } else {
                     uint32_t direct = 0;
                     for (unsigned i = 0; i < directBits - 4; ++i) {
@@ -355,9 +363,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                     // line is fetched while they are decoded.
                     if (distance < pos) __builtin_prefetch(dict + pos - distance - 1);
                     uint32_t mm = 1;
-                    for (unsigned i = 0; i < 4; ++i) {
-                        RC_BIT(&m.align[mm], mm = mm + mm, (mm = mm + mm + 1, distance |= 1u << i));
-                    }
+                    for (unsigned i = 0; i < 4; ++i) RC_REVERSE_BIT(m.align, mm, distance, i);
                     if (distance == 0xFFFFFFFFu) {
                         endMarker_ = true;
                         break;
@@ -388,6 +394,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
     pos_ = pos;
 }
 
+#undef RC_REVERSE_BIT
 #undef RC_TREE
 #undef RC_SYMBOL_BIT
 #undef RC_BIT
