@@ -41,6 +41,7 @@ struct Lane {
     uint32_t folder = 0;
     std::vector<uint8_t> buffer = std::vector<uint8_t>(kCopyBuffer);
     std::string lastFolder;  // the innermost folder made for the previous entry
+    bool blocksOnSecondThread = false;  // alone: a folder's independent blocks may use a helper thread
 };
 
 class Extraction {
@@ -80,19 +81,23 @@ private:
 
     // One thread where decoding may ask for a password: that callback and
     // its progress reports stay in order on the caller's thread.
+    unsigned AllowedThreads(const std::vector<std::vector<size_t>>& folderEntries) const {
+        for (size_t f = 0; f < folderEntries.size(); ++f)
+            if (!folderEntries[f].empty() && db_.folders[f].IsEncrypted()) return 1;
+        return request_.threads ? request_.threads : std::min(std::thread::hardware_concurrency(), 2u);
+    }
+
+    // Folders are decoded two at a time where there are several; a single
+    // folder may still have independent blocks for a second thread.
     unsigned ThreadsFor(const std::vector<std::vector<size_t>>& folderEntries) const {
-        unsigned threads = request_.threads ? request_.threads : std::min(std::thread::hardware_concurrency(), 2u);
-        size_t folders = 0;
-        for (size_t f = 0; f < folderEntries.size(); ++f) {
-            if (folderEntries[f].empty()) continue;
-            if (db_.folders[f].IsEncrypted()) return 1;
-            ++folders;
-        }
-        return static_cast<unsigned>(std::min<size_t>(threads, folders));
+        size_t folders = std::count_if(folderEntries.begin(), folderEntries.end(),
+                                       [](const std::vector<size_t>& entries) { return !entries.empty(); });
+        return static_cast<unsigned>(std::min<size_t>(AllowedThreads(folderEntries), folders));
     }
 
     void RunInOrder(const std::vector<std::vector<size_t>>& folderEntries) {
         Lane lane;
+        lane.blocksOnSecondThread = AllowedThreads(folderEntries) > 1;
         for (size_t i = 0; i < db_.entries.size(); ++i) {
             const Entry& e = db_.entries[i];
             if (e.hasStream && !std::binary_search(folderEntries[e.folderIndex].begin(),
@@ -156,7 +161,8 @@ private:
         if (lane.decoder && e.folderIndex == lane.folder) return;
         lane.folder = e.folderIndex;
         lane.decoder.reset();  // one folder's window at a time
-        lane.decoder = std::make_unique<FolderDecoder>(archive_.file(), db_, lane.folder, password_);
+        lane.decoder =
+            std::make_unique<FolderDecoder>(archive_.file(), db_, lane.folder, password_, lane.blocksOnSecondThread);
     }
 
     size_t ReadChunk(Lane& lane, size_t want) {

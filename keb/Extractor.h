@@ -14,8 +14,9 @@ struct ExtractRequest {
     bool withoutPaths = false;         // files directly in destination
     KebEntryCallback entry = nullptr;
     KebOverwriteCallback overwrite = nullptr;  // null: replace existing files
-    // Folders decoded at once: 0 is the number of cores, at most 2. Encrypted
-    // archives use one. Callbacks always run on the caller's thread.
+    // Decoding threads: 0 is the number of cores, at most 2. Two decode two
+    // folders at once, or the independent LZMA2 blocks of a single folder.
+    // Encrypted archives use one. Callbacks always run on the caller's thread.
     unsigned threads = 0;
 };
 
