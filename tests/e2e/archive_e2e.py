@@ -27,6 +27,8 @@ def sample_files():
         code += bytes([0xE8]) + rng.getrandbits(16).to_bytes(4, "little") if rng.random() < 0.3 else bytes([rng.randrange(256)])
     return {
         "readme.txt": b"".join(b"line %d of the readme\r\n" % i for i in range(5000)),
+        # Large enough for several 1 MB LZMA2 blocks.
+        "docs/log.txt": b"".join(b"%d entry %x of the log\r\n" % (i, rng.getrandbits(32)) for i in range(90000)),
         "bin/program.exe": bytes(code),
         "bin/random.dat": rng.randbytes(100000),
         "caf\u00e9.txt": b"accented name",
@@ -75,6 +77,8 @@ class Scenario:
 def methods(s):
     for label, options, password in [
         ("lzma2", ["-mx=5"], None),
+        # Independent blocks, as 7zz writes them with several threads: two decoded at once.
+        ("lzma2_blocks", ["-mx=1", "-mmt=2", "-m0=LZMA2:d=1m:c=1m"], None),
         ("lzma", ["-m0=LZMA", "-mf=off"], None),
         ("bcj2", ["-mf=BCJ2"], None),
         ("delta", ["-mf=Delta:4"], None),
