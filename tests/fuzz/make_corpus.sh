@@ -36,6 +36,11 @@ for m in "copy:-m0=Copy" "lzma:-m0=LZMA -mf=off" "lzma2:-m0=LZMA2" "bcj:-mf=BCJ"
   7zz a -bd -y ${m#*:} "$corpus/7zz_${m%%:*}.7z" . >/dev/null
 done
 bsdtar -cf "$corpus/bsdtar_dot.7z" --format 7zip .
+# One folder of independent 1 MB LZMA2 blocks (decoded two at a time) from
+# repetitive text that packs to a few kilobytes.
+mkdir -p "$src/blocks"
+/usr/bin/python3 -c 'open("blocks/log.txt", "wb").write(b"".join(b"entry %d\r\n" % (i % 5000) for i in range(300000)))'
+(cd blocks && 7zz a -bd -y -mx=1 -mmt=2 -m0=LZMA2:d=1m:c=1m "$corpus/7zz_lzma2_blocks.7z" . >/dev/null)
 /usr/bin/python3 - "$corpus" <<'PY'
 import sys
 import py7zr
