@@ -1,6 +1,7 @@
 #include "keb/Lzma2Blocks.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 #include "keb/ArchiveError.h"
@@ -148,9 +149,13 @@ size_t Lzma2BlockStream::Read(uint8_t* buffer, size_t size) {
 // helper then moves to the first block after those this thread will decode.
 void Lzma2BlockStream::OpenBlock(size_t index) {
     size_t next = index + 1;
-    if (helper_.joinable() && helperBlock_ == index) {
+    bool helpersBlock = helper_.joinable() && helperBlock_ == index;
+    if (helpersBlock) {
         helper_.join();
         if (helperFailure_) std::rethrow_exception(helperFailure_);
+        helpersBlock = !helperOutOfMemory_;
+    }
+    if (helpersBlock) {
         buffered_ = std::move(helperOutput_);
         bufferedPos_ = 0;
         next = index + 2;  // index + 1 is this thread's
@@ -165,10 +170,15 @@ void Lzma2BlockStream::OpenBlock(size_t index) {
 void Lzma2BlockStream::StartHelper(size_t index) {
     helperBlock_ = index;
     helperFailure_ = nullptr;
+    helperOutOfMemory_ = false;
     try {
         helper_ = std::thread([this, index] {
             try {
                 DecodeInto(index, helperOutput_);
+            } catch (const std::bad_alloc&) {
+                // No room for a second block: this thread decodes it instead.
+                std::vector<uint8_t>().swap(helperOutput_);
+                helperOutOfMemory_ = true;
             } catch (...) {
                 helperFailure_ = std::current_exception();
             }

@@ -67,6 +67,7 @@ private:
     size_t helperBlock_ = 0;  // valid while helper_ is joinable
     std::vector<uint8_t> helperOutput_;
     std::exception_ptr helperFailure_;
+    bool helperOutOfMemory_ = false;
     std::atomic<bool> stopping_{false};
 };
 

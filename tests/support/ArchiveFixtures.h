@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "keb/Archive.h"
+#include "keb/ArchiveError.h"
+#include "keb/Extractor.h"
 #include "support/TempDir.h"
 
 namespace fixtures {
@@ -118,6 +121,28 @@ inline std::vector<std::string> FilesBelow(const std::filesystem::path& root) {
             if (!e.is_directory()) files.push_back(std::filesystem::relative(e.path(), root).string());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Every file below `ours` is complete: the same bytes as the file of that
+// name below `reference`.
+inline void ExpectOnlyCompleteFiles(const std::filesystem::path& ours, const std::filesystem::path& reference) {
+    for (const std::string& name : FilesBelow(ours))
+        EXPECT_EQ(ReadWholeFile((ours / name).string()), ReadWholeFile((reference / name).string())) << name;
+}
+
+// Extracts every entry of the archive as `request` says (its targets are
+// filled in here); the library's error code, or kKebErrorNone.
+inline uint32_t ExtractAll(const std::string& archivePath, keb::ExtractRequest request, KebProgressCallback progress) {
+    try {
+        keb::PasswordProvider password(nullptr, nullptr);
+        keb::Archive archive(archivePath, password);
+        for (const auto& entry : archive.database().entries) request.targets.push_back(entry.name);
+        keb::ExtractionProgress extraction(progress);
+        keb::ExtractEntries(archive, password, extraction, request);
+    } catch (const keb::ArchiveError& e) {
+        return e.code();
+    }
+    return kKebErrorNone;
 }
 
 // Every file and folder of the tree is in `root` with the same bytes, and

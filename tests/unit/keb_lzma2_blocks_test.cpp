@@ -57,24 +57,10 @@ int32_t KEB_CALL Progress(const char*, uint32_t, uint32_t, uint32_t, uint32_t) {
 
 uint32_t Extract(const std::string& archivePath, const std::string& destination, unsigned threads) {
     g_reports = 0;
-    try {
-        keb::PasswordProvider password(nullptr, nullptr);
-        keb::Archive archive(archivePath, password);
-        keb::ExtractRequest request;
-        request.destination = destination;
-        request.threads = threads;
-        for (const auto& entry : archive.database().entries) request.targets.push_back(entry.name);
-        keb::ExtractionProgress progress(Progress);
-        keb::ExtractEntries(archive, password, progress, request);
-    } catch (const keb::ArchiveError& e) {
-        return e.code();
-    }
-    return kKebErrorNone;
-}
-
-void ExpectOnlyCompleteFiles(const fs::path& ours, const fs::path& originals) {
-    for (const std::string& name : fixtures::FilesBelow(ours))
-        EXPECT_EQ(ReadWholeFile((ours / name).string()), ReadWholeFile((originals / name).string())) << name;
+    keb::ExtractRequest request;
+    request.destination = destination;
+    request.threads = threads;
+    return fixtures::ExtractAll(archivePath, request, Progress);
 }
 
 void FlipByte(const std::string& path, uint64_t offset) {
@@ -109,7 +95,7 @@ TEST(KebLzma2Blocks, BlocksOfOneFolderComeOutAs7zzExtractsThem) {
         std::string out = dir.file("ours" + std::to_string(threads));
         ASSERT_EQ(Extract(archive, out, threads), kKebErrorNone) << threads;
         EXPECT_EQ(fixtures::FilesBelow(out), fixtures::FilesBelow(dir.path() / "theirs")) << threads;
-        ExpectOnlyCompleteFiles(out, dir.path() / "theirs");
+        fixtures::ExpectOnlyCompleteFiles(out, dir.path() / "theirs");
     }
 }
 
@@ -147,7 +133,7 @@ TEST(KebLzma2Blocks, DamageInALaterBlockIsReportedAfterTheFilesBeforeIt) {
     for (unsigned threads : {2u, 1u}) {
         std::string out = dir.file("out" + std::to_string(threads));
         EXPECT_EQ(Extract(archive, out, threads), kKebErrorCorrupt) << threads;
-        ExpectOnlyCompleteFiles(out, dir.path() / "in");
+        fixtures::ExpectOnlyCompleteFiles(out, dir.path() / "in");
         extracted.push_back(std::to_string(fixtures::FilesBelow(out).size()));
     }
     EXPECT_EQ(extracted[0], extracted[1]);  // the same files, whatever the thread count
@@ -161,7 +147,7 @@ TEST(KebLzma2Blocks, CancelStopsTheHelperAndLeavesNoPartialFile) {
     g_cancelAfter = 2;
     EXPECT_EQ(Extract(archive, dir.file("out"), 2), kKebErrorCancelled);
     g_cancelAfter = -1;
-    ExpectOnlyCompleteFiles(dir.path() / "out", dir.path() / "in");
+    fixtures::ExpectOnlyCompleteFiles(dir.path() / "out", dir.path() / "in");
     for (const std::string& name : fixtures::FilesBelow(dir.path() / "out"))
         EXPECT_EQ(name.find(".part"), std::string::npos) << name;
 }

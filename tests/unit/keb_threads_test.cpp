@@ -72,29 +72,14 @@ uint32_t Extract(const std::string& archivePath, const std::string& destination,
     g_reports = 0;
     g_caller = std::this_thread::get_id();
     g_asked.clear();
-    try {
-        keb::PasswordProvider password(nullptr, nullptr);
-        keb::Archive archive(archivePath, password);
-        keb::ExtractRequest request;
-        request.destination = destination;
-        request.threads = threads;
-        if (ask) {
-            request.entry = EntryQuestion;
-            request.overwrite = OverwriteQuestion;
-        }
-        for (const auto& entry : archive.database().entries) request.targets.push_back(entry.name);
-        keb::ExtractionProgress progress(Progress);
-        keb::ExtractEntries(archive, password, progress, request);
-    } catch (const keb::ArchiveError& e) {
-        return e.code();
+    keb::ExtractRequest request;
+    request.destination = destination;
+    request.threads = threads;
+    if (ask) {
+        request.entry = EntryQuestion;
+        request.overwrite = OverwriteQuestion;
     }
-    return kKebErrorNone;
-}
-
-// Every file below `ours` is complete: the same bytes as in `theirs`.
-void ExpectOnlyCompleteFiles(const fs::path& ours, const fs::path& theirs) {
-    for (const std::string& name : fixtures::FilesBelow(ours))
-        EXPECT_EQ(ReadWholeFile((ours / name).string()), ReadWholeFile((theirs / name).string())) << name;
+    return fixtures::ExtractAll(archivePath, request, Progress);
 }
 
 TEST(KebThreads, MultiFolderArchiveComesOutAs7zzExtractsIt) {
@@ -112,7 +97,7 @@ TEST(KebThreads, MultiFolderArchiveComesOutAs7zzExtractsIt) {
         std::string out = dir.file("ours" + std::to_string(threads));
         ASSERT_EQ(Extract(archive, out, threads), kKebErrorNone) << threads;
         EXPECT_EQ(fixtures::FilesBelow(out), fixtures::FilesBelow(dir.path() / "theirs")) << threads;
-        ExpectOnlyCompleteFiles(out, dir.path() / "theirs");
+        fixtures::ExpectOnlyCompleteFiles(out, dir.path() / "theirs");
         EXPECT_TRUE(fs::is_directory(fs::path(out) / "nothing")) << threads;
         EXPECT_EQ(g_done, g_total) << threads;
         uint64_t bytes = 0;
@@ -147,7 +132,7 @@ TEST(KebThreads, CancelStopsBothThreadsAndLeavesNoPartialFile) {
     g_cancelAfter = 2;  // the first report comes from the empty file
     EXPECT_EQ(Extract(archive, dir.file("out"), 2), kKebErrorCancelled);
     g_cancelAfter = -1;
-    ExpectOnlyCompleteFiles(dir.path() / "out", dir.path() / "in");
+    fixtures::ExpectOnlyCompleteFiles(dir.path() / "out", dir.path() / "in");
     for (const std::string& name : fixtures::FilesBelow(dir.path() / "out"))
         EXPECT_EQ(name.find(".part"), std::string::npos) << name;
 }
@@ -169,7 +154,7 @@ TEST(KebThreads, DamageInOneFolderIsReportedAndNothingLeavesTheDestination) {
     }
     fs::create_directories(dir.path() / "deep");
     EXPECT_EQ(Extract(archive, dir.file("deep/out"), 2), kKebErrorCorrupt);
-    ExpectOnlyCompleteFiles(dir.path() / "deep" / "out", dir.path() / "in");
+    fixtures::ExpectOnlyCompleteFiles(dir.path() / "deep" / "out", dir.path() / "in");
     EXPECT_LT(fixtures::FilesBelow(dir.path() / "deep" / "out").size(), 7u);
     for (const std::string& name : fixtures::FilesBelow(dir.path()))
         EXPECT_TRUE(name.rfind("in/", 0) == 0 || name.rfind("deep/out/", 0) == 0 || name == "multi.7z") << name;
