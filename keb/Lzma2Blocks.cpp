@@ -132,14 +132,14 @@ size_t Lzma2BlockStream::Read(uint8_t* buffer, size_t size) {
         if (direct_) {
             got = direct_->out.Read(buffer, size);
         } else {
-            got = std::min(size, buffered_.size() - bufferedPos_);
-            std::copy_n(buffered_.data() + bufferedPos_, got, buffer);
+            got = std::min(size, buffered_.size - bufferedPos_);
+            std::copy_n(buffered_.bytes.get() + bufferedPos_, got, buffer);
             bufferedPos_ += got;
         }
         if (got > 0) return got;
         open_ = false;
         direct_.reset();
-        std::vector<uint8_t>().swap(buffered_);
+        buffered_ = {};
         ++current_;
     }
     return 0;
@@ -177,7 +177,7 @@ void Lzma2BlockStream::StartHelper(size_t index) {
                 DecodeInto(index, helperOutput_);
             } catch (const std::bad_alloc&) {
                 // No room for a second block: this thread decodes it instead.
-                std::vector<uint8_t>().swap(helperOutput_);
+                helperOutput_ = {};
                 helperOutOfMemory_ = true;
             } catch (...) {
                 helperFailure_ = std::current_exception();
@@ -194,14 +194,15 @@ void Lzma2BlockStream::StopHelper() {
     helper_.join();
 }
 
-void Lzma2BlockStream::DecodeInto(size_t index, std::vector<uint8_t>& out) {
+void Lzma2BlockStream::DecodeInto(size_t index, BlockBuffer& out) {
     const Lzma2Block& block = blocks_[index];
     DirectBlock decoder(file_, packed_, properties_, block);
-    out.resize(static_cast<size_t>(block.unpackSize));
-    for (size_t done = 0; done < out.size();) {
+    out.size = static_cast<size_t>(block.unpackSize);
+    out.bytes.reset(new uint8_t[out.size]);
+    for (size_t done = 0; done < out.size;) {
         if (stopping_) return;
-        size_t want = std::min(kHelperStep, out.size() - done);
-        size_t got = ReadFully(decoder.out, out.data() + done, want);
+        size_t want = std::min(kHelperStep, out.size - done);
+        size_t got = ReadFully(decoder.out, out.bytes.get() + done, want);
         if (got != want) ThrowCorrupt("LZMA2 block ends early");
         done += got;
     }

@@ -46,11 +46,17 @@ public:
 private:
     // One block decoded on the calling thread, straight from the file.
     struct DirectBlock;
+    // A block the helper decoded. Left uninitialised until decoded into: a
+    // hostile header's large block costs no memory unless its data is there.
+    struct BlockBuffer {
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t size = 0;
+    };
 
     void OpenBlock(size_t index);
     void StartHelper(size_t index);
     void StopHelper();
-    void DecodeInto(size_t index, std::vector<uint8_t>& out);
+    void DecodeInto(size_t index, BlockBuffer& out);
 
     const ArchiveFile& file_;
     PackStream packed_;
@@ -60,12 +66,12 @@ private:
     size_t current_ = 0;  // block the reader is in
     bool open_ = false;
     std::unique_ptr<DirectBlock> direct_;
-    std::vector<uint8_t> buffered_;  // the current block when the helper decoded it
+    BlockBuffer buffered_;  // the current block when the helper decoded it
     size_t bufferedPos_ = 0;
 
     std::thread helper_;
     size_t helperBlock_ = 0;  // valid while helper_ is joinable
-    std::vector<uint8_t> helperOutput_;
+    BlockBuffer helperOutput_;
     std::exception_ptr helperFailure_;
     bool helperOutOfMemory_ = false;
     std::atomic<bool> stopping_{false};
