@@ -17,8 +17,9 @@ constexpr uint64_t kMinBlock = uint64_t(1) << 20;
 // The helper checks for a stop between steps of this size.
 constexpr size_t kHelperStep = size_t(1) << 18;
 
-// Reads chunk headers through a window of the packed stream, so that a run
-// of tiny chunks costs no file read each.
+// Reads chunk headers through a small window of the packed stream: a run of
+// tiny chunks costs no file read each, and the data of ordinary chunks (up
+// to 64 KB packed) is skipped, not read.
 class HeaderWindow {
 public:
     HeaderWindow(const ArchiveFile& file, const PackStream& packed) : file_(file), packed_(packed) {}
@@ -39,7 +40,7 @@ public:
 private:
     const ArchiveFile& file_;
     const PackStream& packed_;
-    uint8_t window_[1 << 16];
+    uint8_t window_[512];
     uint64_t start_ = 0;
     size_t filled_ = 0;
 };
@@ -52,7 +53,7 @@ struct BlockStart {
 
 std::vector<Lzma2Block> FindLzma2Blocks(const ArchiveFile& file, const PackStream& packed, uint64_t unpackSize) {
     if (packed.offset > file.size() || packed.size > file.size() - packed.offset) return {};
-    auto window = std::make_unique<HeaderWindow>(file, packed);
+    HeaderWindow window(file, packed);
     std::vector<BlockStart> starts;
     // A stored chunk's dictionary reset, not yet known to start an independent block.
     BlockStart pending;
@@ -63,11 +64,11 @@ std::vector<Lzma2Block> FindLzma2Blocks(const ArchiveFile& file, const PackStrea
     uint64_t pos = 0, unpacked = 0;
     while (unpacked < unpackSize) {
         const uint8_t* h = nullptr;
-        if (!window->Bytes(pos, 1, h)) return {};
+        if (!window.Bytes(pos, 1, h)) return {};
         unsigned control = h[0];
         uint64_t headerSize, packSize, chunkUnpack;
         if (control == 0x01 || control == 0x02) {
-            if (!window->Bytes(pos, 3, h)) return {};
+            if (!window.Bytes(pos, 3, h)) return {};
             headerSize = 3;
             packSize = chunkUnpack = ((uint32_t(h[1]) << 8) | h[2]) + 1u;
             if (control == 0x01 && !hasPending) {
@@ -77,7 +78,7 @@ std::vector<Lzma2Block> FindLzma2Blocks(const ArchiveFile& file, const PackStrea
         } else if (control >= 0x80) {
             unsigned mode = (control >> 5) & 3;
             headerSize = mode >= 2 ? 6 : 5;
-            if (!window->Bytes(pos, static_cast<size_t>(headerSize), h)) return {};
+            if (!window.Bytes(pos, static_cast<size_t>(headerSize), h)) return {};
             chunkUnpack = ((uint32_t(control & 0x1F) << 16) | (uint32_t(h[1]) << 8) | h[2]) + 1u;
             packSize = ((uint32_t(h[3]) << 8) | h[4]) + 1u;
             if (mode == 3) {

@@ -130,6 +130,11 @@ inline void ExpectOnlyCompleteFiles(const std::filesystem::path& ours, const std
         EXPECT_EQ(ReadWholeFile((ours / name).string()), ReadWholeFile((reference / name).string())) << name;
 }
 
+// Extracts the archive with 7zz into destination, the reference to compare with.
+inline void ExtractWith7zz(const std::string& archivePath, const std::string& destination) {
+    ASSERT_EQ(Run("7zz x -bd -y -o" + Quote(destination) + " " + Quote(archivePath) + " >/dev/null"), 0);
+}
+
 // Extracts every entry of the archive as `request` says (its targets are
 // filled in here); the library's error code, or kKebErrorNone.
 inline uint32_t ExtractAll(const std::string& archivePath, keb::ExtractRequest request, KebProgressCallback progress) {

@@ -73,12 +73,21 @@ void FlipByte(const std::string& path, uint64_t offset) {
     f.write(&c, 1);
 }
 
-TEST(KebLzma2Blocks, BlocksOfOneFolderComeOutAs7zzExtractsThem) {
-    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
+// Every test starts from a fresh archive of at least four blocks.
+class KebLzma2Blocks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
+        archive = MakeBlockArchive(dir);
+        layout = LayoutOf(archive);
+        ASSERT_GE(layout.blocks.size(), 4u) << "7zz wrote no independent blocks";
+    }
     TempDir dir;
-    std::string archive = MakeBlockArchive(dir);
-    FolderLayout layout = LayoutOf(archive);
-    ASSERT_GE(layout.blocks.size(), 4u) << "7zz wrote no independent blocks";
+    std::string archive;
+    FolderLayout layout;
+};
+
+TEST_F(KebLzma2Blocks, BlocksOfOneFolderComeOutAs7zzExtractsThem) {
     uint64_t packTotal = 0, unpackTotal = 0;
     for (const keb::Lzma2Block& block : layout.blocks) {
         EXPECT_EQ(block.packOffset, packTotal);
@@ -88,9 +97,7 @@ TEST(KebLzma2Blocks, BlocksOfOneFolderComeOutAs7zzExtractsThem) {
     EXPECT_EQ(packTotal, layout.packed.size);
     EXPECT_EQ(unpackTotal, layout.unpackSize);
 
-    ASSERT_EQ(fixtures::Run("7zz x -bd -y -o" + fixtures::Quote(dir.file("theirs")) + " " + fixtures::Quote(archive) +
-                            " >/dev/null"),
-              0);
+    ASSERT_NO_FATAL_FAILURE(fixtures::ExtractWith7zz(archive, dir.file("theirs")));
     for (unsigned threads : {2u, 1u}) {
         std::string out = dir.file("ours" + std::to_string(threads));
         ASSERT_EQ(Extract(archive, out, threads), kKebErrorNone) << threads;
@@ -99,12 +106,7 @@ TEST(KebLzma2Blocks, BlocksOfOneFolderComeOutAs7zzExtractsThem) {
     }
 }
 
-TEST(KebLzma2Blocks, HeadersThatDoNotAddUpLeaveTheStreamToThePlainDecoder) {
-    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
-    TempDir dir;
-    std::string archive = MakeBlockArchive(dir);
-    FolderLayout layout = LayoutOf(archive);
-    ASSERT_GE(layout.blocks.size(), 4u);
+TEST_F(KebLzma2Blocks, HeadersThatDoNotAddUpLeaveTheStreamToThePlainDecoder) {
     keb::ArchiveFile file(archive);
     EXPECT_TRUE(keb::FindLzma2Blocks(file, layout.packed, layout.unpackSize + 1).empty());
     keb::PackStream cut = layout.packed;
@@ -120,12 +122,7 @@ TEST(KebLzma2Blocks, HeadersThatDoNotAddUpLeaveTheStreamToThePlainDecoder) {
     EXPECT_EQ(Extract(archive, dir.file("out"), 2), kKebErrorCorrupt);
 }
 
-TEST(KebLzma2Blocks, DamageInALaterBlockIsReportedAfterTheFilesBeforeIt) {
-    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
-    TempDir dir;
-    std::string archive = MakeBlockArchive(dir);
-    FolderLayout layout = LayoutOf(archive);
-    ASSERT_GE(layout.blocks.size(), 4u);
+TEST_F(KebLzma2Blocks, DamageInALaterBlockIsReportedAfterTheFilesBeforeIt) {
     // The middle of the last block's data: decoded by whichever thread has it.
     const keb::Lzma2Block& last = layout.blocks.back();
     FlipByte(archive, layout.packed.offset + last.packOffset + last.packSize / 2);
@@ -140,10 +137,7 @@ TEST(KebLzma2Blocks, DamageInALaterBlockIsReportedAfterTheFilesBeforeIt) {
     EXPECT_NE(extracted[0], "0");
 }
 
-TEST(KebLzma2Blocks, CancelStopsTheHelperAndLeavesNoPartialFile) {
-    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
-    TempDir dir;
-    std::string archive = MakeBlockArchive(dir);
+TEST_F(KebLzma2Blocks, CancelStopsTheHelperAndLeavesNoPartialFile) {
     g_cancelAfter = 2;
     EXPECT_EQ(Extract(archive, dir.file("out"), 2), kKebErrorCancelled);
     g_cancelAfter = -1;
