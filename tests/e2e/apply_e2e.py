@@ -308,4 +308,4 @@ SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, faili
 
 if __name__ == "__main__":
     sys.exit(scenario.main("apply", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           tools=("7zz", "wixl", "msibuild", "msiinfo")))
+                           tools=("7zz", "wixl", "msibuild", "msiinfo"), timeout=600))

@@ -594,4 +594,4 @@ SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hi
 if __name__ == "__main__":
     sys.exit(scenario.main("dialogs", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "dialogrunner.exe", "exitcode.exe"),
-                           tools=("7zz", "fpc")))
+                           tools=("7zz", "fpc"), timeout=600))

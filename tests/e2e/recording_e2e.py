@@ -313,4 +313,4 @@ SCENARIOS = {f.__name__: f for f in (services, file_types, translated_texts, loc
 if __name__ == "__main__":
     sys.exit(scenario.main("recording", SCENARIOS,
                            lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           tools=("7zz", "wixl", "msibuild", "msiinfo")))
+                           tools=("7zz", "wixl", "msibuild", "msiinfo"), timeout=600))

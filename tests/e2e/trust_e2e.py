@@ -179,4 +179,4 @@ SCENARIOS = {f.__name__: f for f in (setup_resources, signed_setup)}
 if __name__ == "__main__":
     sys.exit(scenario.main("trust", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "resourcereader.exe"),
-                           tools=("wixl", "msibuild", "7zz", "osslsigncode", "openssl")))
+                           tools=("wixl", "msibuild", "7zz", "osslsigncode", "openssl"), timeout=600))

@@ -483,4 +483,4 @@ SCENARIOS = {f.__name__: f for f in (
 if __name__ == "__main__":
     sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(
         session, engine, orvanta, work), programs=("kebstub.exe", "keb.dll", "uidriver.exe"),
-        tools=("7zz", "wixl", "msibuild")))
+        tools=("7zz", "wixl", "msibuild"), timeout=400))
