@@ -2,7 +2,7 @@
 // variables, for the engine's indexed expansion and the plain documented one.
 #include <benchmark/benchmark.h>
 
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "tests/support/ReferenceExpansion.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 
 // The process command line as the engine reads it.
 

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "bootstrap/CommandLine.h"
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
 #include "bootstrap/uSetupInit.h"
 #include "bootstrap/uSetupSplash.h"
 #include "dialogs/uDlgAPI.h"

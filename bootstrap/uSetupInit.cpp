@@ -1,6 +1,6 @@
 #include "bootstrap/uSetupInit.h"
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
 #include "system/ReadOnlyFile.h"

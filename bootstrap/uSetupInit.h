@@ -2,8 +2,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "bootstrap/Payload.h"
-#include "bootstrap/StartupValues.h"
+#include "script/Payload.h"
+#include "core/StartupValues.h"
 #include "system/FileVersion.h"
 
 // The pieces of start-up that prepare files and folders.

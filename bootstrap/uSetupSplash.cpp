@@ -8,7 +8,3 @@ WindowRect PlaceBesideSplash(const WindowRect& splash, ScreenSize screen, int wi
     placed.left = std::min(placed.left, screen.width - width - 25);
     return placed;
 }
-
-WindowRect CentreOnScreen(ScreenSize screen, int width, int height) {
-    return {(screen.width - width) / 2, (screen.height - height) / 2, width, height};
-}

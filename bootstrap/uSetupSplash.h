@@ -3,16 +3,10 @@
 #include <string>
 
 #include "system/MessageBox.h"
+#include "system/ScreenPlacement.h"
 
 // The two start-up windows: the splash picture and the "preparing" window with
 // its progress bar, shown while the support files unpack and the dialogs load.
-
-struct WindowRect {
-    int left = 0, top = 0, width = 0, height = 0;
-};
-struct ScreenSize {
-    int width = 0, height = 0;
-};
 
 // Client size of the preparing window.
 constexpr int kPreparingClientWidth = 385;
@@ -21,7 +15,6 @@ constexpr int kPreparingClientHeight = 89;
 // Below and right of the splash's centre, pulled back so that it keeps 45
 // pixels above the screen's bottom edge and 25 from its right edge.
 WindowRect PlaceBesideSplash(const WindowRect& splash, ScreenSize screen, int width, int height);
-WindowRect CentreOnScreen(ScreenSize screen, int width, int height);
 
 class StartupWindows {
 public:

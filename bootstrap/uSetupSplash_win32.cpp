@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "bootstrap/uSetupSplash.h"
 #include "system/LoadedLibrary.h"
 #include "system/WindowParts_win32.h"

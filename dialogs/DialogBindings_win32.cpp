@@ -7,16 +7,16 @@
 #include <utility>
 #include <vector>
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/DialogRules.h"
 #include "dialogs/FeatureControls_win32.h"
 #include "dialogs/HtmlFrame_win32.h"
 #include "dialogs/TargetFolder.h"
-#include "script/Components.h"
-#include "script/Translation.h"
-#include "script/VariableStore.h"
-#include "script/commands/PathParts.h"
+#include "core/Components.h"
+#include "core/Translations.h"
+#include "core/VariableStore.h"
+#include "system/PathParts.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
 #include "system/TextUtils.h"

@@ -4,7 +4,7 @@
 // button, progress bar, readme viewer, ...). The runtime (uDlgAPI_win32.cpp)
 // calls these around each display.
 #include "dialogs/PoolTemplate_win32.h"
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 
 // Fills the controls from the variables, saving their design texts first.
 void BindControls(PoolTemplate& form, const std::string& supportFolder);

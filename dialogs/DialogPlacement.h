@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 
 // Where the next dialog appears: the first dialog is centred; a later dialog
 // of the same size appears exactly where the user left the previous one; a

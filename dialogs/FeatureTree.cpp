@@ -1,7 +1,7 @@
 #include "dialogs/FeatureTree.h"
 
-#include "script/Components.h"
-#include "script/VariableStore.h"
+#include "core/Components.h"
+#include "core/VariableStore.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 // The product's features as a dialog shows them: a tree view with Tag 1 (the
 // feature tree) or a check list box with Tag 1 (the feature list). Both are
-// built from the component list (script/Components.h) when the dialog is
+// built from the component list (core/Components.h) when the dialog is
 // prepared, and every choice the user makes is written straight back into
 // it. A component name is a path of levels separated by "\".
 

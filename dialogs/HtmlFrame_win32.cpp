@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "dialogs/DesignedControls_win32.h"
-#include "script/commands/PathParts.h"
+#include "system/PathParts.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
 

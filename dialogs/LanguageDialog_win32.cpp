@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/uSetupSplash.h"
+#include "core/EngineMessages.h"
+#include "system/ScreenPlacement.h"
 #include "dialogs/LanguageDialog.h"
 #include "system/WindowParts_win32.h"
 

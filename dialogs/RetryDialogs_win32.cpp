@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/uSetupSplash.h"
-#include "dialogs/ProgressState.h"
+#include "core/EngineMessages.h"
+#include "system/ScreenPlacement.h"
+#include "core/ProgressState.h"
 #include "dialogs/RetryDialogs.h"
 #include "system/WindowParts_win32.h"
 

@@ -9,7 +9,7 @@
 // state afterwards (release). Dialogs are registered under keys (the decimal
 // index of their "Display Dialog" command); keys compare upper-cased.
 // Everything runs on the main thread; only the progress state
-// (dialogs/ProgressState.h) is shared with worker threads.
+// (core/ProgressState.h) is shared with worker threads.
 
 // What a display of a dialog returned.
 struct DialogOutcome {

@@ -1,4 +1,4 @@
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "dialogs/HostDialogs.h"
 #include "dialogs/uDlgAPI.h"
 

@@ -5,15 +5,15 @@
 #include <memory>
 #include <vector>
 
-#include "bootstrap/StartupValues.h"
-#include "bootstrap/uSetupSplash.h"
+#include "core/StartupValues.h"
+#include "system/ScreenPlacement.h"
 #include "dialogs/DialogBindings_win32.h"
 #include "dialogs/DesignedClasses.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/PoolTemplate_win32.h"
-#include "dialogs/ProgressState.h"
-#include "script/InterpreterHooks.h"
-#include "script/commands/PathParts.h"
+#include "core/ProgressState.h"
+#include "core/InterpreterHooks.h"
+#include "system/PathParts.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
 

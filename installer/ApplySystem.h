@@ -18,11 +18,3 @@ std::string CurrentAccountName();
 std::string LocalDateTimeText();
 // The ANSI text as UTF-16LE bytes without a byte-order mark.
 std::string Utf16LeFromAnsi(const std::string& text);
-
-// Waits for the worker: processes one window message of the calling thread,
-// or waits briefly for one when there is none.
-void ProcessOneMessage();
-// Wakes the thread that started the apply from its message wait.
-void WakeApplyingThread();
-// Remembers the calling thread as the one WakeApplyingThread wakes.
-void RegisterApplyingThread();

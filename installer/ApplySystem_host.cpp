@@ -1,8 +1,6 @@
-#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include <unistd.h>
 
@@ -57,8 +55,3 @@ std::string Utf16LeFromAnsi(const std::string& text) {
     }
     return bytes;
 }
-
-// The host has no window messages: waiting is a short sleep.
-void ProcessOneMessage() { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
-void RegisterApplyingThread() {}
-void WakeApplyingThread() {}

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -12,7 +11,6 @@ struct HandleCloser {
 };
 using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
-std::atomic<DWORD> applyingThread{0};
 }  // namespace
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -70,21 +68,4 @@ std::string Utf16LeFromAnsi(const std::string& text) {
         bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
     }
     return bytes;
-}
-
-void ProcessOneMessage() {
-    MSG message;
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-        return;
-    }
-    // Bounded, so a lost wake-up costs at most a moment.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-}
-
-void RegisterApplyingThread() { applyingThread = GetCurrentThreadId(); }
-
-void WakeApplyingThread() {
-    if (DWORD thread = applyingThread) PostThreadMessageA(thread, WM_NULL, 0, 0);
 }

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "installer/uMSIAPI.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "system/GuidText.h"
 #include "system/TextUtils.h"
 

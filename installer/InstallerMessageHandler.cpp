@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 
 namespace {
 enum MessageKind : unsigned {

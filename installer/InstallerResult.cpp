@@ -1,6 +1,6 @@
 #include "installer/InstallerResult.h"
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "installer/uMSIAPI.h"
 #include "system/SystemMessage.h"
 

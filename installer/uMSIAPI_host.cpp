@@ -1,5 +1,5 @@
 #include "installer/uMSIAPI.h"
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 
 namespace {
 // Linux has no Windows Installer: the library is simply not found, which is

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "installer/uMSIAPI.h"
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 #include "system/LoadedLibrary.h"
 
 namespace {

@@ -1,14 +1,15 @@
 #include "installer/uMSIThread.h"
 
-#include "bootstrap/EngineMessages.h"
-#include "dialogs/ProgressState.h"
+#include "core/EngineMessages.h"
+#include "core/ProgressState.h"
 #include "installer/ApplySystem.h"
+#include "system/MessagePump.h"
 #include "installer/ApplyTexts.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/InstallerMessageHandler.h"
 #include "installer/uMSIAPI.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "system/Files.h"
 #include "system/Paths.h"
 #include "system/TextUtils.h"
@@ -106,7 +107,7 @@ void TMSIThread::Execute() noexcept {
         state_.failed = true;
     }
     state_.done = true;
-    WakeApplyingThread();
+    WakeWaitingThread();
 }
 
 InstallerSources TMSIThread::ComputeSources() {
@@ -238,7 +239,7 @@ ApplyOutcome ApplyChanges(const ApplyRequest& request) {
     SetProgress("", 0, 0, -1);
 
     LongOperationScope longOperation;
-    RegisterApplyingThread();
+    RegisterWaitingThread();
     {
         TMSIThread worker(request, state);
         while (!state.done) {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "system/LoadedLibrary.h"
 #include "system/TextUtils.h"
 

@@ -1,6 +1,6 @@
 #include "media/DownloadProgress.h"
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "system/DigitGrouping.h"
 #include "system/TextUtils.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "bootstrap/EngineMessages.h"
-#include "installer/ApplySystem.h"
+#include "core/EngineMessages.h"
+#include "system/MessagePump.h"
 #include "keb/Crypto.h"
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
@@ -37,7 +37,7 @@ int32_t KEB_CALL MediaProgress(const char* entryName, uint32_t doneLow, uint32_t
         const int percent = total > 0 ? TransferPercent(done, total, 0) : 1;
         const bool changed = percent != status->percent();
         status->Report(percent, PercentStatus(entryName ? entryName : "", percent));
-        if (changed) WakeApplyingThread();
+        if (changed) WakeWaitingThread();
         return status->cancel ? 0 : 1;
     } catch (...) {
         return 0;
@@ -160,7 +160,7 @@ bool CopyMedia(const std::string& sourceFolder, const std::string& destinationRo
     for (size_t i = 0; i < n; ++i) {
         const int percent = static_cast<int>(i * 100 / n + 1);
         status.Report(percent, PercentStatus(files[i].from, percent));
-        WakeApplyingThread();
+        WakeWaitingThread();
         if (status.cancel) return false;
         const std::string to = root + files[i].relative;
         if (!CreateFoldersWithoutLinks(root, FolderOf(files[i].relative))) return false;

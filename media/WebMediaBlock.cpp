@@ -4,16 +4,16 @@
 #include <atomic>
 #include <functional>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
-#include "dialogs/WorkerPolling.h"
-#include "installer/ApplySystem.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
+#include "system/MessagePump.h"
 #include "media/DownloadFile.h"
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "system/Files.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
@@ -123,7 +123,7 @@ void Download(const std::string& block, const std::string& url, const std::strin
                 // received chunk would only fill its message queue.
                 const bool changed = percent != s.percent();
                 s.Report(percent, text);
-                if (changed) WakeApplyingThread();
+                if (changed) WakeWaitingThread();
                 return !s.cancel;
             };
             const std::string folder = FolderOf(request.destination);

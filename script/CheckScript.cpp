@@ -5,8 +5,8 @@
 #include <set>
 
 #include "script/ParameterIndex.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "script/CommandTable.h"
 
-#include "script/ScriptError.h"
-#include "script/Translation.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/Translations.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 

@@ -1,8 +1,8 @@
 #include "script/Condition.h"
 
 #include "script/CommandTable.h"
-#include "script/Translation.h"
-#include "script/VariableStore.h"
+#include "core/Translations.h"
+#include "core/VariableStore.h"
 #include "system/TextUtils.h"
 
 bool CompareValues(const std::string& left, const std::string& code, const std::string& right) {

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 
 ParameterIndex::ParameterIndex(const std::vector<std::vector<std::string>>& blocks) : blocks_(blocks) {
     for (size_t list = 0; list < blocks.size(); ++list) {

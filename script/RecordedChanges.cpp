@@ -2,7 +2,7 @@
 
 #include "installer/InstallerDatabase.h"
 #include "script/Session.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 
 void RecordProperty(const std::string& name, const std::string& value) {
     SetInstallerProperty(name, value);

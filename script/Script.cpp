@@ -1,6 +1,6 @@
 #include "script/Script.h"
 
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 #include "system/TextUtils.h"
 
 std::string GetParameter(const std::vector<std::vector<std::string>>& blocks, const std::string& id, size_t n) {

@@ -1,11 +1,11 @@
 #include "script/SystemSettings.h"
 
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 #include "script/VersionText.h"
 #include "system/FileVersion.h"
 #include "system/Process.h"
 #include "system/Registry.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "system/TextUtils.h"
 #include "system/miis.h"
 

@@ -1,14 +1,10 @@
 #include "script/Translation.h"
 
-#include <mutex>
-
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
-#include "bootstrap/uLanguage.h"
+#include "core/StartupValues.h"
+#include "core/uLanguage.h"
 #include "dialogs/LanguageDialog.h"
 #include "script/InstanceState.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
 #include "system/UserLocale.h"
@@ -18,53 +14,7 @@ namespace {
 constexpr const char* kInitialization = "Initialization";
 constexpr const char* kPrefix = "translations.";
 
-// The loaded files of the current language; reloaded when the language changes.
-struct TranslationFiles {
-    std::mutex lock;
-    std::string language;  // empty: no translation
-    std::vector<std::string> contexts, keys, texts;
-};
-
-TranslationFiles& Files() {
-    static TranslationFiles files;
-    return files;
-}
-
-std::string SupportFile(const std::string& name) { return Startup().supportFolder + name; }
-std::string KeyFile() { return SupportFile(Project().Title + ".mtx"); }
-
-std::optional<std::vector<std::string>> ReadList(const std::string& path) {
-    const auto text = ReadFileText(path);
-    if (!text) return std::nullopt;
-    return SplitLines(*text);
-}
-
-// Loads the files of a language; false when one of the three is missing.
-bool Load(TranslationFiles& files, const std::string& language) {
-    auto contexts = ReadList(SupportFile("translations.Map"));
-    auto texts = ReadList(SupportFile(kPrefix + language));
-    auto keys = ReadList(KeyFile());
-    if (!contexts || !texts || !keys) return false;
-    files.contexts = std::move(*contexts);
-    files.texts = std::move(*texts);
-    files.keys = std::move(*keys);
-    const std::string messages = SupportFile(std::string("shared.") + kPrefix + language);
-    if (const auto text = ReadFileText(messages)) LoadMessageText(*text);
-    return true;
-}
-
-const std::string& Line(const std::vector<std::string>& lines, size_t index) {
-    static const std::string empty;
-    return index < lines.size() ? lines[index] : empty;
-}
-
 }  // namespace
-
-bool TranslationActive() {
-    auto& files = Files();
-    std::lock_guard guard(files.lock);
-    return !files.language.empty();
-}
 
 std::vector<std::string> OfferedLanguages(const std::vector<std::string>& fileNames) {
     std::vector<std::string> offered;
@@ -91,7 +41,7 @@ size_t PreselectedLanguage(const std::vector<std::string>& offered, const std::s
 
 bool ChooseInstallationLanguage(const std::string& msiPath) {
     SetVariable("LANGUAGE", "", kInitialization);
-    if (!FileExists(KeyFile())) return true;
+    if (!FileExists(TranslationKeyFile())) return true;
     const std::vector<std::string> offered = OfferedLanguages(FileNamesStartingWith(Startup().supportFolder, kPrefix));
     if (offered.empty()) return true;
     const std::string& defaultLanguage = Project().DefaultLanguage;
@@ -119,37 +69,8 @@ bool ChooseInstallationLanguage(const std::string& msiPath) {
 }
 
 void RefreshTranslations() {
-    std::string language = VariableExists("LANGUAGE") ? GetVariable("LANGUAGE") : std::string();
-    auto& files = Files();
-    {
-        std::lock_guard guard(files.lock);
-        if (!SameText(language, files.language) || language.empty()) {
-            if (!language.empty() && !Load(files, language)) language.clear();
-            files.language = language;
-        }
-    }
+    const std::string wanted = VariableExists("LANGUAGE") ? GetVariable("LANGUAGE") : std::string();
+    const std::string language = UseTranslationLanguage(wanted);
     if (VariableExists("LANGUAGE") && GetVariable("LANGUAGE") != language)
         SetVariable("LANGUAGE", language, kInitialization);
-}
-
-std::string TranslateCommandText(const std::string& commandId, int slot, const std::string& fallback) {
-    auto& files = Files();
-    std::lock_guard guard(files.lock);
-    if (files.language.empty()) return fallback;
-    for (size_t k = 0; k < files.keys.size(); ++k) {
-        if (!SameText(files.keys[k], commandId)) continue;
-        const size_t line = k + static_cast<size_t>(slot) - 1;
-        if (line >= files.texts.size()) throw ScriptError("List index out of bounds (" + std::to_string(line) + ")");
-        return files.texts[line];
-    }
-    return fallback;
-}
-
-std::string TranslateDialogText(const std::string& context, const std::string& key, const std::string& fallback) {
-    auto& files = Files();
-    std::lock_guard guard(files.lock);
-    if (files.language.empty()) return fallback;
-    for (size_t i = 0; i < files.keys.size(); ++i)
-        if (SameText(Line(files.contexts, i), context) && SameText(files.keys[i], key)) return Line(files.texts, i);
-    return fallback;
 }

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -3,14 +3,14 @@
 #include <optional>
 #include <vector>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
 #include "script/CommandTable.h"
 #include "script/Condition.h"
-#include "script/InterpreterHooks.h"
-#include "script/ScriptError.h"
+#include "core/InterpreterHooks.h"
+#include "core/ScriptError.h"
 #include "script/Session.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/TextFileReader.h"
 #include "system/MessageBox.h"
 #include "system/NeedsWindows.h"

@@ -3,7 +3,7 @@
 // None of them fails: unknown components and invalid sizes are ignored.
 
 #include "script/CommandTable.h"
-#include "script/Components.h"
+#include "core/Components.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 

@@ -2,7 +2,7 @@
 
 #include "dialogs/uDlgAPI.h"
 #include "script/CommandTable.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 

@@ -1,11 +1,11 @@
 // The commands that look at the machine's files and folders: existence, the
 // file search, disk space, file versions, INI values and folder locations.
-#include "dialogs/ProgressState.h"
-#include "dialogs/WorkerPolling.h"
+#include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
 #include "script/CommandTable.h"
 #include "script/FileSearch.h"
 #include "script/VersionText.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/DirectoryListing.h"
 #include "system/DiskSpace.h"

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "script/CommandTable.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 #include "system/miis.h"

@@ -5,14 +5,14 @@
 // installer properties, and the system changes never stop the script.
 #include <optional>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/uMSIAPI.h"
 #include "script/AccessRules.h"
 #include "script/CommandTable.h"
-#include "script/Components.h"
+#include "core/Components.h"
 #include "script/InstanceState.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/ConsoleProgram.h"
 #include "system/Files.h"

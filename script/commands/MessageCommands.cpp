@@ -1,9 +1,9 @@
 // "MessageBox", "Terminate Install", "Terminate with Exit Code",
 // "Reboot Computer" and "Reboot and Resume".
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/CommandTable.h"
 #include "script/ResumeEntry.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/MessageBox.h"
 #include "system/Reboot.h"

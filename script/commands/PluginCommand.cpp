@@ -5,13 +5,13 @@
 #include <atomic>
 #include <mutex>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
-#include "dialogs/WorkerPolling.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
 #include "script/CommandTable.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "script/commands/WebMediaFetch.h"
 #include "system/Files.h"

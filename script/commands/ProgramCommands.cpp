@@ -1,17 +1,17 @@
 // The commands that start other code: programs (also as another user), a
 // light-mode setup built from a payload file, COM registration and 7z
 // extraction. The long-running ones run on a worker while the dialog on
-// screen stays alive (dialogs/WorkerPolling.h).
+// screen stays alive (core/WorkerPolling.h).
 #include <functional>
 
-#include "bootstrap/Payload.h"
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
-#include "dialogs/WorkerPolling.h"
+#include "script/Payload.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
 #include "media/MediaWorkers.h"
 #include "script/CommandTable.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/ComRegistration.h"
 #include "system/Files.h"

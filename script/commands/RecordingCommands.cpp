@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/CheckScript.h"
 #include "script/CommandTable.h"
 #include "script/RecordedChanges.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "script/commands/WebMediaFetch.h"
 #include "system/TextUtils.h"

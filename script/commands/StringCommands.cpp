@@ -1,8 +1,8 @@
 // "Replace String", "Parse String" and "Extract Path".
 #include "script/CommandTable.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
-#include "script/commands/PathParts.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

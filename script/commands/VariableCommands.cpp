@@ -1,8 +1,8 @@
 // "Set Variable", "Get Environment", "Get Temporary File" and "Convert Path".
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/CommandTable.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/DirectorySearch.h"
 #include "system/Environment.h"

@@ -1,7 +1,7 @@
 #include "script/commands/WebMediaFetch.h"
 
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
 #include "installer/ApplySystem.h"
 #include "media/WebMediaBlock.h"
 #include "script/CommandTable.h"

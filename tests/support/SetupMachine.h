@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "support/TempDir.h"
 #include "system/HostMessageBoxes.h"
 #include "system/HostRegistry.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/InstallerMessageHandler.h"
 #include "installer/uMSIThread.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "script/CheckScript.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "support/ScriptBuilder.h"
 
 namespace {

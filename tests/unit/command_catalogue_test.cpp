@@ -10,7 +10,7 @@
 #include "script/CommandTable.h"
 #include "tools/authoring/CommandCatalogue.h"
 #include "tools/authoring/CommandReference.h"
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 #include "support/TempDir.h"
 
 namespace {

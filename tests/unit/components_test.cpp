@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/StartupValues.h"
-#include "script/Components.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/StartupValues.h"
+#include "core/Components.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "script/Condition.h"
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 #include "script/Translation.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "support/ScriptBuilder.h"
 
 namespace {

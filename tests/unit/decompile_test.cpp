@@ -7,7 +7,7 @@
 #include <iostream>
 #include <set>
 
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 #include "support/PeImage.h"
 #include "support/TempDir.h"
 #include "system/TextUtils.h"

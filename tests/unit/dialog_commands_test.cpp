@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/HostDialogs.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/ScriptBuilder.h"
 #include "system/HostMessageBoxes.h"

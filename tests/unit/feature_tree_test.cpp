@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/FeatureTree.h"
-#include "script/Components.h"
+#include "core/Components.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/StartupValues.h"
-#include "script/VariableStore.h"
+#include "core/StartupValues.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/IisModel.h"
 #include "support/ScriptBuilder.h"

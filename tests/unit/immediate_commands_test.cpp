@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "installer/InstallerDatabase.h"
 #include "script/AccessRules.h"
-#include "script/Components.h"
-#include "script/VariableStore.h"
+#include "core/Components.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
 #include "support/ScriptBuilder.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "installer/InstallerMessageHandler.h"
 #include "installer/InstallerProgress.h"
 #include "system/HostMessageBoxes.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "installer/InstallerDatabase.h"
-#include "script/Components.h"
+#include "core/Components.h"
 #include "script/Session.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
 #include "support/ScriptBuilder.h"

@@ -3,10 +3,10 @@
 #include <deque>
 #include <random>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/CommandTable.h"
-#include "script/InterpreterHooks.h"
-#include "script/VariableStore.h"
+#include "core/InterpreterHooks.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/ScriptBuilder.h"
 #include "system/HostMessageBoxes.h"

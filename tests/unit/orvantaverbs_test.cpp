@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 #include "support/ScriptBuilder.h"
 #include "support/TempDir.h"
 

@@ -2,7 +2,7 @@
 
 #include "script/ParameterIndex.h"
 #include "script/Script.h"
-#include "script/ScriptError.h"
+#include "core/ScriptError.h"
 
 TEST(ParameterIndexTest, AnswersAsTheScanDoes) {
     const std::vector<std::vector<std::string>> blocks = {

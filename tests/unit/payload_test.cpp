@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 #include "support/PeImage.h"
 #include "support/TempDir.h"
 

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "bootstrap/StartupValues.h"
-#include "script/VariableStore.h"
+#include "core/StartupValues.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/ScriptBuilder.h"
 #include "support/TempDir.h"

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "installer/InstallerDatabase.h"
 #include "script/RecordedChanges.h"
 #include "script/Session.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
 #include "support/ScriptBuilder.h"

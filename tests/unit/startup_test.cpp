@@ -6,7 +6,7 @@
 #include <set>
 #include <thread>
 
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 #include "bootstrap/HostStartupWindows.h"
 #include "bootstrap/kebstub.h"
 #include "bootstrap/uSetupInit.h"

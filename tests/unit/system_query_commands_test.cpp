@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/SystemSettings.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "script/VersionText.h"
 #include "script/mscriptexec.h"
 #include "support/ScriptBuilder.h"

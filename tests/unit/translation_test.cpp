@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
 #include "dialogs/HostLanguageDialog.h"
 #include "script/Condition.h"
 #include "script/Translation.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "support/ScriptBuilder.h"
 #include "support/TempDir.h"
 #include "system/HostShellFolders.h"

@@ -3,9 +3,9 @@
 #include <optional>
 #include <random>
 
-#include "bootstrap/StartupValues.h"
-#include "script/ScriptError.h"
-#include "script/VariableStore.h"
+#include "core/StartupValues.h"
+#include "core/ScriptError.h"
+#include "core/VariableStore.h"
 #include "support/ReferenceExpansion.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
 #include "media/WebMediaBlock.h"
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "support/ArchiveFixtures.h"
 #include "system/TextUtils.h"
 

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
-#include "dialogs/WorkerPolling.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
 
 namespace {
 

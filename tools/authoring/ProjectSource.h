@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 
 // The readable source of a setup project (a "project.orv" file):
 //

@@ -11,10 +11,10 @@
 #include "tools/authoring/ProjectCheck.h"
 // Before the start-up values: their Project() function hides the struct's name.
 #include "tools/authoring/ProjectSource.h"
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 #include "script/CheckScript.h"
-#include "script/InterpreterHooks.h"
-#include "script/VariableStore.h"
+#include "core/InterpreterHooks.h"
+#include "core/VariableStore.h"
 #include "script/mscriptexec.h"
 #include "system/HostMessageBoxes.h"
 #include "system/HostShellFolders.h"

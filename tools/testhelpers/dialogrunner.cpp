@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 #include "dialogs/uDlgAPI.h"
 
 int main(int argc, char** argv) {

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/uMSIAPI.h"
 #include "installer/uMSIThread.h"

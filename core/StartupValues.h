@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "bootstrap/Payload.h"
+#include "core/ProjectValues.h"
 
 // Process-wide values fixed by start-up and read by the rest of the engine.
 // Every folder text ends with a backslash.

@@ -1,4 +1,4 @@
-#include "script/commands/PathParts.h"
+#include "system/PathParts.h"
 
 #include "system/TextUtils.h"
 

@@ -1,12 +1,12 @@
-#include "dialogs/WorkerPolling.h"
+#include "core/WorkerPolling.h"
 
 #include <atomic>
 #include <exception>
 #include <thread>
 
-#include "bootstrap/StartupValues.h"
-#include "dialogs/ProgressState.h"
-#include "installer/ApplySystem.h"
+#include "core/StartupValues.h"
+#include "core/ProgressState.h"
+#include "system/MessagePump.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ public:
 void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll) {
     std::atomic<bool> done{false};
     std::exception_ptr failure;
-    RegisterApplyingThread();
+    RegisterWaitingThread();
     std::thread worker([&done, &failure, &work] {
         try {
             work();
@@ -32,7 +32,7 @@ void RunPolledWorker(const std::function<void()>& work, const std::function<void
             failure = std::current_exception();
         }
         done = true;
-        WakeApplyingThread();
+        WakeWaitingThread();
     });
     // Joined on every way out: a thread object destroyed while running ends the process.
     struct Joiner {

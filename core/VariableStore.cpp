@@ -1,4 +1,4 @@
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 
 #include <cstdint>
 #include <functional>
@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "bootstrap/EngineMessages.h"
-#include "bootstrap/StartupValues.h"
-#include "script/ScriptError.h"
+#include "core/EngineMessages.h"
+#include "core/StartupValues.h"
+#include "core/ScriptError.h"
 #include "system/CommaText.h"
 #include "system/TextUtils.h"
 

@@ -1,4 +1,4 @@
-#include "bootstrap/Payload.h"
+#include "script/Payload.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "bootstrap/EngineMessages.h"
+#include "core/EngineMessages.h"
 
 #include <array>
 #include <mutex>

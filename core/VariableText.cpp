@@ -1,6 +1,6 @@
 // The text helpers around the variable store: references, paths, newline
 // markers and boolean texts.
-#include "script/VariableStore.h"
+#include "core/VariableStore.h"
 #include "system/TextUtils.h"
 
 std::string NewlineToCrLf(const std::string& text) { return ReplaceText(text, "$NEWLINE$", "\r\n", true); }

@@ -1,4 +1,4 @@
-#include "dialogs/ProgressState.h"
+#include "core/ProgressState.h"
 
 #include <atomic>
 #include <mutex>

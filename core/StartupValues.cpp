@@ -1,4 +1,4 @@
-#include "bootstrap/StartupValues.h"
+#include "core/StartupValues.h"
 
 StartupValues& Startup() {
     static StartupValues values;

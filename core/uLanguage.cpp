@@ -1,4 +1,4 @@
-#include "bootstrap/uLanguage.h"
+#include "core/uLanguage.h"
 
 #include "system/TextUtils.h"
 
