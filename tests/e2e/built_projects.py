@@ -175,7 +175,7 @@ class Collector:
             shutil.rmtree(staged)
 
     def family(self, script):
-        def main(family, scenarios, make, programs=(), tools=(), needs_orvanta=True):
+        def main(family, scenarios, make, programs=(), tools=(), needs_orvanta=True, timeout=None):
             if not needs_orvanta:
                 return 0  # a family that builds no setup
             for name, function in sorted(scenarios.items()):
