@@ -24,20 +24,24 @@ std::string Resolve(const std::string& value, const RuleControls& controls) {
 std::optional<DialogRule> ParseDialogRule(const std::string& line) {
     if (line.size() <= 4) return std::nullopt;
     const std::string rest = line.substr(4);
-    DialogRule rule;
-    rule.unequal = rest.find(" <> ") != std::string::npos;
-    const std::string op = rule.unequal ? " <> " : " = ";
     size_t at = 0;
-    auto component = Until(rest, at, ".");
-    auto property = component ? Until(rest, at, op) : std::nullopt;
-    auto value = property ? Until(rest, at, kThen) : std::nullopt;
-    auto target = value ? Until(rest, at, ".") : std::nullopt;
+    const auto condition = Until(rest, at, kThen);
+    auto target = condition ? Until(rest, at, ".") : std::nullopt;
     auto targetProperty = target ? Until(rest, at, " := ") : std::nullopt;
     auto targetValue = targetProperty ? Until(rest, at, ";") : std::nullopt;
     if (!targetValue) return std::nullopt;
+    // The operator is the first one after the property, in the condition only:
+    // the action's value is free text.
+    size_t from = 0;
+    auto component = Until(*condition, from, ".");
+    if (!component) return std::nullopt;
+    DialogRule rule;
+    rule.unequal = condition->find(" <> ", from) < condition->find(" = ", from);
+    auto property = Until(*condition, from, rule.unequal ? " <> " : " = ");
+    if (!property) return std::nullopt;
     rule.conditionComponent = *component;
     rule.conditionProperty = *property;
-    rule.conditionValue = *value;
+    rule.conditionValue = condition->substr(from);
     rule.targetComponent = *target;
     rule.targetProperty = *targetProperty;
     rule.targetValue = *targetValue;

@@ -10,7 +10,8 @@
 //   If (CheckBox1.Checked = True)  THEN  Button1.Enabled := True;
 //
 // The first four characters are a prefix of the author's tool and skipped;
-// the operator is " = " or " <> "; ")  THEN  " has two blanks each side.
+// the operator is the first " = " or " <> " after the condition's property
+// (the action's value may hold either); ")  THEN  " has two blanks each side.
 // There is no else: a rule whose condition does not hold changes nothing.
 
 struct DialogRule {

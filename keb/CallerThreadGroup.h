@@ -9,8 +9,7 @@ namespace keb {
 
 // Runs numbered tasks on worker threads while the calling thread keeps
 // everything that calls back to the library's caller: it reports progress
-// at intervals and answers the questions workers put to it, so callbacks
-// never run on a thread the caller did not make.
+// at intervals, so callbacks never run on a thread the caller did not make.
 class CallerThreadGroup {
 public:
     // Runs task(0) .. task(count - 1), each once, on `threads` threads and
@@ -20,16 +19,12 @@ public:
     void Run(size_t count, unsigned threads, unsigned intervalMs, const std::function<void(size_t)>& task,
              const std::function<void()>& report);
 
-    // From a task: runs question on the calling thread and waits; throws
-    // what it throws, or ArchiveError (cancelled) when the group is stopping.
-    void Ask(const std::function<void()>& question);
     // From a task: throws ArchiveError (cancelled) when the group is stopping.
     void ThrowIfStopping();
 
 private:
     void Work(const std::function<void(size_t)>& task);
     void Fail(std::exception_ptr failure);
-    void AnswerQuestion(std::unique_lock<std::mutex>& guard);
 
     std::mutex lock_;
     std::condition_variable changed_;
@@ -37,10 +32,6 @@ private:
     unsigned running_ = 0;
     bool stopping_ = false;
     std::exception_ptr failure_;
-    const std::function<void()>* question_ = nullptr;  // waiting for an answer
-    bool answering_ = false;  // the calling thread runs the question
-    bool answered_ = false;
-    std::exception_ptr answerFailure_;
 };
 
 }  // namespace keb

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -16,6 +14,8 @@
 #include "keb/FolderDecoder.h"
 #include "keb/Halves.h"
 #include "keb/OutputFiles.h"
+#include "keb/ScratchFolder.h"
+#include "keb/TargetClaims.h"
 
 namespace keb {
 namespace {
@@ -30,6 +30,21 @@ struct SharedProgress {
     CallerThreadGroup group;
     std::atomic<uint64_t> done{0};
     std::atomic<size_t> entry{0};
+};
+
+// What becomes of a requested entry, decided for every entry in entry order
+// before anything is written, so that one and two threads ask the same
+// questions in the same order and write the same files.
+enum class Action : uint8_t {
+    kSkip,        // data passed over: not requested, declined, refused or kept
+    kCheck,       // decoded and checked only: testing, or a later entry writes its file
+    kWrite,       // decoded into path
+    kMakeFolder,  // the folder at path
+};
+
+struct PlannedEntry {
+    Action action = Action::kSkip;
+    std::string path;
 };
 
 // One thread's decoding state. Without shared progress it runs on the
@@ -53,6 +68,9 @@ public:
     void Run() {
         SelectTargets();
         if (!request_.destination.empty() && !FindExisting(request_.destination)) CreateFolder(request_.destination);
+        std::optional<ScratchFolder> scratch;  // outlives the threads writing into it
+        Plan(scratch);
+        scratch_ = scratch ? &*scratch : nullptr;
         // A folder is decoded only as far as its last requested entry.
         std::vector<size_t> lastNeeded(db_.folders.size(), 0);
         std::vector<bool> needed(db_.folders.size(), false);
@@ -105,8 +123,7 @@ private:
                 continue;
             progress_.SetEntry(e.name);
             if (e.hasStream) PositionAt(lane, e);
-            if (Wanted(i)) ExtractOne(lane, e);
-            else if (e.hasStream) Discard(lane, e.size);
+            Perform(lane, i);
         }
     }
 
@@ -118,7 +135,7 @@ private:
         for (size_t i = 0; i < db_.entries.size(); ++i) {
             if (db_.entries[i].hasStream || !Wanted(i)) continue;
             progress_.SetEntry(db_.entries[i].name);
-            ExtractOne(here, db_.entries[i]);
+            Perform(here, i);
         }
         std::vector<uint32_t> folders;
         for (size_t f = 0; f < folderEntries.size(); ++f)
@@ -135,8 +152,7 @@ private:
                     const Entry& e = db_.entries[i];
                     shared.entry = i;
                     PositionAt(lane, e);
-                    if (Wanted(i)) ExtractOne(lane, e);
-                    else Discard(lane, e.size);
+                    Perform(lane, i);
                 }
             },
             [&] {
@@ -182,13 +198,6 @@ private:
         while (size > 0) size -= ReadChunk(lane, static_cast<size_t>(std::min<uint64_t>(size, lane.buffer.size())));
     }
 
-    // Runs one of the caller's callbacks on the caller's thread.
-    template <typename Call>
-    void OnCallerThread(Lane& lane, const Call& call) {
-        if (lane.shared) lane.shared->group.Ask(std::function<void()>(call));
-        else call();
-    }
-
     // The caller hears of progress directly, or from the reporting thread.
     void Advance(Lane& lane, uint64_t bytes) {
         if (lane.shared) {
@@ -199,34 +208,65 @@ private:
         progress_.Report();
     }
 
-    std::optional<std::string> TargetPath(Lane& lane, const Entry& e) {
-        auto components = SafePathComponents(e.name);
-        if (!components) return std::nullopt;
-        if (components->empty()) {
-            if (e.isFolder) return std::string();  // "." or "./": the destination itself
-            components->push_back("_");  // a file cannot be the destination; 7zz names it so too
+    // Decides, on the caller's thread and in entry order, what becomes of
+    // each requested entry: the entry question, the target each file claims
+    // and, once per target that exists already, the overwrite question. Of
+    // the entries sharing a target, the last writes it (the earlier ones are
+    // checked only), unless the existing file was kept.
+    void Plan(std::optional<ScratchFolder>& scratch) {
+        plan_.assign(db_.entries.size(), PlannedEntry{});
+        bool testOnly = request_.destination.empty();
+        TargetClaims claims(request_.destination);
+        bool writes = false;
+        for (size_t i = 0; i < db_.entries.size(); ++i) {
+            if (!Wanted(i)) continue;
+            if (testOnly) plan_[i].action = db_.entries[i].isFolder ? Action::kSkip : Action::kCheck;
+            else PlanEntry(claims, i);
+            writes |= plan_[i].action == Action::kWrite;
         }
-        if (request_.withoutPaths) {
-            if (e.isFolder) return std::string();
-            return request_.destination + kPathSeparator + components->back();
-        }
-        return MakeParentFolders(lane, *components) + kPathSeparator + components->back();
+        if (writes) scratch.emplace(request_.destination, claims);
     }
 
-    // Creates the folders above an entry and returns the innermost. Entries
-    // come grouped by folder, so the previous entry's folders are not made
-    // again.
-    std::string MakeParentFolders(Lane& lane, const std::vector<std::string>& components) {
-        std::string folder = request_.destination;
-        for (size_t i = 0; i + 1 < components.size(); ++i) folder += kPathSeparator + components[i];
-        if (folder == lane.lastFolder) return folder;
-        size_t end = request_.destination.size();
-        for (size_t i = 0; i + 1 < components.size(); ++i) {
-            end += 1 + components[i].size();
-            CreateFolder(folder.substr(0, end));
+    void PlanEntry(TargetClaims& claims, size_t i) {
+        const Entry& e = db_.entries[i];
+        PlannedEntry& planned = plan_[i];
+        if (request_.entry && request_.entry(e.name.c_str(), e.attributes.value_or(0)) == 0) return;
+        auto components = SafePathComponents(e.name);
+        if (!components) {
+            if (!refused_.empty()) refused_ += ", ";
+            refused_ += e.name;
+            return;
         }
-        lane.lastFolder = folder;
-        return folder;
+        if (components->empty()) {
+            if (e.isFolder) return;  // "." or "./": the destination itself
+            components->push_back("_");  // a file cannot be the destination; 7zz names it so too
+        }
+        if (e.isFolder) {
+            if (!request_.withoutPaths) planned = {Action::kMakeFolder, claims.Folder(*components)};
+            return;
+        }
+        if (request_.withoutPaths) components->erase(components->begin(), components->end() - 1);
+        TargetClaims::FileClaim claim = claims.File(*components, i);
+        if (claim.earlier) {
+            PlannedEntry& earlier = plan_[*claim.earlier];
+            if (earlier.action != Action::kWrite) return;  // the existing file was kept
+            earlier = {Action::kCheck, std::string()};
+            planned = {Action::kWrite, std::move(claim.path)};
+            return;
+        }
+        auto existing = FindExisting(claim.path);
+        if (!existing || MayReplace(claim.path, *existing, e)) planned = {Action::kWrite, std::move(claim.path)};
+    }
+
+    // Creates the folders between the destination and path. Entries come
+    // grouped by folder, so the previous entry's folders are not made again.
+    void MakeParentFolders(Lane& lane, const std::string& path) {
+        size_t end = path.rfind(kPathSeparator);
+        if (path.compare(0, end, lane.lastFolder) == 0) return;
+        for (size_t at = path.find(kPathSeparator, request_.destination.size() + 1); at <= end;
+             at = path.find(kPathSeparator, at + 1))
+            CreateFolder(path.substr(0, at));
+        lane.lastFolder = path.substr(0, end);
     }
 
     // Asks whether an existing file may be replaced; false keeps it.
@@ -245,40 +285,29 @@ private:
         }
     }
 
-    void ExtractOne(Lane& lane, const Entry& e) {
-        bool testOnly = request_.destination.empty();
-        std::optional<std::string> path;
-        if (!testOnly) {
-            bool skip = false;
-            if (request_.entry)
-                OnCallerThread(lane, [&] { skip = request_.entry(e.name.c_str(), e.attributes.value_or(0)) == 0; });
-            if (skip) {
+    void Perform(Lane& lane, size_t i) {
+        const Entry& e = db_.entries[i];
+        const PlannedEntry& planned = plan_[i];
+        switch (planned.action) {
+            case Action::kSkip:
                 if (e.hasStream) Discard(lane, e.size);
                 return;
-            }
-            path = TargetPath(lane, e);
-            if (!path) {
-                std::lock_guard<std::mutex> guard(refusedLock_);
-                if (!refused_.empty()) refused_ += ", ";
-                refused_ += e.name;
-                if (e.hasStream) Discard(lane, e.size);
+            case Action::kMakeFolder:
+                MakeParentFolders(lane, planned.path);
+                CreateFolder(planned.path);
                 return;
-            }
-            if (e.isFolder) {
-                if (!path->empty()) CreateFolder(*path);
-                return;
-            }
-            bool replace = true;
-            if (auto existing = FindExisting(*path))
-                OnCallerThread(lane, [&] { replace = MayReplace(*path, *existing, e); });
-            if (!replace) {
-                if (e.hasStream) Discard(lane, e.size);
-                return;
-            }
+            case Action::kCheck: Decode(lane, e, nullptr); return;
+            case Action::kWrite: Decode(lane, e, &planned.path); return;
         }
-        if (e.isFolder) return;
+    }
 
-        std::unique_ptr<OutputFile> out = testOnly ? nullptr : std::make_unique<OutputFile>(*path);
+    // Decodes the entry, checks its CRC and, given a path, writes it there.
+    void Decode(Lane& lane, const Entry& e, const std::string* path) {
+        std::unique_ptr<OutputFile> out;
+        if (path) {
+            MakeParentFolders(lane, *path);
+            out = std::make_unique<OutputFile>(*path, scratch_->NextFileName());
+        }
         uint32_t crc = 0;
         for (uint64_t left = e.hasStream ? e.size : 0; left > 0;) {
             size_t n = ReadChunk(lane, static_cast<size_t>(std::min<uint64_t>(left, lane.buffer.size())));
@@ -302,8 +331,9 @@ private:
     ExtractionProgress& progress_;
     const ExtractRequest& request_;
     std::vector<bool> selected_;
+    std::vector<PlannedEntry> plan_;
+    ScratchFolder* scratch_ = nullptr;
     bool overwriteAll_ = false;
-    std::mutex refusedLock_;
     std::string refused_;
 };
 

@@ -21,7 +21,11 @@ struct ExtractRequest {
 };
 
 // Decodes the requested entries, checks every CRC and writes them below the
-// destination, reporting to progress as data is decoded. Entries with unsafe
+// destination, reporting to progress as data is decoded. The entry and
+// overwrite questions are all asked first, in entry order: the overwrite
+// question once per existing target, whose answer holds for every entry of
+// that target; of entries sharing a target (names the file system takes for
+// one) the last is written. So one and two threads ask and write the same. Entries with unsafe
 // names are refused (nothing is written for them) and reported after the
 // others; any other failure stops at once (on two threads: the first
 // failure is thrown after both have stopped). Throws ArchiveError.

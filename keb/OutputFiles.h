@@ -27,13 +27,24 @@ std::optional<ExistingItem> FindExisting(const std::string& path);
 // Creates the folder (its parent must exist); an existing folder is fine,
 // anything else there throws ArchiveError (write).
 void CreateFolder(const std::string& path);
+// Creates the folder only when nothing is at path yet; false when something is.
+// Other failures throw ArchiveError (write).
+bool CreateNewFolder(const std::string& path);
+// Removes the folder when it is empty; anything left in it stays.
+void RemoveEmptyFolder(const std::string& path);
 
-// A file being written under a temporary name beside its target. Commit
-// moves it onto the target; without Commit the destructor deletes it, so a
-// failed file never looks complete.
+// Two names with the same key name the same file in one folder: the names
+// themselves where the file system tells letter case apart, their upper
+// case where it does not (Windows).
+std::string FileSystemNameKey(const std::string& name);
+
+// A file being written under a temporary name (a new file, which must not
+// exist) before it becomes its target. Commit moves it onto the target;
+// without Commit the destructor deletes it, so a failed file never looks
+// complete.
 class OutputFile {
 public:
-    explicit OutputFile(const std::string& targetPath);
+    OutputFile(const std::string& targetPath, const std::string& temporaryPath);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;

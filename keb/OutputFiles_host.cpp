@@ -42,17 +42,22 @@ void CreateFolder(const std::string& path) {
     ThrowWrite("cannot create folder", path);
 }
 
-OutputFile::OutputFile(const std::string& targetPath) : target_(targetPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary_ = target_ + ".keb" + std::to_string(attempt) + ".part";
-        int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) {
-            handle_ = Handle(fd);
-            return;
-        }
-        if (errno != EEXIST) break;
-    }
-    ThrowWrite("cannot create", target_);
+bool CreateNewFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno == EEXIST) return false;
+    ThrowWrite("cannot create folder", path);
+}
+
+void RemoveEmptyFolder(const std::string& path) { ::rmdir(path.c_str()); }
+
+// Linux file systems tell letter case apart.
+std::string FileSystemNameKey(const std::string& name) { return name; }
+
+OutputFile::OutputFile(const std::string& targetPath, const std::string& temporaryPath)
+    : target_(targetPath), temporary_(temporaryPath) {
+    int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) ThrowWrite("cannot create", target_);
+    handle_ = Handle(fd);
 }
 
 OutputFile::~OutputFile() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "keb/AnsiText.h"
 #include "keb/ArchiveError.h"
 
 namespace keb {
@@ -36,17 +37,31 @@ void CreateFolder(const std::string& path) {
     ThrowWrite("cannot create folder", path);
 }
 
-OutputFile::OutputFile(const std::string& targetPath) : target_(targetPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary_ = target_ + ".keb" + std::to_string(attempt) + ".part";
-        HANDLE h = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            handle_ = h;
-            return;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS) break;
-    }
-    ThrowWrite("cannot create", target_);
+bool CreateNewFolder(const std::string& path) {
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    ThrowWrite("cannot create folder", path);
+}
+
+void RemoveEmptyFolder(const std::string& path) { RemoveDirectoryA(path.c_str()); }
+
+// Upper case through the wide text: the upper case of an ANSI letter need
+// not be ANSI. LCMapStringW without linguistic casing uses the file
+// system's casing rules.
+std::string FileSystemNameKey(const std::string& name) {
+    std::u16string wide = AnsiToUtf16(name);
+    if (wide.empty()) return {};
+    std::u16string upper(wide.size(), u'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, reinterpret_cast<const wchar_t*>(wide.data()),
+                 static_cast<int>(wide.size()), reinterpret_cast<wchar_t*>(upper.data()), static_cast<int>(upper.size()));
+    return std::string(reinterpret_cast<const char*>(upper.data()), upper.size() * sizeof(char16_t));
+}
+
+OutputFile::OutputFile(const std::string& targetPath, const std::string& temporaryPath)
+    : target_(targetPath), temporary_(temporaryPath) {
+    HANDLE h = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) ThrowWrite("cannot create", target_);
+    handle_ = h;
 }
 
 OutputFile::~OutputFile() {

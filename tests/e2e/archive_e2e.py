@@ -152,7 +152,59 @@ def writer_names(s):
           "the extracted tree is the one 7zz extracts")
 
 
-SCENARIOS = {f.__name__: f for f in (methods, refusals, writer_names)}
+def archive_order(archive):
+    """The entry names of the archive in its order, as 7zz lists them."""
+    listing = subprocess.run(["7zz", "l", "-slt", str(archive)], check=True, capture_output=True, text=True,
+                             env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"}).stdout
+    entries = listing[listing.index("\n----------\n"):]  # after the archive's own record
+    return [line[len("Path = "):] for line in entries.splitlines() if line.startswith("Path = ")]
+
+
+def shared_targets(s):
+    """Entries named as another's temporary file, and names Windows takes for
+    one file or folder, in folders the two threads decode at once: the files
+    7zz extracts, with the last of the entries sharing a file written."""
+    src = s.folder / "shared_src"
+    src.mkdir()
+    (src / "0").write_bytes(b"first")
+    (src / "a").write_bytes(b"".join(b"line %d of a\r\n" % i for i in range(1500000)))
+    (src / "a.0").write_bytes(random.Random(6).randbytes(1500000))
+    (src / "a.keb0.part").write_bytes(b"ten bytes!")
+    names = s.folder / "names.7z"
+    subprocess.run(["7zz", "a", "-bd", "-m0=LZMA", "-mx=1", "-ms=2f", str(names), "0", "a", "a.0", "a.keb0.part"],
+                   cwd=src, check=True, stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    reference = s.folder / "names_reference"
+    reference.mkdir()
+    subprocess.run(["7zz", "x", "-bd", "-y", str(names)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
+                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    code, lines, out = s.extract(names)
+    check(code == 0 and lines == ["OK"], f"temporary-like name ({code}, {lines})")
+    check(tree_below(out) == tree_below(reference), "the extracted tree is the one 7zz extracts")
+
+    cases = s.folder / "case_src"
+    for name, data in [("Dup.txt", b"first " * 3000000), ("dup.txt", b"second"), ("SUB/y", b"y"), ("sub/x", b"x")]:
+        (cases / name).parent.mkdir(parents=True, exist_ok=True)
+        (cases / name).write_bytes(data)
+    case = s.folder / "case.7z"
+    subprocess.run(["7zz", "a", "-bd", "-m0=LZMA", "-mx=1", "-ms=off", str(case), "."], cwd=cases, check=True,
+                   stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    reference = s.folder / "case_reference"
+    reference.mkdir()
+    subprocess.run(["7zz", "x", "-bd", "-y", str(case)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
+                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    # What 7zz makes of it where letter case names the same file: in archive
+    # order, a later file replaces an earlier one.
+    expected = {}
+    for name in archive_order(case):
+        path = reference / name
+        expected[name.lower() + ("/" if path.is_dir() else "")] = b"" if path.is_dir() else path.read_bytes()
+    code, lines, out = s.extract(case)
+    check(code == 0 and lines == ["OK"], f"names differing in letter case ({code}, {lines})")
+    check({name.lower(): data for name, data in tree_below(out).items()} == expected,
+          "one file and one folder for names differing in letter case, the last entry's bytes in the file")
+
+
+SCENARIOS = {f.__name__: f for f in (methods, refusals, writer_names, shared_targets)}
 
 
 if __name__ == "__main__":

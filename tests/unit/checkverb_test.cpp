@@ -12,16 +12,23 @@
 
 namespace {
 
-// Runs build/host/orvanta <verb> on a project folder; output and exit status.
-std::pair<std::string, int> CheckProject(const TempDir& dir, const std::string& verb = "check") {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    const std::string command =
-        std::string(buildDir ? buildDir : ".") + "/orvanta " + verb + " " + dir.path().string() + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+// The output and exit status of a shell command.
+std::pair<std::string, int> Shell(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
     std::string text;
     char buffer[4096];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
     return {text, WEXITSTATUS(pclose(pipe.release()))};
+}
+
+std::string Orvanta() {
+    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
+    return std::string(buildDir ? buildDir : ".") + "/orvanta";
+}
+
+// Runs build/host/orvanta <verb> on a project folder; output and exit status.
+std::pair<std::string, int> CheckProject(const TempDir& dir, const std::string& verb = "check") {
+    return Shell(Orvanta() + " " + verb + " " + dir.path().string());
 }
 
 const char* kHead =
@@ -200,6 +207,90 @@ TEST(CheckVerbTest, AFailedBuildLeavesTheOutputFolderAsItWas) {
     std::tie(text, status) = CheckProject(dir, build + " -v");
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("7-Zip"), std::string::npos) << text;
+}
+
+// A project that builds, with the engine stand-ins, in `folder` of the test's
+// folder; `script` is its script after the head.
+void WriteBuildableProject(const TempDir& dir, const std::string& folder, const std::string& script) {
+    dir.write(folder + "/project.orv", "Setup = t\nPackage = product.wxs\n" + std::string(kHead) + script);
+    dir.write(folder + "/product.wxs", PackageSource("{11111111-2222-3333-4444-555555555555}"));
+    dir.write("engine/kebstub.exe", PeImage({{0x200, 0x200}}));
+    dir.write("engine/keb.dll", PeImage({{0x200, 0x200}}));
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(CheckVerbTest, ADestinationTheBuildCannotReplaceStopsItBeforeAnyFileMoves) {
+    TempDir dir;
+    WriteBuildableProject(dir, "first", "Comment\n");
+    WriteBuildableProject(dir, "second", "Comment\nComment\n  | another setup\n");
+    std::string package = ReadWholeFile(dir.file("second/product.wxs"));
+    dir.write("second/product.wxs", package.replace(package.find("1.0.0"), 5, "2.0.0"));
+    const std::string build = " -o " + dir.file("out") + " --engine-dir " + dir.file("engine");
+    auto [text, status] = Shell(Orvanta() + " build " + dir.file("first") + build);
+    ASSERT_EQ(status, 0) << text;
+    const std::vector<std::string> built = Listing(dir.file("out"));
+    EXPECT_EQ(built, (std::vector<std::string>{"data", "keb.dll", "t.exe", "t.msi", "t.res"}));
+    const std::string setup = ReadWholeFile(dir.file("out/t.exe")), msi = ReadWholeFile(dir.file("out/t.msi"));
+
+    // The marker folder is a link to a folder elsewhere.
+    std::filesystem::remove_all(dir.file("out/data"));
+    std::filesystem::create_directory(dir.file("elsewhere"));
+    std::filesystem::create_directory_symlink(dir.file("elsewhere"), dir.file("out/data"));
+    std::tie(text, status) = Shell(Orvanta() + " build " + dir.file("second") + build);
+    EXPECT_EQ(status, 1) << text;
+    EXPECT_NE(text.find(dir.file("out/data") + " is a link; not building through it"), std::string::npos) << text;
+    EXPECT_TRUE(ReadWholeFile(dir.file("out/t.exe")) == setup) << "t.exe was replaced";
+    EXPECT_TRUE(ReadWholeFile(dir.file("out/t.msi")) == msi) << "t.msi was replaced";
+    EXPECT_EQ(Listing(dir.file("out")), built);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("elsewhere")));
+
+    // A folder stands where the build makes a file.
+    std::filesystem::remove(dir.file("out/data"));
+    std::filesystem::create_directory(dir.file("out/data"));
+    std::filesystem::remove(dir.file("out/t.res"));
+    std::filesystem::create_directory(dir.file("out/t.res"));
+    std::tie(text, status) = Shell(Orvanta() + " build " + dir.file("second") + build);
+    EXPECT_EQ(status, 1) << text;
+    EXPECT_NE(text.find(dir.file("out/t.res") + " is a folder where the build makes a file"), std::string::npos) << text;
+    EXPECT_TRUE(ReadWholeFile(dir.file("out/t.exe")) == setup) << "t.exe was replaced";
+    EXPECT_TRUE(ReadWholeFile(dir.file("out/t.msi")) == msi) << "t.msi was replaced";
+    EXPECT_EQ(Listing(dir.file("out")), built);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("out/data")));
+}
+
+// A shell script run as root in a mount namespace of its own: the mounts it
+// makes vanish with it. Its output, and its exit status (not 0 when a mount
+// or anything else failed: never a silent pass).
+std::pair<std::string, int> InOwnMounts(const std::string& script) {
+    return Shell("LC_ALL=C unshare --mount --propagation private sh -euc '" + script + "'");
+}
+
+TEST(CheckVerbTest, BuildsIntoAMountPointAndRefusesAMountInsideIt) {
+    TempDir dir;
+    WriteBuildableProject(dir, "first", "Comment\n");
+    WriteBuildableProject(dir, "second", "Comment\nComment\n  | another setup\n");
+    std::filesystem::create_directory(dir.file("out"));
+    const std::string orvanta = Orvanta();
+    const std::string out = dir.file("out"), engine = " --engine-dir " + dir.file("engine");
+    auto [text, status] = InOwnMounts(
+        "mount -t tmpfs orvanta-test " + out + "; echo own > " + out + "/notes.txt; " +
+        orvanta + " build " + dir.file("first") + " -o " + out + engine + " >/dev/null || echo first build failed; " +
+        "ls -A " + out + "; cp " + out + "/t.exe " + dir.file("first.exe") + "; " +
+        // The marker folder is a mount of its own: nothing can move into it.
+        "mount -t tmpfs orvanta-test " + out + "/data; " +
+        orvanta + " build " + dir.file("second") + " -o " + out + engine + " || echo second build failed; " +
+        "cmp " + out + "/t.exe " + dir.file("first.exe") + " && ls -A " + out + "/data");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_EQ(text, "data\nkeb.dll\nnotes.txt\nt.exe\nt.msi\nt.res\n"
+                    "orvanta build: " + out + "/data is on another mount than its output folder; a build cannot move "
+                    "into it\nsecond build failed\n");
+    EXPECT_TRUE(std::filesystem::is_empty(out)) << "the test's mounts stay in its namespace";
 }
 
 TEST(CheckVerbTest, HeaderMistakesNameTheirOwnLineAndAByteOrderMarkIsAccepted) {

@@ -12,6 +12,7 @@
 #include "support/TempDir.h"
 #include "system/TextUtils.h"
 #include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/ProjectSource.h"
 
 namespace fs = std::filesystem;
 
@@ -146,6 +147,82 @@ TEST(DecompileTest, EveryProjectSourceRebuildsToTheSamePayload) {
     for (const auto& command : CommandCatalogue())
         if (!kinds.count(command.name)) missing += std::string(" \"") + command.name + "\"";
     EXPECT_EQ(missing, "") << "command kinds no project source round-trips (add them to tests/projects)";
+}
+
+// A setup put together by hand, as one downloaded from anywhere may be: the
+// engine stand-in with a script no project source gave.
+std::string SetupOf(const Script& script) {
+    Payload payload;
+    payload.project.ProductCode = "{11111111-2222-3333-4444-555555555555}";
+    payload.project.RevisionCode = "{21111111-2222-3333-4444-555555555555}";
+    payload.script = script;
+    return BareImage() + WritePayload(payload);
+}
+
+std::string IdOf(size_t n) {
+    char id[40];
+    std::snprintf(id, sizeof id, "{A0000000-0000-0000-0000-%012zu}", n);
+    return id;
+}
+
+void AddCommand(Script& s, const std::string& name, const std::string& id, const std::vector<std::string>& values) {
+    s.CommandNames.push_back(name);
+    s.CommandIds.push_back(id);
+    s.CommandFlags.emplace_back();
+    s.CommandMediaFolders.emplace_back();
+    if (s.ParameterBlocks.empty()) s.ParameterBlocks.emplace_back();
+    if (values.empty()) return;
+    s.ParameterBlocks[0].push_back(id);
+    s.ParameterBlocks[0].insert(s.ParameterBlocks[0].end(), values.begin(), values.end());
+}
+
+// Runs orvanta decompile into a file; its exit status, its messages in `messages`.
+int Decompile(const TempDir& dir, const std::string& setup, const std::string& source, std::string& messages) {
+    const int status = std::system((BuildDir() + "/orvanta decompile " + Quoted(setup) + " -o " + Quoted(source) +
+                                    " 2>" + Quoted(dir.file("messages.txt"))).c_str());
+    messages = ReadWholeFile(dir.file("messages.txt"));
+    return status;
+}
+
+TEST(DecompileTest, DeepNestingGivesASourceGrowingWithTheCommandsAlone) {
+    constexpr size_t kDepth = 3000;
+    Script script;
+    for (size_t n = 0; n < kDepth; ++n) AddCommand(script, "If", IdOf(n), {"SILENT", "0", "TRUE", "FALSE"});
+    for (size_t n = kDepth; n < 2 * kDepth; ++n) AddCommand(script, "End", IdOf(n), {});
+    TempDir dir;
+    const std::string source = dir.file("project.orv");
+    std::string messages;
+    ASSERT_EQ(Decompile(dir, dir.write("deep.exe", SetupOf(script)), source, messages), 0) << messages;
+    const std::string text = ReadWholeFile(source);
+    EXPECT_LT(text.size(), 2 * kDepth * 400) << "bytes of source for " << 2 * kDepth << " commands";
+    size_t widest = 0;
+    for (const auto& line : SplitLines(text))
+        if (!line.empty()) widest = std::max(widest, line.find_first_not_of(' '));
+    EXPECT_LT(widest, 100u) << "blanks before the deepest command";
+    // Read back, the source gives the same commands.
+    const Script again = ParseProject(text, source).payload.script;
+    EXPECT_EQ(again.CommandNames, script.CommandNames);
+    EXPECT_EQ(again.CommandIds, script.CommandIds);
+    EXPECT_EQ(again.ParameterBlocks, script.ParameterBlocks);
+}
+
+TEST(DecompileTest, CommandsSharingAnIdAreRefusedByName) {
+    // Each of them would repeat the whole list that follows the one id line.
+    constexpr size_t kCommands = 1000;
+    Script script;
+    script.ParameterBlocks.emplace_back(1, IdOf(7));
+    for (size_t n = 0; n < kCommands; ++n) {
+        script.CommandNames.push_back("Comment");
+        script.CommandIds.push_back(IdOf(7));
+        script.CommandFlags.emplace_back();
+        script.CommandMediaFolders.emplace_back();
+        script.ParameterBlocks[0].push_back("line " + std::to_string(n));
+    }
+    TempDir dir;
+    std::string messages;
+    EXPECT_NE(Decompile(dir, dir.write("shared.exe", SetupOf(script)), dir.file("project.orv"), messages), 0);
+    EXPECT_NE(messages.find("commands 0 and 1 share the id '" + IdOf(7) + "'"), std::string::npos) << messages;
+    EXPECT_FALSE(fs::exists(dir.file("project.orv")));
 }
 
 TEST(DecompileTest, BareEngineAndNonImagesAreRefused) {

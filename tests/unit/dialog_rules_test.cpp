@@ -44,6 +44,26 @@ TEST(DialogRulesTest, ParsesBothOperatorsAndRefusesFragments) {
     EXPECT_FALSE(ParseDialogRule("If (CheckBox1.Checked = True)  THEN  Button1.Enabled := True"));  // no ";"
 }
 
+TEST(DialogRulesTest, TheOperatorIsTakenFromTheConditionOnly) {
+    FakeDialog dialog;
+    dialog.properties = {{"CHECKBOX1.Checked", "True"}, {"EDIT1.Text", "a = b"}};
+    const std::vector<std::string> rules = {
+        "If (CheckBox1.Checked = True)  THEN  Label1.Caption := a <> b;",
+        "If (CheckBox1.Checked <> False)  THEN  Label2.Caption := x = y;",
+        "If (Edit1.Text = a = b)  THEN  Label3.Caption := same <> other;",
+        "If (Edit1.Text <> a = b)  THEN  Label4.Caption := never;",
+    };
+    const auto rule = ParseDialogRule(rules[0]);
+    ASSERT_TRUE(rule);
+    EXPECT_FALSE(rule->unequal);
+    EXPECT_EQ(rule->conditionProperty, "Checked");
+    EXPECT_EQ(rule->conditionValue, "True");
+    EXPECT_EQ(rule->targetValue, "a <> b");
+    EvaluateDialogRules(rules, dialog.Controls());
+    EXPECT_EQ(dialog.writes,
+              (std::vector<std::string>{"Label1.Caption=a <> b", "Label2.Caption=x = y", "Label3.Caption=same <> other"}));
+}
+
 TEST(DialogRulesTest, PairOfRulesFollowsTheCheckBoxAndLaterRulesSeeEarlierOnes) {
     FakeDialog dialog;
     dialog.properties = {{"CHECKBOX1.Checked", "False"}, {"BUTTON1.Enabled", "True"}, {"EDIT1.Text", "x"}};

@@ -1,14 +1,18 @@
 // Extraction on two threads: an archive of several folders made by 7zz,
 // each folder decoded whole by one thread, must come out as 7zz extracts
-// it; progress adds up, a cancel stops both threads, and damage in one
-// folder is reported without anything incomplete or outside the destination.
+// it, and as it does on one thread, with the same questions asked; progress
+// adds up, a cancel stops both threads, and damage in one folder is reported
+// without anything incomplete or outside the destination.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "keb/Archive.h"
@@ -42,6 +46,8 @@ int g_reports = 0, g_cancelAfter = -1;
 std::thread::id g_caller;
 bool g_callbackOnOtherThread = false;
 std::set<std::string> g_asked;  // entry and overwrite questions, by name
+std::vector<std::string> g_overwrites;  // overwrite questions in the order asked
+int32_t g_overwriteAnswer = kKebOverwriteYes;
 
 int32_t KEB_CALL Progress(const char*, uint32_t doneLow, uint32_t doneHigh, uint32_t totalLow, uint32_t totalHigh) {
     g_callbackOnOtherThread |= std::this_thread::get_id() != g_caller;
@@ -66,18 +72,30 @@ int32_t KEB_CALL OverwriteQuestion(const char*, uint32_t, uint32_t, uint32_t, ui
 }
 
 // Extracts every entry with the given thread count; the error code, or none.
+// Answers every overwrite question with g_overwriteAnswer.
+int32_t KEB_CALL RecordedOverwriteQuestion(const char* existingPath, uint32_t, uint32_t, uint32_t, uint32_t,
+                                           const char* name, uint32_t, uint32_t, uint32_t, uint32_t) {
+    g_callbackOnOtherThread |= std::this_thread::get_id() != g_caller;
+    g_overwrites.push_back(std::string(name) + " -> " + fs::path(existingPath).filename().string());
+    return g_overwriteAnswer;
+}
+
 uint32_t Extract(const std::string& archivePath, const std::string& destination, unsigned threads,
-                 bool ask = false) {
+                 bool ask = false, bool withoutPaths = false) {
     g_done = g_total = 0;
     g_reports = 0;
     g_caller = std::this_thread::get_id();
     g_asked.clear();
+    g_overwrites.clear();
     keb::ExtractRequest request;
     request.destination = destination;
     request.threads = threads;
+    request.withoutPaths = withoutPaths;
     if (ask) {
         request.entry = EntryQuestion;
         request.overwrite = OverwriteQuestion;
+    } else {
+        request.overwrite = RecordedOverwriteQuestion;
     }
     return fixtures::ExtractAll(archivePath, request, Progress);
 }
@@ -103,6 +121,93 @@ TEST(KebThreads, MultiFolderArchiveComesOutAs7zzExtractsIt) {
             bytes += fs::file_size(dir.path() / "theirs" / name);
         EXPECT_EQ(g_total, bytes) << threads;
     }
+}
+
+// Every file and folder below root ("/" after folders) with the files'
+// sizes and digests, short enough for a failure message.
+std::map<std::string, std::string> TreeBelow(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (auto& e : fs::recursive_directory_iterator(root)) {
+        std::string name = fs::relative(e.path(), root).string();
+        if (e.is_directory()) {
+            tree[name + "/"] = "";
+            continue;
+        }
+        std::string bytes = ReadWholeFile(e.path().string());
+        tree[name] = std::to_string(bytes.size()) + " bytes, " + std::to_string(std::hash<std::string>()(bytes));
+    }
+    return tree;
+}
+
+// An entry named as the temporary file of another entry, in a folder
+// decoded beside that entry's on the other thread, after a delay, while the
+// large entry is still being written.
+TEST(KebThreads, AnEntryNamedLikeATemporaryFileComesOutAs7zzExtractsIt) {
+    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
+    TempDir dir;
+    dir.write("in/0", "first");
+    dir.write("in/a", fixtures::TextBytes(400000, 7));
+    dir.write("in/a.0", fixtures::RandomBytes(1500000, 8));
+    dir.write("in/a.keb0.part", "ten bytes!");
+    std::string archive = dir.file("names.7z");
+    // Two folders of two files each: [0, a] and [a.0, a.keb0.part].
+    ASSERT_EQ(fixtures::Run("cd " + fixtures::Quote(dir.file("in")) + " && 7zz a -bd -y -m0=LZMA -mx=1 -ms=2f " +
+                            fixtures::Quote(archive) + " 0 a a.0 a.keb0.part >/dev/null"),
+              0);
+    ASSERT_NO_FATAL_FAILURE(fixtures::ExtractWith7zz(archive, dir.file("theirs")));
+    for (unsigned threads : {2u, 1u}) {
+        std::string out = dir.file("ours" + std::to_string(threads));
+        ASSERT_EQ(Extract(archive, out, threads), kKebErrorNone) << threads;
+        EXPECT_EQ(TreeBelow(out), TreeBelow(dir.path() / "theirs")) << threads;
+        EXPECT_EQ(g_done, g_total) << threads;
+    }
+}
+
+// Entries of different folders landing on one file (here without their
+// paths): the question is asked once per existing target, in entry order,
+// and the answer holds for every entry of that target, as 7zz's "replace
+// all" (-aoa) and "skip existing" (-aos) do; the same on both thread counts.
+TEST(KebThreads, EntriesSharingATargetAreDecidedOnceInEntryOrder) {
+    if (!fixtures::HaveCommand("7zz")) GTEST_SKIP() << "7zz not installed";
+    TempDir dir;
+    dir.write("in/x/dup.txt", fixtures::TextBytes(300000, 9));
+    dir.write("in/x/other.txt", "other from x");
+    dir.write("in/y/dup.txt", "dup from y");
+    dir.write("in/y/new.txt", "new from y");
+    dir.write("in/z/dup.txt", "dup from z");
+    std::string archive = dir.file("shared.7z");
+    ASSERT_EQ(fixtures::Run("cd " + fixtures::Quote(dir.file("in")) + " && 7zz a -bd -y -m0=LZMA -mx=1 -ms=off " +
+                            fixtures::Quote(archive) + " x y z >/dev/null"),
+              0);
+    const std::vector<std::pair<int32_t, std::string>> answers = {{kKebOverwriteYes, "-aoa"},
+                                                                  {kKebOverwriteSkip, "-aos"}};
+    for (const auto& [answer, switchOf7zz] : answers) {
+        TempDir run;
+        auto prepare = [&](const std::string& folder) {
+            run.write(folder + "/dup.txt", "existing dup");
+            run.write(folder + "/other.txt", "existing other");
+        };
+        prepare("theirs");
+        ASSERT_EQ(fixtures::Run("7zz e -bd " + switchOf7zz + " -o" + fixtures::Quote(run.file("theirs")) + " " +
+                                fixtures::Quote(archive) + " >/dev/null"),
+                  0);
+        // Without paths, only 7zz makes the archive's folders.
+        std::map<std::string, std::string> theirs = TreeBelow(run.path() / "theirs");
+        std::erase_if(theirs, [](const auto& item) { return item.first.back() == '/'; });
+        for (unsigned threads : {1u, 2u}) {
+            std::string out = "ours" + std::to_string(threads);
+            prepare(out);
+            g_overwriteAnswer = answer;
+            g_callbackOnOtherThread = false;
+            ASSERT_EQ(Extract(archive, run.file(out), threads, false, true), kKebErrorNone) << threads;
+            EXPECT_FALSE(g_callbackOnOtherThread);
+            EXPECT_EQ(TreeBelow(run.path() / out), theirs) << switchOf7zz << threads;
+            EXPECT_EQ(g_overwrites,
+                      (std::vector<std::string>{"x\\dup.txt -> dup.txt", "x\\other.txt -> other.txt"}))
+                << switchOf7zz << threads;
+        }
+    }
+    g_overwriteAnswer = kKebOverwriteYes;
 }
 
 TEST(KebThreads, CallbacksAreAnsweredOnTheCallersThread) {

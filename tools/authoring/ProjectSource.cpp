@@ -352,6 +352,23 @@ const std::string& CommandName(const std::string& name, size_t n) {
     return OneLine(name, what);
 }
 
+// Commands sharing an id would each repeat that id's whole parameter list,
+// and a source gives every command its own id (compared as the parser does).
+void RefuseSharedIds(const Script& s) {
+    std::unordered_map<std::string, size_t> first;
+    for (size_t n = 0; n < s.size(); ++n) {
+        const auto [at, added] = first.try_emplace(UpperAscii(s.CommandIds[n]), n);
+        if (!added)
+            throw std::runtime_error("commands " + std::to_string(at->second) + " and " + std::to_string(n) +
+                                     " share the id '" + s.CommandIds[n] + "'; a project gives each command its own");
+    }
+}
+
+// Blocks nested deeper than this are indented no further: the indentation
+// only helps the reader, and a setup nesting thousands of blocks would
+// otherwise give a source growing with the square of its commands.
+constexpr size_t kDeepestIndent = 16;
+
 // The names of a command's parameters, as "#" lines: the source has no room
 // beside a "|" line, where anything written joins the value. A few names
 // share one line above the parameters; past kNamesOnOneLine each parameter
@@ -420,6 +437,7 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
                                          "' cannot be written: \" | \" separates the parts of a MediaFile line");
         out << ValueLine("MediaFile", v.MediaFileMap[i] + " | " + v.MediaFileMap[i + 1] + " | " + v.MediaFileMap[i + 2]);
     }
+    RefuseSharedIds(s);
     const std::vector<std::vector<std::string>> parameters = CommandParameters(s);
     WriteFileValues(out, s, parameters);
     for (const auto& name : s.PluginCommandNames) out << ValueLine("PluginCommand", name);
@@ -428,12 +446,13 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
     std::map<std::string, std::string> headers;  // command number -> header
     for (size_t i = 0; i + 1 < s.CommandHeaders.size(); i += 2) headers.try_emplace(s.CommandHeaders[i + 1], s.CommandHeaders[i]);
 
-    int depth = 0;
+    const std::unordered_set<std::string> pluginNames(s.PluginCommandNames.begin(), s.PluginCommandNames.end());
+    size_t depth = 0;
     for (size_t n = 0; n < s.size(); ++n) {
         const std::string& name = CommandName(s.CommandNames[n], n);
         const bool active = !s.IsCommentedOut(n);
         if (active && (name == "End" || name == "Else" || name == "Else If") && depth > 0) --depth;
-        const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+        const std::string indent(std::min(depth, kDeepestIndent) * 2, ' ');
         // The id and header that building gives a command without them are left out.
         std::string attributes;
         const std::string& id = s.CommandIds[n];
@@ -446,8 +465,7 @@ std::string WriteProjectSource(const Payload& payload, const std::string& setupN
         out << indent << name << (attributes.empty() ? "" : " @" + attributes) << "\n";
         const std::vector<std::string>& values = parameters[n];
         // A plug-in's command may share a name with a kind of the catalogue, not its parameters.
-        const bool plugin = std::count(s.PluginCommandNames.begin(), s.PluginCommandNames.end(), name) > 0;
-        const CommandEntry* entry = plugin ? nullptr : FindCommand(name);
+        const CommandEntry* entry = pluginNames.count(name) ? nullptr : FindCommand(name);
         const std::string names = ParameterNames(entry, values.size());
         if (!names.empty()) out << indent << "  " << names;
         const CommandEntry* worded = WordedCommand(name);

@@ -71,7 +71,9 @@ Project ParseProject(const std::string& text, const std::string& fileName);
 // Splash, Icon, Translations, WebMedia, PluginLibrary) and Version and
 // Description are not in a payload: their lines are left for the author to
 // complete. Throws std::runtime_error for a value no source line can hold
-// (a line break, an attribute with both a blank and a quote).
+// (a line break, an attribute with both a blank and a quote) and for
+// commands sharing an id (as the parser compares them). Blocks nested deeper
+// than a few levels are indented no further.
 std::string WriteProjectSource(const Payload& payload, const std::string& setupName);
 
 // Each command's parameter lines as the engine finds them: after its id line

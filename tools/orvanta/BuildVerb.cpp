@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -10,6 +8,7 @@
 #include "Subcommand.h"
 #include "tools/authoring/DialogForms.h"
 #include "tools/authoring/FileBytes.h"
+#include "tools/authoring/OutputFolder.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectCheck.h"
 #include "tools/authoring/ProjectSource.h"
@@ -28,43 +27,6 @@ namespace {
 const unsigned char kEmpty7z[32] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04, 0x8D, 0x9B, 0xD5, 0x0F,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-
-// A new, empty folder beside the output folder, removed with what it still
-// holds unless everything was moved out of it. Its name is unique to this
-// process and it is created here, so removing it touches nothing of anyone else.
-class StagingFolder {
-public:
-    explicit StagingFolder(const fs::path& target) {
-        fs::create_directories(target.parent_path());
-        path_ = target.parent_path() / ("." + target.filename().string() + ".building-" + std::to_string(getpid()));
-        if (!fs::create_directory(path_))
-            throw std::runtime_error(path_.string() + " exists already (another build of this folder?)");
-    }
-    ~StagingFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-// Moves what the staging folder holds into the output folder, replacing files
-// of the same names and merging folders; other files there stay.
-void MoveIntoPlace(const fs::path& from, const fs::path& to) {
-    if (fs::is_symlink(to)) throw std::runtime_error(to.string() + " is a link; not building through it");
-    fs::create_directories(to);
-    for (const auto& entry : fs::directory_iterator(from)) {
-        const fs::path destination = to / entry.path().filename();
-        if (entry.is_directory() && fs::is_directory(fs::symlink_status(destination)))
-            MoveIntoPlace(entry.path(), destination);
-        else
-            fs::rename(entry.path(), destination);  // replaces a file or a link, never writes through it
-    }
-}
 
 const char* ArchName(SetupArch arch) { return arch == SetupArch::x64 ? "x64" : "x86"; }
 
@@ -219,7 +181,7 @@ int Build(const std::vector<std::string>& args) {
     if (project.packageFile.empty())
         throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
 
-    // Everything is made in a fresh folder beside the output folder and moved
+    // Everything is made in a fresh folder inside the output folder and moved
     // into place only once all of it succeeded: a failed build leaves the
     // output folder as it was.
     fs::path target = fs::absolute(outDir).lexically_normal();
@@ -260,7 +222,7 @@ int Build(const std::vector<std::string>& args) {
     // The marker that tells a maintenance run these are the product's complete sources.
     fs::create_directories(out / "data");
     std::ofstream(out / "data" / project.payload.project.ProductCode, std::ios::binary).close();
-    MoveIntoPlace(out, target);
+    staging.MoveIntoPlace();
     std::cout << "built " << (fs::path(outDir) / (base + ".exe")).string() << " (" << project.payload.script.size()
               << " commands)\n";
     return 0;
