@@ -28,7 +28,8 @@ Package = product.msi
 """
 
 # The sample plug-in changes, adds and removes variables and reports
-# progress; a failing and a raising call change nothing; a missing library
+# progress; a failing call (also one that fails only on the buffer call) and
+# a raising call change nothing; a missing library
 # shows its box and the script goes on. A variable that does not exist
 # stays "$NAME$" in a text.
 PLUGIN_SCRIPT = """
@@ -48,6 +49,9 @@ Sample Action
   | sample.plg\\sampleplugin.dll
 Sample Action
   | set CHANGED=by a failing call;fail
+  | sample.plg\\sampleplugin.dll
+Sample Action
+  | set CHANGED=by a failing copy;fail copy
   | sample.plg\\sampleplugin.dll
 Sample Action
   | set CHANGED=by a raising call;raise
@@ -338,7 +342,8 @@ def plugins(s):
     check(s.ui.click("Orvanta", "OK"), "OK on the missing library's box")
     equal(s.session.finish(process, timeout=60), 0, "exit code")
     equal(s.text("plugin.txt"), "after|new value|$DROPPED$|$PLUGINCANCELLED$",
-          "changed, added and removed by the plug-in; unchanged by the failing and the raising call; not cancelled")
+          "changed, added and removed by the plug-in; unchanged by the failing calls and the raising call; "
+          "not cancelled")
 
 
 def plugin_cancel(s):
