@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Starting other programs for the script. Exit codes are the programs' own;
@@ -12,8 +13,15 @@ inline constexpr int32_t kProgramNotStarted = -11;
 
 // Starts the program through the shell (the "open" verb, then no verb), shown
 // normally or hidden, with no working folder; with wait, returns once it has
-// ended. kProgramNotStarted when both starts fail.
-int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait);
+// ended. kProgramNotStarted when both starts fail. afterEnd, when given, runs
+// once the program has ended (at once when it did not start): on this thread
+// when waiting, else on a thread of its own, which the engine lets finish
+// before it ends (FinishAfterEndTasks); it must not throw.
+int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait,
+                        std::function<void()> afterEnd = {});
+// Waits until every program started with an after-end task has ended and its
+// task has run.
+void FinishAfterEndTasks();
 
 struct RunAsRequest {
     std::string program;

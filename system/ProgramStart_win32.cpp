@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "system/OwnedHandle_win32.h"
@@ -99,15 +101,67 @@ int32_t Finish(const PROCESS_INFORMATION& started, bool wait) {
     return ExitCodeOf(process.get());
 }
 
+OwnedHandle ShellStart(const std::string& program, const std::string& parameters, bool hidden) {
+    OwnedHandle process = ShellStart("open", program, parameters, hidden);
+    return process ? std::move(process) : ShellStart(nullptr, program, parameters, hidden);
+}
+
+// The threads that wait for a program not waited for, then run its after-end
+// task. The engine waits for what is left before it ends.
+class AfterEndTasks {
+public:
+    ~AfterEndTasks() { Finish(); }
+
+    void Add(OwnedHandle process, std::function<void()> task) {
+        const std::lock_guard guard(lock_);
+        threads_.emplace_back([process = std::move(process), task = std::move(task)] {
+            WaitForSingleObject(process.get(), INFINITE);
+            try {
+                task();
+            } catch (...) {
+            }
+        });
+    }
+
+    void Finish() {
+        std::vector<std::thread> threads;
+        {
+            const std::lock_guard guard(lock_);
+            threads.swap(threads_);
+        }
+        for (std::thread& thread : threads) thread.join();
+    }
+
+private:
+    std::mutex lock_;
+    std::vector<std::thread> threads_;
+};
+
+AfterEndTasks& PendingAfterEndTasks() {
+    static AfterEndTasks tasks;
+    return tasks;
+}
+
 }  // namespace
 
-int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait) {
-    OwnedHandle process = ShellStart("open", program, parameters, hidden);
-    if (!process) process = ShellStart(nullptr, program, parameters, hidden);
-    if (!process) return kProgramNotStarted;
+int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait,
+                        std::function<void()> afterEnd) {
+    OwnedHandle process = ShellStart(program, parameters, hidden);
+    if (!process) {
+        if (afterEnd) afterEnd();
+        return kProgramNotStarted;
+    }
     if (wait) WaitForProcess(process.get());
-    return ExitCodeOf(process.get());
+    const int32_t code = ExitCodeOf(process.get());
+    if (!afterEnd) return code;
+    if (wait)
+        afterEnd();
+    else
+        PendingAfterEndTasks().Add(std::move(process), std::move(afterEnd));
+    return code;
 }
+
+void FinishAfterEndTasks() { PendingAfterEndTasks().Finish(); }
 
 int32_t RunProgramAs(const RunAsRequest& request) {
     std::string commandLine = "\"" + request.program + "\" " + request.parameters;
