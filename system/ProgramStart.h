@@ -39,13 +39,13 @@ struct RunAsRequest {
 // Outcome codes of RunProgramAs besides the program's exit code.
 enum : int32_t {
     kRunAsPrivilegeNotHeld = -2, kRunAsLogonFailure = -3, kRunAsAccessDenied = -4, kRunAsLogonError = -5,
-    kRunAsWindowStation = -6, kRunAsDesktop = -7, kRunAsStartPrivilege = -8, kRunAsFileNotFound = -9,
-    kRunAsStartFailed = -10, kRunAsPlainStartFailed = kProgramNotStarted,
+    kRunAsFileNotFound = -9, kRunAsStartFailed = -10, kRunAsPlainStartFailed = kProgramNotStarted,
 };
 
-// Starts "program" parameters with a new console, as the given user (logged on
-// interactively, with access to this window station and desktop) or, with
-// no user, as the engine's own.
+// Starts "program" parameters with a new console, as the given user (through
+// the secondary logon, which lets that logon alone use this window station and
+// desktop; the engine changes no access list itself) or, with no user, as the
+// engine's own.
 int32_t RunProgramAs(const RunAsRequest& request);
 
 // The environment block of CreateProcess from the entries, one a line (CR LF
