@@ -13,6 +13,7 @@
 #include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/Process.h"
+#include "system/ProgramStart.h"
 
 namespace {
 
@@ -134,6 +135,8 @@ int RunSetupEngine() {
         windows.reset();
         Fail("unexpected failure");
     }
+    // Programs the script did not wait for may still need their clean-up.
+    FinishAfterEndTasks();
     RemoveSupportFolder(v.supportFolder);
     return v.exitCode;
 }

@@ -23,6 +23,9 @@ NewFolderResult CreateNewFolder(const std::string& path);
 
 // Copies a file, replacing the target.
 bool CopyFileOver(const std::string& from, const std::string& to);
+// Copies a file to a name nothing holds yet; false when a file, folder or
+// link (even one pointing nowhere) has that name.
+bool CopyFileToNewName(const std::string& from, const std::string& to);
 // Clears read-only, hidden and system attributes.
 bool SetNormalAttributes(const std::string& path);
 bool DeleteFileAt(const std::string& path);

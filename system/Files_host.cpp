@@ -64,6 +64,12 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
     return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, ec);
 }
 
+bool CopyFileToNewName(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(HostPath(to), ec))) return false;
+    return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::none, ec);
+}
+
 bool SetNormalAttributes(const std::string& path) {
     std::error_code ec;
     fs::permissions(HostPath(path), fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);

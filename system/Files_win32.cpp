@@ -97,6 +97,10 @@ bool CopyFileOver(const std::string& from, const std::string& to) {
     return CopyFileA(from.c_str(), to.c_str(), FALSE);
 }
 
+bool CopyFileToNewName(const std::string& from, const std::string& to) {
+    return !IsLink(to) && CopyFileA(from.c_str(), to.c_str(), TRUE);
+}
+
 bool SetNormalAttributes(const std::string& path) {
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -10,7 +10,8 @@
 //       char* buffer)
 // with the progress callback  int32 __stdcall (int32 position, const char* text).
 // The entry is called with a null buffer for the length of its result text
-// (-1: failure), then with a buffer of that length plus one byte.
+// (-1: failure), then with a buffer of that length plus one byte (-1 again:
+// failure, whatever the buffer holds).
 struct PluginCall {
     std::string libraryPath;  // full path; nothing is looked up by name
     std::string variables;    // the comma text of all variables
@@ -21,6 +22,6 @@ struct PluginCall {
 };
 
 // The result text, or nullopt when the library cannot be loaded, lacks the
-// entry, returns -1 or raises. Runs on the calling thread (a worker: the
+// entry, returns -1 on either call or raises. Runs on the calling thread (a worker: the
 // library may take its time); one call at a time.
 std::optional<std::string> CallRunTimeExecute(const PluginCall& call);

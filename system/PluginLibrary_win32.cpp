@@ -60,7 +60,7 @@ std::optional<std::string> CallRunTimeExecute(const PluginCall& call) {
     if (!CallGuarded(CallEntry, &length) || length.result < 0) return std::nullopt;
     std::vector<char> buffer(static_cast<size_t>(length.result) + 1, '\0');
     EntryCall fill{entry, &call, &reserved, buffer.data()};
-    if (!CallGuarded(CallEntry, &fill)) return std::nullopt;
+    if (!CallGuarded(CallEntry, &fill) || fill.result < 0) return std::nullopt;
     // The library writes at most the length it announced; the last byte stays zero.
     buffer.back() = '\0';
     return std::string(buffer.data());

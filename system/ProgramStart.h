@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Starting other programs for the script. Exit codes are the programs' own;
@@ -12,8 +13,15 @@ inline constexpr int32_t kProgramNotStarted = -11;
 
 // Starts the program through the shell (the "open" verb, then no verb), shown
 // normally or hidden, with no working folder; with wait, returns once it has
-// ended. kProgramNotStarted when both starts fail.
-int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait);
+// ended. kProgramNotStarted when both starts fail. afterEnd, when given, runs
+// once the program has ended (at once when it did not start): on this thread
+// when waiting, else on a thread of its own, which the engine lets finish
+// before it ends (FinishAfterEndTasks); it must not throw.
+int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait,
+                        std::function<void()> afterEnd = {});
+// Waits until every program started with an after-end task has ended and its
+// task has run.
+void FinishAfterEndTasks();
 
 struct RunAsRequest {
     std::string program;
@@ -31,13 +39,13 @@ struct RunAsRequest {
 // Outcome codes of RunProgramAs besides the program's exit code.
 enum : int32_t {
     kRunAsPrivilegeNotHeld = -2, kRunAsLogonFailure = -3, kRunAsAccessDenied = -4, kRunAsLogonError = -5,
-    kRunAsWindowStation = -6, kRunAsDesktop = -7, kRunAsStartPrivilege = -8, kRunAsFileNotFound = -9,
-    kRunAsStartFailed = -10, kRunAsPlainStartFailed = kProgramNotStarted,
+    kRunAsFileNotFound = -9, kRunAsStartFailed = -10, kRunAsPlainStartFailed = kProgramNotStarted,
 };
 
-// Starts "program" parameters with a new console, as the given user (logged on
-// interactively, with access to this window station and desktop) or, with
-// no user, as the engine's own.
+// Starts "program" parameters with a new console, as the given user (through
+// the secondary logon, which lets that logon alone use this window station and
+// desktop; the engine changes no access list itself) or, with no user, as the
+// engine's own.
 int32_t RunProgramAs(const RunAsRequest& request);
 
 // The environment block of CreateProcess from the entries, one a line (CR LF

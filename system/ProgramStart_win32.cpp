@@ -3,8 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
+#include "keb/AnsiText.h"
 #include "system/OwnedHandle_win32.h"
 
 namespace {
@@ -51,46 +55,6 @@ WORD ShowCommand(int windowMode) {
     }
 }
 
-struct WindowStationCloser {
-    void operator()(HWINSTA station) const { CloseWindowStation(station); }
-};
-struct DesktopCloser {
-    void operator()(HDESK desktop) const { CloseDesktop(desktop); }
-};
-
-std::string ObjectName(HANDLE object, const std::string& fallback) {
-    char name[256] = {};
-    DWORD needed = 0;
-    if (!GetUserObjectInformationA(object, UOI_NAME, name, sizeof name - 1, &needed) || !name[0]) return fallback;
-    return name;
-}
-
-// An empty (null) access list: everybody, the new process's user among them, may use the object.
-bool OpenToEverybody(HANDLE object) {
-    SECURITY_DESCRIPTOR descriptor;
-    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION)) return false;
-    if (!SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE)) return false;
-    SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION;
-    return SetUserObjectSecurity(object, &what, &descriptor);
-}
-
-int32_t LogonFailureCode(DWORD error) {
-    switch (error) {
-        case ERROR_ACCESS_DENIED: return kRunAsAccessDenied;
-        case ERROR_PRIVILEGE_NOT_HELD: return kRunAsPrivilegeNotHeld;
-        case ERROR_LOGON_FAILURE: return kRunAsLogonFailure;
-        default: return kRunAsLogonError;
-    }
-}
-
-int32_t StartFailureCode(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND: return kRunAsFileNotFound;
-        case ERROR_PRIVILEGE_NOT_HELD: return kRunAsStartPrivilege;
-        default: return kRunAsStartFailed;
-    }
-}
-
 // The process once started: its exit code after waiting, or 259 while it runs.
 int32_t Finish(const PROCESS_INFORMATION& started, bool wait) {
     const OwnedHandle process = Own(started.hProcess);
@@ -99,21 +63,142 @@ int32_t Finish(const PROCESS_INFORMATION& started, bool wait) {
     return ExitCodeOf(process.get());
 }
 
-}  // namespace
-
-int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait) {
-    OwnedHandle process = ShellStart("open", program, parameters, hidden);
-    if (!process) process = ShellStart(nullptr, program, parameters, hidden);
-    if (!process) return kProgramNotStarted;
-    if (wait) WaitForProcess(process.get());
-    return ExitCodeOf(process.get());
+// What a failed start as another user gives the script: the logon and the
+// start are one call, so the error tells which of them failed.
+int32_t LogonStartFailureCode(DWORD error) {
+    switch (error) {
+        case ERROR_LOGON_FAILURE: return kRunAsLogonFailure;
+        case ERROR_ACCESS_DENIED: return kRunAsAccessDenied;
+        case ERROR_PRIVILEGE_NOT_HELD: return kRunAsPrivilegeNotHeld;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return kRunAsFileNotFound;
+        case ERROR_ACCOUNT_RESTRICTION:
+        case ERROR_INVALID_LOGON_HOURS:
+        case ERROR_INVALID_WORKSTATION:
+        case ERROR_PASSWORD_EXPIRED:
+        case ERROR_ACCOUNT_DISABLED:
+        case ERROR_NO_SUCH_DOMAIN:
+        case ERROR_LOGON_TYPE_NOT_GRANTED:
+        case ERROR_PASSWORD_MUST_CHANGE:
+        case ERROR_ACCOUNT_LOCKED_OUT: return kRunAsLogonError;
+        default: return kRunAsStartFailed;
+    }
 }
 
+// The engine's own environment as the system keeps it (UTF-16), for a start
+// whose script gives none.
+class OwnEnvironment {
+public:
+    OwnEnvironment() : block_(GetEnvironmentStringsW()) {}
+    ~OwnEnvironment() {
+        if (block_) FreeEnvironmentStringsW(block_);
+    }
+    OwnEnvironment(const OwnEnvironment&) = delete;
+    OwnEnvironment& operator=(const OwnEnvironment&) = delete;
+    wchar_t* block() const { return block_; }
+
+private:
+    wchar_t* block_;
+};
+
+std::wstring Wide(const std::string& text) {
+    const std::u16string wide = keb::AnsiToUtf16(text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// Starts the program as the user through the secondary logon, which grants
+// the new logon, and nobody else, the use of this window station and desktop.
+int32_t StartAsUser(const RunAsRequest& request, const std::string& commandLine, std::string& environment) {
+    std::wstring line = Wide(commandLine);
+    const std::wstring user = Wide(request.user), domain = Wide(request.domain), password = Wide(request.password);
+    const std::wstring folder = Wide(request.workingFolder);
+    std::wstring title = Wide(request.domain + request.user);
+    const OwnEnvironment own;
+    void* environmentBlock = environment.empty() ? static_cast<void*>(own.block()) : environment.data();
+    DWORD flags = CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP;
+    if (environment.empty()) flags |= CREATE_UNICODE_ENVIRONMENT;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = ShowCommand(request.windowMode);
+    startup.lpTitle = title.data();
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessWithLogonW(user.c_str(), domain.c_str(), password.c_str(), LOGON_WITH_PROFILE, nullptr,
+                                 line.data(), flags, environmentBlock, folder.empty() ? nullptr : folder.c_str(),
+                                 &startup, &started))
+        return LogonStartFailureCode(GetLastError());
+    return Finish(started, request.wait);
+}
+
+OwnedHandle ShellStart(const std::string& program, const std::string& parameters, bool hidden) {
+    OwnedHandle process = ShellStart("open", program, parameters, hidden);
+    return process ? std::move(process) : ShellStart(nullptr, program, parameters, hidden);
+}
+
+// The threads that wait for a program not waited for, then run its after-end
+// task. The engine waits for what is left before it ends.
+class AfterEndTasks {
+public:
+    ~AfterEndTasks() { Finish(); }
+
+    void Add(OwnedHandle process, std::function<void()> task) {
+        const std::lock_guard guard(lock_);
+        threads_.emplace_back([process = std::move(process), task = std::move(task)] {
+            WaitForSingleObject(process.get(), INFINITE);
+            try {
+                task();
+            } catch (...) {
+            }
+        });
+    }
+
+    void Finish() {
+        std::vector<std::thread> threads;
+        {
+            const std::lock_guard guard(lock_);
+            threads.swap(threads_);
+        }
+        for (std::thread& thread : threads) thread.join();
+    }
+
+private:
+    std::mutex lock_;
+    std::vector<std::thread> threads_;
+};
+
+AfterEndTasks& PendingAfterEndTasks() {
+    static AfterEndTasks tasks;
+    return tasks;
+}
+
+}  // namespace
+
+int32_t RunShellProgram(const std::string& program, const std::string& parameters, bool hidden, bool wait,
+                        std::function<void()> afterEnd) {
+    OwnedHandle process = ShellStart(program, parameters, hidden);
+    if (!process) {
+        if (afterEnd) afterEnd();
+        return kProgramNotStarted;
+    }
+    if (wait) WaitForProcess(process.get());
+    const int32_t code = ExitCodeOf(process.get());
+    if (!afterEnd) return code;
+    if (wait)
+        afterEnd();
+    else
+        PendingAfterEndTasks().Add(std::move(process), std::move(afterEnd));
+    return code;
+}
+
+void FinishAfterEndTasks() { PendingAfterEndTasks().Finish(); }
+
 int32_t RunProgramAs(const RunAsRequest& request) {
-    std::string commandLine = "\"" + request.program + "\" " + request.parameters;
+    const std::string commandLine = "\"" + request.program + "\" " + request.parameters;
+    std::string environment = request.environment.empty() ? std::string() : EnvironmentBlock(request.environment);
+    if (!request.user.empty()) return StartAsUser(request, commandLine, environment);
+
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    std::string environment = request.environment.empty() ? std::string() : EnvironmentBlock(request.environment);
     void* environmentBlock = environment.empty() ? nullptr : environment.data();
     const char* folder = request.workingFolder.empty() ? nullptr : request.workingFolder.c_str();
     STARTUPINFOA startup{};
@@ -121,36 +206,9 @@ int32_t RunProgramAs(const RunAsRequest& request) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = ShowCommand(request.windowMode);
     PROCESS_INFORMATION started{};
-
-    if (request.user.empty()) {
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, environmentBlock, folder,
-                            &startup, &started))
-            return kRunAsPlainStartFailed;
-        return Finish(started, request.wait);
-    }
-
-    HANDLE token = nullptr;
-    if (!LogonUserA(request.user.c_str(), request.domain.c_str(), request.password.c_str(), LOGON32_LOGON_INTERACTIVE,
-                    LOGON32_PROVIDER_DEFAULT, &token))
-        return LogonFailureCode(GetLastError());
-    const OwnedHandle logon = Own(token);
-    HWINSTA processStation = GetProcessWindowStation();
-    const std::string stationName = ObjectName(processStation, "WinSta0");
-    const std::unique_ptr<HWINSTA__, WindowStationCloser> station(
-        OpenWindowStationA(stationName.c_str(), FALSE, READ_CONTROL | WRITE_DAC));
-    if (!station || !OpenToEverybody(station.get())) return kRunAsWindowStation;
-    const std::string desktopName = ObjectName(GetThreadDesktop(GetCurrentThreadId()), "Default");
-    const std::unique_ptr<HDESK__, DesktopCloser> desktop(
-        OpenDesktopA(desktopName.c_str(), 0, FALSE, READ_CONTROL | WRITE_DAC | DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS));
-    if (!desktop || !OpenToEverybody(desktop.get())) return kRunAsDesktop;
-
-    std::string desktopPath = stationName + "\\" + desktopName;
-    std::string title = request.domain + request.user;
-    startup.lpDesktop = desktopPath.data();
-    startup.lpTitle = title.data();
-    if (!CreateProcessAsUserA(logon.get(), nullptr, line.data(), nullptr, nullptr, FALSE,
-                              CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, environmentBlock, folder, &startup, &started))
-        return StartFailureCode(GetLastError());
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, environmentBlock, folder,
+                        &startup, &started))
+        return kRunAsPlainStartFailed;
     return Finish(started, request.wait);
 }
 

@@ -3,9 +3,8 @@
 // extraction. The long-running ones run on a worker while the dialog on
 // screen stays alive (core/WorkerPolling.h).
 #include <functional>
+#include <memory>
 
-#include "script/Payload.h"
-#include "core/StartupValues.h"
 #include "core/ProgressState.h"
 #include "core/WorkerPolling.h"
 #include "media/MediaWorkers.h"
@@ -13,8 +12,8 @@
 #include "core/ScriptError.h"
 #include "core/VariableStore.h"
 #include "script/commands/CommandFamilies.h"
+#include "script/commands/LightModeSetup.h"
 #include "system/ComRegistration.h"
-#include "system/Files.h"
 #include "system/ProgramStart.h"
 #include "system/TextUtils.h"
 
@@ -61,63 +60,16 @@ void RunProgramAsUser(CommandContext& c) {
     StoreExitCode(c, 8, RunProgramWorker([&] { return RunProgramAs(request); }));
 }
 
-// A payload file turned into a setup of this engine for one run: the
-// original waits beside it as ".nox" and comes back on every way out, with
-// the keb.dll copy removed.
-class LightModeSetup {
-public:
-    explicit LightModeSetup(const std::string& payloadFile) : file_(payloadFile) {}
-    ~LightModeSetup() {
-        if (!built_) return;
-        if (!kebCopy_.empty()) DeleteFileAt(kebCopy_);
-        DeleteFileAt(file_);
-        MoveFolder(file_ + ".nox", file_);
-    }
-    LightModeSetup(const LightModeSetup&) = delete;
-    LightModeSetup& operator=(const LightModeSetup&) = delete;
-
-    bool Build() {
-        const std::string engine = Startup().exePath;
-        const auto image = FindAppendedData(engine);
-        const auto engineBytes = ReadFileText(engine);
-        const auto payload = ReadFileText(file_);
-        if (!image || !engineBytes || !payload || image->offset > engineBytes->size()) return false;
-        const std::string built = file_ + ".to";
-        if (!WriteFileText(built, engineBytes->substr(0, image->offset) + *payload)) {
-            DeleteFileAt(built);
-            return false;
-        }
-        if (!MoveFolder(file_, file_ + ".nox")) {
-            DeleteFileAt(built);
-            return false;
-        }
-        if (!MoveFolder(built, file_)) {
-            MoveFolder(file_ + ".nox", file_);
-            DeleteFileAt(built);
-            return false;
-        }
-        built_ = true;
-        // The engine's own folder already holds its keb.dll, which must stay.
-        const std::string engineFolder = WithBackslash(Startup().exeFolder);
-        const std::string folder = FolderOf(file_);
-        if (UpperAscii(WithBackslash(folder)) != UpperAscii(engineFolder) &&
-            CopyFileOver(engineFolder + "keb.dll", WithBackslash(folder) + "keb.dll"))
-            kebCopy_ = WithBackslash(folder) + "keb.dll";
-        return true;
-    }
-
-private:
-    std::string file_;
-    std::string kebCopy_;
-    bool built_ = false;
-};
-
 void RunLightModeSetup(CommandContext& c) {
     const std::string file = c.Path(1), parameters = c.Path(3);
     const bool wait = c.Flag(4);
-    LightModeSetup setup(file);
-    if (!setup.Build()) return StoreExitCode(c, 2, kLightModeBuildFailed);
-    StoreExitCode(c, 2, RunProgramWorker([&] { return RunShellProgram(file, parameters, false, wait); }));
+    // Shared with the after-end task: the original comes back once the setup
+    // has ended, also when the script does not wait for it.
+    const auto setup = std::make_shared<LightModeSetup>(file);
+    if (!setup->Build()) return StoreExitCode(c, 2, kLightModeBuildFailed);
+    StoreExitCode(c, 2, RunProgramWorker([&] {
+                      return RunShellProgram(file, parameters, false, wait, [setup] { setup->Restore(); });
+                  }));
 }
 
 void RegisterLibrary(CommandContext& c) {

@@ -6,6 +6,8 @@
 //                    each); when the engine answers "stop", adds
 //                    PLUGINCANCELLED=TRUE and ends the steps
 //   fail             returns -1: the engine keeps its variables
+//   fail copy        announces the result's length, then returns -1 on the
+//                    buffer call: the engine keeps its variables as well
 //   raise            raises a system exception out of the entry
 // The variables come and go as one comma text of name, value, name, value…
 #include <windows.h>
@@ -81,7 +83,8 @@ void ReportProgress(Variables& variables, int count, ProgressCallback progress) 
 }
 
 // The result text of one run; false when the plug-in fails.
-bool Run(const char* variablesText, const char* parameters, ProgressCallback progress, std::string& result) {
+bool Run(const char* variablesText, const char* parameters, ProgressCallback progress, std::string& result,
+         bool& failCopy) {
     Variables variables = ReadVariables(variablesText);
     for (const std::string& step : Steps(parameters ? parameters : "")) {
         if (step.rfind("set ", 0) == 0) {
@@ -94,6 +97,8 @@ bool Run(const char* variablesText, const char* parameters, ProgressCallback pro
             ReportProgress(variables, std::atoi(step.c_str() + 9), progress);
         } else if (step == "fail") {
             return false;
+        } else if (step == "fail copy") {
+            failCopy = true;
         } else if (step == "raise") {
             RaiseException(0x0EEDFADE, EXCEPTION_NONCONTINUABLE, 0, nullptr);
         } else {
@@ -106,6 +111,7 @@ bool Run(const char* variablesText, const char* parameters, ProgressCallback pro
 
 // Kept between the length call and the buffer call: the steps run once.
 std::string gResult;
+bool gFailCopy = false;
 
 }  // namespace
 
@@ -115,11 +121,13 @@ extern "C" __declspec(dllexport) int32_t __stdcall RunTimeExecute(int32_t window
                                                                   const char* parameters, ProgressCallback progress,
                                                                   int32_t* reserved, char* buffer) {
     if (buffer) {
+        if (gFailCopy) return -1;
         std::memcpy(buffer, gResult.c_str(), gResult.size() + 1);
         return static_cast<int32_t>(gResult.size());
     }
     try {
-        if (!Run(variables, parameters, progress, gResult)) return -1;
+        gFailCopy = false;
+        if (!Run(variables, parameters, progress, gResult, gFailCopy)) return -1;
     } catch (...) {
         return -1;
     }
