@@ -315,9 +315,12 @@ def nginx(s):
     """A real web server: urlmon downloads the block; WinHTTP resumes a partial archive with a range."""
     if not shutil.which("nginx"):
         raise scenario.winehost.SkipScenario("nginx is missing (Debian nginx-light)")
-    root = s.work / "www"
-    shutil.rmtree(root, ignore_errors=True)
+    # The document root inside a private folder, as in a checkout under root's own home.
+    private = s.work / "private"
+    shutil.rmtree(private, ignore_errors=True)
+    root = private / "www"
     root.mkdir(parents=True)
+    private.chmod(0o700)
     with NginxServer(root, s.work / "nginx") as server:
         archive = s.build(server.url("/" + ARCHIVE))
         (s.folder / ARCHIVE).rename(root / ARCHIVE)

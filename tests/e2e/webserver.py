@@ -11,8 +11,11 @@ NginxServer does the same for a folder with a real web server.
 
 import base64
 import email.utils
+import grp
 import hashlib
 import http.server
+import os
+import pwd
 import shlex
 import socket
 import ssl
@@ -160,7 +163,11 @@ class NginxServer:
         self.work.mkdir(parents=True, exist_ok=True)
         self.log = self.work / "access.log"
         conf = self.work / "nginx.conf"
-        conf.write_text(f"""error_log {self.work}/error.log;
+        # Started as root, nginx hands the requests to workers of an unprivileged user, who cannot read a
+        # document root inside a private folder (a checkout under root's home): they run as this user.
+        user = f"user {pwd.getpwuid(os.geteuid()).pw_name} {grp.getgrgid(os.getegid()).gr_name};\n" \
+            if os.geteuid() == 0 else ""
+        conf.write_text(user + f"""error_log {self.work}/error.log;
 pid {self.work}/nginx.pid;
 events {{ worker_connections 64; }}
 http {{
