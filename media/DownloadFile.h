@@ -3,7 +3,9 @@
 // URL download service (urlmon, with the user's own proxy and cache
 // settings); where that service is missing, the platform's HTTP client
 // (WinHTTP) with explicit proxy settings and byte-range resume. Either
-// treats an HTTP error status (400 and above) as a failed download.
+// treats an HTTP error status, a range it did not ask for and a body
+// shorter than its Content-Length as a failed download (DownloadProgress's
+// ReadGetAnswer).
 #include <functional>
 #include <string>
 

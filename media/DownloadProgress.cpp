@@ -12,16 +12,59 @@ constexpr int kPercentCompleteText = 21;
 constexpr int kFirstBindStatusText = 54;
 constexpr unsigned long kLastBindStatusCode = 33;
 constexpr unsigned long kTransferringDataCode = 5;
-}  // namespace
 
-int64_t ResumeOffset(int64_t bytesOnDisk, bool resume) {
-    return resume && bytesOnDisk > kResumeOverlap ? bytesOnDisk - kResumeOverlap : 0;
+// A count of plain decimal digits (no sign, blank or hexadecimal form).
+std::optional<int64_t> DecimalCount(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+    const auto parsed = ParseInt64(text);
+    if (!parsed || *parsed < 0) return std::nullopt;
+    return parsed;
 }
 
-std::optional<int64_t> BodyOffset(unsigned status, int64_t requestedOffset) {
-    if (status == 206) return requestedOffset;
-    if (status == 200) return 0;
-    return std::nullopt;
+// "bytes <first>-<last>/<total>", the form of a range answer's Content-Range.
+struct ContentRange {
+    int64_t first = 0, last = 0, total = 0;
+};
+std::optional<ContentRange> ContentRangeOf(const std::vector<std::string>& headerLines) {
+    const auto value = HeaderValue(headerLines, "Content-Range");
+    static const std::string kUnit = "bytes ";
+    if (!value || !StartsWith(LowerAscii(*value), kUnit)) return std::nullopt;
+    const std::string_view spec = std::string_view(*value).substr(kUnit.size());
+    const size_t dash = spec.find('-'), slash = spec.find('/');
+    if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return std::nullopt;
+    const auto first = DecimalCount(spec.substr(0, dash));
+    const auto last = DecimalCount(spec.substr(dash + 1, slash - dash - 1));
+    const auto total = DecimalCount(spec.substr(slash + 1));
+    if (!first || !last || !total || *first > *last || *last >= *total) return std::nullopt;
+    return ContentRange{*first, *last, *total};
+}
+}  // namespace
+
+int64_t ResumeOffset(int64_t bytesOnDisk, bool resume, bool validatorKept) {
+    return resume && validatorKept && bytesOnDisk > kResumeOverlap ? bytesOnDisk - kResumeOverlap : 0;
+}
+
+GetAnswer ReadGetAnswer(unsigned status, const std::vector<std::string>& headerLines, int64_t requestedOffset,
+                        int64_t knownTotal) {
+    GetAnswer answer;
+    const auto bodyLength = ContentLengthOf(headerLines);
+    if (status == 200) {
+        answer.use = GetAnswer::Use::Write;
+        answer.total = bodyLength.value_or(knownTotal > 0 ? knownTotal : 0);
+        return answer;
+    }
+    const auto range = ContentRangeOf(headerLines);
+    const bool fits = status == 206 && range && range->first == requestedOffset && range->last + 1 == range->total &&
+                      (knownTotal <= 0 || range->total == knownTotal) &&
+                      (!bodyLength || *bodyLength == range->total - range->first);
+    if (fits) {
+        answer.use = GetAnswer::Use::Write;
+        answer.offset = requestedOffset;
+        answer.total = range->total;
+    } else if ((status == 206 || status == 416) && requestedOffset > 0) {
+        answer.use = GetAnswer::Use::Restart;
+    }
+    return answer;
 }
 
 int TransferPercent(int64_t done, int64_t total, int lastPercent) {
@@ -50,19 +93,18 @@ bool IsTransferStatus(const std::string& status) {
     return !transferring.empty() && StartsWith(status, transferring);
 }
 
-std::optional<int64_t> ContentLengthOf(const std::vector<std::string>& headerLines) {
-    static const std::string kName = "content-length:";
+std::optional<std::string> HeaderValue(const std::vector<std::string>& headerLines, const std::string& name) {
     for (const std::string& line : headerLines) {
-        const std::string lowered = LowerAscii(line);
-        const size_t at = lowered.find(kName);
-        if (at == std::string::npos) continue;
-        const std::string value = TrimBlanks(line.substr(at + kName.size()));
-        if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-        auto parsed = ParseInt64(value);
-        if (!parsed || *parsed < 0) return std::nullopt;
-        return parsed;
+        const size_t colon = line.find(':');
+        if (colon != std::string::npos && SameText(std::string_view(line).substr(0, colon), name))
+            return TrimBlanks(std::string_view(line).substr(colon + 1));
     }
     return std::nullopt;
+}
+
+std::optional<int64_t> ContentLengthOf(const std::vector<std::string>& headerLines) {
+    const auto value = HeaderValue(headerLines, "Content-Length");
+    return value ? DecimalCount(*value) : std::nullopt;
 }
 
 std::string ValidatorPath(const std::string& destination) { return destination + ".validator"; }

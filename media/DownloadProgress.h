@@ -12,16 +12,33 @@
 inline constexpr int64_t kResumeOverlap = 2048;
 
 // The byte a download starts at: when resuming a partial file of more than
-// kResumeOverlap bytes, its size minus kResumeOverlap; otherwise 0 (no range
-// is asked for). 1,000 bytes give 0, 10,000 give 7,952.
-int64_t ResumeOffset(int64_t bytesOnDisk, bool resume);
+// kResumeOverlap bytes whose validator was kept, its size minus
+// kResumeOverlap; otherwise 0 (no range is asked for). Without a validator
+// nothing tells whether the file on the server is still the one the partial
+// file began. 1,000 bytes give 0, 10,000 give 7,952.
+int64_t ResumeOffset(int64_t bytesOnDisk, bool resume, bool validatorKept);
 
-// Where the body of a GET answer goes in the destination file: a 206 answer
-// continues at the offset asked for; a 200 answer is the whole file and
-// starts again at byte 0, even when a range was asked for (the server
-// ignored it, or If-Range found the file changed). nullopt for anything
-// else: the answer is no file data.
-std::optional<int64_t> BodyOffset(unsigned status, int64_t requestedOffset);
+// What the answer to a GET means for the destination file.
+struct GetAnswer {
+    enum class Use {
+        Write,    // the body is file data, written from offset on
+        Restart,  // the range asked for cannot be used: ask for the whole file
+        Fail,     // no file data
+    };
+    Use use = Use::Fail;
+    int64_t offset = 0;  // Write: where the body goes
+    int64_t total = 0;   // Write: the whole file's length; 0 when unknown
+};
+// requestedOffset: where the range asked for starts (0: none asked for);
+// knownTotal: the file's length from an earlier answer (a HEAD), 0 when
+// unknown. A 200 answer is the whole file from byte 0, even when a range was
+// asked for (the server ignored it, or If-Range found the file changed). A
+// 206 answer continues the partial file only when its Content-Range starts
+// at the offset asked for, runs to the end of the file and names the known
+// total (and its Content-Length, if any, fits); any other range, and a 416,
+// restart the file when a range was asked for and fail when none was.
+GetAnswer ReadGetAnswer(unsigned status, const std::vector<std::string>& headerLines, int64_t requestedOffset,
+                        int64_t knownTotal);
 
 // The percentage shown for a transfer. With a known total: done × 100 ÷
 // total + 1, at most 100. Without one (total ≤ 0) the bar cycles: one more
@@ -41,9 +58,13 @@ std::string BindStatusText(unsigned long code, const std::string& extra);
 // service's data events, shown as bytes received instead.
 bool IsTransferStatus(const std::string& status);
 
-// The value of the first "Content-Length:" line of a header block (name
-// compared without letter case); nullopt when there is none or it is not a
-// number.
+// The value of the first header line named exactly name (letter case
+// ignored; the name starts the line and ends at its colon), without its
+// surrounding blanks; nullopt when no line has that name. "X-Original-
+// Content-Length" is not "Content-Length".
+std::optional<std::string> HeaderValue(const std::vector<std::string>& headerLines, const std::string& name);
+// The Content-Length of a header block; nullopt when there is none or it is
+// not a number.
 std::optional<int64_t> ContentLengthOf(const std::vector<std::string>& headerLines);
 
 // A partial download keeps beside it the validator of the file it is part

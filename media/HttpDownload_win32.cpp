@@ -206,44 +206,40 @@ bool DownloadThroughHttpClient(const DownloadRequest& request) {
     const Client client(api, request, *target);
     if (!client) return false;
 
-    const int64_t onDisk = FileSizeOf(request.destination).value_or(0);
-    int64_t total = 0;
+    int64_t knownTotal = 0;
     if (auto head = client.Send(L"HEAD", L"")) {
-        if (StatusCode(api, head->get()) >= 400) return false;
-        total = ContentLengthOf(HeaderLines(api, head->get())).value_or(0);
+        // A server may refuse HEAD and still answer GET: only a whole file's length counts.
+        if (StatusCode(api, head->get()) == 200) knownTotal = ContentLengthOf(HeaderLines(api, head->get())).value_or(0);
     }
 
     const std::string validatorFile = ValidatorPath(request.destination);
-    const int64_t start = ResumeOffset(onDisk, request.resume);
-    std::wstring headers;
-    if (start > 0) {
-        // Formatted narrow: a wide formatter would add the C library's wide printf.
-        headers = WideFromAnsi("Range: bytes=" + std::to_string(start) + "-\r\n");
-        const std::string validator = TrimBlanks(ReadFileText(validatorFile).value_or(""));
-        if (!validator.empty()) headers += L"If-Range: " + WideFromAnsi(validator) + L"\r\n";
-    }
-    const auto get = client.Send(L"GET", headers);
-    if (!get) return false;
-    const DWORD status = StatusCode(api, get->get());
-    if (status == 416) {
-        // The partial file does not fit the file on the server: the next try starts afresh.
-        DeleteFileAt(request.destination);
-        DeleteFileAt(validatorFile);
-        return false;
-    }
-    const auto offset = BodyOffset(status, start);
-    if (!offset) return false;
-    const auto bodyLength = ContentLengthOf(HeaderLines(api, get->get()));
-    if (bodyLength) total = *offset + *bodyLength;
+    const std::string kept = TrimBlanks(ReadFileText(validatorFile).value_or(""));
+    // The GET from a byte on (0: the whole file) and what its answer means.
+    std::unique_ptr<HttpHandle> get;
+    const auto ask = [&](int64_t from) {
+        std::wstring headers;
+        if (from > 0) {
+            // Formatted narrow: a wide formatter would add the C library's wide printf.
+            headers = WideFromAnsi("Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + kept + "\r\n");
+        }
+        get = client.Send(L"GET", headers);
+        return get ? ReadGetAnswer(StatusCode(api, get->get()), HeaderLines(api, get->get()), from, knownTotal)
+                   : GetAnswer{};
+    };
+    GetAnswer answer =
+        ask(ResumeOffset(FileSizeOf(request.destination).value_or(0), request.resume, !kept.empty()));
+    // The partial file cannot go on with this server's answer: once more for the whole file.
+    if (answer.use == GetAnswer::Use::Restart) answer = ask(0);
+    if (answer.use != GetAnswer::Use::Write) return false;
 
-    OwnedHandle file = OpenAt(request.destination, *offset);
+    OwnedHandle file = OpenAt(request.destination, answer.offset);
     if (!file) return false;
     const std::string validator =
         ChooseValidator(AnsiHeader(api, get->get(), L"ETag"), AnsiHeader(api, get->get(), L"Last-Modified"));
     if (validator.empty()) DeleteFileAt(validatorFile);
     else WriteFileText(validatorFile, validator);
 
-    int64_t received = *offset;
+    int64_t received = answer.offset;
     int percent = 0;
     std::vector<char> buffer(1 << 20);
     while (true) {
@@ -252,10 +248,11 @@ bool DownloadThroughHttpClient(const DownloadRequest& request) {
         if (got == 0) break;
         if (!WriteAll(file.get(), buffer.data(), got)) return false;
         received += got;
-        percent = TransferPercent(received, total, percent);
-        if (request.progress && !request.progress(percent, ReceivedStatusText(received, total > 0, percent)))
+        percent = TransferPercent(received, answer.total, percent);
+        if (request.progress &&
+            !request.progress(percent, ReceivedStatusText(received, answer.total > 0, percent)))
             return false;
     }
     // A connection that ended early is a broken download, to be resumed.
-    return !bodyLength || received == total;
+    return answer.total <= 0 || received == answer.total;
 }

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "media/DownloadProgress.h"
 #include "media/DownloadTransports_win32.h"
+#include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
 #include "system/TextUtils.h"
@@ -43,8 +45,9 @@ private:
 };
 
 // The binding-status callback: status lines, percentages and cancel for the
-// progress callback, the cache file's name, and the HTTP status of the
-// answer (urlmon saves an error page as if it were the file).
+// progress callback, the cache file's name, and the HTTP status and headers
+// of the answer (urlmon saves an error page, or what came before a broken
+// connection, as if it were the file).
 class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
 public:
     explicit BindCallback(const DownloadRequest& request) : request_(request) {}
@@ -54,6 +57,7 @@ public:
 
     // The HTTP status of the answer; 0 when the service gave none.
     DWORD httpStatus() const { return httpStatus_; }
+    const std::vector<std::string>& responseHeaders() const { return responseHeaders_; }
 
     // IUnknown: the object lives on the caller's stack for the call. The
     // interface ids come from the headers (__uuidof), not from libuuid.
@@ -117,10 +121,15 @@ public:
         if (additional) *additional = nullptr;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additional) override {
+    HRESULT STDMETHODCALLTYPE OnResponse(DWORD status, LPCWSTR headers, LPCWSTR, LPWSTR* additional) override {
         if (additional) *additional = nullptr;
         httpStatus_ = status;
-        return S_OK;
+        try {
+            responseHeaders_ = SplitLines(AnsiFromWide(headers));
+            return S_OK;
+        } catch (...) {
+            return E_ABORT;
+        }
     }
 
 private:
@@ -145,8 +154,21 @@ private:
     std::atomic<ULONG> references_{1};
     IBinding* binding_ = nullptr;
     DWORD httpStatus_ = 0;
+    std::vector<std::string> responseHeaders_;
     int lastPercent_ = 0;
 };
+
+// The service asks for no range: only the whole file, all of it, is a
+// download. Its length is checked where the body came as sent (the service
+// decodes a compressed one). HTTP status 0: the URL is no HTTP one.
+bool IsWholeFile(const BindCallback& callback, const std::string& cacheFile) {
+    if (callback.httpStatus() == 0) return true;
+    const GetAnswer answer = ReadGetAnswer(callback.httpStatus(), callback.responseHeaders(), 0, 0);
+    if (answer.use != GetAnswer::Use::Write) return false;
+    const std::string encoding = HeaderValue(callback.responseHeaders(), "Content-Encoding").value_or("identity");
+    if (answer.total <= 0 || !SameText(encoding, "identity")) return true;
+    return FileSizeOf(cacheFile) == answer.total;
+}
 
 // The service leaves the data in its cache file; the engine takes it from
 // there. Moved rather than copied where the system allows: the archive is
@@ -183,6 +205,6 @@ ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request) {
     if (result == E_OUTOFMEMORY) throw std::bad_alloc();
     if (FAILED(result)) return ServiceOutcome::Failed;
     SetLastCacheFile(cacheFile);
-    if (callback.httpStatus() >= 400) return ServiceOutcome::Failed;
+    if (!IsWholeFile(callback, cacheFile)) return ServiceOutcome::Failed;
     return TakeCacheFile(cacheFile, request.destination) ? ServiceOutcome::Downloaded : ServiceOutcome::Failed;
 }

@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import sys
 import time
+import urllib.request
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -207,9 +208,117 @@ def no_length(s):
     s.without_urlmon()
     with LoopbackServer({}) as server:
         s.build_for_download(server)
-        server.omit_length = True
+        server.omit_length = ("HEAD", "GET")
         equal(s.run(), 0, "exit code")
         s.expect_installed("no length")
+
+
+def urlmon_and_winhttp(s):
+    """Runs the body once through urlmon and once, with urlmon switched off, through the WinHTTP client, each
+    from a fresh data folder."""
+    for transport in ("urlmon", "winhttp"):
+        if transport == "winhttp":
+            s.without_urlmon()
+        shutil.rmtree(s.data, ignore_errors=True)
+        (s.session.temp / "webmedia.txt").unlink(missing_ok=True)
+        yield transport
+
+
+def odd_length_headers(s):
+    """Headers that only mention a content length do not set the body's length: the whole download and a
+    resumed one complete through both transports, and a cut urlmon transfer is a failed download."""
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        server.extra_headers = [("X-Original-Content-Length", "5"), ("x-goog-stored-content-length", "5")]
+        server.cut_after = len(archive) * 60 // 100
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon, cut")
+        for transport in urlmon_and_winhttp(s):
+            equal(s.run(), 0, transport + ": exit code")
+            s.expect_installed(transport)
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        server.cut_after = len(archive) * 60 // 100
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp, cut")
+        equal(s.run(), 0, "winhttp: exit code of the resumed run")
+        s.expect_installed("winhttp resumed")
+        equal(len(server.ranges_asked()), 1, "the resumed run asked for a range")
+
+
+def foreign_ranges(s):
+    """A 206 answer with another range than the one asked for is never written at the resume point, and a
+    partial file without its validator is not resumed: the file starts again from byte 0."""
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        server.range_shift = 4096
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon, a range nobody asked for")
+        equal(s.run(), 0, "urlmon: exit code of the next run")
+        s.expect_installed("urlmon")
+
+        s.without_urlmon()
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        server.cut_after = len(archive) * 60 // 100
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp, cut")
+        server.range_shift = 4096
+        server.requests.clear()
+        equal(s.run(), 0, "winhttp: exit code after another range")
+        s.expect_installed("winhttp, another range")
+        gets = [r[2] for r in server.requests if r[0] == "GET"]
+        equal(len(gets), 2, "a range, then the whole file")
+        check(gets[0] and not gets[1], f"the range first, then no range: {gets}")
+
+        # An old prefix of another file, and a server without ETag or Last-Modified.
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        server.validators = False
+        s.data.mkdir(parents=True)
+        (s.data / ARCHIVE).write_bytes(random.Random(7).randbytes(len(archive) * 60 // 100))
+        server.requests.clear()
+        equal(s.run(), 0, "winhttp: exit code without validators")
+        s.expect_installed("winhttp, no validator")
+        equal(server.ranges_asked(), [], "no range without a validator")
+
+
+def head_answers(s):
+    """A refused HEAD does not end a download that GET answers; where GET sends no length, the HEAD's length
+    tells a cut transfer from a whole one."""
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        server.head_status = 405
+        for transport in urlmon_and_winhttp(s):
+            equal(s.run(), 0, transport + ": exit code with HEAD refused")
+            s.expect_installed(transport + ", HEAD refused")
+        check(any(r[0] == "HEAD" for r in server.requests), "winhttp asked with HEAD")
+
+        shutil.rmtree(s.data)
+        (s.session.temp / "webmedia.txt").unlink()
+        server.head_status = None
+        server.omit_length = ("GET",)
+        cut = len(archive) * 60 // 100
+        server.cut_after = cut
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp, cut without a length")
+        equal(s.partial(), cut, "the partial archive stays")
+        equal(s.run(), 0, "winhttp: exit code of the resumed run")
+        s.expect_installed("winhttp, resumed without a length")
+
+
+def range_not_satisfiable(s):
+    """A partial file longer than the file on the server (416): the silent run starts the file again."""
+    s.without_urlmon()
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        s.data.mkdir(parents=True)
+        (s.data / ARCHIVE).write_bytes(archive + bytes(5000))
+        (s.data / (ARCHIVE + ".validator")).write_text(server.etag("/" + ARCHIVE))
+        equal(s.run(), 0, "exit code")
+        s.expect_installed("after 416")
+        gets = [r[2] for r in server.requests if r[0] == "GET"]
+        equal(gets, [f"bytes={len(archive) + 5000 - 2048}-", None], "the range, then the whole file")
 
 
 def redirect_and_https(s):
@@ -315,9 +424,12 @@ def nginx(s):
     """A real web server: urlmon downloads the block; WinHTTP resumes a partial archive with a range."""
     if not shutil.which("nginx"):
         raise scenario.winehost.SkipScenario("nginx is missing (Debian nginx-light)")
-    root = s.work / "www"
-    shutil.rmtree(root, ignore_errors=True)
+    # The document root inside a private folder, as in a checkout under root's own home.
+    private = s.work / "private"
+    shutil.rmtree(private, ignore_errors=True)
+    root = private / "www"
     root.mkdir(parents=True)
+    private.chmod(0o700)
     with NginxServer(root, s.work / "nginx") as server:
         archive = s.build(server.url("/" + ARCHIVE))
         (s.folder / ARCHIVE).rename(root / ARCHIVE)
@@ -330,10 +442,15 @@ def nginx(s):
         kept = len(archive) * 60 // 100
         s.data.mkdir(parents=True)
         (s.data / ARCHIVE).write_bytes(archive[:kept])
+        # The validator an earlier run would have kept: nginx's own ETag.
+        direct = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+        with direct.open(urllib.request.Request(server.url("/" + ARCHIVE), method="HEAD"), timeout=10) as head:
+            etag = head.headers["ETag"]
+        (s.data / (ARCHIVE + ".validator")).write_text(etag)
         equal(s.run(), 0, "exit code of the resumed run")
         s.expect_installed("resumed from nginx")
         gets = [r for r in server.requests() if r[0] == "GET"]
-        equal(gets[-1][2:], (f"bytes={kept - 2048}-", "", "206"), "the resumed request")
+        equal(gets[-1][2:], (f"bytes={kept - 2048}-", etag, "206"), "the resumed request")
 
 
 def retry_dialog(s):
@@ -477,7 +594,8 @@ def extraction_question(s):
 
 SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
-    resume_after_cut, ignored_ranges, no_length, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
+    resume_after_cut, ignored_ranges, no_length, odd_length_headers, foreign_ranges, head_answers,
+    range_not_satisfiable, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
     redirect_and_https, progress_page)}
 
 if __name__ == "__main__":

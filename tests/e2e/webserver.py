@@ -1,7 +1,8 @@
 """A loopback HTTP server for the web media tests: files by path, HEAD,
-byte ranges answered with 206 (If-Range honoured), and the faults a real
-network shows: ranges ignored, no length, 404, a connection cut after N
-bytes. Every request is logged.
+byte ranges answered with 206 (If-Range honoured; 416 past the end), and the
+faults a real network shows: ranges ignored, another range than the one asked
+for, no length, no validators, odd headers, a refused HEAD, 404, a connection
+cut after N bytes. Every request is logged.
 
     with LoopbackServer({"/Block1.7zip": data}) as server:
         server.url("/Block1.7zip"); server.cut_after = 1000; server.requests
@@ -11,8 +12,12 @@ NginxServer does the same for a folder with a real web server.
 
 import base64
 import email.utils
+import grp
 import hashlib
 import http.server
+import os
+import pwd
+import re
 import shlex
 import socket
 import ssl
@@ -30,7 +35,11 @@ class LoopbackServer:
         self.proxy_user = None     # "user:password" a proxy asks for (407 without it)
         self.scheme = "https" if certificate else "http"
         self.ignore_ranges = False
-        self.omit_length = False
+        self.omit_length = ()      # methods answered without a length: the connection's end ends the body
+        self.validators = True     # ETag and Last-Modified sent
+        self.extra_headers = []    # (name, value) sent before the file's own headers
+        self.head_status = None    # status a HEAD gets instead of the file's headers
+        self.range_shift = None    # the next GET's body starts this many bytes after the byte asked for (once)
         self.cut_after = None      # body bytes sent before the next GET's connection is cut (once)
         self.pause = 0.0           # seconds between two 64 KB pieces of a body (a slow line)
         self.requests = []         # (method, path, Range header, If-Range header)
@@ -73,6 +82,12 @@ class LoopbackServer:
                 pass
 
             def do_HEAD(self):
+                if server.head_status:
+                    server.requests.append((self.command, self.path, None, None))
+                    self.send_response(server.head_status)
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
                 self._answer(body=False)
 
             def do_GET(self):
@@ -112,15 +127,26 @@ class LoopbackServer:
                     validator_matches = if_range in (None, server.etag(path), server.modified)
                     if validator_matches:
                         start = int(asked[len("bytes="):-1])
+                if start >= len(data) > 0:
+                    self.send_response(416)
+                    self.send_header("Content-Range", f"bytes */{len(data)}")
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
+                if body and server.range_shift is not None:
+                    start, server.range_shift = start + server.range_shift, None
                 part = data[start:]
                 self.send_response(206 if start else 200)
+                for name, value in server.extra_headers:
+                    self.send_header(name, value)
                 self.send_header("Content-Type", "application/octet-stream")
-                self.send_header("ETag", server.etag(path))
-                self.send_header("Last-Modified", server.modified)
+                if server.validators:
+                    self.send_header("ETag", server.etag(path))
+                    self.send_header("Last-Modified", server.modified)
                 self.send_header("Accept-Ranges", "bytes")
                 if start:
                     self.send_header("Content-Range", f"bytes {start}-{len(data) - 1}/{len(data)}")
-                if server.omit_length:
+                if self.command in server.omit_length:
                     self.send_header("Connection", "close")
                     self.close_connection = True
                 else:
@@ -160,7 +186,11 @@ class NginxServer:
         self.work.mkdir(parents=True, exist_ok=True)
         self.log = self.work / "access.log"
         conf = self.work / "nginx.conf"
-        conf.write_text(f"""error_log {self.work}/error.log;
+        # Started as root, nginx hands the requests to workers of an unprivileged user, who cannot read a
+        # document root inside a private folder (a checkout under root's home): they run as this user.
+        user = f"user {pwd.getpwuid(os.geteuid()).pw_name} {grp.getgrgid(os.getegid()).gr_name};\n" \
+            if os.geteuid() == 0 else ""
+        conf.write_text(user + f"""error_log {self.work}/error.log;
 pid {self.work}/nginx.pid;
 events {{ worker_connections 64; }}
 http {{
@@ -201,5 +231,11 @@ http {{
         rows = []
         for line in self.log.read_text().splitlines() if self.log.exists() else []:
             method, path, asked, if_range, status = shlex.split(line)
-            rows.append((method, path, "" if asked == "-" else asked, "" if if_range == "-" else if_range, status))
+            asked, if_range = ("" if field == "-" else _unescape(field) for field in (asked, if_range))
+            rows.append((method, path, asked, if_range, status))
         return rows
+
+
+def _unescape(field):
+    """An access log field as sent: nginx writes a quote or a control character as \\xHH."""
+    return re.sub(r"\\x([0-9A-Fa-f]{2})", lambda match: chr(int(match.group(1), 16)), field)

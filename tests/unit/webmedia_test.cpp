@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/EngineMessages.h"
@@ -22,20 +23,59 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(DownloadRange, ResumesFromTheLast2048BytesOfALargerPartialFile) {
-    EXPECT_EQ(ResumeOffset(1000, true), 0);
-    EXPECT_EQ(ResumeOffset(2048, true), 0);
-    EXPECT_EQ(ResumeOffset(2049, true), 1);
-    EXPECT_EQ(ResumeOffset(10000, true), 7952);
-    EXPECT_EQ(ResumeOffset(10000, false), 0);
+TEST(DownloadRange, ResumesFromTheLast2048BytesOfALargerPartialFileWithItsValidator) {
+    EXPECT_EQ(ResumeOffset(1000, true, true), 0);
+    EXPECT_EQ(ResumeOffset(2048, true, true), 0);
+    EXPECT_EQ(ResumeOffset(2049, true, true), 1);
+    EXPECT_EQ(ResumeOffset(10000, true, true), 7952);
+    EXPECT_EQ(ResumeOffset(10000, false, true), 0);
+    // Without a validator the file on the server may have changed since.
+    EXPECT_EQ(ResumeOffset(10000, true, false), 0);
+}
+
+// The answer's use, offset and total in one comparable value.
+std::tuple<GetAnswer::Use, int64_t, int64_t> Answer(unsigned status, const std::vector<std::string>& headers,
+                                                    int64_t requested, int64_t knownTotal) {
+    const GetAnswer answer = ReadGetAnswer(status, headers, requested, knownTotal);
+    return {answer.use, answer.offset, answer.total};
 }
 
 TEST(DownloadRange, AWholeFileAnswerStartsTheFileAgain) {
-    EXPECT_EQ(BodyOffset(206, 7952), 7952);
-    EXPECT_EQ(BodyOffset(200, 7952), 0);  // the server ignored the range or the file changed
-    EXPECT_EQ(BodyOffset(200, 0), 0);
-    EXPECT_FALSE(BodyOffset(404, 0));
-    EXPECT_FALSE(BodyOffset(416, 7952));
+    using Use = GetAnswer::Use;
+    // The server ignored the range, or If-Range found the file changed.
+    EXPECT_EQ(Answer(200, {"Content-Length: 10000"}, 7952, 10000), std::make_tuple(Use::Write, 0, 10000));
+    // Without a length of its own, the HEAD's length tells when it is complete.
+    EXPECT_EQ(Answer(200, {}, 0, 10000), std::make_tuple(Use::Write, 0, 10000));
+    EXPECT_EQ(Answer(200, {}, 0, 0), std::make_tuple(Use::Write, 0, 0));
+    EXPECT_EQ(std::get<0>(Answer(404, {"Content-Length: 30"}, 0, 0)), Use::Fail);
+    EXPECT_EQ(std::get<0>(Answer(500, {}, 7952, 10000)), Use::Fail);
+}
+
+TEST(DownloadRange, ARangeAnswerContinuesOnlyTheRangeAskedFor) {
+    using Use = GetAnswer::Use;
+    const std::vector<std::string> fits = {"HTTP/1.1 206 Partial Content", "content-range: bytes 7952-9999/10000",
+                                           "Content-Length: 2048"};
+    EXPECT_EQ(Answer(206, fits, 7952, 10000), std::make_tuple(Use::Write, 7952, 10000));
+    EXPECT_EQ(Answer(206, fits, 7952, 0), std::make_tuple(Use::Write, 7952, 10000));  // no HEAD length
+    EXPECT_EQ(Answer(206, {"Content-Range: bytes 7952-9999/10000"}, 7952, 0), std::make_tuple(Use::Write, 7952, 10000));
+    for (const std::vector<std::string>& other : std::vector<std::vector<std::string>>{
+             {"Content-Range: bytes 9000-9999/10000"},            // another start
+             {"Content-Range: bytes 0-9999/10000"},               // the whole file as a range
+             {"Content-Range: bytes 7952-8999/10000"},            // not to the end
+             {"Content-Range: bytes 7952-9999/*"},                // no total
+             {"Content-Range: bytes 7952-10999/11000"},           // another total than the HEAD's
+             {"Content-Range: bytes 7952-9999/10000", "Content-Length: 100"},
+             {"Content-Range: items 7952-9999/10000"},
+             {"Content-Range: bytes 7952-9999/10000x"},
+             {"X-Content-Range: bytes 7952-9999/10000"},
+             {}})
+        EXPECT_EQ(std::get<0>(Answer(206, other, 7952, 10000)), Use::Restart) << (other.empty() ? "" : other[0]);
+    // The partial file is longer than the file on the server.
+    EXPECT_EQ(std::get<0>(Answer(416, {"Content-Range: bytes */5000"}, 7952, 5000)), Use::Restart);
+    // No range was asked for: nothing to restart.
+    EXPECT_EQ(std::get<0>(Answer(206, {"Content-Range: bytes 1000-9999/10000"}, 0, 0)), Use::Fail);
+    EXPECT_EQ(std::get<0>(Answer(416, {}, 0, 0)), Use::Fail);
+    EXPECT_EQ(Answer(206, {"Content-Range: bytes 0-9999/10000"}, 0, 0), std::make_tuple(Use::Write, 0, 10000));
 }
 
 TEST(DownloadPercent, WithALengthCountsFromOneToAHundred) {
@@ -77,6 +117,14 @@ TEST(DownloadHeaders, ContentLengthAndValidator) {
     EXPECT_EQ(ContentLengthOf({"HTTP/1.1 200 OK", "content-length:  4096 ", "ETag: \"x\""}), 4096);
     EXPECT_EQ(ContentLengthOf({"HTTP/1.1 200 OK", "Content-Length: 12ab"}), std::nullopt);
     EXPECT_EQ(ContentLengthOf({"HTTP/1.1 200 OK"}), std::nullopt);
+    // Only the header of that very name counts, wherever others mention it.
+    EXPECT_EQ(ContentLengthOf({"HTTP/1.1 200 OK", "X-Original-Content-Length: 5", "Content-Length: 1000"}), 1000);
+    EXPECT_EQ(ContentLengthOf({"x-goog-stored-content-length: 5", "CONTENT-LENGTH:1000"}), 1000);
+    EXPECT_EQ(ContentLengthOf({"x-goog-stored-content-length: 5"}), std::nullopt);
+    EXPECT_EQ(ContentLengthOf({" Content-Length: 5"}), std::nullopt);
+    EXPECT_EQ(ContentLengthOf({"Content-Length : 5"}), std::nullopt);
+    EXPECT_EQ(HeaderValue({"Warning: see Content-Range: bytes 0-1/2", "Content-Range:  bytes 0-1/2 "}, "content-range"),
+              "bytes 0-1/2");
     EXPECT_EQ(ChooseValidator("\"v1\"", "Wed, 09 Dec 2026 05:00:00 GMT"), "\"v1\"");
     EXPECT_EQ(ChooseValidator("W/\"weak\"", "Wed, 09 Dec 2026 05:00:00 GMT"), "Wed, 09 Dec 2026 05:00:00 GMT");
     EXPECT_EQ(ChooseValidator("", ""), "");
