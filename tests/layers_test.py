@@ -1,4 +1,5 @@
-"""The engine's layers, bottom up: system/ and keb/, core/, then installer/,
+"""The engine's layers, bottom up: keb/ (the 7z library, on its own), system/,
+core/, then installer/,
 media/ and dialogs/ (which do not include one another), script/ (with
 script/commands/), bootstrap/. A file includes only its own folder and the
 layers below it; media/ and installer/ take their inputs from the commands
@@ -11,7 +12,7 @@ import re
 import sys
 from pathlib import Path
 
-LAYERS = {"system": 0, "keb": 0, "core": 1, "installer": 2, "media": 2, "dialogs": 2, "script": 3, "bootstrap": 4}
+LAYERS = {"keb": 0, "system": 1, "core": 2, "installer": 3, "media": 3, "dialogs": 3, "script": 4, "bootstrap": 5}
 INPUT_TAKERS = {"media", "installer"}
 SESSION_STATE = {"core/VariableStore.h", "core/StartupValues.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
