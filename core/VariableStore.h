@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/NewlineText.h"
+
 // The process-wide variable store: an ordered list of name/value pairs.
 // Names compare case-insensitively (ASCII rule) and are stored as given; the
 // order of creation is the order of substitution in ExpandText. Every
@@ -50,9 +52,6 @@ std::string ExpandText(const std::string& text);
 std::string ExpandPath(const std::string& text);
 // Folds doubled backslashes as ExpandPath does, without expansion.
 std::string FoldBackslashes(const std::string& text);
-
-std::string NewlineToCrLf(const std::string& text);
-std::string CrLfToNewline(const std::string& text);
 
 // "$NAME$" gives NAME; anything else (a bare name, a third "$") gives "".
 std::string StripReference(const std::string& text);

@@ -1,5 +1,6 @@
 // The text helpers around the variable store: references, paths, newline
 // markers and boolean texts.
+#include "core/NewlineText.h"
 #include "core/VariableStore.h"
 #include "system/TextUtils.h"
 

@@ -22,6 +22,10 @@ public:
 }  // namespace
 
 void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll) {
+    RunPolledWorker(work, poll, Startup().silent);
+}
+
+void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll, bool silent) {
     std::atomic<bool> done{false};
     std::exception_ptr failure;
     RegisterWaitingThread();
@@ -42,7 +46,6 @@ void RunPolledWorker(const std::function<void()>& work, const std::function<void
         }
     } joiner{worker};
     LongOperationScope running;
-    const bool silent = Startup().silent;
     while (!done) {
         poll();
         if (silent) worker.join();

@@ -9,4 +9,7 @@
 // on), then processes one window message, or in a silent run simply waits
 // for the worker. `poll` runs once more after the worker has ended. The
 // long-operation flag is set meanwhile, so the dialog timers refresh.
+// Silent as the run is (the start-up values), or as the caller says (media/
+// and installer/ take that from their request).
 void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll);
+void RunPolledWorker(const std::function<void()>& work, const std::function<void()>& poll, bool silent);

@@ -5,12 +5,7 @@
 #include <optional>
 #include <string>
 
-struct ProxyFields {
-    std::string server;
-    std::string port;
-    std::string user;
-    std::string password;
-};
+#include "core/MediaRetryQuestions.h"
 
 // "Retry Download?" with the four proxy fields (the HTTP client is in use):
 // true on Yes, with the fields as the user left them; false on No.
@@ -21,5 +16,4 @@ bool AskRetryDownloadWithProxy(ProxyFields& fields);
 std::optional<bool> AskRetryDownloadResume(bool resume);
 
 // "Retry Extraction?": download a fresh copy, extract again, or give up.
-enum class ExtractionRetry { Cancel, DownloadFresh, ExtractAgain };
 ExtractionRetry AskRetryExtraction();

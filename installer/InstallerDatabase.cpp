@@ -3,8 +3,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "core/NewlineText.h"
 #include "installer/uMSIAPI.h"
-#include "core/VariableStore.h"
 #include "system/GuidText.h"
 #include "system/TextUtils.h"
 

@@ -2,14 +2,13 @@
 
 #include "core/EngineMessages.h"
 #include "core/ProgressState.h"
+#include "core/WorkerPolling.h"
 #include "installer/ApplySystem.h"
-#include "system/MessagePump.h"
 #include "installer/ApplyTexts.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/InstallerMessageHandler.h"
 #include "installer/uMSIAPI.h"
 #include "core/ScriptError.h"
-#include "core/VariableStore.h"
 #include "system/Files.h"
 #include "system/Paths.h"
 #include "system/TextUtils.h"
@@ -70,14 +69,6 @@ private:
     std::string previous_;
 };
 
-class LongOperationScope {
-public:
-    LongOperationScope() { SetLongOperation(true); }
-    LongOperationScope(const LongOperationScope&) = delete;
-    LongOperationScope& operator=(const LongOperationScope&) = delete;
-    ~LongOperationScope() { SetLongOperation(false); }
-};
-
 // The variables SILENT and TITLE set the quiet flag and caption of the installer's boxes.
 void TakeBoxSettings(const NameValueList& variables) {
     for (const auto& [name, value] : variables) {
@@ -87,14 +78,7 @@ void TakeBoxSettings(const NameValueList& variables) {
 }
 }  // namespace
 
-TMSIThread::TMSIThread(const ApplyRequest& request, ApplyState& state)
-    : request_(request), state_(state), thread_([this] { Execute(); }) {}
-
-TMSIThread::~TMSIThread() { Wait(); }
-
-void TMSIThread::Wait() {
-    if (thread_.joinable()) thread_.join();
-}
+TMSIThread::TMSIThread(const ApplyRequest& request, ApplyState& state) : request_(request), state_(state) {}
 
 void TMSIThread::Execute() noexcept {
     try {
@@ -106,8 +90,6 @@ void TMSIThread::Execute() noexcept {
         state_.errorText = EngineText(kGeneralSetupFailure);
         state_.failed = true;
     }
-    state_.done = true;
-    WakeWaitingThread();
 }
 
 InstallerSources TMSIThread::ComputeSources() {
@@ -141,7 +123,7 @@ void TMSIThread::Run() {
     content.properties = PairsOfCommaText(request_.propertiesText);
     content.variables = variables;
     PropertyFile propertyFile(PropertyFilePath(request_.tempFolder, request_.productCode));
-    propertyFile.Write(PropertyFileText(content, [](const std::string& value) { return ExpandPath(value); }));
+    propertyFile.Write(PropertyFileText(content, request_.expandValue));
 
     SetProgress("Windows Installer", 0, 100, 100);
     if (!request_.patchMode) WritePendingProperties(request_.package);
@@ -226,7 +208,6 @@ ApplyOutcome ApplyChanges(const ApplyRequest& request) {
     handler.SetOwnerWindow(ProgressOwnerWindow());
 
     ApplyState& state = UnitState();
-    state.done = false;
     state.cancelled = false;
     state.failed = false;
     state.reboot = false;
@@ -238,18 +219,12 @@ ApplyOutcome ApplyChanges(const ApplyRequest& request) {
     });
     SetProgress("", 0, 0, -1);
 
-    LongOperationScope longOperation;
-    RegisterWaitingThread();
-    {
-        TMSIThread worker(request, state);
-        while (!state.done) {
-            if (request.silent)
-                worker.Wait();
-            else
-                ProcessOneMessage();
-            if (CancelState() == -1) state.cancelled = true;
-        }
-    }
+    TMSIThread worker(request, state);
+    RunPolledWorker([&worker] { worker.Execute(); },
+                    [&state] {
+                        if (CancelState() == -1) state.cancelled = true;
+                    },
+                    request.silent);
     ApplyFlags flags{state.cancelled, state.failed, state.reboot};
     return {ResultOf(flags), state.errorText};
 }

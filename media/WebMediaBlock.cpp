@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "core/EngineMessages.h"
-#include "core/StartupValues.h"
 #include "core/ProgressState.h"
 #include "core/WorkerPolling.h"
 #include "system/MessagePump.h"
@@ -13,9 +12,7 @@
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
-#include "core/VariableStore.h"
 #include "system/Files.h"
-#include "system/ShellFolders.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -44,7 +41,7 @@ private:
 // Runs one worker while this thread shows its progress under the caption
 // and passes the user's cancel request on. Returns whether the worker
 // succeeded; the status tells whether the user cancelled.
-bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
+bool RunWorker(const MediaFetchRequest& fetch, const std::string& caption, MediaWorkerStatus& status,
                const std::function<bool(MediaWorkerStatus&)>& work) {
     status.done = false;
     status.success = false;
@@ -64,7 +61,8 @@ bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
         [&status, &caption] {
             SetProgress(caption + status.text(), 0, 100, status.percent());
             if (CancelState() == -1) status.cancel = true;
-        });
+        },
+        fetch.silent);
     return status.success;
 }
 
@@ -74,25 +72,13 @@ std::string BlockCaption(int caption, const std::string& block) {
     return EngineText(caption) + name + "\r";
 }
 
-// The data folder: in the application-data caching mode it follows ALLUSERS
-// and becomes the engine's current data folder.
-std::string DataFolder() {
-    StartupValues& startup = Startup();
-    if (Project().MediaMode == 2) {
-        startup.dataFolder =
-            AppDataFolder(TextToBool(GetVariable("ALLUSERS"))) + GetVariable("REVISIONCODE") + "\\";
-        return startup.dataFolder;
-    }
-    return WithBackslash(GetVariable("DATADIR"));
-}
-
 void DeleteTree(const std::string& folder) {
     for (int pass = 0; pass < 3; ++pass) DeleteFolderContents(folder);
     RemoveFolder(folder);
 }
 
-std::string FreshExtractionFolder() {
-    const std::string temp = WithBackslash(Startup().tempFolder);
+std::string FreshExtractionFolder(const std::string& tempFolder) {
+    const std::string temp = WithBackslash(tempFolder);
     for (unsigned n = 0; n < 10000; ++n) {
         const std::string folder = temp + "kebmedia" + std::to_string(n) + "\\";
         if (CreateNewFolder(folder) == NewFolderResult::Created) return folder;
@@ -100,17 +86,17 @@ std::string FreshExtractionFolder() {
     throw MediaFetchError(EngineText(kExtractFailed));
 }
 
-std::string ExpectedHashOf(const std::string& archive) {
-    const auto list = ReadFileText(WithBackslash(Startup().supportFolder) + kMediaHashListName);
+std::string ExpectedHashOf(const std::string& supportFolder, const std::string& archive) {
+    const auto list = ReadFileText(WithBackslash(supportFolder) + kMediaHashListName);
     return list ? ExpectedMediaHash(*list, FileNameOf(archive)) : std::string();
 }
 
-void Download(const std::string& block, const std::string& url, const std::string& archivePath) {
+void Download(const MediaFetchRequest& fetch) {
     DownloadSettings& settings = CurrentDownloadSettings();
     while (true) {
         DownloadRequest request;
-        request.url = url;
-        request.destination = archivePath;
+        request.url = fetch.url;
+        request.destination = fetch.archivePath;
         request.proxyServer = settings.proxy.server;
         request.proxyPort = settings.proxy.port;
         request.proxyUser = settings.proxy.user;
@@ -130,15 +116,15 @@ void Download(const std::string& block, const std::string& url, const std::strin
             if (!folder.empty()) CreateFolderTree(folder);
             return DownloadFile(request);
         };
-        const bool downloaded = RunWorker(BlockCaption(kDownloadingCaption, block), status, download);
+        const bool downloaded = RunWorker(fetch, BlockCaption(kDownloadingCaption, fetch.block), status, download);
         if (status.cancel) Fail(kDownloadFailed);
         if (downloaded) return;
-        if (Startup().silent) Fail(kDownloadFailed);
+        if (fetch.silent) Fail(kDownloadFailed);
         if (SystemDownloadServiceInUse()) {
-            const auto resume = AskRetryDownloadResume(settings.resume);
+            const auto resume = fetch.questions.retryDownloadResume(settings.resume);
             if (!resume) Fail(kDownloadFailed);
             settings.resume = *resume;
-        } else if (!AskRetryDownloadWithProxy(settings.proxy)) {
+        } else if (!fetch.questions.retryDownloadWithProxy(settings.proxy)) {
             Fail(kDownloadFailed);
         }
     }
@@ -147,32 +133,32 @@ void Download(const std::string& block, const std::string& url, const std::strin
 // Downloads (unless a usable copy lies beside the setup) and extracts the
 // block's archive. False when the user asked for a fresh copy: the caller
 // starts over.
-bool ProvideFromArchive(const std::string& block, const std::string& url, const std::string& archivePath,
-                        const std::string& dataFolder) {
-    const std::string sourceFolder =
-        GetVariable("SFXPATH").empty() ? GetVariable("EXEDIR") : GetVariable("SFXPATH");
-    const std::string local = WithBackslash(sourceFolder) + FileNameOf(archivePath);
+bool ProvideFromArchive(const MediaFetchRequest& fetch) {
+    const std::string& block = fetch.block;
+    const std::string& archivePath = fetch.archivePath;
+    const std::string& dataFolder = fetch.dataFolder;
+    const std::string local = WithBackslash(fetch.sourceFolder) + FileNameOf(archivePath);
     auto& rejected = RejectedLocalCopies();
     const bool useLocal =
         FileExists(local) && std::find(rejected.begin(), rejected.end(), UpperAscii(local)) == rejected.end();
-    if (!useLocal) Download(block, url, archivePath);
+    if (!useLocal) Download(fetch);
 
     ExtractMediaRequest request;
     request.archive = useLocal ? local : archivePath;
-    request.password = Startup().mediaPassword;
+    request.password = fetch.mediaPassword;
     request.destinationRoot = dataFolder;
     request.keepArchive = useLocal;
-    request.fileMap = Project().MediaFileMap;
-    request.expectedSha256 = ExpectedHashOf(request.archive);
+    request.fileMap = fetch.mediaFileMap;
+    request.expectedSha256 = ExpectedHashOf(fetch.supportFolder, request.archive);
     while (true) {
-        request.extractionFolder = FreshExtractionFolder();
+        request.extractionFolder = FreshExtractionFolder(fetch.tempFolder);
         MediaWorkerStatus status;
-        const bool extracted = RunWorker(BlockCaption(kExtractingCaption, block), status,
+        const bool extracted = RunWorker(fetch, BlockCaption(kExtractingCaption, block), status,
                                          [&request](MediaWorkerStatus& s) { return ExtractMedia(request, s); });
         if (extracted && !status.cancel) return true;
         DeleteTree(dataFolder + block);
-        if (Startup().silent || status.cancel) Fail(kExtractFailed);
-        switch (AskRetryExtraction()) {
+        if (fetch.silent || status.cancel) Fail(kExtractFailed);
+        switch (fetch.questions.retryExtraction()) {
             case ExtractionRetry::Cancel: Fail(kExtractFailed);
             case ExtractionRetry::ExtractAgain: continue;
             case ExtractionRetry::DownloadFresh:
@@ -187,15 +173,14 @@ bool ProvideFromArchive(const std::string& block, const std::string& url, const 
     }
 }
 
-void ProvideFromOfflineMedia(const std::string& block, const std::string& dataFolder) {
+void ProvideFromOfflineMedia(const MediaFetchRequest& fetch) {
     MediaWorkerStatus status;
-    const std::string source = Startup().mediaSourceFolder;
-    const bool copied = RunWorker(EngineText(kCopyingCaption), status, [&](MediaWorkerStatus& s) {
-        return CopyMedia(source, dataFolder, s);
+    const bool copied = RunWorker(fetch, EngineText(kCopyingCaption), status, [&fetch](MediaWorkerStatus& s) {
+        return CopyMedia(fetch.offlineSourceFolder, fetch.dataFolder, s);
     });
     if (status.cancel) Fail(kCopyFailed);
     if (!copied) {
-        DeleteTree(dataFolder + block);
+        DeleteTree(fetch.dataFolder + fetch.block);
         Fail(kCopyFailed);
     }
 }
@@ -225,12 +210,13 @@ std::string ExpectedMediaHash(const std::string& hashList, const std::string& ar
     return {};
 }
 
-void FetchMediaBlock(const std::string& block, const std::string& url, const std::string& archivePath) {
+void FetchMediaBlock(const MediaFetchRequest& request) {
     FetchingScope fetching;
-    if (GetVariable("REMOVE") == "TRUE") return;
-    const std::string dataFolder = DataFolder();
+    if (request.removing) return;
+    const std::string& block = request.block;
+    const std::string& dataFolder = request.dataFolder;
     const std::string folder = dataFolder + block;
-    const std::string marker = WithBackslash(folder) + GetVariable("REVISIONCODE");
+    const std::string marker = WithBackslash(folder) + request.revisionCode;
     // A link in place of the data or block folder would let someone else's
     // folder pass for the block (its marker included): it goes first.
     if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(kExtractFailed);
@@ -241,9 +227,9 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
         DeleteFolderContents(folder);
     }
     if (SameText(block, kOfflineBlock)) {
-        ProvideFromOfflineMedia(block, dataFolder);
+        ProvideFromOfflineMedia(request);
     } else {
-        while (!ProvideFromArchive(block, url, archivePath, dataFolder)) {
+        while (!ProvideFromArchive(request)) {
         }
     }
     if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, ""))

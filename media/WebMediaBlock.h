@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/RetryDialogs.h"
+#include "core/MediaRetryQuestions.h"
 
 // The block could not be provided or the user cancelled: the message is one
 // of the engine's texts "Unable to download installation data from the web",
@@ -34,11 +34,28 @@ inline constexpr const char* kMediaHashListName = "webmedia.sha256";
 // lower-cased; empty when the list does not name it.
 std::string ExpectedMediaHash(const std::string& hashList, const std::string& archiveFileName);
 
+// Everything a fetch works from, gathered by the command that asks for the
+// block. Folder texts end with a backslash.
+struct MediaFetchRequest {
+    std::string block;         // "Name\", or "OFFLINE\" for the offline media
+    std::string url;           // where the block's archive is downloaded from
+    std::string archivePath;   // where the download goes
+    std::string dataFolder;    // the blocks' folders are made below it
+    std::string sourceFolder;  // where a copy of the archive beside the setup is looked for
+    std::string offlineSourceFolder;  // the offline media's files
+    std::string revisionCode;  // the marker file's name
+    bool removing = false;     // the product is being removed: nothing is fetched
+    bool silent = false;       // nothing is asked: the first failure throws
+    std::string tempFolder;    // extraction folders go below it
+    std::string supportFolder; // holds the hash list
+    std::string mediaPassword;
+    std::vector<std::string> mediaFileMap;  // the payload's map (media/MediaFileMap)
+    MediaRetryQuestions questions;
+};
+
 // Returns once the block's files are in place below the data folder; throws
-// MediaFetchError otherwise. Nothing is fetched while the product is being
-// removed (REMOVE is "TRUE"). Silent runs ask nothing: the first failure
-// throws.
-void FetchMediaBlock(const std::string& block, const std::string& url, const std::string& archivePath);
+// MediaFetchError otherwise.
+void FetchMediaBlock(const MediaFetchRequest& request);
 
 // Set while FetchMediaBlock runs.
 bool MediaFetchInProgress();

@@ -228,6 +228,7 @@ void ApplyCommand(CommandContext& c, bool patch) {
     request.productCode = productCode;
     request.propertiesText = ToCommaText(InstanceParameters());
     request.variablesText = SnapshotVariables();
+    request.expandValue = ExpandPath;
     request.dataFolder = GetVariable("DATADIR");
     request.tempFolder = GetVariable("TEMPDIR");
     request.logFile = Startup().logFile;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/NewlineText.h"
 #include "core/ProgressState.h"
 #include "installer/InstallerDatabase.h"
 #include "installer/InstallerMessageHandler.h"
@@ -51,8 +52,12 @@ protected:
 
 TEST_F(ApplyChangesTest, PropertyFileHoldsWhatThePackageReadsDuringTheRun) {
     request.propertiesText = ToCommaText({"AHEADER1", "TRUE", "PHEADER1_1", "one$NEWLINE$two"});
-    request.variablesText = ToCommaText({"SILENT", "TRUE", "REMOVE", "ALL", "SourceDir", "X", "MyProp", "C:\\\\App\\\\bin",
+    request.variablesText = ToCommaText({"SILENT", "TRUE", "REMOVE", "ALL", "SourceDir", "X", "MyProp", "$APPDIR$\\bin",
                                          "NOTE", "first$NEWLINE$second", "ALLUSERS", "TRUE"});
+    // The caller's expansion: the file holds every value as it returns it.
+    request.expandValue = [](const std::string& value) {
+        return NewlineToCrLf(ReplaceText(value, "$APPDIR$", "C:\\App", false));
+    };
     std::string duringRun;
     msi.fake.duringInstall = [&] { duringRun = ReadWholeFile(PropertyFilePath()); };
 

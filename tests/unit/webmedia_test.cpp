@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "core/EngineMessages.h"
-#include "core/StartupValues.h"
 #include "core/ProgressState.h"
 #include "media/DownloadProgress.h"
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
 #include "media/WebMediaBlock.h"
-#include "core/VariableStore.h"
 #include "support/ArchiveFixtures.h"
 #include "system/TextUtils.h"
 
@@ -200,30 +198,26 @@ protected:
         ASSERT_EQ(fixtures::Run("cd " + fixtures::Quote(dir_.file("src")) + " && 7zz a -bd -y " +
                                 fixtures::Quote(dir_.file("setup/Block1.7zip")) + " Block1 >/dev/null"),
                   0);
-        ClearVariables();
-        DefineVariable("EXEDIR", dir_.file("setup") + "/", "Test");
-        DefineVariable("SFXPATH", "", "Test");
-        DefineVariable("DATADIR", dir_.file("data") + "/", "Test");
-        DefineVariable("REVISIONCODE", kRevision, "Test");
-        DefineVariable("REMOVE", "FALSE", "Test");
-        Startup().silent = true;
-        Startup().tempFolder = dir_.file("temp") + "/";
-        Startup().supportFolder = dir_.file("support") + "/";
+        request_.block = "Block1\\";
+        request_.url = "http://127.0.0.1:9/Block1.7zip";
+        request_.archivePath = dir_.file("data") + "/Block1.7zip";
+        request_.sourceFolder = dir_.file("setup") + "/";
+        request_.dataFolder = dir_.file("data") + "/";
+        request_.revisionCode = kRevision;
+        request_.silent = true;
+        request_.tempFolder = dir_.file("temp") + "/";
+        request_.supportFolder = dir_.file("support") + "/";
+        request_.mediaFileMap = {"Block1", "bin\\tool.exe", "Program"};
         fs::create_directories(dir_.file("temp"));
         fs::create_directories(dir_.file("support"));
-        Project().MediaMode = 1;
-        Project().MediaFileMap = {"Block1", "bin\\tool.exe", "Program"};
         RejectedLocalCopies().clear();
     }
-    void TearDown() override {
-        Project().MediaFileMap.clear();
-        Startup() = StartupValues();
-    }
-    void Fetch() { FetchMediaBlock("Block1\\", "http://127.0.0.1:9/Block1.7zip", dir_.file("data") + "/Block1.7zip"); }
+    void Fetch() { FetchMediaBlock(request_); }
     std::string Marker() const { return dir_.file("data/Block1/" + std::string(kRevision)); }
 
     static constexpr const char* kRevision = "{7A2B3C4D-5E6F-4B7C-8D9E-0F1A2B3C4D5E}";
     TempDir dir_;
+    MediaFetchRequest request_;
 };
 
 TEST_F(FetchBlock, ACopyBesideTheSetupIsExtractedDistributedAndMarked) {
@@ -288,7 +282,7 @@ TEST_F(FetchBlock, ACancelFromTheProgressDialogEndsTheFetch) {
 }
 
 TEST_F(FetchBlock, NothingIsFetchedWhileRemoving) {
-    SetVariable("REMOVE", "TRUE", "Test");
+    request_.removing = true;
     Fetch();
     EXPECT_FALSE(fs::exists(dir_.file("data")));
 }
@@ -307,6 +301,40 @@ TEST_F(FetchBlock, AnArchiveWhoseHashDiffersIsRefused) {
     dir_.write("support/webmedia.sha256", FileSha256(dir_.file("setup/Block1.7zip")) + "  Block1.7zip\r\n");
     Fetch();
     EXPECT_TRUE(fs::exists(Marker()));
+}
+
+TEST_F(FetchBlock, AnInteractiveRunAsksTheRequestsQuestionsBeforeGivingUp) {
+    std::string bytes = ReadWholeFile(dir_.file("setup/Block1.7zip"));
+    bytes[bytes.size() / 2] ^= 0x01;
+    dir_.write("setup/Block1.7zip", bytes);
+    std::vector<std::string> asked;
+    request_.silent = false;
+    request_.questions.retryExtraction = [&asked] {
+        asked.push_back("extraction");
+        return asked.size() == 1 ? ExtractionRetry::ExtractAgain : ExtractionRetry::DownloadFresh;
+    };
+    request_.questions.retryDownloadWithProxy = [&asked](ProxyFields&) {
+        asked.push_back("download with proxy");
+        return false;
+    };
+    request_.questions.retryDownloadResume = [&asked](bool) -> std::optional<bool> {
+        asked.push_back("download resume");
+        return std::nullopt;
+    };
+    try {
+        Fetch();
+        FAIL() << "the block was fetched";
+    } catch (const MediaFetchError& e) {
+        EXPECT_STREQ(e.what(), "Unable to download installation data from the web");
+    }
+    // Extracted twice from the damaged copy beside the setup, which is then
+    // set aside; the download from the unreachable server fails.
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0], "extraction");
+    EXPECT_EQ(asked[1], "extraction");
+    EXPECT_EQ(asked[2], "download with proxy");  // the host has no system download service
+    EXPECT_EQ(RejectedLocalCopies().size(), 1u);
+    EXPECT_FALSE(fs::exists(Marker()));
 }
 
 TEST_F(FetchBlock, ADamagedCopyFailsExtractionAndNoDownloadMeansTheDownloadMessage) {
