@@ -20,10 +20,6 @@
 
 namespace {
 
-// Engine texts.
-constexpr int kCopyingCaption = 11, kCopyFailed = 12, kDownloadingCaption = 13, kDownloadFailed = 14,
-              kExtractingCaption = 15, kExtractFailed = 16;
-
 const char kOfflineBlock[] = "OFFLINE\\";
 
 std::atomic<bool> gFetching{false};
@@ -39,7 +35,7 @@ private:
     bool outer_;
 };
 
-[[noreturn]] void Fail(int text) { throw MediaFetchError(EngineText(text)); }
+[[noreturn]] void Fail(EngineMessage text) { throw MediaFetchError(EngineText(text)); }
 
 // Runs one worker while this thread shows its progress under the caption
 // and passes the user's cancel request on. Returns whether the worker
@@ -68,7 +64,7 @@ bool RunWorker(const std::string& caption, MediaWorkerStatus& status,
     return status.success;
 }
 
-std::string BlockCaption(int caption, const std::string& block) {
+std::string BlockCaption(EngineMessage caption, const std::string& block) {
     std::string name = block;
     if (!name.empty() && name.back() == '\\') name.pop_back();
     return EngineText(caption) + name + "\r";
@@ -97,7 +93,7 @@ std::string FreshExtractionFolder() {
         const std::string folder = temp + "kebmedia" + std::to_string(n) + "\\";
         if (CreateNewFolder(folder) == NewFolderResult::Created) return folder;
     }
-    throw MediaFetchError(EngineText(kExtractFailed));
+    throw MediaFetchError(EngineText(EngineMessage::ExtractFailed));
 }
 
 std::string ExpectedHashOf(const std::string& archive) {
@@ -130,16 +126,16 @@ void Download(const std::string& block, const std::string& url, const std::strin
             if (!folder.empty()) CreateFolderTree(folder);
             return DownloadFile(request);
         };
-        const bool downloaded = RunWorker(BlockCaption(kDownloadingCaption, block), status, download);
-        if (status.cancel) Fail(kDownloadFailed);
+        const bool downloaded = RunWorker(BlockCaption(EngineMessage::DownloadingCaption, block), status, download);
+        if (status.cancel) Fail(EngineMessage::DownloadFailed);
         if (downloaded) return;
-        if (Startup().silent) Fail(kDownloadFailed);
+        if (Startup().silent) Fail(EngineMessage::DownloadFailed);
         if (SystemDownloadServiceInUse()) {
             const auto resume = AskRetryDownloadResume(settings.resume);
-            if (!resume) Fail(kDownloadFailed);
+            if (!resume) Fail(EngineMessage::DownloadFailed);
             settings.resume = *resume;
         } else if (!AskRetryDownloadWithProxy(settings.proxy)) {
-            Fail(kDownloadFailed);
+            Fail(EngineMessage::DownloadFailed);
         }
     }
 }
@@ -167,13 +163,13 @@ bool ProvideFromArchive(const std::string& block, const std::string& url, const 
     while (true) {
         request.extractionFolder = FreshExtractionFolder();
         MediaWorkerStatus status;
-        const bool extracted = RunWorker(BlockCaption(kExtractingCaption, block), status,
+        const bool extracted = RunWorker(BlockCaption(EngineMessage::ExtractingCaption, block), status,
                                          [&request](MediaWorkerStatus& s) { return ExtractMedia(request, s); });
         if (extracted && !status.cancel) return true;
         DeleteTree(dataFolder + block);
-        if (Startup().silent || status.cancel) Fail(kExtractFailed);
+        if (Startup().silent || status.cancel) Fail(EngineMessage::ExtractFailed);
         switch (AskRetryExtraction()) {
-            case ExtractionRetry::Cancel: Fail(kExtractFailed);
+            case ExtractionRetry::Cancel: Fail(EngineMessage::ExtractFailed);
             case ExtractionRetry::ExtractAgain: continue;
             case ExtractionRetry::DownloadFresh:
                 if (useLocal) {
@@ -190,13 +186,13 @@ bool ProvideFromArchive(const std::string& block, const std::string& url, const 
 void ProvideFromOfflineMedia(const std::string& block, const std::string& dataFolder) {
     MediaWorkerStatus status;
     const std::string source = Startup().mediaSourceFolder;
-    const bool copied = RunWorker(EngineText(kCopyingCaption), status, [&](MediaWorkerStatus& s) {
+    const bool copied = RunWorker(EngineText(EngineMessage::CopyingCaption), status, [&](MediaWorkerStatus& s) {
         return CopyMedia(source, dataFolder, s);
     });
-    if (status.cancel) Fail(kCopyFailed);
+    if (status.cancel) Fail(EngineMessage::CopyFailed);
     if (!copied) {
         DeleteTree(dataFolder + block);
-        Fail(kCopyFailed);
+        Fail(EngineMessage::CopyFailed);
     }
 }
 
@@ -233,7 +229,7 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
     const std::string marker = WithBackslash(folder) + GetVariable("REVISIONCODE");
     // A link in place of the data or block folder would let someone else's
     // folder pass for the block (its marker included): it goes first.
-    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(kExtractFailed);
+    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(EngineMessage::ExtractFailed);
     if (IsLink(folder)) RemoveLink(folder);
     if (FolderExists(folder)) {
         if (FileExists(marker)) return;
@@ -247,5 +243,5 @@ void FetchMediaBlock(const std::string& block, const std::string& url, const std
         }
     }
     if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, ""))
-        Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
+        Fail(SameText(block, kOfflineBlock) ? EngineMessage::CopyFailed : EngineMessage::ExtractFailed);
 }
