@@ -25,7 +25,7 @@ void ShowError(WindowHandle owner, const std::string& text) {
 
 // Ends a failed run: message 5 with the reason, exit code 11.
 int Fail(const std::string& reason) {
-    ShowError(0, EngineText(5) + reason);
+    ShowError(0, EngineText(EngineMessage::InstallRuntimeError) + reason);
     Startup().exitCode = kFailureExitCode;
     return Startup().exitCode;
 }
@@ -77,16 +77,16 @@ bool RunGuardedSteps(std::optional<StartupWindows>& windows) {
 
     v.supportFolder = CreateSupportFolder(v.tempFolder);
     if (!FileExists(v.resourceArchive)) {
-        ShowError(owner, EngineText(2));
+        ShowError(owner, EngineText(EngineMessage::SetupResourceNotFound));
         return false;
     }
     std::string extractionError;
     if (!ExtractArchiveFiles(v.resourceArchive, "", v.supportFolder, {}, nullptr, extractionError, true, true)) {
-        ShowError(owner, EngineText(3));
+        ShowError(owner, EngineText(EngineMessage::SetupResourceDecompressionFailed));
         return false;
     }
     if (!FileExists(v.exeFolder + v.setupName + ".msi") && !FileExists(v.exeFolder + v.setupName + ".msp")) {
-        ShowError(owner, EngineText(4));
+        ShowError(owner, EngineText(EngineMessage::SetupDatabaseNotFound));
         return false;
     }
     CopyInstallerPackage(v, ".msi");
@@ -117,7 +117,7 @@ int RunSetupEngine() {
     if (!tempReady) return Fail("The temporary folder " + v.tempFolder + " cannot be created.");
 
     if (CommonControlsOutdated(ReadFileVersion(SystemFolder() + "comctl32.dll"))) {
-        ShowError(0, EngineText(1));
+        ShowError(0, EngineText(EngineMessage::CommonControlsUpdateRequired));
         return v.exitCode;
     }
 

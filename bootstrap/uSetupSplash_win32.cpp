@@ -103,14 +103,14 @@ struct StartupWindows::Impl {
         } else {
             r = CentreOnScreen(Screen(), width, height);
         }
-        preparing.reset(CreateWindowExA(0, kPreparingClass, EngineText(23).c_str(), style, r.left, r.top, width,
-                                        height, nullptr, nullptr, instance, nullptr));
+        preparing.reset(CreateWindowExA(0, kPreparingClass, EngineText(EngineMessage::WizardCaption).c_str(), style,
+                                        r.left, r.top, width, height, nullptr, nullptr, instance, nullptr));
         if (!preparing) return;
         font = TahomaEightPoint();
         HWND icon = Child(preparing.get(), "STATIC", "", SS_ICON, Scaled(16), Scaled(16), Scaled(32), Scaled(32));
         SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ApplicationIcon(instance)), 0);
-        HWND label = Child(preparing.get(), "STATIC", EngineText(24).c_str(), SS_LEFT, Scaled(72), Scaled(16),
-                           Scaled(297), Scaled(33));
+        HWND label = Child(preparing.get(), "STATIC", EngineText(EngineMessage::PreparingWizard).c_str(), SS_LEFT,
+                           Scaled(72), Scaled(16), Scaled(297), Scaled(33));
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
         progress = Child(preparing.get(), PROGRESS_CLASSA, "", 0, Scaled(16), Scaled(56), Scaled(353), Scaled(17));
         SendMessageA(progress, PBM_SETSTEP, 1, 0);

@@ -157,16 +157,16 @@ std::string FormatSize(int64_t bytes) {
     const bool negative = bytes < 0;
     const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(bytes) : static_cast<uint64_t>(bytes);
     std::string number;
-    int unit;
+    EngineMessage unit;
     if (negative || bytes < 1048576) {
         number = GroupDigits(magnitude);
-        unit = 6;
+        unit = EngineMessage::Bytes;
     } else if (bytes < 1073741824) {
         number = GroupDigits(magnitude / 1024);
-        unit = 7;
+        unit = EngineMessage::Kilobytes;
     } else {
         number = GroupDigits(magnitude / 1048576);
-        unit = 8;
+        unit = EngineMessage::Megabytes;
     }
     return (negative ? "-" : "") + number + " " + EngineText(unit);
 }

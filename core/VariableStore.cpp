@@ -211,14 +211,14 @@ void SetVariable(const std::string& name, const std::string& value, const std::s
     auto lock = LockVariableStore();
     if (OverriddenWhileSilent(name, source)) return;
     auto* entry = TheStore().Find(name);
-    if (!entry) throw ScriptError(EngineText(10) + name);
+    if (!entry) throw ScriptError(EngineText(EngineMessage::UndefinedVariableWrite) + name);
     entry->second = value;
 }
 
 std::string GetVariable(const std::string& name) {
     auto lock = LockVariableStore();
     const auto* entry = TheStore().Find(name);
-    if (!entry) throw ScriptError(EngineText(9) + name);
+    if (!entry) throw ScriptError(EngineText(EngineMessage::UndefinedVariableRead) + name);
     return entry->second;
 }
 

@@ -27,9 +27,9 @@ std::unique_lock<std::recursive_mutex> LockVariableStore();
 // Appends (name, "") when no variable of that name exists, then SetVariable.
 // An empty name is ignored.
 void DefineVariable(const std::string& name, const std::string& value, const std::string& source);
-// Raises ScriptError(EngineText(10) + name) when the variable does not exist.
+// Raises ScriptError(EngineText(EngineMessage::UndefinedVariableWrite) + name) when the variable does not exist.
 void SetVariable(const std::string& name, const std::string& value, const std::string& source);
-// Raises ScriptError(EngineText(9) + name) when the variable does not exist.
+// Raises ScriptError(EngineText(EngineMessage::UndefinedVariableRead) + name) when the variable does not exist.
 std::string GetVariable(const std::string& name);
 bool VariableExists(const std::string& name);
 void ClearVariables();

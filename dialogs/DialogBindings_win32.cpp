@@ -311,8 +311,8 @@ void RunButtonRole(PoolTemplate& form, DesignedControl& control) {
     case 1: form.resultCode = 6; break;
     case 2: form.resultCode = 7; break;
     case 3:
-        if (ShowMessageBox(reinterpret_cast<WindowHandle>(form.Window()), EngineText(40), kProductCaption,
-                           kMbYesNo | kMbIconQuestion | kMbDefaultButton2) != kIdYes)
+        if (ShowMessageBox(reinterpret_cast<WindowHandle>(form.Window()), EngineText(EngineMessage::ConfirmCancel),
+                           kProductCaption, kMbYesNo | kMbIconQuestion | kMbDefaultButton2) != kIdYes)
             return;
         SetCancelRequested(true);
         form.SetProperty(&control, "Enabled", "False");

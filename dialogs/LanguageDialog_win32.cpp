@@ -52,8 +52,9 @@ std::optional<size_t> AskInstallationLanguage(const std::vector<std::string>& la
     AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const WindowRect r = CentreOnScreen({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, width, height);
-    OwnedWindow window(CreateWindowExA(WS_EX_DLGMODALFRAME, kLanguageClass, EngineText(89).c_str(), style, r.left,
-                                       r.top, width, height, nullptr, nullptr, instance, nullptr));
+    OwnedWindow window(CreateWindowExA(WS_EX_DLGMODALFRAME, kLanguageClass,
+                                       EngineText(EngineMessage::SelectLanguageCaption).c_str(), style, r.left, r.top,
+                                       width, height, nullptr, nullptr, instance, nullptr));
     if (!window) return preselected;
     Outcome outcome;
     SetWindowLongPtrA(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&outcome));
@@ -65,16 +66,17 @@ std::optional<size_t> AskInstallationLanguage(const std::vector<std::string>& la
     };
     HWND icon = Child(window.get(), "STATIC", "", SS_ICON, 16, 16, 32, 32);
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ApplicationIcon(instance)), 0);
-    withFont(Child(window.get(), "STATIC", EngineText(90).c_str(), SS_LEFT, 56, 16, 169, 33));
+    withFont(Child(window.get(), "STATIC", EngineText(EngineMessage::SelectLanguagePrompt).c_str(), SS_LEFT, 56, 16,
+                   169, 33));
     HWND list = withFont(Child(window.get(), "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 56, 56,
                                169, 200, kListId));
     for (const std::string& language : languages)
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(language.c_str()));
     SendMessageA(list, CB_SETCURSEL, preselected, 0);
-    withFont(Child(window.get(), "BUTTON", EngineText(38).c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP, 72, 88, 75, 25,
-                   IDOK));
-    withFont(Child(window.get(), "BUTTON", EngineText(39).c_str(), BS_PUSHBUTTON | WS_TABSTOP, 152, 88, 75, 25,
-                   IDCANCEL));
+    withFont(Child(window.get(), "BUTTON", EngineText(EngineMessage::Ok).c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP, 72, 88,
+                   75, 25, IDOK));
+    withFont(Child(window.get(), "BUTTON", EngineText(EngineMessage::Cancel).c_str(), BS_PUSHBUTTON | WS_TABSTOP, 152,
+                   88, 75, 25, IDCANCEL));
 
     ShowWindow(window.get(), SW_SHOWNORMAL);
     SetForegroundWindow(window.get());

@@ -14,15 +14,6 @@ namespace {
 const char kRetryClass[] = "OrvantaRetry";
 constexpr int kFirstControlId = 100;
 
-// Engine texts of the three questions.
-enum Text {
-    kRetryDownloadCaption = 25, kProxyQuestion = 26, kProxyGroup = 27, kProxyServer = 28, kProxyPort = 29,
-    kProxyExitNote = 30, kYes = 31, kNo = 32, kRetryExtractionCaption = 33, kExtractQuestion = 34,
-    kFreshCopy = 35, kExtractAgain = 36, kExtractExitNote = 37, kOk = 38, kCancel = 39, kProxyUser = 41,
-    kProxyPassword = 42, kResumeQuestion = 49, kWouldYouLike = 50, kResumeChoice = 51, kNewCopyChoice = 52,
-    kResumeExitNote = 53
-};
-
 struct Outcome {
     bool done = false;
     bool accepted = false;
@@ -50,7 +41,7 @@ LRESULT CALLBACK RetryProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // screen, which stays disabled while it is open.
 class QuestionWindow {
 public:
-    QuestionWindow(int caption, int clientWidth, int clientHeight)
+    QuestionWindow(EngineMessage caption, int clientWidth, int clientHeight)
         : owner_(reinterpret_cast<HWND>(ProgressOwnerWindow())) {
         HINSTANCE instance = GetModuleHandleA(nullptr);
         WNDCLASSA wc{};
@@ -80,19 +71,21 @@ public:
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     }
-    HWND Label(int text, int x, int y, int w, int h) { return Add("STATIC", EngineText(text), SS_LEFT, x, y, w, h); }
+    HWND Label(EngineMessage text, int x, int y, int w, int h) {
+        return Add("STATIC", EngineText(text), SS_LEFT, x, y, w, h);
+    }
     HWND Edit(const std::string& value, bool password, int x, int y, int w) {
         HWND edit = Add("EDIT", value, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | (password ? ES_PASSWORD : 0), x, y, w,
                         21, nextId_++);
         return edit;
     }
-    HWND Radio(int text, bool first, bool checked, int x, int y, int w) {
+    HWND Radio(EngineMessage text, bool first, bool checked, int x, int y, int w) {
         HWND radio = Add("BUTTON", EngineText(text), BS_AUTORADIOBUTTON | WS_TABSTOP | (first ? WS_GROUP : 0), x, y, w,
                          20, nextId_++);
         if (checked) SendMessageA(radio, BM_SETCHECK, BST_CHECKED, 0);
         return radio;
     }
-    void Buttons(int accept, int reject, int y, int clientWidth) {
+    void Buttons(EngineMessage accept, EngineMessage reject, int y, int clientWidth) {
         Add("BUTTON", EngineText(accept), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, clientWidth - 170, y, 75, 25, IDOK);
         Add("BUTTON", EngineText(reject), BS_PUSHBUTTON | WS_TABSTOP, clientWidth - 88, y, 75, 25, IDCANCEL);
     }
@@ -135,19 +128,20 @@ bool Checked(HWND radio) { return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_
 
 bool AskRetryDownloadWithProxy(ProxyFields& fields) {
     constexpr int kWidth = 380, kHeight = 290;
-    QuestionWindow q(kRetryDownloadCaption, kWidth, kHeight);
+    QuestionWindow q(EngineMessage::RetryDownloadCaption, kWidth, kHeight);
     if (!q) return false;
-    q.Label(kProxyQuestion, 12, 12, kWidth - 24, 30);
-    q.Add("BUTTON", EngineText(kProxyGroup), BS_GROUPBOX, 12, 48, kWidth - 24, 150);
-    const int labels[] = {kProxyServer, kProxyPort, kProxyUser, kProxyPassword};
+    q.Label(EngineMessage::RetryDownloadQuestion, 12, 12, kWidth - 24, 30);
+    q.Add("BUTTON", EngineText(EngineMessage::ProxyGroup), BS_GROUPBOX, 12, 48, kWidth - 24, 150);
+    const EngineMessage labels[] = {EngineMessage::ProxyServer, EngineMessage::ProxyPort, EngineMessage::ProxyUser,
+                                    EngineMessage::ProxyPassword};
     const std::string values[] = {fields.server, fields.port, fields.user, fields.password};
     HWND edits[4];
     for (int i = 0; i < 4; ++i) {
         q.Label(labels[i], 24, 72 + i * 30, 110, 20);
         edits[i] = q.Edit(values[i], i == 3, 140, 70 + i * 30, kWidth - 164);
     }
-    q.Label(kProxyExitNote, 12, 206, kWidth - 24, 44);
-    q.Buttons(kYes, kNo, kHeight - 35, kWidth);
+    q.Label(EngineMessage::RetryDownloadExitNote, 12, 206, kWidth - 24, 44);
+    q.Buttons(EngineMessage::Yes, EngineMessage::No, kHeight - 35, kWidth);
     if (!q.Run(edits[0])) return false;
     fields = {TextOf(edits[0]), TextOf(edits[1]), TextOf(edits[2]), TextOf(edits[3])};
     return true;
@@ -155,27 +149,27 @@ bool AskRetryDownloadWithProxy(ProxyFields& fields) {
 
 std::optional<bool> AskRetryDownloadResume(bool resume) {
     constexpr int kWidth = 380, kHeight = 200;
-    QuestionWindow q(kRetryDownloadCaption, kWidth, kHeight);
+    QuestionWindow q(EngineMessage::RetryDownloadCaption, kWidth, kHeight);
     if (!q) return std::nullopt;
-    q.Label(kResumeQuestion, 12, 12, kWidth - 24, 30);
-    q.Label(kWouldYouLike, 12, 48, kWidth - 24, 18);
-    HWND resumeChoice = q.Radio(kResumeChoice, true, resume, 24, 70, kWidth - 36);
-    q.Radio(kNewCopyChoice, false, !resume, 24, 94, kWidth - 36);
-    q.Label(kResumeExitNote, 12, 124, kWidth - 24, 36);
-    q.Buttons(kOk, kCancel, kHeight - 35, kWidth);
+    q.Label(EngineMessage::ResumeDownloadQuestion, 12, 12, kWidth - 24, 30);
+    q.Label(EngineMessage::WouldYouLike, 12, 48, kWidth - 24, 18);
+    HWND resumeChoice = q.Radio(EngineMessage::ResumeChoice, true, resume, 24, 70, kWidth - 36);
+    q.Radio(EngineMessage::NewCopyChoice, false, !resume, 24, 94, kWidth - 36);
+    q.Label(EngineMessage::ResumeDownloadExitNote, 12, 124, kWidth - 24, 36);
+    q.Buttons(EngineMessage::Ok, EngineMessage::Cancel, kHeight - 35, kWidth);
     if (!q.Run(resumeChoice)) return std::nullopt;
     return Checked(resumeChoice);
 }
 
 ExtractionRetry AskRetryExtraction() {
     constexpr int kWidth = 380, kHeight = 180;
-    QuestionWindow q(kRetryExtractionCaption, kWidth, kHeight);
+    QuestionWindow q(EngineMessage::RetryExtractionCaption, kWidth, kHeight);
     if (!q) return ExtractionRetry::Cancel;
-    q.Label(kExtractQuestion, 12, 12, kWidth - 24, 30);
-    HWND fresh = q.Radio(kFreshCopy, true, true, 24, 50, kWidth - 36);
-    q.Radio(kExtractAgain, false, false, 24, 74, kWidth - 36);
-    q.Label(kExtractExitNote, 12, 104, kWidth - 24, 36);
-    q.Buttons(kOk, kCancel, kHeight - 35, kWidth);
+    q.Label(EngineMessage::RetryExtractionQuestion, 12, 12, kWidth - 24, 30);
+    HWND fresh = q.Radio(EngineMessage::FreshCopyChoice, true, true, 24, 50, kWidth - 36);
+    q.Radio(EngineMessage::ExtractAgainChoice, false, false, 24, 74, kWidth - 36);
+    q.Label(EngineMessage::RetryExtractionExitNote, 12, 104, kWidth - 24, 36);
+    q.Buttons(EngineMessage::Ok, EngineMessage::Cancel, kHeight - 35, kWidth);
     if (!q.Run(fresh)) return ExtractionRetry::Cancel;
     return Checked(fresh) ? ExtractionRetry::DownloadFresh : ExtractionRetry::ExtractAgain;
 }

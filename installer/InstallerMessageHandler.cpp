@@ -11,10 +11,9 @@ enum MessageKind : unsigned {
     kInitialize = 12, kTerminate = 13, kShowDialog = 14,
 };
 
-// Headings of the boxes, from the engine's translatable texts.
-enum : int { kFatalErrorHeading = 43, kErrorHeading = 44, kWarningHeading = 45, kOutOfDiskSpaceHeading = 48 };
-
-std::string Headed(int heading, const std::string& message) { return EngineText(heading) + "\r\r" + message; }
+std::string Headed(EngineMessage heading, const std::string& message) {
+    return EngineText(heading) + "\r\r" + message;
+}
 
 // "Action 10:15:02: InstallFiles. Copying new files" shows "Copying new files".
 std::string ActionDescription(const std::string& message) {
@@ -39,16 +38,16 @@ int InstallerMessageHandler::HandleKind(unsigned kind, unsigned style, const std
     switch (kind) {
     case kFatalExit:
         RememberError(message);
-        return Box(Headed(kFatalErrorHeading, message), style | kMbIconError, 0);
+        return Box(Headed(EngineMessage::FatalErrorHeading, message), style | kMbIconError, 0);
     case kError:
         RememberError(message);
-        return Box(Headed(kErrorHeading, message), style | kMbIconError, 1);
+        return Box(Headed(EngineMessage::ErrorHeading, message), style | kMbIconError, 1);
     case kWarning:
-        return Box(Headed(kWarningHeading, message), style | kMbIconWarning, 1);
+        return Box(Headed(EngineMessage::WarningHeading, message), style | kMbIconWarning, 1);
     case kUser:
         return Box(message, style | kMbIconQuestion, 1);
     case kOutOfDiskSpace:
-        return Box(Headed(kOutOfDiskSpaceHeading, message), style | kMbIconError, 1);
+        return Box(Headed(EngineMessage::OutOfDiskSpaceHeading, message), style | kMbIconError, 1);
     case kResolveSource:
         return 0;  // the installer's own source prompt stays on and answers it
     case kActionStart:

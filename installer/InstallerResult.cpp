@@ -4,10 +4,6 @@
 #include "installer/uMSIAPI.h"
 #include "system/SystemMessage.h"
 
-namespace {
-constexpr int kGeneralSetupFailure = 19;
-}
-
 ApplyResult ResultOf(const ApplyFlags& flags) {
     if (flags.cancelled) return kApplyCancelled;
     if (flags.failed) return kApplyFailed;
@@ -33,7 +29,7 @@ std::string TrimmedSystemMessage(unsigned code) {
 }
 
 std::string FallbackErrorText(const std::string& lastInstallerError) {
-    std::string text = lastInstallerError.empty() ? EngineText(kGeneralSetupFailure) : lastInstallerError;
+    std::string text = lastInstallerError.empty() ? EngineText(EngineMessage::GeneralSetupFailure) : lastInstallerError;
     if (!text.empty() && text.find('.') == text.size() - 1) text.pop_back();
     return text;
 }

@@ -17,7 +17,6 @@ namespace {
 constexpr int kInternalUiNoneWithSourceResolution = 0x102;  // INSTALLUILEVEL_NONE | SOURCERESONLY
 constexpr unsigned kLogModeAllButFilesInUseAndDialogs = 0x3FDF;
 constexpr unsigned kLogAppendAndFlush = 0x3;                  // INSTALLLOGATTRIBUTES_APPEND | FLUSHEACHLINE
-constexpr int kGeneralSetupFailure = 19;
 
 bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 
@@ -87,7 +86,7 @@ void TMSIThread::Execute() noexcept {
         state_.errorText = error.what();
         state_.failed = true;
     } catch (...) {
-        state_.errorText = EngineText(kGeneralSetupFailure);
+        state_.errorText = EngineText(EngineMessage::GeneralSetupFailure);
         state_.failed = true;
     }
 }

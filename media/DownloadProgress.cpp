@@ -5,13 +5,12 @@
 #include "system/TextUtils.h"
 
 namespace {
-// Engine texts: "bytes received", "% complete", and the status of binding
-// code 0, the others following it in code order.
-constexpr int kBytesReceivedText = 22;
-constexpr int kPercentCompleteText = 21;
-constexpr int kFirstBindStatusText = 54;
 constexpr unsigned long kLastBindStatusCode = 33;
-constexpr unsigned long kTransferringDataCode = 5;
+
+// The engine's table holds the binding statuses in code order, code 0 first.
+EngineMessage BindStatusMessage(unsigned long code) {
+    return static_cast<EngineMessage>(static_cast<int>(EngineMessage::BindStatusNone) + static_cast<int>(code));
+}
 
 // A count of plain decimal digits (no sign, blank or hexadecimal form).
 std::optional<int64_t> DecimalCount(std::string_view text) {
@@ -75,21 +74,21 @@ int TransferPercent(int64_t done, int64_t total, int lastPercent) {
 
 std::string ReceivedStatusText(int64_t received, bool totalKnown, int percent) {
     std::string text = GroupDigits(static_cast<uint64_t>(received < 0 ? 0 : received)) + " " +
-                       EngineText(kBytesReceivedText);
-    if (totalKnown) text += ", " + std::to_string(percent) + EngineText(kPercentCompleteText);
+                       EngineText(EngineMessage::BytesReceived);
+    if (totalKnown) text += ", " + std::to_string(percent) + EngineText(EngineMessage::PercentComplete);
     return text;
 }
 
 std::string BindStatusText(unsigned long code, const std::string& extra) {
     if (code > kLastBindStatusCode) code = 0;
-    const std::string text = EngineText(kFirstBindStatusText + static_cast<int>(code));
+    const std::string text = EngineText(BindStatusMessage(code));
     if (text.empty()) return extra;
     if (extra.empty()) return text;
     return text + " " + extra;
 }
 
 bool IsTransferStatus(const std::string& status) {
-    const std::string transferring = EngineText(kFirstBindStatusText + static_cast<int>(kTransferringDataCode));
+    const std::string transferring = EngineText(EngineMessage::BindStatusTransferringData);
     return !transferring.empty() && StartsWith(status, transferring);
 }
 

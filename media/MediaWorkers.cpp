@@ -17,14 +17,12 @@
 
 namespace {
 
-constexpr int kPercentCompleteText = 21;
-
 // The status the extraction's progress callback reports into: one
 // extraction runs at a time.
 std::atomic<MediaWorkerStatus*> gExtracting{nullptr};
 
 std::string PercentStatus(const std::string& path, int percent) {
-    return FileNameOf(path) + ", " + std::to_string(percent) + EngineText(kPercentCompleteText);
+    return FileNameOf(path) + ", " + std::to_string(percent) + EngineText(EngineMessage::PercentComplete);
 }
 
 int32_t KEB_CALL MediaProgress(const char* entryName, uint32_t doneLow, uint32_t doneHigh, uint32_t totalLow,

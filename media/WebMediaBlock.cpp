@@ -17,10 +17,6 @@
 
 namespace {
 
-// Engine texts.
-constexpr int kCopyingCaption = 11, kCopyFailed = 12, kDownloadingCaption = 13, kDownloadFailed = 14,
-              kExtractingCaption = 15, kExtractFailed = 16;
-
 const char kOfflineBlock[] = "OFFLINE\\";
 
 std::atomic<bool> gFetching{false};
@@ -36,7 +32,7 @@ private:
     bool outer_;
 };
 
-[[noreturn]] void Fail(int text) { throw MediaFetchError(EngineText(text)); }
+[[noreturn]] void Fail(EngineMessage text) { throw MediaFetchError(EngineText(text)); }
 
 // Runs one worker while this thread shows its progress under the caption
 // and passes the user's cancel request on. Returns whether the worker
@@ -66,7 +62,7 @@ bool RunWorker(const MediaFetchRequest& fetch, const std::string& caption, Media
     return status.success;
 }
 
-std::string BlockCaption(int caption, const std::string& block) {
+std::string BlockCaption(EngineMessage caption, const std::string& block) {
     std::string name = block;
     if (!name.empty() && name.back() == '\\') name.pop_back();
     return EngineText(caption) + name + "\r";
@@ -83,7 +79,7 @@ std::string FreshExtractionFolder(const std::string& tempFolder) {
         const std::string folder = temp + "kebmedia" + std::to_string(n) + "\\";
         if (CreateNewFolder(folder) == NewFolderResult::Created) return folder;
     }
-    throw MediaFetchError(EngineText(kExtractFailed));
+    throw MediaFetchError(EngineText(EngineMessage::ExtractFailed));
 }
 
 std::string ExpectedHashOf(const std::string& supportFolder, const std::string& archive) {
@@ -116,16 +112,16 @@ void Download(const MediaFetchRequest& fetch) {
             if (!folder.empty()) CreateFolderTree(folder);
             return DownloadFile(request);
         };
-        const bool downloaded = RunWorker(fetch, BlockCaption(kDownloadingCaption, fetch.block), status, download);
-        if (status.cancel) Fail(kDownloadFailed);
+        const bool downloaded = RunWorker(fetch, BlockCaption(EngineMessage::DownloadingCaption, fetch.block), status, download);
+        if (status.cancel) Fail(EngineMessage::DownloadFailed);
         if (downloaded) return;
-        if (fetch.silent) Fail(kDownloadFailed);
+        if (fetch.silent) Fail(EngineMessage::DownloadFailed);
         if (SystemDownloadServiceInUse()) {
             const auto resume = fetch.questions.retryDownloadResume(settings.resume);
-            if (!resume) Fail(kDownloadFailed);
+            if (!resume) Fail(EngineMessage::DownloadFailed);
             settings.resume = *resume;
         } else if (!fetch.questions.retryDownloadWithProxy(settings.proxy)) {
-            Fail(kDownloadFailed);
+            Fail(EngineMessage::DownloadFailed);
         }
     }
 }
@@ -153,13 +149,13 @@ bool ProvideFromArchive(const MediaFetchRequest& fetch) {
     while (true) {
         request.extractionFolder = FreshExtractionFolder(fetch.tempFolder);
         MediaWorkerStatus status;
-        const bool extracted = RunWorker(fetch, BlockCaption(kExtractingCaption, block), status,
+        const bool extracted = RunWorker(fetch, BlockCaption(EngineMessage::ExtractingCaption, block), status,
                                          [&request](MediaWorkerStatus& s) { return ExtractMedia(request, s); });
         if (extracted && !status.cancel) return true;
         DeleteTree(dataFolder + block);
-        if (fetch.silent || status.cancel) Fail(kExtractFailed);
+        if (fetch.silent || status.cancel) Fail(EngineMessage::ExtractFailed);
         switch (fetch.questions.retryExtraction()) {
-            case ExtractionRetry::Cancel: Fail(kExtractFailed);
+            case ExtractionRetry::Cancel: Fail(EngineMessage::ExtractFailed);
             case ExtractionRetry::ExtractAgain: continue;
             case ExtractionRetry::DownloadFresh:
                 if (useLocal) {
@@ -175,13 +171,13 @@ bool ProvideFromArchive(const MediaFetchRequest& fetch) {
 
 void ProvideFromOfflineMedia(const MediaFetchRequest& fetch) {
     MediaWorkerStatus status;
-    const bool copied = RunWorker(fetch, EngineText(kCopyingCaption), status, [&fetch](MediaWorkerStatus& s) {
+    const bool copied = RunWorker(fetch, EngineText(EngineMessage::CopyingCaption), status, [&fetch](MediaWorkerStatus& s) {
         return CopyMedia(fetch.offlineSourceFolder, fetch.dataFolder, s);
     });
-    if (status.cancel) Fail(kCopyFailed);
+    if (status.cancel) Fail(EngineMessage::CopyFailed);
     if (!copied) {
         DeleteTree(fetch.dataFolder + fetch.block);
-        Fail(kCopyFailed);
+        Fail(EngineMessage::CopyFailed);
     }
 }
 
@@ -219,7 +215,7 @@ void FetchMediaBlock(const MediaFetchRequest& request) {
     const std::string marker = WithBackslash(folder) + request.revisionCode;
     // A link in place of the data or block folder would let someone else's
     // folder pass for the block (its marker included): it goes first.
-    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(kExtractFailed);
+    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(EngineMessage::ExtractFailed);
     if (IsLink(folder)) RemoveLink(folder);
     if (FolderExists(folder)) {
         if (FileExists(marker)) return;
@@ -233,5 +229,5 @@ void FetchMediaBlock(const MediaFetchRequest& request) {
         }
     }
     if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, ""))
-        Fail(SameText(block, kOfflineBlock) ? kCopyFailed : kExtractFailed);
+        Fail(SameText(block, kOfflineBlock) ? EngineMessage::CopyFailed : EngineMessage::ExtractFailed);
 }

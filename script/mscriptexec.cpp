@@ -257,7 +257,8 @@ InterpreterHooks& Hooks() {
 std::string LastScriptErrorReport() {
     const auto& failure = Failure();
     if (!failure) return {};
-    return EngineText(20) + "\r\r" + "Line " + std::to_string(failure->position) + ": " + failure->message;
+    return EngineText(EngineMessage::ScriptRuntimeError) + "\r\r" + "Line " + std::to_string(failure->position) + ": " +
+           failure->message;
 }
 const std::optional<ScriptFailure>& LastScriptFailure() { return Failure(); }
 
@@ -269,7 +270,7 @@ void RunScript(const Script& script, const std::string& msiPath, const StepCallb
     } catch (const std::exception& error) {
         ReportScriptError(interpreter.position(), error.what());
     } catch (...) {
-        ReportScriptError(interpreter.position(), EngineText(19));
+        ReportScriptError(interpreter.position(), EngineText(EngineMessage::GeneralSetupFailure));
     }
     EndRun();
 }

@@ -64,7 +64,7 @@ std::string PreviousInstallationFolder() {
 bool LocateSources(const std::string& productCode) {
     if (Startup().silent) return false;
     for (;;) {
-        auto chosen = BrowseForFolder(ProgressOwnerWindow(), EngineText(17));
+        auto chosen = BrowseForFolder(ProgressOwnerWindow(), EngineText(EngineMessage::LocateSourcesTitle));
         if (!chosen) return false;
         const std::string folder = WithBackslash(*chosen);
         for (const std::string& candidate : {folder, folder + "data\\"}) {
@@ -210,7 +210,7 @@ void ApplyCommand(CommandContext& c, bool patch) {
     const bool mustLocate = sourcesMissing && !mediaMode2 &&
                             (patch || (TextToBool(GetVariable("MAINTENANCE")) && install));
     if (mustLocate && !LocateSources(productCode)) {
-        SetVariable("LASTERROR", EngineText(18), tag);
+        SetVariable("LASTERROR", EngineText(EngineMessage::SourcesNotFound), tag);
         if (!resultVariable.empty()) c.SetResult(resultVariable, "CANCEL");
         return;
     }

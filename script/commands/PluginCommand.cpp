@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr int kLocateSourcesTitle = 17, kSourcesNotFound = 18;
-
 const char kLibraryMissing[] =
     "Unable to load plug-in library. Please rebuild your project and make sure all required plug-ins are "
     "installed.\r\rAction skipped";
@@ -42,11 +40,11 @@ struct PluginProgress {
 std::string LibraryInDataFolder(const std::string& block, const std::string& library) {
     std::string dataFolder = WithBackslash(GetVariable("DATADIR"));
     while (!FileExists(dataFolder + block + library) && !Startup().silent) {
-        const auto chosen = BrowseForFolder(ProgressOwnerWindow(), EngineText(kLocateSourcesTitle));
+        const auto chosen = BrowseForFolder(ProgressOwnerWindow(), EngineText(EngineMessage::LocateSourcesTitle));
         if (!chosen) break;
         dataFolder = WithBackslash(*chosen);
     }
-    if (!FileExists(dataFolder + block + library)) throw ScriptError(EngineText(kSourcesNotFound));
+    if (!FileExists(dataFolder + block + library)) throw ScriptError(EngineText(EngineMessage::SourcesNotFound));
     if (dataFolder != WithBackslash(GetVariable("DATADIR"))) Startup().dataFolder = dataFolder;
     return dataFolder + block + library;
 }

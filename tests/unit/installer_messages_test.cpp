@@ -106,7 +106,7 @@ TEST_F(HandlerTest, BoxesCarryHeadingCaptionOwnerAndRequestedStyle) {
 
     const auto& shown = HostBoxes().shown;
     ASSERT_EQ(shown.size(), 5u);
-    EXPECT_EQ(shown[0].text, EngineText(44) + "\r\rCannot write file.");
+    EXPECT_EQ(shown[0].text, EngineText(EngineMessage::ErrorHeading) + "\r\rCannot write file.");
     EXPECT_EQ(shown[0].style, kMbRetryCancel | kMbIconError);
     EXPECT_EQ(shown[0].caption, "My Product");
     EXPECT_EQ(shown[0].owner, 0x1234u);

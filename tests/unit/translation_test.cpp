@@ -142,10 +142,11 @@ TEST_F(TranslationTest, SharedMessageFilesReplaceTheEngineTexts) {
     dir.write("shared.translations.German", twenty);
     SetVariable("LANGUAGE", "German", "Test");
     RefreshTranslations();
-    EXPECT_EQ(EngineText(5), "Meldung 5");
+    EXPECT_EQ(EngineText(EngineMessage::InstallRuntimeError), "Meldung 5");
     // The entries a short file lacks keep their English text.
-    EXPECT_EQ(EngineText(21), "% complete");
-    EXPECT_EQ(EngineText(90), "Please select the language to use during the installation:");
+    EXPECT_EQ(EngineText(EngineMessage::PercentComplete), "% complete");
+    EXPECT_EQ(EngineText(EngineMessage::SelectLanguagePrompt),
+              "Please select the language to use during the installation:");
 }
 
 }  // namespace
