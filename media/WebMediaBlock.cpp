@@ -112,7 +112,8 @@ void Download(const MediaFetchRequest& fetch) {
             if (!folder.empty()) CreateFolderTree(folder);
             return DownloadFile(request);
         };
-        const bool downloaded = RunWorker(fetch, BlockCaption(EngineMessage::DownloadingCaption, fetch.block), status, download);
+        const bool downloaded =
+            RunWorker(fetch, BlockCaption(EngineMessage::DownloadingCaption, fetch.block), status, download);
         if (status.cancel) Fail(EngineMessage::DownloadFailed);
         if (downloaded) return;
         if (fetch.silent) Fail(EngineMessage::DownloadFailed);
@@ -171,9 +172,10 @@ bool ProvideFromArchive(const MediaFetchRequest& fetch) {
 
 void ProvideFromOfflineMedia(const MediaFetchRequest& fetch) {
     MediaWorkerStatus status;
-    const bool copied = RunWorker(fetch, EngineText(EngineMessage::CopyingCaption), status, [&fetch](MediaWorkerStatus& s) {
+    const auto copy = [&fetch](MediaWorkerStatus& s) {
         return CopyMedia(fetch.offlineSourceFolder, fetch.dataFolder, s);
-    });
+    };
+    const bool copied = RunWorker(fetch, EngineText(EngineMessage::CopyingCaption), status, copy);
     if (status.cancel) Fail(EngineMessage::CopyFailed);
     if (!copied) {
         DeleteTree(fetch.dataFolder + fetch.block);
