@@ -1,5 +1,4 @@
 #pragma once
-
-// The engine's whole run: start-up, the setup script, clean-up. Returns the
+// kebstub: the engine's whole run: start-up, the setup script, clean-up. Returns the
 // process exit code.
 int RunSetupEngine();

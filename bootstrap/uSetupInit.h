@@ -1,4 +1,6 @@
 #pragma once
+// uSetupInit: start-up preparation: the temporary folder, keb.dll and the
+// support folder keb<N> with the unpacked support archive.
 #include <stdexcept>
 #include <string>
 

@@ -1,4 +1,5 @@
 #pragma once
+// uSetupSplash: the splash picture and the "preparing" window of start-up.
 #include <memory>
 #include <string>
 

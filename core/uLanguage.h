@@ -1,7 +1,7 @@
 #pragma once
+// uLanguage: the installation languages the engine knows, by name and locale
+// identifier.
 #include <string>
-
-// The installation languages the engine knows, by name and locale identifier.
 
 // The decimal locale identifier of the language named (ignoring letter
 // case); "1033" (English) for an unknown name.

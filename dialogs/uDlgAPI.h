@@ -1,4 +1,6 @@
 #pragma once
+// uDlgAPI: the dialog runtime: prepares, shows and hides the wizard dialogs
+// built from the preloaded forms, and reads the user's choice back.
 #include <string>
 
 #include "system/MessageBox.h"

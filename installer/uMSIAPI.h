@@ -1,4 +1,5 @@
 #pragma once
+// uMSIAPI: the calls into msi.dll (loaded by full path) that the engine makes.
 #include <cstdint>
 #include <string>
 

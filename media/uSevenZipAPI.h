@@ -1,5 +1,5 @@
 #pragma once
-// The engine's archive front end: listing and extraction through keb.dll,
+// uSevenZipAPI: the engine's archive front end: listing and extraction through keb.dll,
 // the default callbacks and the texts for the library's error codes.
 //
 // Our own decoder needs no codec modules on disk, so the start-up step that

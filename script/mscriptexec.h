@@ -1,4 +1,6 @@
 #pragma once
+// mscriptexec: the interpreter loop: runs the setup script command by command
+// and catches a command's error once, at the command boundary.
 #include <functional>
 #include <optional>
 #include <string>

@@ -1,4 +1,5 @@
 #pragma once
+// miis: the web server's administration objects.
 #include <cstdint>
 #include <string>
 #include <vector>
