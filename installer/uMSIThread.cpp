@@ -10,9 +10,12 @@
 #include "installer/uMSIAPI.h"
 #include "core/ScriptError.h"
 #include "core/VariableStore.h"
+#include "system/CurrentFolder.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/Paths.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 constexpr int kInternalUiNoneWithSourceResolution = 0x102;  // INSTALLUILEVEL_NONE | SOURCERESONLY
@@ -54,20 +57,6 @@ public:
 
 private:
     std::string path_;
-};
-
-// The current folder moves for the run and comes back on every way out.
-class CurrentFolderScope {
-public:
-    explicit CurrentFolderScope(const std::string& folder) : previous_(CurrentFolder()) {
-        if (!folder.empty()) ChangeCurrentFolder(folder);
-    }
-    CurrentFolderScope(const CurrentFolderScope&) = delete;
-    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-    ~CurrentFolderScope() { ChangeCurrentFolder(previous_); }
-
-private:
-    std::string previous_;
 };
 
 class LongOperationScope {

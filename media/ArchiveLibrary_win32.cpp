@@ -7,6 +7,7 @@
 
 #include "core/StartupValues.h"
 #include "system/LoadedLibrary.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "media/MediaWorkers.h"
 #include "core/VariableStore.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
 

@@ -4,6 +4,7 @@
 #include "system/Files.h"
 #include "system/OwnedHandle_win32.h"
 #include "system/TextUtils.h"
+#include "system/PathParts.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 
 #include "keb/AnsiText.h"
 #include "system/OwnedHandle_win32.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -101,18 +102,13 @@ private:
     wchar_t* block_;
 };
 
-std::wstring Wide(const std::string& text) {
-    const std::u16string wide = keb::AnsiToUtf16(text);
-    return std::wstring(wide.begin(), wide.end());
-}
-
 // Starts the program as the user through the secondary logon, which grants
 // the new logon, and nobody else, the use of this window station and desktop.
 int32_t StartAsUser(const RunAsRequest& request, const std::string& commandLine, std::string& environment) {
-    std::wstring line = Wide(commandLine);
-    const std::wstring user = Wide(request.user), domain = Wide(request.domain), password = Wide(request.password);
-    const std::wstring folder = Wide(request.workingFolder);
-    std::wstring title = Wide(request.domain + request.user);
+    std::wstring line = WideFromAnsi(commandLine);
+    const std::wstring user = WideFromAnsi(request.user), domain = WideFromAnsi(request.domain), password = WideFromAnsi(request.password);
+    const std::wstring folder = WideFromAnsi(request.workingFolder);
+    std::wstring title = WideFromAnsi(request.domain + request.user);
     const OwnEnvironment own;
     void* environmentBlock = environment.empty() ? static_cast<void*>(own.block()) : environment.data();
     DWORD flags = CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP;

@@ -27,6 +27,7 @@
 #include "system/FolderDialog.h"
 #include "system/GuidText.h"
 #include "system/Registry.h"
+#include "system/PathParts.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
 

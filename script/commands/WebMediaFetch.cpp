@@ -8,7 +8,9 @@
 #include "script/RecordedChanges.h"
 #include "system/Files.h"
 #include "system/MessageBox.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "media/WebMediaBlock.h"
 #include "core/VariableStore.h"
 #include "support/ArchiveFixtures.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace fs = std::filesystem;
