@@ -1,10 +1,11 @@
 #include "bootstrap/uSetupInit.h"
 
 #include "core/EngineMessages.h"
+#include "system/FailureReason.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
-#include "system/ReadOnlyFile.h"
 #include "system/PathParts.h"
+#include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -66,7 +67,7 @@ std::string CreateSupportFolder(const std::string& tempFolder) {
         switch (CreateNewFolder(folder)) {
             case NewFolderResult::Created: return folder + "\\";
             case NewFolderResult::AlreadyExists: continue;
-            case NewFolderResult::Failed: throw StartupError("Cannot create the folder " + folder);
+            case NewFolderResult::Failed: throw StartupError(WithFailureReason("Cannot create the folder " + folder));
         }
     }
     throw StartupError("No free support folder name in " + tempFolder);
