@@ -10,6 +10,7 @@
 #include "dialogs/uDlgAPI.h"
 #include "media/uSevenZipAPI.h"
 #include "script/mscriptexec.h"
+#include "system/FailureReason.h"
 #include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/Process.h"
@@ -46,7 +47,7 @@ void CopyInstallerPackage(const StartupValues& v, const char* extension) {
     const std::string source = v.exeFolder + v.setupName + extension;
     if (!FileExists(source)) return;
     const std::string copy = v.supportFolder + v.setupName + extension;
-    if (!CopyFileOver(source, copy)) throw StartupError("Cannot copy " + source + " to " + copy);
+    if (!CopyFileOver(source, copy)) throw StartupError(WithFailureReason("Cannot copy " + source + " to " + copy));
     SetNormalAttributes(copy);
 }
 
@@ -108,13 +109,17 @@ int RunSetupEngine() {
     RestrictToFirstProcessor();
     SetEnginePaths(v, ExecutablePath());
     const bool tempReady = PrepareTemporaryFolder(v, TemporaryFolder());
+    const std::string tempFailure = LastFailureReason();
     const std::string library = v.exeFolder + "keb.dll";
     const bool libraryLoaded = LoadEngineMessages(library);
+    const std::string libraryFailure = LastFailureReason();
     EvaluateCommandLine(RawCommandLine(), v);
 
     // Without these nothing can be unpacked; say so before any window opens.
-    if (!libraryLoaded) return Fail("The setup library " + library + " is missing or cannot be loaded.");
-    if (!tempReady) return Fail("The temporary folder " + v.tempFolder + " cannot be created.");
+    if (!libraryLoaded)
+        return Fail(WithReason("The setup library " + library + " is missing or cannot be loaded.", libraryFailure));
+    if (!tempReady)
+        return Fail(WithReason("The temporary folder " + v.tempFolder + " cannot be created.", tempFailure));
 
     if (CommonControlsOutdated(ReadFileVersion(SystemFolder() + "comctl32.dll"))) {
         ShowError(0, EngineText(EngineMessage::CommonControlsUpdateRequired));

@@ -1,18 +1,14 @@
 #include "bootstrap/uSetupInit.h"
 
 #include "core/EngineMessages.h"
+#include "system/FailureReason.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
+#include "system/PathParts.h"
 #include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 
 namespace {
-
-// Folder part of a path including its separator ("/" only on the host).
-size_t FolderEnd(const std::string& path) {
-    size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? 0 : cut + 1;
-}
 
 std::string ReadFileRange(const std::string& path, uint64_t offset, uint64_t length) {
     auto bytes = ReadOnlyFile(path).ReadAt(offset, static_cast<size_t>(length));
@@ -30,17 +26,16 @@ void RequireText(const std::string& payload) {
 }  // namespace
 
 void SetEnginePaths(StartupValues& values, const std::string& exePath) {
-    const size_t folderEnd = FolderEnd(exePath);
     values.exePath = exePath;
-    values.exeFolder = exePath.substr(0, folderEnd);
-    const std::string fileName = exePath.substr(folderEnd);
+    values.exeFolder = FolderOf(exePath);
+    const std::string fileName = FileNameOf(exePath);
     const size_t dot = fileName.rfind('.');
     values.setupName = dot == std::string::npos ? fileName : fileName.substr(0, dot);
     values.resourceArchive = values.exeFolder + values.setupName + ".res";
 }
 
 bool PrepareTemporaryFolder(StartupValues& values, const std::string& systemTemp) {
-    const bool endsWithSeparator = !systemTemp.empty() && FolderEnd(systemTemp) == systemTemp.size();
+    const bool endsWithSeparator = !systemTemp.empty() && FileNameOf(systemTemp).empty();
     values.tempFolder = systemTemp.empty() || endsWithSeparator ? systemTemp : systemTemp + "\\";
     return !values.tempFolder.empty() && CreateFolderTree(values.tempFolder);
 }
@@ -72,7 +67,7 @@ std::string CreateSupportFolder(const std::string& tempFolder) {
         switch (CreateNewFolder(folder)) {
             case NewFolderResult::Created: return folder + "\\";
             case NewFolderResult::AlreadyExists: continue;
-            case NewFolderResult::Failed: throw StartupError("Cannot create the folder " + folder);
+            case NewFolderResult::Failed: throw StartupError(WithFailureReason("Cannot create the folder " + folder));
         }
     }
     throw StartupError("No free support folder name in " + tempFolder);

@@ -173,7 +173,7 @@ void BindFolderControl(PoolTemplate& form, DesignedControl& control) {
     };
     if (BoundAndDefined(control)) {
         const std::string value = ResolveReference(control.hint);
-        if (cls == "TFileListBox" || cls == "TPTShellList") show(FolderOfPath(value));
+        if (cls == "TFileListBox" || cls == "TPTShellList") show(FolderOfScriptPath(value));
         else show(value);
         if (cls == "TFileListBox" && FileExists(value)) form.SetProperty(&control, "FileName", value);
     }
@@ -343,7 +343,7 @@ void HandleFolderChange(PoolTemplate& form, DesignedControl& control) {
     const char* handler = nullptr;
     if (cls == "TFileListBox") {
         value = Read(form, &control, "FileName");
-        folder = FolderOfPath(value);
+        folder = FolderOfScriptPath(value);
         handler = "FileListBox1Change";
     } else if (cls == "TDirectoryListBox") {
         value = folder = Read(form, &control, "Directory");

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "dialogs/DesignedControls_win32.h"
+#include "system/CurrentFolder.h"
 #include "system/DirectoryListing.h"
 #include "system/Files.h"
 
@@ -30,10 +31,10 @@ std::string Join(const std::string& folder, const std::string& name) {
     return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-std::string CurrentFolder() {
-    char buffer[MAX_PATH] = {};
-    const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-    return length > 0 && length < MAX_PATH ? Folder(buffer) : "C:\\";
+// The current folder, or C:\ when the system cannot say.
+std::string StartingFolder() {
+    const std::string current = CurrentFolder();
+    return current.empty() ? "C:\\" : Folder(current);
 }
 
 std::vector<std::string> Entries(const std::string& folder, bool folders, const std::string& mask = "*") {
@@ -231,7 +232,7 @@ void FillFolderControl(ControlRecord& r) {
                                               r.kind == NativeKind::ShellCombo
                                           ? "Path"
                                           : "Directory");
-    r.folder = !start.empty() && FolderExists(start) ? Folder(start) : CurrentFolder();
+    r.folder = !start.empty() && FolderExists(start) ? Folder(start) : StartingFolder();
     switch (r.kind) {
         case NativeKind::FileList: FillFileList(r); break;
         case NativeKind::DirectoryList: FillDirectoryList(r); break;

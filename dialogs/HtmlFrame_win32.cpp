@@ -117,7 +117,7 @@ bool HtmlFrame::LoadPage(const std::string& file) {
     const std::optional<std::string> html = ReadFileText(file);
     if (!html) return false;
     file_ = file;
-    const std::string folder = FolderOfPath(file);
+    const std::string folder = FolderOfScriptPath(file);
     Show(HtmlToRichText(*html, [&folder](const std::string& source) { return LoadPicture(folder, source); }));
     KillTimer(panel_, kRefreshTimer);
     if (page_.refresh) {
@@ -164,7 +164,7 @@ void HtmlFrame::Show(const RichPage& page) {
 
 void HtmlFrame::FollowLink(const std::string& link) {
     const HotSpotAction action = ClassifyHotSpot(link);
-    const std::string base = file_.empty() ? supportFolder_ : FolderOfPath(file_);
+    const std::string base = file_.empty() ? supportFolder_ : FolderOfScriptPath(file_);
     const std::string file = IsAbsolute(action.file) ? action.file : base + action.file;
     switch (action.kind) {
     case HotSpotAction::PlaySound: {
@@ -175,7 +175,7 @@ void HtmlFrame::FollowLink(const std::string& link) {
     }
     case HotSpotAction::StartProgram:
         ShellExecuteA(GetAncestor(panel_, GA_ROOT), nullptr, file.c_str(),
-                      action.parameters.empty() ? nullptr : action.parameters.c_str(), FolderOfPath(file).c_str(),
+                      action.parameters.empty() ? nullptr : action.parameters.c_str(), FolderOfScriptPath(file).c_str(),
                       SW_SHOWNORMAL);
         break;
     case HotSpotAction::OpenWithShell:

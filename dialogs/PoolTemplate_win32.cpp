@@ -15,6 +15,7 @@
 #include "dialogs/DesignedColors.h"
 #include "dialogs/DesignedControls_win32.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ std::string Lower(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 int64_t StoredInteger(const FormObject& object, const char* property, int64_t absent) {
@@ -414,7 +410,7 @@ PoolTemplate::~PoolTemplate() {
 std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
     std::unique_ptr<PoolTemplate> dialog(new PoolTemplate());
     Impl& impl = *dialog->impl_;
-    impl.fileName = BaseName(formFile);
+    impl.fileName = FileNameOf(formFile);
     const std::optional<std::string> bytes = ReadFileText(formFile);
     if (!bytes) throw FormError(impl.fileName + ": the form file cannot be read");
     try {

@@ -13,6 +13,7 @@
 #include "dialogs/PoolTemplate_win32.h"
 #include "core/ProgressState.h"
 #include "core/InterpreterHooks.h"
+#include "system/CurrentFolder.h"
 #include "system/PathParts.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
@@ -64,30 +65,11 @@ void ProcessPendingMessages() {
 
 void WaitForMessage() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT); }
 
-// Keeps the current directory for the caller whatever happens meanwhile.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::string& folder) {
-        char buffer[MAX_PATH * 4];
-        const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);
-        if (n > 0 && n < sizeof buffer) saved_.assign(buffer, n);
-        if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
-    }
-    ~CurrentDirectoryScope() {
-        if (!saved_.empty()) SetCurrentDirectoryA(saved_.c_str());
-    }
-    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
-private:
-    std::string saved_;
-};
-
 
 void OnTimer();
 
 void Build(RegisteredDialog& dialog) {
-    CurrentDirectoryScope directory(FolderOfPath(dialog.formFile));
+    CurrentFolderScope folder(FolderOfScriptPath(dialog.formFile));
     dialog.form = PoolTemplate::Load(dialog.formFile);
     PoolTemplate* form = dialog.form.get();
     form->rules = dialog.rules;
@@ -220,7 +202,7 @@ void InitDialogs(const std::string& supportFolder) {
 
 WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     Runtime& runtime = State();
-    CurrentDirectoryScope directory(FolderOfPath(formFile));
+    CurrentFolderScope folder(FolderOfScriptPath(formFile));
     for (auto it = runtime.registry.begin(); it != runtime.registry.end(); ++it) {
         if (it->key != UpperAscii(key)) continue;
         if (it->form) {
@@ -239,7 +221,7 @@ WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     if (Startup().silent) {
         const std::optional<std::string> bytes = ReadFileText(formFile);
         if (!bytes) throw std::runtime_error("Cannot open file \"" + formFile + "\".");
-        const std::string name = formFile.substr(FolderOfPath(formFile).size());
+        const std::string name = formFile.substr(FolderOfScriptPath(formFile).size());
         try {
             CheckDesignedForm(ReadBinaryForm(*bytes).root, name);
         } catch (const FormError& e) {
@@ -272,7 +254,7 @@ DialogOutcome ShowDialog(const std::string& key, bool modal) {
     runtime.lastShownKey = key;
     if (Startup().silent) return {};
     PoolTemplate& form = Registered(key);
-    CurrentDirectoryScope directory(runtime.supportFolder);
+    CurrentFolderScope folder(runtime.supportFolder);
     RememberTargetTail();
     Place(form);
     form.modeless = !modal;

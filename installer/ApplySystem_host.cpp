@@ -20,16 +20,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(file);
 }
 
-std::string CurrentFolder() {
-    std::error_code error;
-    return std::filesystem::current_path(error).string();
-}
-
-void ChangeCurrentFolder(const std::string& folder) {
-    std::error_code error;
-    std::filesystem::current_path(HostPath(folder), error);
-}
-
 std::string CurrentAccountName() {
     char name[256] = "";
     if (getlogin_r(name, sizeof name) != 0) return "localhost\\user";
@@ -43,15 +33,4 @@ std::string LocalDateTimeText() {
     char text[64];
     std::strftime(text, sizeof text, "%x %X", &local);
     return text;
-}
-
-// Host texts are taken as Latin-1, the nearest the host has to the ANSI code page.
-std::string Utf16LeFromAnsi(const std::string& text) {
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (char c : text) {
-        bytes.push_back(c);
-        bytes.push_back('\0');
-    }
-    return bytes;
 }

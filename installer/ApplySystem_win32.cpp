@@ -25,14 +25,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
            written == bytes.size();
 }
 
-std::string CurrentFolder() {
-    char buffer[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-    return length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-}
-
-void ChangeCurrentFolder(const std::string& folder) { SetCurrentDirectoryA(folder.c_str()); }
-
 std::string CurrentAccountName() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
@@ -54,18 +46,4 @@ std::string LocalDateTimeText() {
     GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, sizeof time);
     return std::string(date) + " " + time;
-}
-
-std::string Utf16LeFromAnsi(const std::string& text) {
-    if (text.empty()) return {};
-    int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::vector<wchar_t> wide(count);
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    std::string bytes;
-    bytes.reserve(wide.size() * 2);
-    for (wchar_t unit : wide) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
-    }
-    return bytes;
 }

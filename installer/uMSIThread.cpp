@@ -9,9 +9,12 @@
 #include "installer/InstallerMessageHandler.h"
 #include "installer/uMSIAPI.h"
 #include "core/ScriptError.h"
+#include "system/CurrentFolder.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/Paths.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 constexpr int kInternalUiNoneWithSourceResolution = 0x102;  // INSTALLUILEVEL_NONE | SOURCERESONLY
@@ -52,20 +55,6 @@ public:
 
 private:
     std::string path_;
-};
-
-// The current folder moves for the run and comes back on every way out.
-class CurrentFolderScope {
-public:
-    explicit CurrentFolderScope(const std::string& folder) : previous_(CurrentFolder()) {
-        if (!folder.empty()) ChangeCurrentFolder(folder);
-    }
-    CurrentFolderScope(const CurrentFolderScope&) = delete;
-    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-    ~CurrentFolderScope() { ChangeCurrentFolder(previous_); }
-
-private:
-    std::string previous_;
 };
 
 // The variables SILENT and TITLE set the quiet flag and caption of the installer's boxes.

@@ -5,6 +5,7 @@
 
 #include "system/LoadedLibrary.h"
 #include "system/Process.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

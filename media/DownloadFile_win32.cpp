@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <vector>
 
 #include "media/DownloadFile.h"
 #include "media/DownloadTransports_win32.h"
@@ -20,21 +19,4 @@ bool DownloadFile(const DownloadRequest& request) {
         gServiceInUse = false;
     }
     return DownloadThroughHttpClient(request);
-}
-
-std::wstring WideFromAnsi(const std::string& text) {
-    if (text.empty()) return {};
-    const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-    return wide;
-}
-
-std::string AnsiFromWide(const wchar_t* text) {
-    if (!text || !*text) return {};
-    const int count = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (count <= 1) return {};
-    std::vector<char> ansi(static_cast<size_t>(count));
-    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi.data(), count, nullptr, nullptr);
-    return std::string(ansi.data());
 }

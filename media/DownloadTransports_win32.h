@@ -11,7 +11,3 @@ ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request);
 // WinHTTP, loaded from the system folder: HEAD, then a GET that resumes a
 // partial destination file. False when the library is missing too.
 bool DownloadThroughHttpClient(const DownloadRequest& request);
-
-// The text as UTF-16 for the wide-only interfaces, and back.
-std::wstring WideFromAnsi(const std::string& text);
-std::string AnsiFromWide(const wchar_t* text);

@@ -13,6 +13,7 @@
 #include "system/LoadedLibrary.h"
 #include "system/OwnedHandle_win32.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

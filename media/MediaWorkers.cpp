@@ -12,6 +12,7 @@
 #include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/NativePath.h"
+#include "system/PathParts.h"
 #include "system/ReadOnlyFile.h"
 #include "system/TextUtils.h"
 

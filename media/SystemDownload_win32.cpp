@@ -11,7 +11,9 @@
 #include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/LoadedLibrary.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 

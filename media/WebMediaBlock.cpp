@@ -13,6 +13,7 @@
 #include "media/MediaFileMap.h"
 #include "media/MediaWorkers.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

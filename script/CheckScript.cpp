@@ -7,6 +7,7 @@
 #include "script/ParameterIndex.h"
 #include "core/ScriptError.h"
 #include "core/VariableStore.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -87,8 +88,7 @@ private:
 
     void CheckWebMediaBlock(size_t n) const {
         const std::string name = Parameter(n, 1);
-        const size_t separator = name.find_last_of("\\:");
-        const std::string fileName = separator == std::string::npos ? name : name.substr(separator + 1);
+        const std::string fileName = FileNameOfScriptPath(name);
         if (!name.empty() && Parameter(n, 2).empty()) throw CheckFailure{"Web Media Block must have a download URL"};
         if (fileName.find_first_of("/*?\"<>|") != std::string::npos)
             throw CheckFailure{"Web Media Block name must be a legal file name"};

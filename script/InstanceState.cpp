@@ -8,6 +8,7 @@
 #include "script/Session.h"
 #include "core/VariableStore.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/Registry.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"

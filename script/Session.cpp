@@ -11,6 +11,7 @@
 #include "core/VariableStore.h"
 #include "system/DateTime.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/Registry.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"

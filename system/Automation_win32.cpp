@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "system/Automation.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -62,22 +63,6 @@ private:
     EXCEPINFO info_;
 };
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* text, UINT length) {
-    if (!text || length == 0) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
 void Check(HRESULT result, const std::string& what) {
     if (FAILED(result)) {
         char code[16];
@@ -108,7 +93,7 @@ public:
 
 private:
     DISPID DispatchId(const std::string& name) {
-        std::wstring wide = Wide(name);
+        std::wstring wide = WideFromAnsi(name);
         LPOLESTR names[] = {wide.data()};
         DISPID id = DISPID_UNKNOWN;
         Check(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), name);
@@ -149,7 +134,7 @@ void ToVariant(const AutomationValue& value, VARIANT& out) {
             out.lVal = value.integer;
             return;
         case AutomationValue::Kind::Text: {
-            const std::wstring wide = Wide(value.text);
+            const std::wstring wide = WideFromAnsi(value.text);
             out.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
             if (!out.bstrVal) throw AutomationError("out of memory");
             out.vt = VT_BSTR;
@@ -234,7 +219,7 @@ AutomationValue FromVariant(VARIANT& variant) {
         case VT_EMPTY:
         case VT_NULL: return {};
         case VT_BOOL: return variant.boolVal != VARIANT_FALSE;
-        case VT_BSTR: return Narrow(variant.bstrVal, SysStringLen(variant.bstrVal));
+        case VT_BSTR: return AnsiFromWide(variant.bstrVal, SysStringLen(variant.bstrVal));
         case VT_DISPATCH: return ObjectOf(variant.pdispVal);
         case VT_UNKNOWN: return ObjectOf(variant.punkVal);
         case VT_I1: case VT_I2: case VT_I4: case VT_INT:
@@ -247,7 +232,7 @@ AutomationValue FromVariant(VARIANT& variant) {
     }
     OwnedVariant text;
     Check(VariantChangeType(text.get(), &variant, 0, VT_BSTR), "value as text");
-    return Narrow(text.get()->bstrVal, SysStringLen(text.get()->bstrVal));
+    return AnsiFromWide(text.get()->bstrVal, SysStringLen(text.get()->bstrVal));
 }
 
 AutomationValue DispatchTarget::Invoke(DISPID id, WORD flags, const std::vector<AutomationValue>& arguments,
@@ -293,7 +278,7 @@ std::vector<AutomationObject> DispatchTarget::Children() {
 }  // namespace
 
 AutomationObject CreateAutomationObject(const std::string& progId) {
-    const std::wstring name = Wide(progId);
+    const std::wstring name = WideFromAnsi(progId);
     CLSID classId{};
     Check(CLSIDFromProgID(name.c_str(), &classId), progId);
     IDispatch* dispatch = nullptr;

@@ -9,6 +9,7 @@
 #include "system/LoadedLibrary.h"
 #include "system/ProgramStart.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -26,21 +27,13 @@ private:
     bool initialized_;
 };
 
-std::wstring Wide(const std::string& text) {
-    const int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(count > 0 ? count : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), count);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
-
 struct TypeLibReleaser {
     void operator()(ITypeLib* library) const { library->Release(); }
 };
 
 bool RegisterTypeLibraryFile(const std::string& path, bool registering) {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    std::wstring widePath = Wide(path);
+    std::wstring widePath = WideFromAnsi(path);
     ITypeLib* loaded = nullptr;
     if (FAILED(LoadTypeLibEx(widePath.c_str(), REGKIND_NONE, &loaded)) || !loaded) return false;
     const std::unique_ptr<ITypeLib, TypeLibReleaser> library(loaded);

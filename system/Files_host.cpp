@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "system/FailureReason.h"
 #include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/TextUtils.h"
@@ -23,6 +24,15 @@ fs::path HostPath(std::string path) {
         if (c == '\\') c = '/';
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return fs::path(path);
+}
+
+// Passes success through, keeping the system's reason when the call failed.
+bool Recorded(bool succeeded, const std::error_code& error) {
+    if (succeeded)
+        ForgetFailure();
+    else
+        RecordFailureText(error ? error.message() : std::string());
+    return succeeded;
 }
 
 }  // namespace
@@ -51,23 +61,25 @@ std::vector<std::string> FileNamesStartingWith(const std::string& folder, const 
 bool CreateFolderTree(const std::string& path) {
     std::error_code ec;
     fs::create_directories(HostPath(path), ec);
-    return FolderExists(path);
+    return Recorded(FolderExists(path), ec);
 }
 
 NewFolderResult CreateNewFolder(const std::string& path) {
-    if (mkdir(HostPath(path).c_str(), 0700) == 0) return NewFolderResult::Created;
-    return errno == EEXIST ? NewFolderResult::AlreadyExists : NewFolderResult::Failed;
+    const bool made = mkdir(HostPath(path).c_str(), 0700) == 0;
+    const int error = errno;
+    if (Recorded(made, std::error_code(error, std::generic_category()))) return NewFolderResult::Created;
+    return error == EEXIST ? NewFolderResult::AlreadyExists : NewFolderResult::Failed;
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
     std::error_code ec;
-    return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, ec);
+    return Recorded(fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::overwrite_existing, ec), ec);
 }
 
 bool CopyFileToNewName(const std::string& from, const std::string& to) {
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(HostPath(to), ec))) return false;
-    return fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::none, ec);
+    if (fs::exists(fs::symlink_status(HostPath(to), ec))) return Recorded(false, {});
+    return Recorded(fs::copy_file(HostPath(from), HostPath(to), fs::copy_options::none, ec), ec);
 }
 
 bool SetNormalAttributes(const std::string& path) {

@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include "system/FailureReason_win32.h"
 #include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/OwnedHandle_win32.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {
@@ -81,31 +83,33 @@ std::vector<std::string> FileNamesStartingWith(const std::string& folder, const 
 }
 
 bool CreateFolderTree(const std::string& path) {
+    ForgetFailure();
     const std::string folder = WithoutBackslash(path);
     if (folder.empty() || FolderExists(folder)) return !folder.empty();
     size_t cut = folder.find_last_of('\\');
     if (cut != std::string::npos && cut > 0 && !CreateFolderTree(folder.substr(0, cut + 1))) return false;
-    return CreateDirectoryA(folder.c_str(), nullptr) || FolderExists(folder);
+    return Recorded(CreateDirectoryA(folder.c_str(), nullptr)) || FolderExists(folder);
 }
 
 NewFolderResult CreateNewFolder(const std::string& path) {
-    if (CreateDirectoryA(WithoutBackslash(path).c_str(), nullptr)) return NewFolderResult::Created;
+    if (Recorded(CreateDirectoryA(WithoutBackslash(path).c_str(), nullptr))) return NewFolderResult::Created;
     return GetLastError() == ERROR_ALREADY_EXISTS ? NewFolderResult::AlreadyExists : NewFolderResult::Failed;
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE);
+    return Recorded(CopyFileA(from.c_str(), to.c_str(), FALSE));
 }
 
 bool CopyFileToNewName(const std::string& from, const std::string& to) {
-    return !IsLink(to) && CopyFileA(from.c_str(), to.c_str(), TRUE);
+    ForgetFailure();
+    return !IsLink(to) && Recorded(CopyFileA(from.c_str(), to.c_str(), TRUE));
 }
 
 bool SetNormalAttributes(const std::string& path) {
-    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return Recorded(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
 }
 
-bool DeleteFileAt(const std::string& path) { return DeleteFileA(path.c_str()); }
+bool DeleteFileAt(const std::string& path) { return Recorded(DeleteFileA(path.c_str())); }
 
 bool IsLink(const std::string& path) {
     const DWORD a = Attributes(WithoutBackslash(path));
@@ -129,14 +133,14 @@ void DeleteFolderContents(const std::string& folder) {
     if (!IsLink(folder)) ForEachEntry(folder, DeleteEntry);
 }
 
-bool RemoveFolder(const std::string& folder) { return RemoveDirectoryA(WithoutBackslash(folder).c_str()); }
+bool RemoveFolder(const std::string& folder) { return Recorded(RemoveDirectoryA(WithoutBackslash(folder).c_str())); }
 
 bool MoveFolder(const std::string& from, const std::string& to) {
-    return MoveFileA(WithoutBackslash(from).c_str(), WithoutBackslash(to).c_str()) != 0;
+    return Recorded(MoveFileA(WithoutBackslash(from).c_str(), WithoutBackslash(to).c_str()));
 }
 
 bool ScheduleDeleteAtRestart(const std::string& path) {
-    return MoveFileExA(WithoutBackslash(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    return Recorded(MoveFileExA(WithoutBackslash(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
 bool ScheduleFolderDeleteAtRestart(const std::string& folder) {
@@ -167,14 +171,16 @@ bool WriteFileText(const std::string& path, const std::string& bytes) {
     // it is complete, so a failure leaves the old content whole.
     const std::string folder = FolderOf(path);
     char temporary[MAX_PATH];
-    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "~kb", 0, temporary)) return false;
+    if (!Recorded(GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "~kb", 0, temporary))) return false;
     bool written;
     {
         OwnedHandle file = Own(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        written = file && WriteWhole(file.get(), bytes) && FlushFileBuffers(file.get());
+        written = Recorded(file != nullptr) && Recorded(WriteWhole(file.get(), bytes)) &&
+                  Recorded(FlushFileBuffers(file.get()));
     }
-    if (written && MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written &&
+        Recorded(MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         return true;
     DeleteFileA(temporary);
     return false;
@@ -182,12 +188,13 @@ bool WriteFileText(const std::string& path, const std::string& bytes) {
 
 std::optional<std::string> ReadFileText(const std::string& path) {
     OwnedHandle file = Own(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::nullopt;
+    if (!Recorded(file != nullptr)) return std::nullopt;
     std::string text;
     char buffer[65536];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) text.append(buffer, got);
+    while ((ok = Recorded(ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))) && got > 0)
+        text.append(buffer, got);
     if (!ok) return std::nullopt;
     return text;
 }

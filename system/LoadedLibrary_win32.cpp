@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "system/FailureReason_win32.h"
 #include "system/LoadedLibrary.h"
 
 namespace {
@@ -19,7 +20,12 @@ Function Kernel32Function(const char* name) {
 LoadedLibrary::LoadedLibrary(const std::string& fullPath)
     // The altered search path resolves the library's own imports from its folder.
     : handle_(IsFullPath(fullPath) ? LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)
-                                   : nullptr) {}
+                                   : nullptr) {
+    if (IsFullPath(fullPath))
+        Recorded(handle_ != nullptr);
+    else
+        ForgetFailure();  // nothing was asked of the system
+}
 
 LoadedLibrary LoadedLibrary::FromActivationContext(const std::string& fileName) {
     // The loader consults the activation context before any search; the flag
@@ -27,6 +33,7 @@ LoadedLibrary LoadedLibrary::FromActivationContext(const std::string& fileName) 
     // refuses the flag: there the system folder's file, version 5 but safe.
     HMODULE module = LoadLibraryExA(fileName.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module && GetLastError() == ERROR_INVALID_PARAMETER) return FromSystemFolder(fileName);
+    Recorded(module != nullptr);
     return LoadedLibrary(Handle{module});
 }
 

@@ -4,6 +4,7 @@
 
 #include "system/LoadedLibrary.h"
 #include "system/NetworkShares.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -23,21 +24,13 @@ constexpr DWORD kNoUserLimit = ~0u;    // SHI_USES_UNLIMITED
 using NetShareAddFunction = DWORD(WINAPI*)(wchar_t* server, DWORD level, BYTE* buffer, DWORD* parameterError);
 using NetShareDelFunction = DWORD(WINAPI*)(wchar_t* server, wchar_t* name, DWORD reserved);
 
-// The library takes UTF-16 texts only.
-std::vector<wchar_t> Wide(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> out(static_cast<size_t>(size > 0 ? size : 1), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), size);
-    return out;
-}
-
 }  // namespace
 
 bool CreateNetworkShare(const std::string& folder, const std::string& name, const std::string& remark) {
     const LoadedLibrary netapi = LoadedLibrary::FromSystemFolder("netapi32.dll");
     const auto add = netapi.Find<NetShareAddFunction>("NetShareAdd");
     if (!add) return false;
-    auto wideName = Wide(name), wideRemark = Wide(remark), widePath = Wide(folder);
+    auto wideName = WideFromAnsi(name), wideRemark = WideFromAnsi(remark), widePath = WideFromAnsi(folder);
     ShareInfo2 share{wideName.data(), kDiskShare, wideRemark.data(), 0, kNoUserLimit, 0, widePath.data(), nullptr};
     DWORD parameterError = 0;
     return add(nullptr, 2, reinterpret_cast<BYTE*>(&share), &parameterError) == 0;
@@ -47,6 +40,6 @@ bool DeleteNetworkShare(const std::string& name) {
     const LoadedLibrary netapi = LoadedLibrary::FromSystemFolder("netapi32.dll");
     const auto remove = netapi.Find<NetShareDelFunction>("NetShareDel");
     if (!remove) return false;
-    auto wideName = Wide(name);
+    auto wideName = WideFromAnsi(name);
     return remove(nullptr, wideName.data(), 0) == 0;
 }

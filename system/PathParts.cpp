@@ -6,23 +6,33 @@ namespace {
 std::string EndingInBackslash(const std::string& text) { return text.empty() ? text : WithBackslash(text); }
 }  // namespace
 
-std::string FileNameOfPath(const std::string& path) {
+std::string FolderOf(std::string_view path) {
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string_view::npos ? std::string() : std::string(path.substr(0, separator + 1));
+}
+
+std::string FileNameOf(std::string_view path) {
+    const size_t separator = path.find_last_of("\\/");
+    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+std::string FileNameOfScriptPath(const std::string& path) {
     const size_t separator = path.find_last_of("\\:");
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-std::string FolderOfPath(const std::string& path) {
+std::string FolderOfScriptPath(const std::string& path) {
     const size_t separator = path.find_last_of("\\:");
     return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
-std::string ExtensionOfPath(const std::string& path) {
-    const std::string name = FileNameOfPath(path);
+std::string ExtensionOfScriptPath(const std::string& path) {
+    const std::string name = FileNameOfScriptPath(path);
     const size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-std::string DriveOfPath(const std::string& path) {
+std::string DriveOfScriptPath(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
     if (!StartsWith(path, "\\\\")) return {};
     // "\\server\share": up to the backslash after the share name.
@@ -34,19 +44,19 @@ std::string DriveOfPath(const std::string& path) {
 
 std::string PathPart(const std::string& path, int part) {
     switch (part) {
-    case 0: return FileNameOfPath(path);
-    case 1: return ReplaceText(FileNameOfPath(path), ExtensionOfPath(path), "", false, false);
+    case 0: return FileNameOfScriptPath(path);
+    case 1: return ReplaceText(FileNameOfScriptPath(path), ExtensionOfScriptPath(path), "", false, false);
     case 2: {
-        const std::string extension = ExtensionOfPath(path);
+        const std::string extension = ExtensionOfScriptPath(path);
         return extension.empty() ? extension : extension.substr(1);
     }
-    case 3: return EndingInBackslash(FolderOfPath(path));
+    case 3: return EndingInBackslash(FolderOfScriptPath(path));
     case 4: {
-        std::string folder = FolderOfPath(path);
+        std::string folder = FolderOfScriptPath(path);
         if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-        return EndingInBackslash(FolderOfPath(folder));
+        return EndingInBackslash(FolderOfScriptPath(folder));
     }
-    case 5: return EndingInBackslash(DriveOfPath(path));
+    case 5: return EndingInBackslash(DriveOfScriptPath(path));
     case 6: return ReplaceText(path, "\\\\", "\\", false);
     default: return path;
     }

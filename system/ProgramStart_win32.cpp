@@ -8,8 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "keb/AnsiText.h"
+#include "system/FailureReason_win32.h"
 #include "system/OwnedHandle_win32.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ OwnedHandle ShellStart(const char* verb, const std::string& program, const std::
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = hidden ? SW_HIDE : SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info)) return nullptr;
+    if (!Recorded(ShellExecuteExA(&info))) return nullptr;
     return Own(info.hProcess);
 }
 
@@ -101,18 +102,14 @@ private:
     wchar_t* block_;
 };
 
-std::wstring Wide(const std::string& text) {
-    const std::u16string wide = keb::AnsiToUtf16(text);
-    return std::wstring(wide.begin(), wide.end());
-}
-
 // Starts the program as the user through the secondary logon, which grants
 // the new logon, and nobody else, the use of this window station and desktop.
 int32_t StartAsUser(const RunAsRequest& request, const std::string& commandLine, std::string& environment) {
-    std::wstring line = Wide(commandLine);
-    const std::wstring user = Wide(request.user), domain = Wide(request.domain), password = Wide(request.password);
-    const std::wstring folder = Wide(request.workingFolder);
-    std::wstring title = Wide(request.domain + request.user);
+    std::wstring line = WideFromAnsi(commandLine);
+    const std::wstring user = WideFromAnsi(request.user), domain = WideFromAnsi(request.domain);
+    const std::wstring password = WideFromAnsi(request.password);
+    const std::wstring folder = WideFromAnsi(request.workingFolder);
+    std::wstring title = WideFromAnsi(request.domain + request.user);
     const OwnEnvironment own;
     void* environmentBlock = environment.empty() ? static_cast<void*>(own.block()) : environment.data();
     DWORD flags = CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP;
@@ -125,8 +122,12 @@ int32_t StartAsUser(const RunAsRequest& request, const std::string& commandLine,
     PROCESS_INFORMATION started{};
     if (!CreateProcessWithLogonW(user.c_str(), domain.c_str(), password.c_str(), LOGON_WITH_PROFILE, nullptr,
                                  line.data(), flags, environmentBlock, folder.empty() ? nullptr : folder.c_str(),
-                                 &startup, &started))
-        return LogonStartFailureCode(GetLastError());
+                                 &startup, &started)) {
+        const DWORD error = GetLastError();
+        RecordFailure(error);
+        return LogonStartFailureCode(error);
+    }
+    ForgetFailure();
     return Finish(started, request.wait);
 }
 
@@ -206,8 +207,8 @@ int32_t RunProgramAs(const RunAsRequest& request) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = ShowCommand(request.windowMode);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, environmentBlock, folder,
-                        &startup, &started))
+    if (!Recorded(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, environmentBlock,
+                                 folder, &startup, &started)))
         return kRunAsPlainStartFailed;
     return Finish(started, request.wait);
 }
@@ -218,7 +219,8 @@ bool StartDetached(const std::string& commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    if (!Recorded(
+            CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)))
         return false;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "system/FailureReason.h"
 #include "system/Registry.h"
 
 namespace {
@@ -16,14 +17,24 @@ HKEY RootKey(RegistryRoot root) {
     return HKEY_CURRENT_USER;
 }
 
+// Whether a registry call succeeded, keeping the system's reason when it did not.
+bool Succeeded(LONG status) {
+    if (status == ERROR_SUCCESS) {
+        ForgetFailure();
+        return true;
+    }
+    RecordFailure(static_cast<unsigned>(status));
+    return false;
+}
+
 class Key {
 public:
     Key(RegistryRoot root, const std::string& path, REGSAM access, bool create) {
         if (create)
-            ok_ = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, access, nullptr, &key_, nullptr) ==
-                  ERROR_SUCCESS;
+            ok_ = Succeeded(
+                RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, access, nullptr, &key_, nullptr));
         else
-            ok_ = RegOpenKeyExA(RootKey(root), path.c_str(), 0, access, &key_) == ERROR_SUCCESS;
+            ok_ = Succeeded(RegOpenKeyExA(RootKey(root), path.c_str(), 0, access, &key_));
     }
     ~Key() {
         if (ok_) RegCloseKey(key_);
@@ -71,13 +82,13 @@ std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::stri
 bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {
     Key k(root, key, KEY_WRITE, true);
     if (!k) return false;
-    return RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    return Succeeded(RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                    static_cast<DWORD>(value.size() + 1)));
 }
 
 bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name) {
     Key k(root, key, KEY_WRITE, false);
-    return k && RegDeleteValueA(k.get(), name.c_str()) == ERROR_SUCCESS;
+    return k && Succeeded(RegDeleteValueA(k.get(), name.c_str()));
 }
 
 bool DeleteRegistryKey(RegistryRoot root, const std::string& key) {
@@ -92,7 +103,7 @@ bool DeleteRegistryKey(RegistryRoot root, const std::string& key) {
             if (!DeleteRegistryKey(root, key + "\\" + child)) return false;
         }
     }
-    return RegDeleteKeyA(RootKey(root), key.c_str()) == ERROR_SUCCESS;
+    return Succeeded(RegDeleteKeyA(RootKey(root), key.c_str()));
 }
 
 bool RegistryKeyExists(RegistryRoot root, const std::string& key) {

@@ -6,17 +6,9 @@
 #include "system/LoadedLibrary.h"
 #include "system/OwnedHandle_win32.h"
 #include "system/SystemFacts.h"
+#include "system/WideText.h"
 
 namespace {
-
-std::string AnsiFromWide(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size - 1));
-    return out;
-}
 
 }  // namespace
 

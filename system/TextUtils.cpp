@@ -138,13 +138,3 @@ std::string WithBackslash(std::string_view folder) {
     if (out.empty() || out.back() != '\\') out += '\\';
     return out;
 }
-
-std::string FolderOf(std::string_view path) {
-    const size_t separator = path.find_last_of("\\/");
-    return separator == std::string_view::npos ? std::string() : std::string(path.substr(0, separator + 1));
-}
-
-std::string FileNameOf(std::string_view path) {
-    const size_t separator = path.find_last_of("\\/");
-    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
-}

@@ -42,8 +42,3 @@ std::string JoinCrLf(const std::vector<std::string>& lines);
 
 // Folder text with exactly one trailing backslash added when missing.
 std::string WithBackslash(std::string_view folder);
-
-// The folder part of a path up to and with its last separator ("\\" or "/",
-// so that host paths work too), or empty; and the part after it.
-std::string FolderOf(std::string_view path);
-std::string FileNameOf(std::string_view path);

@@ -23,9 +23,11 @@
 #include "script/commands/CommandFamilies.h"
 #include "script/commands/WebMediaFetch.h"
 #include "system/CommaText.h"
+#include "system/FailureReason.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
 #include "system/GuidText.h"
+#include "system/PathParts.h"
 #include "system/Registry.h"
 #include "system/ShellFolders.h"
 #include "system/TextUtils.h"
@@ -93,16 +95,17 @@ std::optional<std::string> CacheFolder() {
 
 void CopyIntoCache(const std::string& from, const std::string& to) {
     SetNormalAttributes(to);
-    if (!CopyFileOver(from, to)) throw CacheError("Unable to copy " + from + " into the setup cache " + FolderOf(to));
+    if (!CopyFileOver(from, to))
+        throw CacheError(WithFailureReason("Unable to copy " + from + " into the setup cache " + FolderOf(to)));
 }
 
 void WriteCacheFile(const std::string& path, const std::vector<std::string>& lines) {
-    if (!WriteFileText(path, JoinCrLf(lines))) throw CacheError("Unable to write " + path);
+    if (!WriteFileText(path, JoinCrLf(lines))) throw CacheError(WithFailureReason("Unable to write " + path));
 }
 
 void WriteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) {
     if (!WriteRegistryString(root, key, name, value))
-        throw ScriptError("Unable to write the registry value " + key + "\\" + name);
+        throw ScriptError(WithFailureReason("Unable to write the registry value " + key + "\\" + name));
 }
 
 // Removes the cache folder; a folder that cannot go now (the running setup
@@ -135,13 +138,14 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
     const std::string base = WithoutExtension(exeName);
     const std::string root = GetVariable("ROOTDIR");
     if (!install && !remove) {
-        if (!CreateOwnedFolder(cache) || !CreateOwnedFolder(cache + "__ad")) throw CacheError("Unable to create " + cache);
+        if (!CreateOwnedFolder(cache) || !CreateOwnedFolder(cache + "__ad"))
+            throw CacheError(WithFailureReason("Unable to create " + cache));
     } else if (!IsLink(cache)) {
         RemoveFolder(cache + "__ad");
     }
 
     if (install) {
-        if (!CreateOwnedFolder(cache)) throw CacheError("Unable to create the setup cache " + cache);
+        if (!CreateOwnedFolder(cache)) throw CacheError(WithFailureReason("Unable to create the setup cache " + cache));
         if (mediaMode2) WriteCacheFile(cache + productCode, {});
         CopyIntoCache(exePath, cache + exeName);
         const std::string reidentified = ReidentifiedPackage();
@@ -151,7 +155,7 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
         if (FileExists(root + "setup.bmp")) CopyIntoCache(root + "setup.bmp", cache + "setup.bmp");
         SaveComponentFile(cache + base + ".dat", false);
         if (!WriteFileText(cache + base + ".par", EncodeParameterFile(InstanceParameters())))
-            throw CacheError("Unable to write " + cache + base + ".par");
+            throw CacheError(WithFailureReason("Unable to write " + cache + base + ".par"));
         if (TranslationActive()) WriteCacheFile(cache + base + ".lan", {GetVariable("LANGUAGE")});
         else DeleteFileAt(cache + base + ".lan");
     } else if (remove) {

@@ -3,6 +3,7 @@
 #include "script/Payload.h"
 #include "core/StartupValues.h"
 #include "system/Files.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "system/Files.h"
 #include "system/FolderDialog.h"
 #include "system/MessageBox.h"
+#include "system/PathParts.h"
 #include "system/PluginLibrary.h"
 #include "system/TextUtils.h"
 

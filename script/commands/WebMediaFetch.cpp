@@ -11,7 +11,9 @@
 #include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/ShellFolders.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
+#include "system/WideText.h"
 
 namespace {
 

@@ -26,6 +26,11 @@ WELCOME_FORM = b"TPF0\x05TForm\x07Welcome\x00\x00"
 
 
 
+def says_why(text, before_reason):
+    """Whether the message goes on, after the given words, with the system's reason."""
+    return bool(text) and before_reason in text and text.split(before_reason, 1)[1].strip() != ""
+
+
 class Scenario:
     def __init__(self, session, engine_dir, orvanta=None):
         self.session = session
@@ -222,6 +227,7 @@ def bad_input(s):
     (s.folder / "keb.dll").unlink()
     text, code = s.run_with_box()
     check(text and "keb.dll" in text, "missing library message: %r" % text)
+    check(says_why(text, "is missing or cannot be loaded. "), "missing library message with its reason: %r" % text)
     equal(code, 11, "missing library: exit code")
     equal(s.temp_entries(), [], "missing library: temporary folder")
 
@@ -235,8 +241,31 @@ def unusable_temp_folder(s):
         s.session.reg_add(r"HKCU\Environment", name, s.session.windows_path(blocker))
     text, code = s.run_with_box()
     check(text and text.startswith("Runtime error in install: "), "message %r" % text)
+    check(says_why(text, "cannot be created. "), "message with the system's reason: %r" % text)
     equal(code, 11, "exit code")
     equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
+
+
+def held_installer_package(s):
+    """A package another program holds cannot be copied: the message says why, exit code 11."""
+    s.make_setup()
+    package = s.folder / (SETUP + ".msi")
+    holder = s.session.start(s.engine / "holdfile.exe", s.session.windows_path(package), "60")
+    deadline = time.monotonic() + 30
+    while not package.with_name(package.name + ".held").exists():
+        check(time.monotonic() < deadline and holder.poll() is None, "the helper holds the package")
+        time.sleep(0.1)
+    try:
+        text, code = s.run_with_box()
+    finally:
+        package.with_name(package.name + ".release").write_text("")
+        equal(s.session.finish(holder, timeout=60), 0, "exit code of the helper")
+    prefix = "Runtime error in install: Cannot copy " + s.session.windows_path(package) + " to "
+    check(text and text.startswith(prefix), "message %r" % text)
+    print("message:", text)
+    check(says_why(text, "\\" + SETUP + ".msi: "), "message with the system's reason: %r" % text)
+    equal(code, 11, "exit code")
+    equal(s.support_folders(), [], "support folders")
 
 
 def planted_libraries(s):
@@ -303,10 +332,10 @@ def orvanta_sample(s):
 SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, high_dpi, missing_database, damaged_resource,
                                      orvanta_sample, bad_media_mode, script_exit_code,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder,
-                                     planted_libraries)}
+                                     held_installer_package, planted_libraries)}
 
 
 if __name__ == "__main__":
     sys.exit(scenario.main("startup", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "plantedlibrary.dll"),
+                           programs=("kebstub.exe", "keb.dll", "uidriver.exe", "plantedlibrary.dll", "holdfile.exe"),
                            needs_orvanta=False))

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <set>
+#include <system_error>
 #include <thread>
 
 #include "core/EngineMessages.h"
@@ -222,6 +224,18 @@ TEST(SupportFolderTest, TakesTheFirstFreeNumber) {
     fs::create_directories(temp + "keb2");
     EXPECT_EQ(CreateSupportFolder(temp), temp + "keb3\\");
     EXPECT_EQ(CreateSupportFolder(temp), temp + "keb4\\");
+}
+
+TEST(SupportFolderTest, AFolderThatCannotBeMadeSaysWhy) {
+    TempDir dir;
+    const std::string temp = dir.path().string() + "/missing/";
+    try {
+        CreateSupportFolder(temp);
+        ADD_FAILURE() << "no error for a temporary folder that does not exist";
+    } catch (const StartupError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create the folder " + temp + "keb1: " + std::generic_category().message(ENOENT));
+    }
 }
 
 TEST(SupportFolderTest, SetupsStartedAtOnceNeverShareAFolder) {

@@ -15,6 +15,7 @@
 #include "media/MediaWorkers.h"
 #include "media/WebMediaBlock.h"
 #include "support/ArchiveFixtures.h"
+#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace fs = std::filesystem;
