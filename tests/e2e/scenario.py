@@ -48,13 +48,14 @@ def project_header(setup, title, product_code, revision_code, package="product.m
 
 class Scenario:
     """What a scenario function takes: the Wine session, the folder of the Windows build that runs, the orvanta
-    tool (or None), the scenario's work folder on the host, and the steps every family takes with them."""
+    tool (or None), the scenario's work folder on the host (made here), and the steps every family takes with them."""
 
     def __init__(self, session, engine, orvanta, work):
         self.session = session
         self.engine = Path(engine)
         self.orvanta = orvanta
         self.work = Path(work)
+        self.work.mkdir(parents=True, exist_ok=True)
         self.folder = session.drive_c / "setup"  # where a setup is built unless a scenario says otherwise
         self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
 
