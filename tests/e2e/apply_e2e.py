@@ -8,7 +8,6 @@ Exit code 77 means skipped.
 
 import os
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
@@ -17,7 +16,6 @@ import msipackages  # noqa: E402
 import scenario  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
-SOURCE_DIR = Path(__file__).resolve().parents[2]
 SAMPLE_PRODUCT = "{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"
 SAMPLE_REVISION = "{7A2B3C4D-5E6F-4B7C-8D9E-0F1A2B3C4D5E}"
 UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta Sample"
@@ -28,15 +26,8 @@ OUTCOME_PRODUCT = "{3C5E7A91-2B4D-4F6A-8C1E-9D0F2A4B6C8E}"
 
 OUTCOME_REVISION = "{6F8B0D24-5E7A-4C9D-8F4B-2A3C5D7E9F1B}"
 OUTCOME_UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Outcome Test"
-OUTCOME_PROJECT = f"""Setup = outcome
-Title = Outcome Test
-ProductCode = {OUTCOME_PRODUCT}
-RevisionCode = {OUTCOME_REVISION}
-MediaMode = 1
-Package = outcome.msi
-
-[script]
-Apply Changes
+OUTCOME_PROJECT = scenario.project_header("outcome", "Outcome Test", OUTCOME_PRODUCT, OUTCOME_REVISION,
+                                         package="outcome.msi") + """Apply Changes
   | progress
   | RESULT
   | TRUE
@@ -66,29 +57,14 @@ def default_value(session, key):
     return None
 
 
-class Scenario:
-    def __init__(self, session, engine, orvanta):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.folder = session.drive_c / "setup"
-
-    def build(self, project):
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def report(self, name):
-        path = self.session.temp / name
-        return path.read_bytes().decode("latin-1").splitlines() if path.exists() else []
-
+class Scenario(scenario.Scenario):
     def cache(self):
         return self.session.drive_c / "users" / "Public" / "Application Data" / SAMPLE_REVISION
 
 
 def sample_lifecycle(s):
     """First installation, a maintenance run, removal through the uninstall entry."""
-    s.build(SOURCE_DIR / "examples" / "sample")
+    s.orvanta_build(scenario.SOURCE / "examples" / "sample")
     exe = s.folder / "sample.exe"
     equal(msipackages.package_code(s.folder / "sample.msi"), SAMPLE_REVISION, "the revision code is the package code")
     target = s.session.drive_c / "Program Files" / "Orvanta Sample"
@@ -179,7 +155,7 @@ def sample_lifecycle(s):
 
 def planted_cache_link(s):
     """A link planted where the setup cache belongs is neither written nor deleted through."""
-    s.build(SOURCE_DIR / "examples" / "sample")
+    s.orvanta_build(scenario.SOURCE / "examples" / "sample")
     victim = s.session.drive_c / "victim"
     victim.mkdir()
     (victim / "data.txt").write_text("keep")
@@ -233,16 +209,13 @@ def check_queued_for_restart(session, folder):
 
 
 def package_outcome(s, rows):
-    project = s.session.prefix / "project-outcome"
-    project.mkdir()
-    (project / "project.orv").write_text(OUTCOME_PROJECT)
-    (project / "payload.txt").write_text("payload\n")
+    project = s.project("outcome", OUTCOME_PROJECT, {"payload.txt": "payload\n"})
     arch = s.session.path.arch
     wxs = msipackages.product_wxs(OUTCOME_PRODUCT, "Outcome Test", "{4D6F8B02-3C5E-4A7B-9D2F-0E1A3B5C7D9F}",
                                   "outcome.cab", "OutcomeTest",
                                   files=[("{5E7A9C13-4D6F-4B8C-8E3A-1F2B4C6D8E0A}", "payload.txt")], arch=arch)
     msipackages.build_msi(project, wxs, "outcome.msi", queries=rows, arch=arch)
-    s.build(project)
+    s.orvanta_build(project)
     s.session.run(s.folder / "outcome.exe", "/s", timeout=240)
     lines = s.report("outcome.txt")
     equal(len(lines), 1, "one outcome line: %r" % lines)
@@ -255,11 +228,7 @@ def outcome_cache(s):
 
 def per_user_lifecycle(s):
     """A script that installs for the current user only: its registration and cache are the user's."""
-    project = s.session.prefix / "project-per-user"
-    shutil.copytree(SOURCE_DIR / "examples" / "sample", project)
-    source = (project / "project.orv").read_text()
-    (project / "project.orv").write_text(source.replace("[script]\n", "[script]\nSet Variable\n  | ALLUSERS\n  | FALSE\n", 1))
-    s.build(project)
+    s.orvanta_build(s.sample_project("per-user", script_start="Set Variable\n  | ALLUSERS\n  | FALSE\n"))
     equal(s.session.run(s.folder / "sample.exe", "/s", timeout=240), 0, "exit code of the installation")
     equal(s.report("orvanta-sample.txt")[-1], "Result: COMPLETE ", "the installation's result")
     user_cache = s.session.drive_c / "users" / s.session.env.get("USER", "root") / "Application Data" / SAMPLE_REVISION
@@ -307,5 +276,4 @@ SCENARIOS = {f.__name__: f for f in (sample_lifecycle, per_user_lifecycle, faili
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("apply", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
-                           tools=("7zz", "wixl", "msibuild", "msiinfo"), timeout=600))
+    sys.exit(scenario.main("apply", SCENARIOS, Scenario, tools=("7zz", "wixl", "msibuild", "msiinfo"), timeout=600))

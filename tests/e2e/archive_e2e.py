@@ -36,13 +36,13 @@ def sample_files():
     }
 
 
-class Scenario:
-    def __init__(self, session, engine):
-        self.session = session
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.folder = session.drive_c / "arc"
         self.folder.mkdir()
         for name in ("kebextract.exe", "keb.dll"):
-            shutil.copy(engine / name, self.folder / name)
+            shutil.copy(self.engine / name, self.folder / name)
         self.src = self.folder / "src"
         self.files = sample_files()
         for name, data in self.files.items():
@@ -208,5 +208,5 @@ SCENARIOS = {f.__name__: f for f in (methods, refusals, writer_names, shared_tar
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("archive", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine),
+    sys.exit(scenario.main("archive", SCENARIOS, Scenario,
                            programs=("kebextract.exe", "keb.dll"), tools=("7zz", "bsdtar"), needs_orvanta=False))

@@ -17,20 +17,10 @@ import formoracle  # noqa: E402
 import screenshots  # noqa: E402
 import scenario  # noqa: E402
 import winehost  # noqa: E402
-from scenario import check, equal  # noqa: E402
+from scenario import SOURCE, check, equal  # noqa: E402
 
-SOURCE = Path(__file__).resolve().parents[2]
-
-HEADER = """Setup = {name}
-Title = Dialog Test
-ProductCode = {{7D1C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2E}}
-RevisionCode = {{8E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5F}}
-MediaMode = 1
-Package = product.msi
-Support = support
-
-[script]
-"""
+HEADER = dict(title="Dialog Test", product_code="{7D1C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2E}",
+              revision_code="{8E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5F}", values="Support = support\n")
 
 
 def display(form, result, modal="TRUE", condition="", skip_when="FALSE"):
@@ -79,44 +69,30 @@ FORMS = {
 }
 
 
-class Scenario:
+class Scenario(scenario.Scenario):
     def __init__(self, session, engine, orvanta, work):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.work = Path(work)
-        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
-        self.folder = session.drive_c / "setup"
+        super().__init__(session, engine, orvanta, work)
         self.folder.mkdir()
 
     def build(self, name, script, forms, pascal_forms=(), support_files=None, binary_files=None):
         """Builds the setup; forms named in pascal_forms go in compiled by Free Pascal, the rest as text;
         support_files (name: text) and binary_files (name: bytes) join the support folder."""
-        project = self.session.prefix / ("project-" + name)
-        support = project / "support"
-        support.mkdir(parents=True)
-        (project / "project.orv").write_text(HEADER.format(name=name) + script)
+        files = {"product.msi": b"installer database"}
         for form, text in forms.items():
-            target = support / (form + ".dfm")
-            if form in pascal_forms:
-                source = project / (form + ".txt")
-                source.write_text(text)
-                formoracle.compile_form(self.work, source, target)
-            else:
-                target.write_text(text)
-            (support / (form + ".dfm.kebf")).write_text("")
-        for file, text in (support_files or {}).items():
-            (support / file).write_text(text)
-        for file, data in (binary_files or {}).items():
-            (support / file).write_bytes(data)
-        (project / "product.msi").write_bytes(b"installer database")
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.PIPE)
-        return self.folder / (name + ".exe")
+            files[f"support/{form}.dfm.kebf"] = ""
+            if form not in pascal_forms:
+                files[f"support/{form}.dfm"] = text
+        for file, content in {**(support_files or {}), **(binary_files or {})}.items():
+            files["support/" + file] = content
+        project = self.project(name, scenario.project_header(name, **HEADER) + script, files)
+        for form in pascal_forms:
+            source = project / (form + ".txt")
+            source.write_text(forms[form])
+            formoracle.compile_form(self.work, source, project / "support" / (form + ".dfm"))
+        return self.orvanta_build(project) / (name + ".exe")
 
     def results(self):
-        return (self.session.temp / "dialogs.txt").read_text(encoding="latin-1").splitlines()
+        return self.report("dialogs.txt")
 
     def visible(self, caption, timeout_ms=1500):
         return self.ui.wait(caption, timeout_ms=timeout_ms)
@@ -271,8 +247,7 @@ def sample_wizard(s):
     """The sample's wizard, walked by a user: licence accepted through its rule, the features page, another folder,
     installed there."""
     out = s.folder / "sample"
-    subprocess.run([s.orvanta, "build", str(SOURCE / "examples/sample"), "-o", str(out), "--engine-dir",
-                    str(s.engine), "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+    s.orvanta_build(SOURCE / "examples/sample", out)
     process = s.session.start(out / "sample.exe")
     caption = "Orvanta Sample Setup"
     check(s.visible(caption, 60000), "the welcome page")
@@ -319,8 +294,7 @@ def sample_wizard(s):
 def sample_in_german(s):
     """The sample's wizard in German: the forms' texts come from the project's German translations."""
     out = s.folder / "sample"
-    subprocess.run([s.orvanta, "build", str(SOURCE / "examples/sample"), "-o", str(out), "--engine-dir",
-                    str(s.engine), "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+    s.orvanta_build(SOURCE / "examples/sample", out)
     process = s.session.start(out / "sample.exe", "LANGUAGE=German")
     caption = "Orvanta Sample Setup"
     check(s.visible(caption, 60000), "the welcome page")

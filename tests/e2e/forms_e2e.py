@@ -19,10 +19,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import formoracle  # noqa: E402
 import screenshots  # noqa: E402
 import scenario  # noqa: E402
-import winehost  # noqa: E402
-from scenario import check, equal  # noqa: E402
+from scenario import SOURCE, check, equal  # noqa: E402
 
-SOURCE = Path(__file__).resolve().parents[2]
 FORMS = SOURCE / "tests" / "forms"
 CAPTION = "Every control"
 FIRST_ID = 100
@@ -80,13 +78,9 @@ class FormWindow:
             self.process.wait(timeout=30)
 
 
-class Scenario:
+class Scenario(scenario.Scenario):
     def __init__(self, session, engine, orvanta, work):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.work = Path(work)
-        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
+        super().__init__(session, engine, orvanta, work)
         self.folder = session.drive_c / "forms"
         self.folder.mkdir()
 

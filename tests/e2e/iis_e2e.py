@@ -190,7 +190,6 @@ SCENARIOS = {f.__name__: f for f in (administration, failing_calls, without_serv
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("iis", SCENARIOS,
-                           lambda session, engine, orvanta, work: IisScenario(session, engine, orvanta),
+    sys.exit(scenario.main("iis", SCENARIOS, IisScenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "iisdouble.dll"),
                            tools=("7zz",)))

@@ -33,11 +33,11 @@ def build_package(folder, arch):
     return msipackages.build_msi(folder, wxs, "session.msi", PACKAGE_CODE, arch=arch).read_bytes()
 
 
-class Scenario:
-    def __init__(self, session, engine_dir, work):
-        self.session = session
-        self.helper = Path(engine_dir) / "msisession.exe"
-        self.original = build_package(Path(work) / "package-source", session.path.arch)
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
+        self.helper = self.engine / "msisession.exe"
+        self.original = build_package(self.work / "package-source", session.path.arch)
         self.keb = session.drive_c / "keb1"
         self.keb.mkdir()
 
@@ -130,5 +130,5 @@ SCENARIOS = {f.__name__: f for f in (database_edits, new_instance, install_reins
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("installer", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, work),
+    sys.exit(scenario.main("installer", SCENARIOS, Scenario,
                            programs=("msisession.exe",), tools=("wixl", "msibuild", "msiinfo"), needs_orvanta=False))

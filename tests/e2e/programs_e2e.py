@@ -17,16 +17,11 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import scenario  # noqa: E402
 import setupfiles  # noqa: E402
-import winehost  # noqa: E402
 from dialogs_e2e import FORMS  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
-HEADER = """Setup = {name}
-Title = Programs Test
-ProductCode = {{7A2C4E6B-1D3F-4B5A-8C9D-2E4F6A8B0C1D}}
-RevisionCode = {{8B3D5F7C-2E4A-4C6B-9D0E-3F5A7B9C1D2E}}
-Package = product.msi
-"""
+HEADER = dict(title="Programs Test", product_code="{7A2C4E6B-1D3F-4B5A-8C9D-2E4F6A8B0C1D}",
+              revision_code="{8B3D5F7C-2E4A-4C6B-9D0E-3F5A7B9C1D2E}")
 
 # The sample plug-in changes, adds and removes variables and reports
 # progress; a failing call (also one that fails only on the buffer call) and
@@ -334,13 +329,9 @@ def image_of(exe):
     table = pe + 24 + optional_size
     return data[:max(sum(struct.unpack_from("<II", data, table + 40 * i + 16)) for i in range(sections))]
 
-class Scenario:
-    def __init__(self, session, engine, orvanta):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
-        self.folder = session.drive_c / "setup"
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.folder.mkdir()
         helpers = session.drive_c / "helpers"
         helpers.mkdir()
@@ -348,23 +339,11 @@ class Scenario:
 
     def build(self, name, text, files=None):
         """Builds the setup from the project values and script in text; files: name -> source path or text."""
-        project = self.session.prefix / ("project-" + name)
-        project.mkdir()
         values, script = text.split("[script]\n", 1)
-        if "MediaMode" not in values:
-            values = "MediaMode = 1\n" + values
-        (project / "project.orv").write_text(HEADER.format(name=name) + values + "[script]\n" + script)
-        for relative, source in (files or {}).items():
-            (project / relative).parent.mkdir(parents=True, exist_ok=True)
-            if isinstance(source, str):
-                (project / relative).write_text(source)
-            else:
-                shutil.copy(source, project / relative)
-        (project / "product.msi").write_bytes(b"installer database")
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch],
-                       check=True, stdout=subprocess.DEVNULL)
-        return self.folder / (name + ".exe")
+        header = scenario.project_header(name, **HEADER, media_mode=None if "MediaMode" in values else "1",
+                                         values=values)
+        project = self.project(name, header + script, {**(files or {}), "product.msi": b"installer database"})
+        return self.orvanta_build(project) / (name + ".exe")
 
     def text(self, name):
         return (self.session.temp / name).read_bytes().decode("latin-1").rstrip("\r\n")
@@ -564,8 +543,7 @@ SCENARIOS = {f.__name__: f for f in (plugins, plugin_cancel, plugin_in_block, pr
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("programs", SCENARIOS,
-                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("programs", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "exitcode.exe", "sampleplugin.dll",
                                      "comserver.dll"),
                            tools=("7zz",)))

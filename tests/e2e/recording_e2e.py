@@ -8,7 +8,6 @@ Exit code 77 means skipped.
 """
 
 import re
-import subprocess
 import sys
 from pathlib import Path
 
@@ -36,15 +35,7 @@ SKELETON = f"""<?xml version="1.0" encoding="utf-8"?>
 
 # Removal through the uninstall entry first; then the commands under test,
 # guarded by WITH (a silent run's WITH=FALSE on the command line wins).
-PROJECT = f"""Setup = recording
-Title = {TITLE}
-ProductCode = {PRODUCT}
-RevisionCode = {REVISION}
-MediaMode = 1
-Package = product.wxs
-
-[script]
-If
+SCRIPT = """If
   | REMOVE
   | 0
   | TRUE
@@ -82,36 +73,26 @@ def command(name, *parameters):
     return "\n".join([name] + ["  | " + p if p else "  |" for p in parameters])
 
 
-class Scenario:
-    def __init__(self, session, engine, orvanta):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.folder = session.drive_c / "setup"
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.target = session.drive_c / "Program Files" / TITLE
 
     def build(self, commands, files=(), texts=None):
         """texts: the msgid/msgstr pairs of a German translation."""
-        project = self.session.prefix / "project"
-        project.mkdir()
-        source = PROJECT % "\n".join(commands)
+        project_files = {"product.wxs": SKELETON, **{name: "not a real program\n" for name in files}}
+        values = ""
         if texts:
-            source = source.replace("[script]", "DefaultLanguage = English\nTranslations = translations\n\n[script]")
-            (project / "translations").mkdir()
-            (project / "translations" / "German.txt").write_text(
-                "".join(f'msgid "{english}"\nmsgstr "{german}"\n' for english, german in texts.items()))
-        (project / "project.orv").write_text(source)
-        (project / "product.wxs").write_text(SKELETON)
-        for name in files:
-            (project / name).write_text("not a real program\n")
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+            values = "DefaultLanguage = English\nTranslations = translations\n"
+            project_files["translations/German.txt"] = "".join(f'msgid "{english}"\nmsgstr "{german}"\n'
+                                                               for english, german in texts.items())
+        header = scenario.project_header("recording", TITLE, PRODUCT, REVISION, package="product.wxs", values=values)
+        self.orvanta_build(self.project("recording", header + SCRIPT % "\n".join(commands), project_files))
 
     def install(self, *arguments):
-        report = self.session.temp / "recording.txt"
-        report.unlink(missing_ok=True)
+        (self.session.temp / "recording.txt").unlink(missing_ok=True)
         equal(self.session.run(self.folder / "recording.exe", "/s", *arguments, timeout=240), 0, "exit code of the setup")
-        equal(report.read_bytes().decode("latin-1").splitlines(), ["COMPLETE "], "the setup's result")
+        equal(self.report("recording.txt"), ["COMPLETE "], "the setup's result")
 
     def remove(self):
         entry = self.session.reg_query(UNINSTALL_KEY, "UninstallString")
@@ -311,6 +292,5 @@ SCENARIOS = {f.__name__: f for f in (services, file_types, translated_texts, loc
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("recording", SCENARIOS,
-                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("recording", SCENARIOS, Scenario,
                            tools=("7zz", "wixl", "msibuild", "msiinfo"), timeout=600))

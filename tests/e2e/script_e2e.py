@@ -8,25 +8,16 @@ copy of the template prefix. Exit code 77 means skipped.
 import os
 import re
 import shutil
-import subprocess
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import scenario  # noqa: E402
-import winehost  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
-HEADER = """Setup = {name}
-Title = Script Test
-ProductCode = {{5D0C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2D}}
-RevisionCode = {{6E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5E}}
-MediaMode = 1
-Package = product.msi
-
-[script]
-"""
+HEADER = dict(title="Script Test", product_code="{5D0C3B2A-1F4E-4A6B-9C8D-7E6F5A4B3C2D}",
+              revision_code="{6E1D4C3B-2A5F-4B7C-8D9E-0F1A2B3C4D5E}")
 
 # Computes with Mathematics, Parse String and If, writes the results with
 # Write to Text File and ends with exit code 1602 before its last command.
@@ -247,29 +238,16 @@ Write to Text File
 """
 
 
-class Scenario:
-    def __init__(self, session, engine, orvanta):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
-        self.folder = session.drive_c / "setup"
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.folder.mkdir()
 
     def build(self, name, script, values="", files=None):
         """Builds the setup; values are extra project lines, files (relative path: text) extra project files."""
-        project = self.session.prefix / ("project-" + name)
-        project.mkdir()
-        header = HEADER.format(name=name).replace("[script]\n", values + "[script]\n")
-        (project / "project.orv").write_text(header + script)
-        for relative, text in (files or {}).items():
-            (project / relative).parent.mkdir(parents=True, exist_ok=True)
-            (project / relative).write_text(text, encoding="utf-8")
-        (project / "product.msi").write_bytes(b"installer database")
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(self.folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch],
-                       check=True, stdout=subprocess.DEVNULL)
-        return self.folder / (name + ".exe")
+        project = self.project(name, scenario.project_header(name, **HEADER, values=values) + script,
+                               {**(files or {}), "product.msi": b"installer database"})
+        return self.orvanta_build(project) / (name + ".exe")
 
 
 def compute(s):
@@ -427,5 +405,5 @@ SCENARIOS = {f.__name__: f for f in (compute, script_error, message_box, system_
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("script", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("script", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "holdfile.exe", "versioned.dll"), tools=("7zz",)))

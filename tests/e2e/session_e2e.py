@@ -7,7 +7,6 @@ Each script writes what it checks to a text file in TEMP. Exit code 77 means ski
 """
 
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
@@ -20,17 +19,6 @@ PRODUCT = "{8C1E3A5F-7B9D-4E2A-9C4E-6A8B0C2D4E6F}"
 REVISION = "{9D2F4B60-8CAE-4F3B-8D5F-7B9C1D3E5F70}"
 OTHER_REVISION = "{AE306C71-9DBF-4A4C-9E60-8CAD2E4F6081}"
 SETUP = "state"
-
-
-HEADER = """Setup = {setup}
-Title = Session Start Test
-ProductCode = {product}
-RevisionCode = {revision}
-MediaMode = 1
-Package = package.msi
-
-[script]
-"""
 
 STATE_SCRIPT = """
 Get Component State
@@ -86,31 +74,22 @@ def build_package(folder, package_code, arch):
     return package
 
 
-class Scenario:
-    def __init__(self, session, engine, orvanta):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.package = build_package(session.prefix / "package", REVISION, session.path.arch)
 
     def build(self, name, script, revision=REVISION):
         """A setup in C:\\<name>\\ whose package is the test package."""
-        project = self.session.prefix / ("project-" + name)
-        project.mkdir()
-        (project / "project.orv").write_text(HEADER.format(setup=SETUP, product=PRODUCT, revision=revision) + script)
-        shutil.copy(self.package, project / "package.msi")
-        folder = self.session.drive_c / name
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return folder / (SETUP + ".exe")
+        header = scenario.project_header(SETUP, "Session Start Test", PRODUCT, revision, package="package.msi")
+        project = self.project(name, header + script, {"package.msi": self.package})
+        return self.orvanta_build(project, self.session.drive_c / name) / (SETUP + ".exe")
 
     def run_for(self, exe, report, *args):
         """Runs the setup and returns the lines of the report it wrote."""
-        path = self.session.temp / report
-        path.unlink(missing_ok=True)
+        (self.session.temp / report).unlink(missing_ok=True)
         equal(self.session.run(exe, *args, timeout=180), 0, f"exit code of {exe.name} {' '.join(args)}")
-        return path.read_bytes().decode("latin-1").splitlines()
+        return self.report(report)
 
     def state(self, exe):
         lines = self.run_for(exe, "state.txt", "/s")
@@ -186,6 +165,5 @@ SCENARIOS = {f.__name__: f for f in (product_state, command_line, resume_entries
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("session", SCENARIOS,
-                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("session", SCENARIOS, Scenario,
                            tools=("7zz", "wixl", "msibuild", "msiinfo")))

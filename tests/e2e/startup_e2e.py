@@ -31,13 +31,9 @@ def says_why(text, before_reason):
     return bool(text) and before_reason in text and text.split(before_reason, 1)[1].strip() != ""
 
 
-class Scenario:
-    def __init__(self, session, engine_dir, orvanta=None):
-        self.session = session
-        self.engine = Path(engine_dir)
-        self.orvanta = orvanta
-        self.ui = winehost.UiDriver(session, self.engine / "uidriver.exe")
-        self.folder = session.drive_c / "setup"
+class Scenario(scenario.Scenario):
+    def __init__(self, session, engine, orvanta, work):
+        super().__init__(session, engine, orvanta, work)
         self.folder.mkdir()
         self.exe = self.folder / (SETUP + ".exe")
 
@@ -317,10 +313,7 @@ def orvanta_sample(s):
     """The sample setup as orvanta builds it starts, hands over to its script and cleans up."""
     if not s.orvanta or not Path(s.orvanta).exists():
         raise winehost.SkipScenario("orvanta is not built")
-    project = Path(__file__).resolve().parents[2] / "examples" / "sample"
-    built = s.session.prefix / "orvanta-out"
-    subprocess.run([s.orvanta, "build", str(project), "-o", str(built), "--engine-dir", str(s.engine),
-                    "--arch", s.session.path.arch], check=True, stdout=subprocess.DEVNULL)
+    built = s.orvanta_build(scenario.SOURCE / "examples" / "sample", s.session.prefix / "orvanta-out")
     shutil.copytree(built, s.folder, dirs_exist_ok=True)
     shutil.copy(s.engine / "keb.dll", s.folder)
     equal(s.session.run(s.folder / "sample.exe", "/s", timeout=120), 0, "silent exit code")
@@ -336,6 +329,6 @@ SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, high_dpi, m
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("startup", SCENARIOS, lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("startup", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "plantedlibrary.dll", "holdfile.exe"),
                            needs_orvanta=False))

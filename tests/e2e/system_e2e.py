@@ -298,8 +298,7 @@ SCENARIOS = {f.__name__: f for f in (machine_settings, registry, file_versions, 
 
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("system", SCENARIOS,
-                           lambda session, engine, orvanta, work: Scenario(session, engine, orvanta),
+    sys.exit(scenario.main("system", SCENARIOS, Scenario,
                            programs=("kebstub.exe", "keb.dll", "uidriver.exe", "versioned123.dll",
                                      "browserversion.dll", "accesslist.exe", "windowholder.exe"),
                            tools=("7zz",)))

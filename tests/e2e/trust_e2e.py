@@ -19,36 +19,19 @@ import scenario  # noqa: E402
 import setupfiles  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
-SOURCE_DIR = Path(__file__).resolve().parents[2]
 OBJDUMP = {32: "i686-w64-mingw32-objdump", 64: "x86_64-w64-mingw32-objdump"}
 COMPLETE_REPORT = ["Hello from Orvanta Sample: the answer is 42, maintenance FALSE", "Result: COMPLETE "]
 
 
-class Scenario:
+class Scenario(scenario.Scenario):
     def __init__(self, session, engine, orvanta, work):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.work = Path(work)
+        super().__init__(session, engine, orvanta, work)
         shutil.rmtree(self.work, ignore_errors=True)  # what an earlier run left
         self.work.mkdir(parents=True)
 
-    def project(self, name, values="", script_start=""):
-        """A copy of the sample project with extra project values and script lines at the start."""
-        project = self.work / name
-        shutil.rmtree(project, ignore_errors=True)
-        shutil.copytree(SOURCE_DIR / "examples" / "sample", project)
-        source = (project / "project.orv").read_text(encoding="latin-1")
-        source = source.replace("[script]\n", values + "\n[script]\n" + script_start, 1)
-        (project / "project.orv").write_text(source, encoding="latin-1")
-        return project
-
     def build(self, project, *options):
         """Builds into a folder of the prefix's drive C named after the project; returns it."""
-        out = self.session.drive_c / project.name
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(out), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch, *options], check=True, stdout=subprocess.DEVNULL)
-        return out
+        return self.orvanta_build(project, self.session.drive_c / project.name, *options)
 
     def read_resource(self, what, program):
         """resourcereader's output for the program, through Wine's resource and version functions."""
@@ -58,10 +41,9 @@ class Scenario:
 
     def install(self, exe):
         """Runs the setup silently; checks the sample's report and an installed file."""
-        report = self.session.temp / "orvanta-sample.txt"
-        report.unlink(missing_ok=True)
+        (self.session.temp / "orvanta-sample.txt").unlink(missing_ok=True)
         equal(self.session.run(exe, "/s", timeout=240), 0, f"exit code of {exe.name}")
-        equal(report.read_bytes().decode("latin-1").splitlines(), COMPLETE_REPORT, "the sample script's report")
+        equal(self.report("orvanta-sample.txt"), COMPLETE_REPORT, "the sample script's report")
         check((self.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").is_file(), "the installed file")
 
     def remove(self, exe):
@@ -75,7 +57,7 @@ def execution_level(manifest):
 
 def setup_resources(s):
     """The setup's manifest, version texts and icon as Windows reads them; the setup runs as before."""
-    project = s.project("resources", "Icon = setup.ico\nVersion = 2.5.1\nDescription = Sample Setup \x80 2024\n")
+    project = s.sample_project("resources", "Icon = setup.ico\nVersion = 2.5.1\nDescription = Sample Setup \x80 2024\n")
     (project / "setup.ico").write_bytes(setupfiles.icon(16, 32, 48))
     out = s.build(project, "--elevation", "highestAvailable")
     exe = out / "sample.exe"
@@ -107,8 +89,8 @@ def setup_resources(s):
 
     # Without a choice: administrator rights for a per-machine setup, none for
     # one that installs for its user; the engine itself asks for none.
-    per_machine = s.build(s.project("per-machine"))
-    per_user = s.build(s.project("per-user", script_start="Set Variable\n  | ALLUSERS\n  | FALSE\n"))
+    per_machine = s.build(s.sample_project("per-machine"))
+    per_user = s.build(s.sample_project("per-user", script_start="Set Variable\n  | ALLUSERS\n  | FALSE\n"))
     equal(execution_level(s.read_resource("manifest", per_machine / "sample.exe")), "requireAdministrator",
           "the default level of a per-machine setup")
     equal(execution_level(s.read_resource("manifest", per_user / "sample.exe")), "asInvoker",
@@ -130,7 +112,7 @@ def signed_setup(s):
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(key), "-out",
                     str(certificate), "-days", "2", "-subj", "/CN=Orvanta Test Signer/O=Orvanta Tests"],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    out = s.build(s.project("signed"), "--sign-cert", str(certificate), "--sign-key", str(key))
+    out = s.build(s.sample_project("signed"), "--sign-cert", str(certificate), "--sign-key", str(key))
     exe = out / "sample.exe"
 
     def osslsigncode_verify(program):

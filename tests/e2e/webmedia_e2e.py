@@ -42,19 +42,10 @@ def block_files():
 
 
 def project_text(url, tail="", head="", values=""):
-    return f"""{values}Setup = webmedia
-ProductCode = {PRODUCT}
-RevisionCode = {REVISION}
-Title = Web Media Test
-MediaMode = 2
-Package = product.wxs
-WebMedia = {BLOCK} | block
-MediaFile = {BLOCK} | bin\\tool.dat | Program\\bin
-MediaFile = {BLOCK} | readme.txt | Program
-MediaFile = {BLOCK} | readme.txt | Shared
-
-[script]
-{head}Web Media Block
+    blocks = (f"WebMedia = {BLOCK} | block\nMediaFile = {BLOCK} | bin\\tool.dat | Program\\bin\n"
+              f"MediaFile = {BLOCK} | readme.txt | Program\nMediaFile = {BLOCK} | readme.txt | Shared\n")
+    return scenario.project_header("webmedia", "Web Media Test", PRODUCT, REVISION, package="product.wxs",
+                                   media_mode="2", values=blocks + values) + f"""{head}Web Media Block
   | {BLOCK}
   | {url}
   |
@@ -69,37 +60,21 @@ Write to Text File
 """ + tail
 
 
-class Scenario:
+class Scenario(scenario.Scenario):
     def __init__(self, session, engine, orvanta, work):
-        self.session = session
-        self.engine = Path(engine)
-        self.orvanta = orvanta
-        self.work = Path(work)
-        self.folder = session.drive_c / "setup"
+        super().__init__(session, engine, orvanta, work)
         self.files = block_files()
         self.data = session.drive_c / "users" / "Public" / "Application Data" / REVISION
         self.log = session.drive_c / "setup.log"
-        self.ui = scenario.winehost.UiDriver(session, self.engine / "uidriver.exe")
 
     def build(self, url, folder=None, tail="", head="", support=None):
         """Builds the setup into folder (default: the setup folder); returns the archive's bytes. head comes
         before the script's commands; support (name: text) is the project's support folder."""
-        folder = Path(folder or self.folder)
-        project = self.work / "project"
-        shutil.rmtree(project, ignore_errors=True)
-        for name, data in self.files.items():
-            path = project / "block" / name
-            path.parent.mkdir(parents=True, exist_ok=True)
-            path.write_bytes(data)
-        for name, text in (support or {}).items():
-            (project / "support" / name).parent.mkdir(parents=True, exist_ok=True)
-            (project / "support" / name).write_text(text)
-        (project / "project.orv").write_text(project_text(url, tail, head, "Support = support\n" if support else ""))
-        (project / "product.wxs").write_text(msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab"))
-        subprocess.run([self.orvanta, "build", str(project), "-o", str(folder), "--engine-dir", str(self.engine),
-                        "--arch", self.session.path.arch], check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-        return (folder / ARCHIVE).read_bytes()
+        files = {"block/" + name: data for name, data in self.files.items()}
+        files.update({"support/" + name: text for name, text in (support or {}).items()})
+        files["product.wxs"] = msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab")
+        source = project_text(url, tail, head, "Support = support\n" if support else "")
+        return (self.orvanta_build(self.project("webmedia", source, files), folder) / ARCHIVE).read_bytes()
 
     def build_for_download(self, server):
         """A setup whose block is only on the server."""
@@ -599,6 +574,5 @@ SCENARIOS = {f.__name__: f for f in (
     redirect_and_https, progress_page)}
 
 if __name__ == "__main__":
-    sys.exit(scenario.main("webmedia", SCENARIOS, lambda session, engine, orvanta, work: Scenario(
-        session, engine, orvanta, work), programs=("kebstub.exe", "keb.dll", "uidriver.exe"),
+    sys.exit(scenario.main("webmedia", SCENARIOS, Scenario, programs=("kebstub.exe", "keb.dll", "uidriver.exe"),
         tools=("7zz", "wixl", "msibuild"), timeout=400))

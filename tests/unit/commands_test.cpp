@@ -2,35 +2,19 @@
 
 #include <cstdlib>
 
-#include "core/StartupValues.h"
-#include "core/VariableStore.h"
-#include "script/mscriptexec.h"
-#include "support/ScriptBuilder.h"
-#include "support/TempDir.h"
+#include "support/ScriptRunTest.h"
 #include "system/HostMessageBoxes.h"
-#include "system/HostRegistry.h"
 #include "system/Registry.h"
 
 namespace {
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public ScriptRunTest {
 protected:
     void SetUp() override {
-        Startup() = StartupValues{};
-        Startup().silent = true;
+        ScriptRunTest::SetUp();
         Startup().tempFolder = temp.path().string() + "/";
         HostBoxes().Reset();
-        HostRegistryState().Clear();
     }
-
-    void Run() {
-        RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
-        EXPECT_EQ(LastScriptErrorReport(), "");
-    }
-    std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
-
-    TempDir temp;
-    ScriptBuilder b;
 };
 
 TEST_F(CommandsTest, SetVariableNameForms) {

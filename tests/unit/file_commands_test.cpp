@@ -1,36 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "core/StartupValues.h"
 #include "script/FileSearch.h"
-#include "core/VariableStore.h"
-#include "script/mscriptexec.h"
-#include "support/ScriptBuilder.h"
-#include "support/TempDir.h"
+#include "support/ScriptRunTest.h"
 #include "system/HostFileVersions.h"
 #include "system/HostProcess.h"
-#include "system/HostRegistry.h"
 #include "system/HostShellFolders.h"
 #include "system/Registry.h"
 
 namespace {
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public ScriptRunTest {
 protected:
     void SetUp() override {
-        Startup() = StartupValues{};
-        Startup().silent = true;
-        HostRegistryState().Clear();
+        ScriptRunTest::SetUp();
         HostFileVersions().clear();
     }
-    void Run() {
-        RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
-        EXPECT_EQ(LastScriptErrorReport(), "");
-    }
-    std::string Value(const std::string& name) { return VariableExists(name) ? GetVariable(name) : "<undefined>"; }
-    std::string Path(const std::string& relative) const { return temp.path().string() + "/" + relative; }
-
-    TempDir temp;
-    ScriptBuilder b;
 };
 
 TEST_F(FileCommandsTest, FindAllFilesListsEachSubfolderAfterItsMatchesAndTheTopFilesLast) {

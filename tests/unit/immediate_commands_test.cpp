@@ -3,36 +3,29 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/StartupValues.h"
 #include "installer/InstallerDatabase.h"
 #include "script/AccessRules.h"
 #include "core/Components.h"
-#include "core/VariableStore.h"
-#include "script/mscriptexec.h"
 #include "support/FakeMsiApi.h"
-#include "support/ScriptBuilder.h"
-#include "support/TempDir.h"
+#include "support/ScriptRunTest.h"
 #include "system/GuidText.h"
 #include "system/HostAccessControl.h"
 #include "system/HostConsolePrograms.h"
 #include "system/HostNetworkShares.h"
 #include "system/HostProcess.h"
-#include "system/HostRegistry.h"
 #include "system/HostSystemFacts.h"
 #include "system/HostTopLevelWindows.h"
 #include "system/TextUtils.h"
 
 namespace {
 
-class ImmediateCommandsTest : public ::testing::Test {
+class ImmediateCommandsTest : public ScriptRunTest {
 protected:
     void SetUp() override {
-        Startup() = StartupValues{};
-        Startup().silent = true;
+        ScriptRunTest::SetUp();
         Project() = ProjectValues{};
         Project().ProductCode = "{11111111-2222-3333-4444-555555555555}";
         Project().RevisionCode = "{66666666-2222-3333-4444-555555555555}";
-        HostRegistryState().Clear();
         HostTopLevelWindowsState() = HostTopLevelWindows{};
         HostConsoleProgramsState() = HostConsolePrograms{};
         HostNetworkShares().clear();
@@ -40,14 +33,12 @@ protected:
         HostSystemFactsState() = HostSystemFacts{};
         HostProcessState().windowsFolder = "C:\\WINDOWS\\";
     }
+    // Runs the script; without expectedError it must end without an error report, with it the report names it.
     void Run(const std::string& expectedError = "") {
+        if (expectedError.empty()) return ScriptRunTest::Run();
         RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
-        if (expectedError.empty())
-            EXPECT_EQ(LastScriptErrorReport(), "");
-        else
-            EXPECT_NE(LastScriptErrorReport().find(expectedError), std::string::npos) << LastScriptErrorReport();
+        EXPECT_NE(LastScriptErrorReport().find(expectedError), std::string::npos) << LastScriptErrorReport();
     }
-    ScriptBuilder b;
 };
 
 TEST_F(ImmediateCommandsTest, DeleteRegistryRemovesValuesAndKeyTreesAndIgnoresWhatIsMissing) {
@@ -206,7 +197,6 @@ protected:
         ImmediateCommandsTest::SetUp();
         ClearComponents();
     }
-    TempDir temp;
 };
 
 TEST_F(FeatureSelectionsTest, SavedSelectionsComeBackForTheComponentsOfTheList) {

@@ -3,12 +3,9 @@
 #include <deque>
 #include <random>
 
-#include "core/StartupValues.h"
 #include "script/CommandTable.h"
 #include "core/InterpreterHooks.h"
-#include "core/VariableStore.h"
-#include "script/mscriptexec.h"
-#include "support/ScriptBuilder.h"
+#include "support/ScriptRunTest.h"
 #include "system/HostMessageBoxes.h"
 
 namespace {
@@ -33,11 +30,10 @@ void ShowTestDialog(CommandContext& c) {
     c.control().wizardDirection = choice == 'N' ? 1 : choice == 'B' ? -1 : 0;
 }
 
-class InterpreterTest : public ::testing::Test {
+class InterpreterTest : public ScriptRunTest {
 protected:
     void SetUp() override {
-        Startup() = StartupValues{};
-        Startup().silent = true;
+        ScriptRunTest::SetUp();
         HostBoxes().Reset();
         TheDialogs() = {};
         EngineCommands().Register("Display Dialog", ShowTestDialog);
@@ -53,12 +49,11 @@ protected:
         return b.Add("Else If", {variable, code, value, "FALSE"});
     }
 
+    // Runs the script; returns the trace T.
     std::string Run() {
         RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
         return VariableExists("T") ? GetVariable("T") : "<no T>";
     }
-
-    ScriptBuilder b;
 };
 
 TEST_F(InterpreterTest, EmptyScriptEndsAtOnce) {

@@ -1,37 +1,30 @@
 #include <gtest/gtest.h>
 
-#include "core/StartupValues.h"
 #include "script/SystemSettings.h"
-#include "core/VariableStore.h"
 #include "script/VersionText.h"
-#include "script/mscriptexec.h"
-#include "support/ScriptBuilder.h"
+#include "support/ScriptRunTest.h"
 #include "system/HostFileVersions.h"
 #include "system/HostProcess.h"
-#include "system/HostRegistry.h"
 #include "system/HostSystemFacts.h"
 
 namespace {
 
 constexpr uint64_t kMegabyte = 1048576;
 
-class SystemQueryTest : public ::testing::Test {
+class SystemQueryTest : public ScriptRunTest {
 protected:
     void SetUp() override {
-        Startup() = StartupValues{};
-        Startup().silent = true;
-        HostRegistryState().Clear();
+        ScriptRunTest::SetUp();
         HostFileVersions().clear();
         HostSystemFactsState() = HostSystemFacts{};
         HostProcessState().systemFolder = "C:\\WINDOWS\\system32\\";
     }
     // The answers of the settings, in order, from one script run.
     std::vector<std::string> Settings(const std::vector<int>& numbers) {
-        ScriptBuilder b;
+        ScriptBuilder settings;
         for (size_t i = 0; i < numbers.size(); ++i)
-            b.Add("Get System Settings", {"S" + std::to_string(i), std::to_string(numbers[i])});
-        RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
-        EXPECT_EQ(LastScriptErrorReport(), "");
+            settings.Add("Get System Settings", {"S" + std::to_string(i), std::to_string(numbers[i])});
+        Run(settings);
         std::vector<std::string> answers;
         for (size_t i = 0; i < numbers.size(); ++i) answers.push_back(GetVariable("S" + std::to_string(i)));
         return answers;
@@ -87,7 +80,6 @@ TEST_F(SystemQueryTest, ServicePackIsTheLastDigitOfItsText) {
     EXPECT_EQ(ServicePackNumber("Update 1"), 0);
     EXPECT_THROW(ServicePackNumber("Service Pack "), std::exception);
     facts.version.servicePack = "Service Pack 6a";
-    ScriptBuilder b;
     b.Add("Get System Settings", {"SP", "27"});
     RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_NE(LastScriptErrorReport().find("'a' is not a valid integer value"), std::string::npos);
@@ -137,7 +129,6 @@ TEST_F(SystemQueryTest, BrowserAndWebServerVersions) {
 
 TEST_F(SystemQueryTest, SettingNumbersOutsideTheTableAnswerNothing) {
     EXPECT_EQ(Settings({-1, 65}), (Answers{"", ""}));
-    ScriptBuilder b;
     b.Add("Get System Settings", {"X", "seven"});
     RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_NE(LastScriptErrorReport().find("'seven' is not a valid integer value"), std::string::npos);
@@ -151,15 +142,13 @@ TEST_F(SystemQueryTest, ReadRegistryGivesPlainStringsAndSignedNumbersOnly) {
     registry.Set(RegistryRoot::CurrentUser, key, "AllOnes", {RegistryData::Kind::Number, "", 4294967295u});
     registry.Set(RegistryRoot::CurrentUser, key, "Binary", {RegistryData::Kind::Other, "", 0});
     registry.Set(RegistryRoot::ClassesRoot, ".txt", "", {RegistryData::Kind::String, "txtfile", 0});
-    ScriptBuilder b;
     const std::vector<std::pair<std::string, std::string>> reads = {
         {"1", "Plain"}, {"1", "Expandable"}, {"1", "AllOnes"}, {"1", "Binary"}, {"1", "Missing"}, {"2", "Plain"},
         {"9", "Plain"}};
     for (size_t i = 0; i < reads.size(); ++i)
         b.Add("Read Registry", {"R" + std::to_string(i), reads[i].first, key, reads[i].second});
     b.Add("Read Registry", {"CLASS", "0", ".txt", ""});
-    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
-    EXPECT_EQ(LastScriptErrorReport(), "");
+    Run();
     Answers answers;
     for (size_t i = 0; i < reads.size(); ++i) answers.push_back(GetVariable("R" + std::to_string(i)));
     EXPECT_EQ(answers, (Answers{"C:\\App", "", "-1", "", "", "", ""}));
