@@ -269,48 +269,15 @@ Write to Text File
 # keb.dll; one not waited for, still running when the script ends; one left
 # behind by a run cut off while its setup ran, and one whose ".nox" is
 # somebody else's.
-LIGHT_SCRIPT = """
-[script]
-Run Light Mode Setup
-  | C:\\light\\child.exe
-  | GOOD
-  | /s
-  | TRUE
-Run Light Mode Setup
-  | C:\\broken\\child.exe
-  | BROKEN
-  | /s
-  | TRUE
-Run Light Mode Setup
-  | C:\\nowhere\\child.exe
-  | NOFILE
-  | /s
-  | TRUE
-Run Light Mode Setup
-  | C:\\shared\\child.exe
-  | SHARED
-  | /s
-  | TRUE
-Run Light Mode Setup
-  | C:\\later\\child.exe
-  | LATER
-  | /s
-  | FALSE
-Run Light Mode Setup
-  | C:\\leftover\\child.exe
-  | LEFTOVER
-  | /s
-  | TRUE
-Run Light Mode Setup
-  | C:\\foreign\\child.exe
-  | FOREIGN
-  | /s
-  | TRUE
-Write to Text File
-  | $TEMPDIR$light.txt
-  | $GOOD$|$BROKEN$|$NOFILE$|$SHARED$|$LATER$|$LEFTOVER$|$FOREIGN$
-  | FALSE
-"""
+LIGHT_RUNS = [("C:\\light\\child.exe", "GOOD", "TRUE"), ("C:\\broken\\child.exe", "BROKEN", "TRUE"),
+              ("C:\\nowhere\\child.exe", "NOFILE", "TRUE"), ("C:\\shared\\child.exe", "SHARED", "TRUE"),
+              ("C:\\later\\child.exe", "LATER", "FALSE"), ("C:\\leftover\\child.exe", "LEFTOVER", "TRUE"),
+              ("C:\\foreign\\child.exe", "FOREIGN", "TRUE")]
+LIGHT_SCRIPT = ("\n[script]\n"
+                + "".join(f"Run Light Mode Setup\n  | {path}\n  | {name}\n  | /s\n  | {wait}\n"
+                          for path, name, wait in LIGHT_RUNS)
+                + "Write to Text File\n  | $TEMPDIR$light.txt\n  | "
+                + "|".join(f"${name}$" for _, name, _ in LIGHT_RUNS) + "\n  | FALSE\n")
 
 CHILD_COMMANDS = [("Write to Text File", "{5A1E0C21-7D53-4C3B-9D1E-0A4F6B2C1E10}",
                    ["$TEMPDIR$child.txt", "the child setup ran", "FALSE"], False)]
