@@ -28,12 +28,12 @@ std::optional<ContentRange> ContentRangeOf(const std::vector<std::string>& heade
     const auto value = HeaderValue(headerLines, "Content-Range");
     static const std::string kUnit = "bytes ";
     if (!value || !StartsWith(LowerAscii(*value), kUnit)) return std::nullopt;
-    const std::string_view spec = std::string_view(*value).substr(kUnit.size());
-    const size_t dash = spec.find('-'), slash = spec.find('/');
+    const std::string_view range = std::string_view(*value).substr(kUnit.size());
+    const size_t dash = range.find('-'), slash = range.find('/');
     if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return std::nullopt;
-    const auto first = DecimalCount(spec.substr(0, dash));
-    const auto last = DecimalCount(spec.substr(dash + 1, slash - dash - 1));
-    const auto total = DecimalCount(spec.substr(slash + 1));
+    const auto first = DecimalCount(range.substr(0, dash));
+    const auto last = DecimalCount(range.substr(dash + 1, slash - dash - 1));
+    const auto total = DecimalCount(range.substr(slash + 1));
     if (!first || !last || !total || *first > *last || *last >= *total) return std::nullopt;
     return ContentRange{*first, *last, *total};
 }
