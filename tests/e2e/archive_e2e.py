@@ -36,6 +36,10 @@ def sample_files():
     }
 
 
+# 7zz as the tests run it: names in UTF-8 whatever the caller's locale.
+SEVEN_ZIP_ENV = {"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"}
+
+
 class Scenario(scenario.Scenario):
     def __init__(self, session, engine, orvanta, work):
         super().__init__(session, engine, orvanta, work)
@@ -53,8 +57,16 @@ class Scenario(scenario.Scenario):
     def pack(self, name, *options):
         archive = self.folder / name
         subprocess.run(["7zz", "a", "-bd", "-y", *options, str(archive), "."], cwd=self.src, check=True,
-                       stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+                       stdout=subprocess.DEVNULL, env=SEVEN_ZIP_ENV)
         return archive
+
+    def extracted_by_7zz(self, archive):
+        """The folder 7zz's own extraction of the archive makes: the reference."""
+        reference = self.folder / (archive.stem + "_reference")
+        reference.mkdir()
+        subprocess.run(["7zz", "x", "-bd", "-y", str(archive)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
+                       env=SEVEN_ZIP_ENV)
+        return reference
 
     def kebextract(self, *args):
         """Runs the helper; returns its exit code and printed lines."""
@@ -142,10 +154,7 @@ def writer_names(s):
     (src / "empty").mkdir()
     archive = s.folder / "dot.7z"
     subprocess.run(["bsdtar", "-cf", str(archive), "--format", "7zip", "."], cwd=src, check=True)
-    reference = s.folder / "reference"
-    reference.mkdir()
-    subprocess.run(["7zz", "x", "-bd", "-y", str(archive)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
-                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+    reference = s.extracted_by_7zz(archive)
     code, lines, out = s.extract(archive)
     check(code == 0 and lines == ["OK"], f"bsdtar archive of \".\" ({code}, {lines})")
     check(tree_below(out) == tree_below(reference, {"trail.": "trail_", "blank ": "blank_"}),
@@ -155,7 +164,7 @@ def writer_names(s):
 def archive_order(archive):
     """The entry names of the archive in its order, as 7zz lists them."""
     listing = subprocess.run(["7zz", "l", "-slt", str(archive)], check=True, capture_output=True, text=True,
-                             env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"}).stdout
+                             env=SEVEN_ZIP_ENV).stdout
     entries = listing[listing.index("\n----------\n"):]  # after the archive's own record
     return [line[len("Path = "):] for line in entries.splitlines() if line.startswith("Path = ")]
 
@@ -172,11 +181,8 @@ def shared_targets(s):
     (src / "a.keb0.part").write_bytes(b"ten bytes!")
     names = s.folder / "names.7z"
     subprocess.run(["7zz", "a", "-bd", "-m0=LZMA", "-mx=1", "-ms=2f", str(names), "0", "a", "a.0", "a.keb0.part"],
-                   cwd=src, check=True, stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
-    reference = s.folder / "names_reference"
-    reference.mkdir()
-    subprocess.run(["7zz", "x", "-bd", "-y", str(names)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
-                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+                   cwd=src, check=True, stdout=subprocess.DEVNULL, env=SEVEN_ZIP_ENV)
+    reference = s.extracted_by_7zz(names)
     code, lines, out = s.extract(names)
     check(code == 0 and lines == ["OK"], f"temporary-like name ({code}, {lines})")
     check(tree_below(out) == tree_below(reference), "the extracted tree is the one 7zz extracts")
@@ -187,11 +193,8 @@ def shared_targets(s):
         (cases / name).write_bytes(data)
     case = s.folder / "case.7z"
     subprocess.run(["7zz", "a", "-bd", "-m0=LZMA", "-mx=1", "-ms=off", str(case), "."], cwd=cases, check=True,
-                   stdout=subprocess.DEVNULL, env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
-    reference = s.folder / "case_reference"
-    reference.mkdir()
-    subprocess.run(["7zz", "x", "-bd", "-y", str(case)], cwd=reference, check=True, stdout=subprocess.DEVNULL,
-                   env={"LANG": "C.UTF-8", "PATH": "/usr/bin:/bin"})
+                   stdout=subprocess.DEVNULL, env=SEVEN_ZIP_ENV)
+    reference = s.extracted_by_7zz(case)
     # What 7zz makes of it where letter case names the same file: in archive
     # order, a later file replaces an earlier one.
     expected = {}

@@ -113,6 +113,18 @@ class Scenario(scenario.Scenario):
         equal((self.data / "Shared" / "readme.txt").read_bytes(), self.files["readme.txt"], label + ": readme 2")
         check(not (self.data / ARCHIVE).exists(), label + ": the downloaded archive is gone")
 
+    def cut_then_resume(self, server, archive, label):
+        """A first run cut at 60 % fails and keeps its part; the next run resumes it
+        and installs. Returns where the cut was."""
+        cut = len(archive) * 60 // 100
+        server.cut_after = cut
+        self.run()
+        self.expect_failed(DOWNLOAD_FAILED, label + ", cut")
+        equal(self.partial(), cut, label + ": the partial archive stays")
+        equal(self.run(), 0, label + ": exit code of the resumed run")
+        self.expect_installed(label + ", resumed")
+        return cut
+
     def expect_failed(self, message, label):
         check(not self.reported(), label + ": the script ended")
         check(message in self.logged(), f"{label}: {message!r} in the log: {self.logged()!r}")
@@ -153,14 +165,7 @@ def resume_after_cut(s):
     """A download cut at 60 % resumes from size − 2048 and gives the very archive (its hash is checked)."""
     s.without_urlmon()
     with LoopbackServer({}) as server:
-        archive = s.build_for_download(server)
-        cut = len(archive) * 60 // 100
-        server.cut_after = cut
-        s.run()
-        s.expect_failed(DOWNLOAD_FAILED, "cut")
-        equal(s.partial(), cut, "the partial archive stays")
-        equal(s.run(), 0, "exit code of the resumed run")
-        s.expect_installed("resumed")
+        cut = s.cut_then_resume(server, s.build_for_download(server), "winhttp")
         equal(server.ranges_asked(), [f"bytes={cut - 2048}-"], "the range asked")
         check(server.requests[-1][3] == server.etag("/" + ARCHIVE), "If-Range carries the ETag")
 
@@ -273,13 +278,7 @@ def head_answers(s):
         (s.session.temp / "webmedia.txt").unlink()
         server.head_status = None
         server.omit_length = ("GET",)
-        cut = len(archive) * 60 // 100
-        server.cut_after = cut
-        s.run()
-        s.expect_failed(DOWNLOAD_FAILED, "winhttp, cut without a length")
-        equal(s.partial(), cut, "the partial archive stays")
-        equal(s.run(), 0, "winhttp: exit code of the resumed run")
-        s.expect_installed("winhttp, resumed without a length")
+        s.cut_then_resume(server, archive, "winhttp without a length")
 
 
 def range_not_satisfiable(s):
