@@ -12,11 +12,16 @@ using K = ParameterKind;
 ParameterEntry Var(const char* name) { return {name, K::Variable}; }
 ParameterEntry Text(const char* name, int slot = 0) { return {name, K::Text, slot}; }
 ParameterEntry Path(const char* name) { return {name, K::Path}; }
-ParameterEntry Flag(const char* name) { return {name, K::Flag}; }
+// The engine reads every flag as written (TRUE, or -1).
+ParameterEntry Flag(const char* name) { return {name, K::Flag, 0, {}, true}; }
 ParameterEntry Int(const char* name) { return {name, K::Integer}; }
 ParameterEntry Guid(const char* name) { return {name, K::Guid}; }
 ParameterEntry Choice(const char* name, std::vector<EnumerationValue> values) {
     return {name, K::Enumeration, 0, std::move(values)};
+}
+ParameterEntry AsWritten(ParameterEntry parameter) {
+    parameter.asWritten = true;
+    return parameter;
 }
 
 const std::vector<EnumerationValue> kComparisons = {{"0", "equals", "equals"}, {"1", "contains", "contains"}, {"2", "greater than", "greater"}};
@@ -29,7 +34,7 @@ const std::vector<EnumerationValue> kServiceEvents = {
     {"start", "start the service"}, {"stop", "stop it"}, {"remove", "remove it (words may be combined: start, stop)"}};
 
 std::vector<ParameterEntry> Condition() {
-    return {Text("variable (NAME or $NAME$)", 1), Choice("comparison", kComparisons),
+    return {Text("variable (NAME or $NAME$)", 1), AsWritten(Choice("comparison", kComparisons)),
             Text("value (literal or $NAME$)", 2), Flag("negate")};
 }
 
@@ -41,9 +46,10 @@ std::vector<CommandEntry> BuildCatalogue() {
         {"Else If", "Control", "Another comparison, tried when no earlier branch of the If ran.", Condition(), 4, true},
         {"Else", "Control", "Runs the following commands when no earlier branch of the If ran.", {}, 0, true},
         {"End", "Control", "Closes an If or a Wizard Loop.", {}, 0, true},
-        {"Label", "Control", "A place GoTo Label jumps to; not inside an If or a Wizard Loop.", {Text("label name")}, 1,
+        {"Label", "Control", "A place GoTo Label jumps to; not inside an If or a Wizard Loop.", {AsWritten(Text("label name"))}, 1,
          true},
-        {"GoTo Label", "Control", "Continues at the Label of that name (letter case ignored).", {Text("label name")}, 1,
+        {"GoTo Label", "Control", "Continues at the Label of that name (letter case ignored).",
+         {AsWritten(Text("label name"))}, 1,
          true},
         {"Wizard Loop", "Control", "Walks the Display Dialog commands up to its End with Next and Back.", {}, 0, true},
         {"Comment", "Control", "A remark; does nothing.", {Text("text")}, 0, true},
@@ -249,15 +255,15 @@ std::vector<CommandEntry> BuildCatalogue() {
           Choice("for", {{"machine", "every user"}, {"user", "the installing user"}}), Text("attributes")},
          0},
         {"Web Media Block", "Installation changes", "Names the downloadable block the following commands need.",
-         {Text("block name"), Text("download URL"), Text("(not used)")}, 2},
+         {AsWritten(Text("block name")), Text("download URL"), Text("(not used)")}, 2},
         {"Apply Changes", "Installation changes", "Installs or removes the product with the recorded changes.",
-         {Text("progress dialog"), Var("result variable"), Flag("install"), Flag("remove")}, 4},
+         {AsWritten(Text("progress dialog")), Var("result variable"), Flag("install"), Flag("remove")}, 4},
         {"Apply Patch", "Installation changes", "Applies the patch beside the package.",
          {Var("result variable"), Text("(not used)"), Flag("install")}, 3},
 
         // Dialogs.
         {"Display Dialog", "Dialogs", "Shows a wizard dialog of the project.",
-         {Text("dialog name"), Var("result variable"), Flag("modal"), Var("condition variable"),
+         {AsWritten(Text("dialog name")), Var("result variable"), Flag("modal"), Var("condition variable"),
           Flag("(written TRUE)"), Flag("skip when the condition variable is")},
          6},
         {"Hide Dialog", "Dialogs", "Removes the dialog shown without waiting.", {}, 0},
@@ -394,6 +400,11 @@ const char* ParameterKindName(ParameterKind kind) {
         case K::Guid: return "GUID";
     }
     return "text";
+}
+
+bool HoldsReference(const std::string& value) {
+    const size_t open = value.find('$');
+    return open != std::string::npos && value.find('$', open + 2) != std::string::npos;
 }
 
 bool ValueFitsParameter(const ParameterEntry& parameter, const std::string& value) {

@@ -24,6 +24,10 @@ struct ParameterEntry {
     ParameterKind kind;
     int translationSlot = 0;  // 0: not translated; else the slot of its translations
     std::vector<EnumerationValue> values = {};  // for enumerations
+    // The engine reads the value as written: a $NAME$ in it is never
+    // expanded (every flag, the comparison of a condition, names the engine
+    // looks up before the script runs).
+    bool asWritten = false;
 };
 
 struct CommandEntry {
@@ -54,6 +58,8 @@ std::string ValueForWord(const ParameterEntry& parameter, const std::string& tex
 std::string WordForValue(const ParameterEntry& parameter, const std::string& value);
 
 const char* ParameterKindName(ParameterKind kind);
+// Whether the value holds a $NAME$ reference.
+bool HoldsReference(const std::string& value);
 // Whether a written value is acceptable for the parameter: values holding a
 // $NAME$ reference and empty values are not judged here.
 bool ValueFitsParameter(const ParameterEntry& parameter, const std::string& value);

@@ -7,6 +7,7 @@ namespace {
 std::string KindText(const ParameterEntry& p) {
     std::string text = ParameterKindName(p.kind);
     if (p.translationSlot) text += ", translatable";
+    if (p.asWritten && p.kind != ParameterKind::Flag) text += ", read as written";
     return text;
 }
 
@@ -54,8 +55,10 @@ std::string CommandReferenceMarkdown() {
         << "A command is a line with its exact name (letter case counts), followed by one `|` line per "
            "parameter, in order. Kinds: *variable* a variable name (NAME or $NAME$), *text* expanded "
            "($NAME$ replaced), *path* expanded with doubled backslashes folded, *flag* TRUE or FALSE, "
-           "*integer* a decimal number, *enumeration* one of the listed values or its word (`orvanta "
-           "decompile` writes the words). *Translatable* texts "
+           "read as written (a $NAME$ in it is never expanded), *integer* a decimal number, expanded, "
+           "*enumeration* one of the listed values or its word (`orvanta decompile` writes the words), "
+           "expanded. A parameter marked *read as written* is not expanded either: choose at run time "
+           "with an If around the command. *Translatable* texts "
            "take the active language's translation.\n";
     std::string family;
     for (const auto& c : CommandCatalogue()) {

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "script/CheckScript.h"
+#include "tools/authoring/BuildInputs.h"
 #include "tools/authoring/CommandCatalogue.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
@@ -115,10 +116,33 @@ private:
         if (IsRecordingCommand(name)) return;
         for (size_t k = 1; k <= values.size(); ++k) {
             const ParameterEntry& parameter = command->parameters[k - 1];
-            if (ValueFitsParameter(parameter, values[k - 1])) continue;
-            Add(ParameterLine(n, k), Quoted(name) + ": p" + std::to_string(k) + " (" + parameter.name + ") '" +
-                                         values[k - 1] + "' is not " + AcceptedValues(parameter));
+            const std::string place = Quoted(name) + ": p" + std::to_string(k) + " (" + parameter.name + ") '" +
+                                      values[k - 1] + "'";
+            if (parameter.asWritten && HoldsReference(values[k - 1]))
+                AddRunTime(ParameterLine(n, k), place + UnexpandedAdvice(*command, k, values[k - 1]));
+            else if (!ValueFitsParameter(parameter, values[k - 1]))
+                AddRunTime(ParameterLine(n, k), place + " is not " + AcceptedValues(parameter));
         }
+    }
+
+    // The engine runs the command with such a value by its own rules.
+    void AddRunTime(int line, std::string text) {
+        Add(line, std::move(text));
+        findings_.back().runTime = true;
+    }
+
+    // A $NAME$ the engine would take literally: the run-time choice is made
+    // by an "If" around the command instead.
+    static std::string UnexpandedAdvice(const CommandEntry& command, size_t k, const std::string& value) {
+        const ParameterEntry& parameter = command.parameters[k - 1];
+        std::string text = " is read as written: the engine expands no $NAME$ in ";
+        text += parameter.kind == ParameterKind::Flag ? "a flag" : "this parameter";
+        const std::string reference = value.front() == '$' && value.back() == '$' ? value : "$NAME$";
+        text += "; put the command inside \"If\" (| " + reference + " | equals | ";
+        text += parameter.kind == ParameterKind::Flag ? "TRUE" : "<value>";
+        text += " | FALSE) and \"End\", with p" + std::to_string(k) + " written out";
+        if (parameter.kind == ParameterKind::Flag) text += ", and the other value under \"Else\"";
+        return text;
     }
 
     const Project& project_;
@@ -199,8 +223,12 @@ ProjectCheckReport CheckProject(const Project& project) {
     ProjectCheckReport report;
     CheckNamedFiles(project, report.findings);
     CheckPackageProductCode(project, report.findings);
+    for (auto& finding : BuildInputFindings(project)) report.findings.push_back(std::move(finding));
     const std::vector<ScriptFinding> script = ScriptFindings(project);
-    for (const auto& f : script) report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
+    for (const auto& f : script) {
+        report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
+        if (f.runTime) ++report.runTimeFindings;
+    }
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);
 
     const ScriptCheckResult engine = CheckScript(project.payload.script);

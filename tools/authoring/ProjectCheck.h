@@ -15,7 +15,12 @@ struct ProjectCheckReport {
     std::vector<std::string> findings;
     // The engine's verdict ("Script compiled successfully" when it runs the script).
     std::string engineMessage;
+    // How many of the findings are values the engine itself runs by its own
+    // rules (a flag 1, an operand that is no number, an unexpanded $NAME$):
+    // setups made elsewhere hold them, and `build --as-written` keeps them.
+    size_t runTimeFindings = 0;
     bool ok() const { return findings.empty(); }
+    bool onlyRunTimeFindings() const { return findings.size() == runTimeFindings; }
 };
 
 ProjectCheckReport CheckProject(const Project& project);
@@ -25,5 +30,6 @@ struct ScriptFinding {
     int line;
     std::string text;
     bool block = false;  // about If, Else, Wizard Loop and End
+    bool runTime = false;  // a value the engine accepts and handles when it runs
 };
 std::vector<ScriptFinding> ScriptFindings(const Project& project);

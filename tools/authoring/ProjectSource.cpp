@@ -270,7 +270,8 @@ Project ParseProject(const std::string& text, const std::string& file) {
             const std::string key = TrimBlanks(raw.substr(0, eq));
             static const std::set<std::string> kRepeatable = {"ComponentSize", "MediaFile", "WebMedia",
                                                               "PluginCommand", "PluginLibrary"};
-            if (!kRepeatable.count(key) && !keyLines.emplace(key, lineNo).second)
+            if (kRepeatable.count(key)) p.repeatedValueLines[key].push_back(lineNo);
+            else if (!keyLines.emplace(key, lineNo).second)
                 throw SourceError(file, lineNo,
                                   "'" + key + "' is given twice (first at line " + std::to_string(keyLines[key]) + ")");
             SetProjectValue(p, key, value, file, lineNo);

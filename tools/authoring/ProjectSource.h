@@ -56,6 +56,9 @@ struct Project {
     std::string folder;        // folder holding the source file
     std::string sourceFile;    // path of the source file
     std::map<std::string, int> valueLines;  // source line of each project value given once
+    // Source lines of the values that may be given again (WebMedia, MediaFile,
+    // PluginLibrary, ...), in the order given.
+    std::map<std::string, std::vector<int>> repeatedValueLines;
     std::vector<int> commandLines;  // source line of each command
     std::vector<std::vector<int>> parameterLines;  // source line of each command's parameters
 };

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "Subcommand.h"
+#include "tools/authoring/BuildInputs.h"
 #include "tools/authoring/DialogForms.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/OutputFolder.h"
@@ -104,26 +105,12 @@ void MakePackage(const Project& project, SetupArch arch, const fs::path& source,
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
 }
 
-// The product version of the version resource: the project's, else the
-// version of the .wxs package source, else none.
-std::string ProductVersion(const Project& project) {
-    if (!project.version.empty()) return project.version;
-    const fs::path package = fs::path(project.folder) / project.packageFile;
-    if (package.extension() == ".wxs") {
-        std::smatch version;
-        const std::string wxs = ReadFileBytes(package);
-        if (std::regex_search(wxs, version, std::regex("<Product\\b[^>]*\\bVersion=\"([^\"]+)\"")))
-            return version[1];
-    }
-    return "0.0.0.0";
-}
-
 SetupResourceValues ResourceValues(const Project& project, std::optional<Elevation> elevation) {
     const ProjectValues& v = project.payload.project;
     SetupResourceValues values;
     values.elevation = elevation.value_or(DefaultElevation(project.payload.script));
     values.version = {v.Title, v.Publisher, project.description.empty() ? v.Title + " Setup" : project.description,
-                      ProductVersion(project), project.setupName + ".exe"};
+                      SetupProductVersion(project), project.setupName + ".exe"};
     if (!project.iconFile.empty()) values.icon = ReadFileBytes(fs::path(project.folder) / project.iconFile);
     return values;
 }
@@ -131,6 +118,7 @@ SetupResourceValues ResourceValues(const Project& project, std::optional<Elevati
 int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir, mediaPassword;
     SetupArch arch = SetupArch::x86;
+    bool asWritten = false;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -138,6 +126,7 @@ int Build(const std::vector<std::string>& args) {
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
+        else if (args[i] == "--as-written") asWritten = true;
         else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
         else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
         else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
@@ -163,14 +152,22 @@ int Build(const std::vector<std::string>& args) {
         throw UsageError{"--timestamp needs --sign-cert and --sign-key"};
 
     Project project = LoadProject(projectPath);
-    // A setup is built only from a project the check passes.
+    // A setup is built only from a project the check passes, or, with
+    // --as-written, whose findings are all values the engine runs by its own
+    // rules (setups made elsewhere hold them).
     const ProjectCheckReport check = CheckProject(project);
     for (const auto& finding : check.findings) std::cerr << finding << "\n";
-    if (!check.ok()) {
+    if (!check.ok() && !(asWritten && check.onlyRunTimeFindings())) {
         std::cerr << "orvanta build: " << project.sourceFile << ": not built, the check found "
-                  << check.findings.size() << " problem(s)\n";
+                  << check.findings.size() << " problem(s)";
+        if (check.runTimeFindings > 0 && !asWritten)
+            std::cerr << "; " << (check.onlyRunTimeFindings() ? "all" : std::to_string(check.runTimeFindings))
+                      << " of them the engine runs by its own rules (--as-written builds those as written)";
+        std::cerr << "\n";
         return 1;
     }
+    if (project.packageFile.empty())
+        throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
     const fs::path folder = project.folder;
     const fs::path engine = EngineFolder(engineDir, arch);
     for (const char* needed : {"kebstub.exe", "keb.dll"})
@@ -178,8 +175,6 @@ int Build(const std::vector<std::string>& args) {
             throw std::runtime_error(std::string(needed) + " not found in " + engine.string() + " (build the " +
                                      (arch == SetupArch::x64 ? "win64" : "win32") +
                                      " preset or pass --engine-dir)");
-    if (project.packageFile.empty())
-        throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
 
     // Everything is made in a fresh folder inside the output folder and moved
     // into place only once all of it succeeded: a failed build leaves the
@@ -229,7 +224,8 @@ int Build(const std::vector<std::string>& args) {
 }
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
-                       "build <project> -o <dir> [-v] [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
+                       "build <project> -o <dir> [-v] [--as-written] [--arch x86|x64] [--engine-dir <dir>]\n"
+                       "        [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);
