@@ -1,8 +1,12 @@
 // orvanta run: a dry run of a setup script on this machine, with the
-// portable commands, printing the variables it ends with.
+// portable commands, printing the variables it ends with; what it writes
+// stays in a scratch folder of its own unless real writes are asked for.
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 
@@ -15,7 +19,9 @@
 #include "script/CheckScript.h"
 #include "core/InterpreterHooks.h"
 #include "core/VariableStore.h"
+#include "script/CommandTable.h"
 #include "script/mscriptexec.h"
+#include "system/NativePath.h"
 #include "system/HostMessageBoxes.h"
 #include "system/HostShellFolders.h"
 #include "system/ShellFolders.h"
@@ -44,30 +50,90 @@ struct RunInput {
     }
 };
 
-// The support folder of the dry run: a fresh temporary folder holding the
-// project's support files and a stand-in for the working copy of the
-// installer package (session start needs a package to run the script).
-class DryRunSupportFolder {
+// The dry run's own folder, fresh and private: it holds the support folder
+// (the project's support files and a stand-in for the working copy of the
+// installer package, which session start needs), the temporary folder and
+// the data folder, and it is the run's current folder, so that a Windows
+// path such as C:\Program Files\... lands inside it too. Removed at the end
+// unless the script left files in it.
+class ScratchFolder {
 public:
-    DryRunSupportFolder(const std::string& projectSupport, const std::string& setupName) {
-        path_ = fs::temp_directory_path() / ("orvanta-run-" + std::to_string(::getpid()));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
+    ScratchFolder(const std::string& projectSupport, const std::string& setupName) {
+        std::string pattern = (fs::temp_directory_path() / "orvanta-run-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder in " + pattern);
+        path_ = pattern;
+        fs::create_directories(support());
+        fs::create_directories(path_ / "temp");
         if (!projectSupport.empty())
-            fs::copy(projectSupport, path_, fs::copy_options::recursive | fs::copy_options::skip_symlinks);
-        std::ofstream(path_ / (setupName + ".msi"), std::ios::binary).close();
+            fs::copy(projectSupport, support(), fs::copy_options::recursive | fs::copy_options::skip_symlinks);
+        std::ofstream(support() / (setupName + ".msi"), std::ios::binary).close();
+        previous_ = fs::current_path();
+        fs::current_path(path_);
     }
-    ~DryRunSupportFolder() {
+    ~ScratchFolder() {
         std::error_code ignored;
-        fs::remove_all(path_, ignored);
+        fs::current_path(previous_, ignored);
+        fs::remove_all(support(), ignored);
+        for (const char* folder : {"temp", "data"}) fs::remove(path_ / folder, ignored);  // only when empty
+        if (fs::is_empty(path_, ignored)) fs::remove(path_, ignored);
+        else std::cerr << "orvanta run: what the script wrote is in " << path_.string() << "\n";
     }
-    DryRunSupportFolder(const DryRunSupportFolder&) = delete;
-    DryRunSupportFolder& operator=(const DryRunSupportFolder&) = delete;
-    std::string Path() const { return path_.string() + "/"; }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string SupportFolder() const { return support().string() + "/"; }
+    std::string TempFolder() const { return (path_ / "temp").string() + "/"; }
+    std::string DataFolder() const { return (path_ / "data").string() + "/"; }
+    const fs::path& path() const { return path_; }
+    // Whether an engine path lies inside the folder, seen from the run's current folder.
+    bool Holds(const std::string& enginePath) const {
+        const fs::path target = fs::absolute(NativePath(enginePath)).lexically_normal();
+        const auto [inside, rest] = std::mismatch(path_.begin(), path_.end(), target.begin(), target.end());
+        return inside == path_.end();
+    }
 
 private:
-    fs::path path_;
+    fs::path support() const { return path_ / "support"; }
+    fs::path path_, previous_;
 };
+
+// The commands a dry run does not carry out as Windows would: each says so
+// at its place when it comes. Commands that write a file or folder the
+// script names write only inside the scratch folder unless real writes are
+// asked for; the dialogs show no window; the installer does not run.
+void WatchCommands(const RunInput& input, const ScratchFolder& scratch, bool writeAnywhere) {
+    CommandTable& table = EngineCommands();
+    const auto watch = [&](const char* name, std::function<void(CommandContext&, const CommandHandler&)> around) {
+        const CommandHandler engine = *table.Find(name);
+        table.Register(name, [engine, around](CommandContext& c) { around(c, engine); });
+    };
+    const auto notice = [&input](const CommandContext& c, const std::string& text) {
+        std::cerr << input.Place(c.position()) << ": " << text << "\n";
+    };
+    const struct {
+        const char* command;
+        size_t parameter;  // the file or folder written
+    } writers[] = {{"Write to Text File", 1}, {"Save Feature Selections", 1}, {"Extract 7Zip Archive", 2}};
+    for (const auto& writer : writers) {
+        if (writeAnywhere) break;
+        const size_t parameter = writer.parameter;
+        watch(writer.command, [&scratch, notice, parameter](CommandContext& c, const CommandHandler& engine) {
+            const std::string target = c.Path(parameter);
+            if (scratch.Holds(target)) return engine(c);
+            notice(c, "skipped: \"" + c.name() + "\" writes " + target + ", outside the scratch folder " +
+                          scratch.path().string() + " (--write-anywhere lets it)");
+        });
+    }
+    watch("Display Dialog", [notice](CommandContext& c, const CommandHandler& engine) {
+        notice(c, "imitated: \"Display Dialog\" " + c.Raw(1) + " shows no window (a modal dialog answers Next)");
+        engine(c);
+    });
+    for (const char* installer : {"Apply Changes", "Apply Patch"})
+        watch(installer, [notice](CommandContext& c, const CommandHandler& engine) {
+            notice(c, "skipped: \"" + c.name() + "\" needs Windows: the installer runs only there");
+            engine(c);  // it reports the failure the script sees
+        });
+}
 
 std::string WithSlash(const fs::path& folder) {
     std::string text = folder.string();
@@ -101,15 +167,15 @@ RunInput LoadInput(const std::string& path) {
     return input;
 }
 
-void PrepareStartup(const RunInput& input, const std::string& supportFolder, bool silent,
+void PrepareStartup(const RunInput& input, const ScratchFolder& scratch, bool silent,
                     const std::vector<std::pair<std::string, std::string>>& overrides) {
     StartupValues& v = Startup();
     v.exeFolder = input.folder;
     v.setupName = input.setupName;
     v.exePath = input.folder + input.setupName + ".exe";
-    v.tempFolder = WithSlash(fs::temp_directory_path());
-    v.supportFolder = supportFolder;
-    v.dataFolder = input.folder + "data/";
+    v.tempFolder = scratch.TempFolder();
+    v.supportFolder = scratch.SupportFolder();
+    v.dataFolder = scratch.DataFolder();
     v.silent = silent;
     v.overrides = overrides;
     Project() = input.payload.project;
@@ -123,11 +189,13 @@ void PrepareStartup(const RunInput& input, const std::string& supportFolder, boo
 
 int Run(const std::vector<std::string>& args) {
     std::string path;
-    bool silent = false;
+    bool silent = false, writeAnywhere = false;
     std::vector<std::pair<std::string, std::string>> overrides;
     for (const auto& arg : args) {
         if (arg == "--silent") {
             silent = true;
+        } else if (arg == "--write-anywhere") {
+            writeAnywhere = true;
         } else if (path.empty()) {
             path = arg;
         } else {
@@ -142,14 +210,15 @@ int Run(const std::vector<std::string>& args) {
     for (const auto& finding : input.findings) std::cerr << finding << "\n";
     if (!input.findings.empty()) return 1;
     const Script& script = input.payload.script;
-    const DryRunSupportFolder support(input.supportFolder, input.setupName);
-    PrepareStartup(input, support.Path(), silent, overrides);
+    const ScratchFolder scratch(input.supportFolder, input.setupName);
+    PrepareStartup(input, scratch, silent, overrides);
+    WatchCommands(input, scratch, writeAnywhere);
     // What only Windows can do is left out of a dry run, with a notice.
     Hooks().skipsWindowsOnly = [&input](int position, const std::string& why) {
         std::cerr << input.Place(position) << ": skipped: " << why << "\n";
         return true;
     };
-    RunScript(script, support.Path() + input.setupName + ".msi", nullptr);
+    RunScript(script, scratch.SupportFolder() + input.setupName + ".msi", nullptr);
 
     const auto& failure = LastScriptFailure();
     const std::string errorReport = LastScriptErrorReport();
@@ -166,6 +235,6 @@ int Run(const std::vector<std::string>& args) {
 }
 
 const OrvantaSubcommand kRun("run", "runs a project's script on this computer",
-                             "run <project|payload file> [NAME=VALUE ...] [--silent]", Run);
+                             "run <project|payload file> [NAME=VALUE ...] [--silent] [--write-anywhere]", Run);
 
 }  // namespace
