@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "tools/authoring/ReferenceTables.h"
+
 namespace {
 
 std::string KindText(const ParameterEntry& p) {
@@ -78,5 +80,6 @@ std::string CommandReferenceMarkdown() {
             out << "| p" << k + 1 << " | " << p.name << " | " << KindText(p) << " | " << values << " |\n";
         }
     }
+    out << "\n## Reference tables\n" << ReferenceTablesMarkdown();
     return out.str();
 }
