@@ -288,7 +288,28 @@ def assembly(s):
               lambda: check(not library.exists(), "no assembly with the condition false"))
 
 
-SCENARIOS = {f.__name__: f for f in (services, file_types, translated_texts, local_files, odbc, advertised, assembly)}
+def start_menu_shortcut(s):
+    """The guide's Start-menu shortcut: Get Folder Location by name, the shortcut in the product's folder there."""
+    s.build([command("Install Files", "tool.exe", "", "$TARGETDIR$"),
+             command("Get Folder Location", "PROGRAMSMENU", "programs", "TRUE"),
+             command("Create Shortcut", "$TARGETDIR$tool.exe", "Orvanta Tool", "$PROGRAMSMENU$$STARTMENU$",
+                     "Starts the tool", "", "$TARGETDIR$")],
+            files=["tool.exe"])
+    programs = s.session.drive_c / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+    link = programs / TITLE / "Orvanta Tool.lnk"
+
+    def installed():
+        check(link.is_file(), "the shortcut in the Programs folder of the Start menu: " +
+              ", ".join(str(p.relative_to(s.session.drive_c)) for p in s.session.drive_c.rglob("Orvanta Tool.lnk")))
+
+    def removed():
+        check(not link.exists(), "the shortcut after the removal")
+
+    lifecycle(s, installed, removed, removed)
+
+
+SCENARIOS = {f.__name__: f for f in (services, file_types, translated_texts, local_files, odbc, advertised, assembly,
+                                     start_menu_shortcut)}
 
 
 if __name__ == "__main__":
