@@ -62,13 +62,19 @@ public:
         std::string pattern = (fs::temp_directory_path() / "orvanta-run-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder in " + pattern);
         path_ = pattern;
-        fs::create_directories(support());
-        fs::create_directories(path_ / "temp");
-        if (!projectSupport.empty())
-            fs::copy(projectSupport, support(), fs::copy_options::recursive | fs::copy_options::skip_symlinks);
-        std::ofstream(support() / (setupName + ".msi"), std::ios::binary).close();
-        previous_ = fs::current_path();
-        fs::current_path(path_);
+        try {
+            fs::create_directories(support());
+            fs::create_directories(path_ / "temp");
+            if (!projectSupport.empty())
+                fs::copy(projectSupport, support(), fs::copy_options::recursive | fs::copy_options::skip_symlinks);
+            std::ofstream(support() / (setupName + ".msi"), std::ios::binary).close();
+            previous_ = fs::current_path();
+            fs::current_path(path_);
+        } catch (...) {
+            std::error_code ignored;
+            fs::remove_all(path_, ignored);
+            throw;
+        }
     }
     ~ScratchFolder() {
         std::error_code ignored;
