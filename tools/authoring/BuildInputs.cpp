@@ -125,6 +125,12 @@ std::string SetupProductVersion(const Project& project) {
     return "0.0.0.0";
 }
 
+std::vector<std::string> WebMediaFindings(const Project& project) {
+    InputFindings findings(project);
+    CheckWebMedia(project, findings);
+    return findings.Take();
+}
+
 std::vector<std::string> BuildInputFindings(const Project& project) {
     InputFindings findings(project);
     CheckPackage(project, findings);

@@ -12,6 +12,9 @@
 
 // "file:line: text" for each input build would refuse.
 std::vector<std::string> BuildInputFindings(const Project& project);
+// The web media part alone: a WebMedia folder that is not there, a MediaFile
+// naming no file of its block.
+std::vector<std::string> WebMediaFindings(const Project& project);
 
 // The product version of the setup's version resource: the project's
 // Version, else the Version of the .wxs package source, else "0.0.0.0".

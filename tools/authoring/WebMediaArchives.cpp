@@ -4,17 +4,17 @@
 #include <stdexcept>
 
 #include "media/MediaWorkers.h"
+#include "tools/authoring/BuildInputs.h"
 #include "tools/authoring/RunProgram.h"
 
 namespace fs = std::filesystem;
 
 std::string BuildWebMediaArchives(const Project& project, const std::string& outputFolder,
                                   const std::string& password) {
+    if (const auto findings = WebMediaFindings(project); !findings.empty()) throw std::runtime_error(findings.front());
     std::string hashes;
     for (const auto& [name, folder] : project.webMedia) {
         const fs::path source = fs::path(project.folder) / folder;
-        if (!fs::is_directory(source))
-            throw std::runtime_error("WebMedia " + name + ": folder not found: " + source.string());
         const fs::path archive = fs::absolute(fs::path(outputFolder) / (name + ".7zip"));
         const fs::path staging = fs::path(archive).replace_extension(".staging");
         fs::remove_all(staging);
