@@ -102,6 +102,17 @@ TEST(BuildCheckTest, AReferenceWhereTheEngineReadsTheValueAsWrittenIsRefusedWith
                      "\"End\", with p1 written out\n");
 }
 
+TEST(BuildCheckTest, AReferenceInARecordingCommandsWordIsRefusedWithTheIfForm) {
+    TempDir dir;
+    WriteProject(dir, "Package = product.wxs\n",
+                 "Delete Files\n  | $TARGETDIR$\n  | *.log\n  | $ONINSTALL$\n  | TRUE\n");
+    const auto [text, status] = RunOrvanta("check " + dir.path().string());
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(text, dir.file("project.orv") + ":6: \"Delete Files\": p3 '$ONINSTALL$' is read when the setup is "
+                                              "built and expands no $NAME$; put the command inside \"If\" and "
+                                              "\"End\", with p3 written out\n");
+}
+
 // Values setups made elsewhere hold, which the engine runs by its own rules:
 // a flag 1 (false), a comparison code beyond 2 (never true), an operand that
 // is no number (a script error when the command runs).

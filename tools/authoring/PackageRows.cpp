@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "system/TextUtils.h"
+#include "tools/authoring/CommandCatalogue.h"
 
 namespace fs = std::filesystem;
 
@@ -55,6 +56,10 @@ std::string Sql(const std::string& text) {
 int Choice(const RecordingCommand& c, size_t k, const std::vector<std::pair<std::string, int>>& words) {
     const std::string value = LowerAscii(c.at(k));
     if (value.empty()) return words.front().second;
+    // The build reads the word: a choice made at run time is an If around the command.
+    if (HoldsReference(value))
+        throw ParameterError(k, "'" + c.at(k) + "' is read when the setup is built and expands no $NAME$; put the "
+                                "command inside \"If\" and \"End\", with p" + std::to_string(k) + " written out");
     std::string known;
     for (const auto& [word, code] : words) {
         if (value == word) return code;
