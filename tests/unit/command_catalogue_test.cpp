@@ -122,7 +122,8 @@ TEST(CommandCatalogueTest, TheEngineReadsNoMoreThanTheRequiredParameterLines) {
         payload.script = ScriptOfExactly({{"Set Variable", {"V", "1"}}, {command.name, values}});
         TempDir dir;
         dir.write("setup.payload", WritePayload(payload));
-        const std::string run = "cd " + dir.path().string() + " && timeout 60 " +
+        // What the command writes stays in the run's scratch folder, made inside the test's folder.
+        const std::string run = "cd " + dir.path().string() + " && TMPDIR=" + dir.path().string() + " timeout 60 " +
                                 std::string(buildDir ? buildDir : ".") + "/orvanta run setup.payload --silent 2>&1";
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(run.c_str(), "r"), pclose);
         std::string output;
