@@ -166,6 +166,7 @@ int Build(const std::vector<std::string>& args) {
     // A setup is built only from a project the check passes.
     const ProjectCheckReport check = CheckProject(project);
     for (const auto& finding : check.findings) std::cerr << finding << "\n";
+    for (const auto& warning : check.warnings) std::cerr << warning << "\n";
     if (!check.ok()) {
         std::cerr << "orvanta build: " << project.sourceFile << ": not built, the check found "
                   << check.findings.size() << " problem(s)\n";
