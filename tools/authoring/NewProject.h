@@ -3,7 +3,7 @@
 #include <string>
 
 // `orvanta new`: a project that builds and runs as it is, with the standard
-// wizard (welcome, licence, destination, features, progress, finish), the
+// wizard (welcome, licence, features, destination, progress, finish), the
 // removal confirmation and its progress page, a package skeleton with fresh
 // GUIDs, a files folder and the standard pages' translations.
 //
