@@ -3,6 +3,7 @@
 #include "core/EngineMessages.h"
 #include "core/StartupValues.h"
 #include "core/uLanguage.h"
+#include "dialogs/FeatureTree.h"
 #include "dialogs/HostLanguageDialog.h"
 #include "script/Condition.h"
 #include "script/Translation.h"
@@ -116,6 +117,18 @@ TEST_F(TranslationTest, ALanguageOnTheCommandLineSkipsTheDialog) {
     Startup().overrides = {{"language", "German"}};
     EXPECT_TRUE(ChooseInstallationLanguage("x.msi"));
     EXPECT_EQ(HostLanguageDialogState().shown, 0);
+}
+
+TEST_F(TranslationTest, TheFeatureTreeMenuFollowsTheLanguage) {
+    dir.write("Sample.mtx", "InstallComponentOnly1\r\n");
+    dir.write("translations.Map", "TImageListPool\r\n");
+    dir.write("translations.German", "Wird auf der lokalen Festplatte &installiert\r\n");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[0]), "Will be &installed on local hard drive");
+    SetVariable("LANGUAGE", "German", "Test");
+    RefreshTranslations();
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[0]), "Wird auf der lokalen Festplatte &installiert");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[1]), "&Entire feature will be installed on local hard drive");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[2]), "") << "the separator";
 }
 
 TEST_F(TranslationTest, MaintenanceTakesTheSavedLanguage) {
