@@ -155,7 +155,27 @@ def polish_silent(s):
     equal(saved[0].read_bytes().split(b"\r\n")[0], b"Polish", "the language kept for maintenance")
 
 
-SCENARIOS = {f.__name__: f for f in (wizard_in_every_language, french_user_dialog, polish_silent)}
+def removal_pages(s):
+    """The new project installed silently, then removed by a user: the confirmation, its Remove button and the
+    removal's progress page; Cancel on the confirmation keeps the product."""
+    out = s.orvanta_build(s.new_project("removal"), s.folder / "removal")
+    equal(s.session.run(out / "Demo.exe", "/s", timeout=180), 0, "exit code of the installation")
+    installed = list(s.session.drive_c.glob(f"Program Files*/{TITLE}/readme.txt"))
+    check(installed, "the product's file is installed")
+    caption = f"{TITLE} Setup"
+    for button, kept in (("Cancel", True), ("Remove", False)):
+        process = s.start(out / "Demo.exe", "REMOVE=TRUE")
+        texts = [text for _, _, text in s.ui.controls(caption, timeout_ms=60000) or []]
+        check(f"Remove {TITLE}" in texts, f"the removal confirmation: {texts}")
+        s.session.screenshot(f"removal-confirm-{button.lower()}.png")
+        check(s.ui.click(caption, button), button)
+        if button == "Cancel":
+            check(s.ui.click("Orvanta", "#6", timeout_ms=30000), "Yes to the question")
+        equal(process.wait(timeout=180), 0, f"exit code after {button}")
+        equal(installed[0].exists(), kept, f"the product after {button}")
+
+
+SCENARIOS = {f.__name__: f for f in (wizard_in_every_language, french_user_dialog, polish_silent, removal_pages)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("languages", SCENARIOS, Languages,
