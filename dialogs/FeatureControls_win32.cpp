@@ -84,18 +84,6 @@ HIMAGELIST Images() {
     return images.get();
 }
 
-// The menu of a feature tree item, in its order; the last two stay hidden.
-struct MenuEntry {
-    const char* caption;
-    FeatureAction action;
-};
-constexpr MenuEntry kMenu[] = {
-    {"Will be &installed on local hard drive", FeatureAction::InstallComponentOnly},
-    {"&Entire feature will be installed on local hard drive", FeatureAction::InstallComponentWithSubComponents},
-    {nullptr, FeatureAction::InstallComponentOnly},
-    {"Entire feature will be &unavailable", FeatureAction::EntireFeatureUnavailable},
-};
-
 struct ShownTree {
     FeatureTree model;
     std::vector<HTREEITEM> handles;  // by model item
@@ -163,14 +151,16 @@ void FeatureTreeMouseUp(PoolTemplate& form, DesignedControl& control, POINT mous
 
     const std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)> menu(CreatePopupMenu(), DestroyMenu);
     if (!menu) return;
-    for (size_t i = 0; i < std::size(kMenu); ++i)
-        AppendMenuA(menu.get(), kMenu[i].caption ? MF_STRING : MF_SEPARATOR, i + 1, kMenu[i].caption);
+    for (size_t i = 0; i < std::size(kFeatureMenu); ++i) {
+        const std::string caption = FeatureMenuCaption(kFeatureMenu[i]);
+        AppendMenuA(menu.get(), kFeatureMenu[i].caption ? MF_STRING : MF_SEPARATOR, i + 1, caption.c_str());
+    }
     POINT cursor{};
     GetCursorPos(&cursor);
     const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN, cursor.x, cursor.y, 0,
                                       form.Window(), nullptr);
-    if (chosen <= 0 || !kMenu[chosen - 1].caption) return;
-    tree.model.Apply(target, kMenu[chosen - 1].action);
+    if (chosen <= 0 || !kFeatureMenu[chosen - 1].caption) return;
+    tree.model.Apply(target, kFeatureMenu[chosen - 1].action);
     ShowStates(control.window, tree);
 }
 

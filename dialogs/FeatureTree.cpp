@@ -1,6 +1,7 @@
 #include "dialogs/FeatureTree.h"
 
 #include "core/Components.h"
+#include "core/Translations.h"
 #include "core/VariableStore.h"
 #include "system/TextUtils.h"
 
@@ -105,4 +106,9 @@ void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& item
             if (name == item || StartsWith(name, item + "\\")) SetComponentStateAt(static_cast<int>(n), checked);
         }
     }
+}
+
+std::string FeatureMenuCaption(const FeatureMenuEntry& entry) {
+    if (!entry.caption) return {};
+    return TranslationActive() ? TranslateDialogText(kFeatureMenuContext, entry.name, entry.caption) : entry.caption;
 }

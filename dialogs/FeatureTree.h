@@ -26,6 +26,25 @@ enum class FeatureAction {
     DoNotInstallComponentOrSubComponents,  // deselect the item and its descendants (hidden)
 };
 
+// The entries the menu shows, in order; a null caption is the separator. A
+// language translates a caption as the dialog text of the state holder form
+// (kFeatureMenuContext) keyed by the entry's item name.
+struct FeatureMenuEntry {
+    const char* name;
+    const char* caption;
+    FeatureAction action;
+};
+inline constexpr const char* kFeatureMenuContext = "TImageListPool";
+inline constexpr FeatureMenuEntry kFeatureMenu[] = {
+    {"InstallComponentOnly1", "Will be &installed on local hard drive", FeatureAction::InstallComponentOnly},
+    {"InstallComponentwithSubComponents1", "&Entire feature will be installed on local hard drive",
+     FeatureAction::InstallComponentWithSubComponents},
+    {"N1", nullptr, FeatureAction::InstallComponentOnly},
+    {"Entirefeaturewillbeunavailable1", "Entire feature will be &unavailable", FeatureAction::EntireFeatureUnavailable},
+};
+// The entry's caption in the installation language.
+std::string FeatureMenuCaption(const FeatureMenuEntry& entry);
+
 class FeatureTree {
 public:
     // Builds the tree from the component list; the internal component never shows.

@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include "core/EngineMessages.h"
+#include "core/uLanguage.h"
 #include "system/ScreenPlacement.h"
 #include "dialogs/LanguageDialog.h"
+#include "system/WideText.h"
 #include "system/WindowParts_win32.h"
 
 namespace {
@@ -68,10 +70,15 @@ std::optional<size_t> AskInstallationLanguage(const std::vector<std::string>& la
     SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(ApplicationIcon(instance)), 0);
     withFont(Child(window.get(), "STATIC", EngineText(EngineMessage::SelectLanguagePrompt).c_str(), SS_LEFT, 56, 16,
                    169, 33));
-    HWND list = withFont(Child(window.get(), "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 56, 56,
-                               169, 200, kListId));
+    // Each language shows under its own name, whatever the system's code page
+    // holds: the list is a Unicode window.
+    HWND list = withFont(CreateWindowExW(0, L"COMBOBOX", L"",
+                                         WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 56, 56,
+                                         169, 200, window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+                                         instance, nullptr));
     for (const std::string& language : languages)
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(language.c_str()));
+        SendMessageW(list, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(WideFromUtf8(NativeLanguageName(language)).c_str()));
     SendMessageA(list, CB_SETCURSEL, preselected, 0);
     withFont(Child(window.get(), "BUTTON", EngineText(EngineMessage::Ok).c_str(), BS_DEFPUSHBUTTON | WS_TABSTOP, 72, 88,
                    75, 25, IDOK));

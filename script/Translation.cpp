@@ -1,5 +1,7 @@
 #include "script/Translation.h"
 
+#include <algorithm>
+
 #include "core/StartupValues.h"
 #include "core/uLanguage.h"
 #include "dialogs/LanguageDialog.h"
@@ -33,7 +35,7 @@ size_t PreselectedLanguage(const std::vector<std::string>& offered, const std::s
                            const std::string& userLanguage) {
     size_t preselected = 0;
     for (size_t i = 0; i < offered.size(); ++i) {
-        if (SameText(offered[i], userLanguage)) return i;
+        if (SameLanguage(offered[i], userLanguage)) return i;
         if (SameText(offered[i], defaultLanguage) && !SameText(offered[preselected], defaultLanguage)) preselected = i;
     }
     return preselected;
@@ -49,8 +51,12 @@ bool ChooseInstallationLanguage(const std::string& msiPath) {
     for (const std::string& name : offered)
         if (SameText(name, defaultLanguage)) language = defaultLanguage;
 
+    // A language on the command line is the caller's choice: no dialog asks again.
+    const auto& overrides = Startup().overrides;
+    const bool chosenByCaller = std::any_of(overrides.begin(), overrides.end(),
+                                            [](const auto& pair) { return SameText(pair.first, "LANGUAGE"); });
     const bool maintenance = TextToBool(GetVariable("MAINTENANCE"));
-    if (Project().ShowLanguageDialog && !maintenance) {
+    if (Project().ShowLanguageDialog && !maintenance && !chosenByCaller) {
         const size_t preselected = PreselectedLanguage(offered, defaultLanguage, LcidToLanguage(UserLanguageId()));
         if (Startup().silent) {
             language = offered[preselected];

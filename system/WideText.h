@@ -11,6 +11,9 @@ std::string Utf16LeFromAnsi(const std::string& text);
 #ifdef _WIN32
 // For the wide-only Windows interfaces, and back; a null text is empty.
 std::wstring WideFromAnsi(const std::string& text);
+// The few texts the engine keeps in UTF-8 (the languages' own names, which
+// no single code page holds).
+std::wstring WideFromUtf8(const std::string& text);
 std::string AnsiFromWide(const wchar_t* text);                 // up to its terminating zero
 std::string AnsiFromWide(const wchar_t* text, size_t length);  // exactly length units
 #endif

@@ -4,14 +4,20 @@
 
 #include "system/WideText.h"
 
-std::wstring WideFromAnsi(const std::string& text) {
+namespace {
+std::wstring WideFrom(UINT codePage, const std::string& text) {
     if (text.empty()) return {};
-    const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (count <= 0) return {};
     std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
     return wide;
 }
+}  // namespace
+
+std::wstring WideFromAnsi(const std::string& text) { return WideFrom(CP_ACP, text); }
+
+std::wstring WideFromUtf8(const std::string& text) { return WideFrom(CP_UTF8, text); }
 
 std::string AnsiFromWide(const wchar_t* text, size_t length) {
     if (!text || length == 0) return {};

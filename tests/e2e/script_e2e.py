@@ -345,7 +345,7 @@ def languages(s):
     controls = s.ui.controls(caption, timeout_ms=30000)
     check(controls is not None, "the language dialog appears")
     combo = [text for cls, _, text in controls if cls.lower() == "combobox"]
-    equal(combo, ["German"], "the preselected language")
+    equal(combo, ["Deutsch"], "the preselected language, under its own name")
     texts = [text for cls, _, text in controls if cls.lower() == "static" and text]
     equal(texts, ["Please select the language to use during the installation:"], "the dialog's text")
     s.session.screenshot("language-dialog.png")

@@ -42,13 +42,19 @@ int Orvanta(const std::string& arguments) {
 TEST(AuthoringWalkthroughTest, TheFirstProjectChecksRunsAndBuilds) {
     const std::string page = ReadWholeFile(std::string(std::getenv("ORVANTA_SOURCE_DIR")) + "/docs/authoring.md");
     const std::vector<std::string> blocks = IndentedBlocks(page, "## From nothing to a setup");
-    ASSERT_GE(blocks.size(), 4u) << "the folder, the package source, the project source and the commands";
-    ASSERT_NE(blocks[1].find("<Wix"), std::string::npos);
-    ASSERT_NE(blocks[2].find("[script]"), std::string::npos);
+    ASSERT_GE(blocks.size(), 5u) << "orvanta new, the folder, the package source, the project source and the commands";
+    ASSERT_NE(blocks[2].find("<Wix"), std::string::npos);
+    ASSERT_NE(blocks[3].find("[script]"), std::string::npos);
 
     TempDir dir;
-    dir.write("hello/product.wxs", blocks[1]);
-    dir.write("hello/project.orv", blocks[2]);
+    // The page starts from orvanta new: its commands run as written, in a scratch folder.
+    ASSERT_EQ(blocks[0].rfind("orvanta new notepadish", 0), 0u) << blocks[0];
+    for (const std::string& command : {std::string("new ") + dir.file("notepadish") + " --title Notepadish",
+                                       "check " + dir.file("notepadish")})
+        EXPECT_EQ(Orvanta(command), 0) << command;
+
+    dir.write("hello/product.wxs", blocks[2]);
+    dir.write("hello/project.orv", blocks[3]);
     dir.write("hello/files/readme.txt", "Hello\n");
     const std::string hello = dir.file("hello");
     EXPECT_EQ(Orvanta("check " + hello), 0);

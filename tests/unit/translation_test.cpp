@@ -2,6 +2,8 @@
 
 #include "core/EngineMessages.h"
 #include "core/StartupValues.h"
+#include "core/uLanguage.h"
+#include "dialogs/FeatureTree.h"
 #include "dialogs/HostLanguageDialog.h"
 #include "script/Condition.h"
 #include "script/Translation.h"
@@ -57,6 +59,20 @@ TEST(OfferedLanguagesTest, MapAndSharedMessageFilesAreNoLanguages) {
     EXPECT_EQ(PreselectedLanguage(offered, "Dutch", "Dutch"), 0u);
 }
 
+TEST(LanguageNamesTest, EachLanguageUnderItsOwnNameAndBothPortugueseSpellings) {
+    EXPECT_EQ(NativeLanguageName("French"), "Fran\xC3\xA7" "ais");
+    EXPECT_EQ(NativeLanguageName("czech"), "\xC4\x8C" "e\xC5\xA1tina");
+    EXPECT_EQ(NativeLanguageName("Portuguese (Brazil)"), "Portugu\xC3\xAAs (Brasil)");
+    EXPECT_EQ(NativeLanguageName("Klingon"), "Klingon");
+    EXPECT_EQ(LanguageToLcid("Portuguese (Brazil)"), "1046");
+    EXPECT_EQ(LanguageToLcid("Portugese (Brazil)"), "1046");
+    EXPECT_EQ(LcidToLanguage(1046), "Portugese (Brazil)");
+    EXPECT_TRUE(SameLanguage("Portuguese (Brazil)", LcidToLanguage(1046)));
+    EXPECT_FALSE(SameLanguage("Klingon", "English"));
+    // A Brazilian user finds the correctly spelt file preselected.
+    EXPECT_EQ(PreselectedLanguage({"English", "Portuguese (Brazil)"}, "English", LcidToLanguage(1046)), 1u);
+}
+
 TEST_F(TranslationTest, TheDefaultLanguageWithoutADialog) {
     EXPECT_TRUE(ChooseInstallationLanguage("x.msi"));
     EXPECT_EQ(Language(), "English");
@@ -93,6 +109,26 @@ TEST_F(TranslationTest, TheDialogPreselectsTheUsersLanguage) {
     EXPECT_TRUE(ChooseInstallationLanguage("x.msi"));
     EXPECT_EQ(HostLanguageDialogState().shown, 0);
     EXPECT_EQ(Language(), "German");
+}
+
+TEST_F(TranslationTest, ALanguageOnTheCommandLineSkipsTheDialog) {
+    Project().ShowLanguageDialog = true;
+    HostUserLanguageId() = 1033;
+    Startup().overrides = {{"language", "German"}};
+    EXPECT_TRUE(ChooseInstallationLanguage("x.msi"));
+    EXPECT_EQ(HostLanguageDialogState().shown, 0);
+}
+
+TEST_F(TranslationTest, TheFeatureTreeMenuFollowsTheLanguage) {
+    dir.write("Sample.mtx", "InstallComponentOnly1\r\n");
+    dir.write("translations.Map", "TImageListPool\r\n");
+    dir.write("translations.German", "Wird auf der lokalen Festplatte &installiert\r\n");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[0]), "Will be &installed on local hard drive");
+    SetVariable("LANGUAGE", "German", "Test");
+    RefreshTranslations();
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[0]), "Wird auf der lokalen Festplatte &installiert");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[1]), "&Entire feature will be installed on local hard drive");
+    EXPECT_EQ(FeatureMenuCaption(kFeatureMenu[2]), "") << "the separator";
 }
 
 TEST_F(TranslationTest, MaintenanceTakesTheSavedLanguage) {

@@ -9,6 +9,7 @@
 #include "tools/authoring/CommandCatalogue.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/ProjectTranslations.h"
 #include "tools/authoring/RunProgram.h"
 #include "system/TextUtils.h"
 
@@ -219,6 +220,16 @@ bool IsBlockBalanceMessage(const std::string& message) {
 
 std::vector<ScriptFinding> ScriptFindings(const Project& project) { return ScriptChecker(project).Run(); }
 
+// The translation files as build reads them: what it refuses is a finding,
+// a msgid that matches no text a warning.
+void CheckTranslations(const Project& project, ProjectCheckReport& report) {
+    try {
+        report.warnings = AuthorTranslations(project).warnings;
+    } catch (const std::exception& e) {
+        report.findings.push_back(e.what());
+    }
+}
+
 ProjectCheckReport CheckProject(const Project& project) {
     ProjectCheckReport report;
     CheckNamedFiles(project, report.findings);
@@ -230,6 +241,7 @@ ProjectCheckReport CheckProject(const Project& project) {
         if (f.runTime) ++report.runTimeFindings;
     }
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);
+    CheckTranslations(project, report);
 
     const ScriptCheckResult engine = CheckScript(project.payload.script);
     report.engineMessage = engine.message;

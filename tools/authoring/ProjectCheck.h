@@ -13,6 +13,8 @@
 struct ProjectCheckReport {
     // "file:line: text", in source order; empty when the project passes.
     std::vector<std::string> findings;
+    // "file:line: text" of what build accepts but is likely a mistake.
+    std::vector<std::string> warnings;
     // The engine's verdict ("Script compiled successfully" when it runs the script).
     std::string engineMessage;
     // How many of the findings are values the engine itself runs by its own

@@ -157,6 +157,7 @@ int Build(const std::vector<std::string>& args) {
     // rules (setups made elsewhere hold them).
     const ProjectCheckReport check = CheckProject(project);
     for (const auto& finding : check.findings) std::cerr << finding << "\n";
+    for (const auto& warning : check.warnings) std::cerr << warning << "\n";
     if (!check.ok() && !(asWritten && check.onlyRunTimeFindings())) {
         std::cerr << "orvanta build: " << project.sourceFile << ": not built, the check found "
                   << check.findings.size() << " problem(s)";

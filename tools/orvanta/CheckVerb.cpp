@@ -13,6 +13,7 @@ int Check(const std::vector<std::string>& args) {
     const Project project = LoadProject(args[0]);
     const ProjectCheckReport report = CheckProject(project);
     for (const auto& finding : report.findings) std::cerr << finding << "\n";
+    for (const auto& warning : report.warnings) std::cerr << warning << "\n";
     if (!report.ok()) return 1;
     std::cout << project.sourceFile << ": " << report.engineMessage << "\n";
     return 0;

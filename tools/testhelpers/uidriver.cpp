@@ -65,7 +65,12 @@ struct Search {
 
 BOOL CALLBACK MatchCaption(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<Search*>(data);
-    if (IsWindowVisible(window) && WindowText(window) == search->caption) {
+    // "*part" finds the window whose caption holds that part: a caption in
+    // another language's code page cannot come through the command line.
+    const bool part = search->caption.size() > 1 && search->caption[0] == '*';
+    const std::string text = WindowText(window);
+    if (IsWindowVisible(window) &&
+        (part ? text.find(search->caption.substr(1)) != std::string::npos : text == search->caption)) {
         search->found = window;
         return FALSE;
     }
@@ -115,6 +120,7 @@ HWND FindControl(HWND window, const std::string& name) {
 
 int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
+                         "       (a CAPTION of \"*part\" finds the window whose caption holds part)\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
                          "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
                          "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n"
