@@ -111,11 +111,34 @@ struct PoolTemplate::Impl : DialogWindow {
         for (const auto& [design, handle] : fonts)
             if (design == font) return handle.get();
         const int height = ScaledLength(font.height, designDpi, screenDpi);
-        fonts.emplace_back(font, OwnedFont(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
-                                                       font.underline, font.strikeOut, static_cast<BYTE>(font.charset),
-                                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                                       DEFAULT_PITCH | FF_DONTCARE, font.name.c_str())));
+        fonts.emplace_back(font, OwnedFont(CreateFontA(height, 0, font.orientation, font.orientation,
+                                                       font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
+                                                       font.strikeOut, static_cast<BYTE>(font.charset),
+                                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                       static_cast<BYTE>(font.quality),
+                                                       static_cast<BYTE>(font.pitch | FF_DONTCARE), font.name.c_str())));
         return fonts.back().second.get();
+    }
+
+    // The control's window takes a new font, and so do the controls inside it
+    // that follow their container's font.
+    void Refont(ControlRecord& record, const DesignedFont& font) {
+        record.font = font;
+        record.hfont = Font(font);
+        record.textColor = ScreenColor(font.color);
+        SendMessageA(record.window, WM_SETFONT, reinterpret_cast<WPARAM>(record.hfont), TRUE);
+        InvalidateRect(record.window, nullptr, TRUE);
+        for (ControlRecord* child : record.children)
+            if (FollowsParentFont(*child->object)) Refont(*child, font);
+    }
+
+    // The form's font changed: the controls that follow it take it.
+    void RefontForm(const DesignedFont& font) {
+        formFont = font;
+        formHFont = Font(font);
+        SendMessageA(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(formHFont), FALSE);
+        for (const auto& record : records)
+            if (!record->parent && FollowsParentFont(*record->object)) Refont(*record, font);
     }
 
     int Scaled(int64_t designed) const { return ScaledLength(designed, designDpi, screenDpi); }
@@ -501,9 +524,11 @@ std::optional<std::string> PoolTemplate::Property(const DesignedControl* control
 void PoolTemplate::SetProperty(DesignedControl* control, std::string_view property, const std::string& text) {
     const std::string name = Lower(property);
     if (!control) {
+        StoreFontDefault(impl_->form.root, property);
         SetDesignedPropertyText(impl_->form.root, "", property, text);
         HWND window = impl_->window.get();
         if (name == "caption") SetWindowTextA(window, text.c_str());
+        if (name.rfind("font.", 0) == 0) impl_->RefontForm(FontOf(impl_->form.root, impl_->formFont, impl_->designDpi));
         if (name == "color") {
             impl_->formColor = ColorFromValue(*impl_->form.root.Find("Color")).value_or(0xFFFFFF);
             impl_->formBrush = ColorBrush(impl_->formColor, impl_->formBrushOwned);
@@ -513,16 +538,20 @@ void PoolTemplate::SetProperty(DesignedControl* control, std::string_view proper
         return;
     }
     auto& record = static_cast<ControlRecord&>(*control);
+    if (AcceptsProperty(record.className, property)) StoreFontDefault(*record.object, property);
     SetDesignedPropertyText(*record.object, record.className, property, text);
     if (name == "tag") record.tag = static_cast<int>(StoredInteger(*record.object, "Tag", 0));
     if (name == "hint") record.hint = record.object->Text("Hint");
     if (name == "name") record.name = record.object->name;
-    if (name.rfind("font.", 0) == 0 || name == "parentfont") {
-        const ControlRecord* parent = static_cast<const ControlRecord*>(record.parent);
-        record.font = FontOf(*record.object, parent ? parent->font : impl_->formFont, impl_->designDpi);
-        record.hfont = impl_->Font(record.font);
-        record.textColor = ScreenColor(record.font.color);
-        SendMessageA(record.window, WM_SETFONT, reinterpret_cast<WPARAM>(record.hfont), TRUE);
+    // As in the designer: a font of its own ends following the container's,
+    // and following it again takes the container's font as it is now.
+    if (name.rfind("font.", 0) == 0) {
+        record.object->Set("ParentFont", FormValue::Bool(false));
+        impl_->Refont(record, FontOf(*record.object, record.font, impl_->designDpi));
+    }
+    if (name == "parentfont" && FollowsParentFont(*record.object)) {
+        const auto* parent = static_cast<const ControlRecord*>(record.parent);
+        impl_->Refont(record, parent ? parent->font : impl_->formFont);
     }
     if (name == "color" || name == "parentcolor") {
         impl_->SetColors(record);

@@ -243,6 +243,22 @@ def next_enabled(s, caption):
     return any(row["enabled"] for row in s.ui.layout(caption) if row["text"].replace("&", "") == "Next >")
 
 
+def check_bold_heading(s, caption, shot, heading):
+    """The page's heading (designed bold) is drawn with wider strokes than its body text (regular)."""
+    left, top, width, height, client_width, client_height = s.ui.rect(caption)
+    border = (width - client_width) // 2
+    x0, y0 = left + border, top + height - client_height - border
+    rows = {row["text"]: row for row in s.ui.layout(caption)}
+    check(heading in rows, f"the heading {heading!r} among {sorted(rows)}")
+    body = next(row for row in s.ui.layout(caption) if row["id"] == rows[heading]["id"] + 1)
+
+    def strokes(row):
+        return screenshots.stroke_width(shot, x0 + row["left"], y0 + row["top"], row["width"], row["height"])
+
+    bold, regular = strokes(rows[heading]), strokes(body)
+    check(bold > 1.3 * regular, f"the heading {heading!r} bold: strokes of {bold:.2f} pixels, the body's {regular:.2f}")
+
+
 def sample_wizard(s):
     """The sample's wizard, walked by a user: licence accepted through its rule, the features page, another folder,
     installed there."""
@@ -251,7 +267,7 @@ def sample_wizard(s):
     process = s.session.start(out / "sample.exe")
     caption = "Orvanta Sample Setup"
     check(s.visible(caption, 60000), "the welcome page")
-    s.session.screenshot("sample-welcome.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-welcome.png"), "Welcome to the Orvanta Sample Setup")
     check(s.ui.click(caption, "Next >"), "Next on the welcome page")
     time.sleep(1)
     controls = s.ui.controls(caption)
@@ -266,7 +282,7 @@ def sample_wizard(s):
     shown = [text for _, _, text in s.ui.controls(caption)]
     check("The program and its readme." in shown, f"the first feature's description: {shown}")
     check("69,632 bytes" in shown, f"the space both features need: {shown}")
-    s.session.screenshot("sample-features.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-features.png"), "Features")
     check(s.ui.click(caption, "Next >"), "Next on the features page")
     time.sleep(1)
     edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
@@ -285,7 +301,7 @@ def sample_wizard(s):
             break
         time.sleep(0.5)
     check(finish_seen, "the finish page")
-    s.session.screenshot("sample-finish.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-finish.png"), "Orvanta Sample is installed")
     check(s.ui.click(caption, "Finish"), "Finish")
     equal(s.session.finish(process, timeout=120), 0, "exit code")
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")

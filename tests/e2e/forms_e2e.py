@@ -315,6 +315,77 @@ def pascal_compiled(s):
         window.quit()
 
 
+def font_of(window, control):
+    """(height, weight, italic, underline, strike-out, charset, pitch, face) the control's
+    window reports, and (height, weight, face) of the font the system made of it."""
+    answer = window.ask("font " + control)
+    check(answer.startswith("font: "), f"the font of {control}: {answer}")
+    designed, realised = answer[len("font: "):].split(" | ")
+    *numbers, face = designed.split(" ", 7)
+    height, weight, realised_face = realised.split(" ", 2)
+    return tuple(int(n) for n in numbers) + (face,), (int(height), int(weight), realised_face)
+
+
+def designed_fonts(s):
+    """Every font property of a form reaches the control's window; containers
+    pass their font to the controls that follow it, also when it changes while
+    the form is shown; a bold Tahoma is drawn bold and a red font red."""
+    pascal = s.pascal("fonts")
+    equal(pascal.read_bytes(), s.compile("fonts").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    try:
+        equal(window.first, "ready", "formwindow")
+        expected = {
+            "Heading": (-16, 700, 0, 0, 0, 1, 0, "Tahoma"),
+            "Marked": (-11, 400, 1, 1, 1, 1, 0, "Tahoma"),
+            "Sized": (-16, 400, 0, 0, 0, 1, 0, "Tahoma"),      # 12 points at 96 dots per inch
+            "Cyrillic": (-11, 400, 0, 0, 0, 204, 1, "Courier New"),
+            "Plain": (-11, 400, 0, 0, 0, 1, 0, "Tahoma"),
+            "Box": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),
+            "Follower": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),   # the box's
+            "Deep": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),       # the box's, through the panel
+            "Own": (-11, 400, 0, 1, 0, 1, 0, "Tahoma"),
+        }
+        for control, font in expected.items():
+            equal(font_of(window, control)[0], font, f"the font of {control}")
+        equal(font_of(window, "Heading")[1], (16, 700, "Tahoma"), "the heading's font as the system made it")
+
+        shot = s.session.screenshot("forms-designed-fonts.png")
+        left, top, width, height, client_width, client_height = s.ui.rect("Designed fonts")
+        border = (width - client_width) // 2
+        x0, y0 = left + border, top + height - client_height - border
+        pixel = screenshots.screen_pixels(shot)
+        rows = {row["text"]: row for row in s.ui.layout("Designed fonts")}
+        heading, plain = rows["A bold heading"], rows["The form font"]
+        reds = sum(1 for y in range(heading["top"], heading["top"] + heading["height"])
+                   for x in range(heading["left"], heading["left"] + heading["width"])
+                   if pixel(x0 + x, y0 + y)[0] > 160 and max(pixel(x0 + x, y0 + y)[1:]) < 90)
+        check(reds > 50, f"the heading is drawn red: {reds} red pixels")
+        check(not any(pixel(x0 + x, y0 + y)[0] > 160 and max(pixel(x0 + x, y0 + y)[1:]) < 90
+                      for y in range(plain["top"], plain["top"] + plain["height"])
+                      for x in range(plain["left"], plain["left"] + plain["width"])), "the form font is not red")
+
+        # While shown, as a dialog rule writes them.
+        equal(window.set("Box.Font.Style", "[fsItalic]"), "ok", "the box's style")
+        equal(window.set("Box.Font.Height", "-20"), "ok", "the box's height")
+        for control in ("Box", "Follower", "Deep"):
+            equal(font_of(window, control)[0], (-20, 400, 1, 0, 0, 1, 0, "Tahoma"), f"{control} after the box changed")
+        equal(font_of(window, "Own")[0], expected["Own"], "a font of its own stays")
+        equal(window.set("Follower.Font.Style", "[fsBold]"), "ok", "the follower's own style")
+        equal(window.get("Follower.ParentFont"), "False", "a font of its own ends following the box")
+        equal(window.set("Box.Font.Height", "-13"), "ok", "the box's height again")
+        equal(font_of(window, "Follower")[0], (-20, 700, 0, 0, 0, 1, 0, "Tahoma"), "the follower keeps its font")
+        equal(font_of(window, "Deep")[0], (-13, 400, 1, 0, 0, 1, 0, "Tahoma"), "the panel's label follows")
+        equal(window.set("Own.ParentFont", "True"), "ok", "following the box again")
+        equal(font_of(window, "Own")[0], (-13, 400, 1, 0, 0, 1, 0, "Tahoma"), "the box's font taken again")
+        equal(window.set(".Font.Name", "Courier New"), "ok", "the form's face")
+        equal(font_of(window, "Plain")[0][7], "Courier New", "the form's face reaches its labels")
+        equal(font_of(window, "Heading")[0][7], "Tahoma", "a label with its own face keeps it")
+        equal(font_of(window, "Box")[0][7], "Tahoma", "the box with its own face keeps it")
+    finally:
+        window.quit()
+
+
 def high_dpi(s):
     """At 144 dots per inch a form designed at 96 is one and a half times as large."""
     s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
@@ -353,7 +424,7 @@ def refused_forms(s):
         equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
 
 
-SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, high_dpi, refused_forms)}
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, high_dpi, refused_forms)}
 
 
 if __name__ == "__main__":

@@ -109,6 +109,14 @@ def _stop_prefix_processes(prefix, env):
                 pass
 
 
+# Wine's Tahoma Bold carries the regular face's outlines under a bold name:
+# installed, every bold Tahoma text is drawn with thin strokes. Without it the
+# system emboldens Tahoma as Windows' own bold face looks.
+FONTS_LEFT_OUT = {"tahomabd.ttf"}
+# What the template is made of: a template of another recipe is built again.
+TEMPLATE_RECIPE = "fonts without " + " ".join(sorted(FONTS_LEFT_OUT)) + "\n"
+
+
 def build_template(template, path):
     """Builds the template prefix once; later calls (and other processes) reuse it."""
     template = Path(template).resolve()  # Wine needs an absolute prefix path
@@ -116,7 +124,7 @@ def build_template(template, path):
     ready = template / ".ready"
     with open(str(template) + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if ready.exists():
+        if ready.exists() and ready.read_text() == TEMPLATE_RECIPE:
             return template
         shutil.rmtree(template, ignore_errors=True)
         env = _env(template, path)
@@ -130,9 +138,10 @@ def build_template(template, path):
         fonts = template / "drive_c" / "windows" / "Fonts"
         fonts.mkdir(parents=True, exist_ok=True)
         for font in Path("/usr/share/wine/fonts").glob("*"):
-            shutil.copy(font, fonts)
+            if font.name not in FONTS_LEFT_OUT:
+                shutil.copy(font, fonts)
         _replace_home_links(template)
-        ready.write_text("ok\n")
+        ready.write_text(TEMPLATE_RECIPE)
     return template
 
 

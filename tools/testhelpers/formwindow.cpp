@@ -8,6 +8,9 @@
 //   events                      "events:" and the events since the last call ("Name.Click", ...)
 //   checks CONTROL              "checks:" and 1 or 0 per item of a check list box
 //   treepath CONTROL            "path:" and the texts from a tree's root to its selected item, "\\"-joined
+//   font CONTROL                "font:" and what the control's window reports (WM_GETFONT, GetObject):
+//                               height weight italic underline strikeout charset pitch face, then "|" and
+//                               what the system made of it: height weight and face of the realised font
 //   exclaim CONTROL             "ok": from now on each change of the control's text appends "!"
 //                               to it, a handler that writes what it reacts to
 //   quit
@@ -114,6 +117,8 @@ public:
                 for (const std::string& text : dialog_.SelectedTreeItem(dialog_.FindControl(rest)))
                     path += (path.empty() ? "" : "\\") + text;
                 Say("path: " + path);
+            } else if (verb == "font") {
+                Font(rest);
             } else if (verb == "exclaim") {
                 exclaimed_ = dialog_.FindControl(rest);
                 Say(exclaimed_ ? "ok" : "error: no control " + rest);
@@ -146,6 +151,28 @@ private:
         DesignedControl* control = Control(path, property);
         const auto value = dialog_.Property(control, property);
         Say(value ? "value: " + Escaped(*value) : "none");
+    }
+
+    void Font(const std::string& name) {
+        DesignedControl* control = name.empty() ? nullptr : dialog_.FindControl(name);
+        if (!name.empty() && !control) throw std::runtime_error("no control " + name);
+        HWND window = control ? control->window : dialog_.Window();
+        auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+        LOGFONTA design{};
+        if (!font || !GetObjectA(font, sizeof design, &design)) throw std::runtime_error("no font on " + name);
+        HDC dc = GetDC(window);
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof face, face);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        char line[400];
+        std::snprintf(line, sizeof line, "font: %ld %ld %d %d %d %d %d %s | %ld %ld %s", design.lfHeight,
+                      design.lfWeight, design.lfItalic, design.lfUnderline, design.lfStrikeOut, design.lfCharSet,
+                      design.lfPitchAndFamily & 3, design.lfFaceName, metrics.tmHeight - metrics.tmInternalLeading, metrics.tmWeight, face);
+        Say(line);
     }
 
     void Set(const std::string& assignment) {
