@@ -25,11 +25,20 @@ enum class NativeKind {
     WhitePanel, FileList, DirectoryList, DriveCombo, FilterCombo, ShellTree, ShellList, ShellCombo,
 };
 
+// The dialog's densities: the form's design against the window's screen.
+struct DialogScale {
+    int designDpi = kDesignedDpi;
+    int screenDpi = kDesignedDpi;
+    int ToScreen(int64_t designed) const { return ScaledLength(designed, designDpi, screenDpi); }
+    int ToDesign(int64_t onScreen) const { return ScaledLength(onScreen, screenDpi, designDpi); }
+};
+
 // One built component: what the runtime sees (DesignedControl) plus what the
 // window side keeps for it.
 struct ControlRecord : DesignedControl {
     FormObject* object = nullptr;  // the form file's object; written properties are stored here
     NativeKind kind = NativeKind::Label;
+    const DialogScale* scale = nullptr;  // the dialog's
     int id = 0;                   // the child window id
     int itemHeight = 0;           // owner-drawn lists: the height of an item
     DesignedFont font;
@@ -72,9 +81,13 @@ const char* PaintedClassName(NativeKind kind);
 // Our painted classes' window procedures find their record and dialog here.
 void AttachPainted(HWND window, ControlRecord* record, DialogServices* services);
 
-// Creates the native window of the record (the record's kind, font and colours
-// already set) at the scaled rectangle inside parent.
-HWND CreateNativeControl(ControlRecord& record, HWND parent, RECT bounds, DialogServices& services);
+// Creates the native window of the record (the record's kind, font, colours
+// and scale already set) at its ScreenBounds inside parent.
+HWND CreateNativeControl(ControlRecord& record, HWND parent, DialogServices& services);
+// The designed rectangle of the record's component at the screen's density,
+// in its container's client area (a combo box's window includes its list).
+RECT ScreenBounds(const ControlRecord& record);
+
 // After every control exists: links that name other controls (an up-down's buddy).
 void LinkControls(ControlRecord& record, const std::function<ControlRecord*(const std::string&)>& find);
 

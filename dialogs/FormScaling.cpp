@@ -46,6 +46,13 @@ int ScaledLength(int64_t designed, int designDpi, int screenDpi) {
     return static_cast<int>(std::clamp<int64_t>(scaled, -1000000, 1000000));
 }
 
+int ScaledFontHeight(int designed, int designDpi, int screenDpi) {
+    if (designed >= 0 || designDpi == screenDpi || designDpi <= 0 || screenDpi <= 0)
+        return ScaledLength(designed, designDpi, screenDpi);
+    const int points = ScaledLength(-int64_t{designed}, designDpi, 72);
+    return -ScaledLength(points, 72, screenDpi);
+}
+
 int DesignDpi(const FormObject& root) {
     const FormValue* stored = root.Find("PixelsPerInch");
     if (!stored || !stored->IsInteger() || stored->integer <= 0 || stored->integer > 10000) return kDesignedDpi;

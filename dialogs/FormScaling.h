@@ -12,6 +12,12 @@ constexpr int kDesignedDpi = 96;
 // (halves away from zero).
 int ScaledLength(int64_t designed, int designDpi, int screenDpi);
 
+// A designed font height at the screen's density. A character height
+// (negative) goes through whole points as the designer keeps fonts, so -11 at
+// 96 dots per inch (8 points) is -16 at 144, not -17; a cell height (positive)
+// scales as a length.
+int ScaledFontHeight(int designed, int designDpi, int screenDpi);
+
 // The form's designed density: PixelsPerInch, or 96 when absent or not positive.
 int DesignDpi(const FormObject& root);
 

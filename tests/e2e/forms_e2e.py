@@ -8,6 +8,7 @@ Exit code 77 means skipped (no Windows build, no orvanta or no fpc).
 """
 
 import queue
+import re
 import shutil
 import subprocess
 import sys
@@ -395,9 +396,54 @@ def high_dpi(s):
         equal(window.first, "ready", "formwindow")
         check_layout(s, scale=1.5)
         equal(s.ui.rect(CAPTION)[4:], (840, 630), "the client area of 560 x 420 at 96 dots per inch")
+        equal(font_of(window, "Heading")[0][0], -20, "the heading's 13 pixels at 144 dots per inch")
         s.session.screenshot("forms-high-dpi.png")
+        # Moved to a screen of 96 dots per inch, and back.
+        equal(window.ask("dpi 96"), "ok", "a screen of 96 dots per inch")
+        check_layout(s)
+        equal(s.ui.rect(CAPTION)[4:], (560, 420), "the designed client area")
+        equal(font_of(window, "Heading")[0][0], -13, "the designed height of the heading")
+        equal(window.get("NameEdit.Left"), "8", "a rule reads the designed left")
+        equal(window.ask("dpi 144"), "ok", "back at 144 dots per inch")
+        check_layout(s, scale=1.5)
+        equal(window.get("NameEdit.Left"), "8", "a rule reads the designed left at any density")
+        equal(window.set("NameEdit.Left", "20"), "ok", "a rule moves the edit")
+        equal(geometry(by_text(s.ui.layout(CAPTION), "edit text"))[0], 30, "20 designed pixels at 144 dots per inch")
     finally:
         window.quit()
+
+
+SAMPLE_PAGES = SOURCE / "examples" / "sample" / "support"
+
+
+def sample_pages_high_dpi(s):
+    """The sample's pages at 144 dots per inch: every control one and a half
+    times its place and size at 96, no text cut, the same after a move to a
+    screen of 96 dots per inch."""
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    for page in ("welcome", "license", "features", "folder", "progress", "finish"):
+        text = (SAMPLE_PAGES / (page + ".dfm")).read_text()
+        client = tuple(int(re.search(rf"^  {name} = (\d+)", text, re.M).group(1)) for name in ("ClientWidth", "ClientHeight"))
+        caption = re.search(r"^  Caption = '(.*)'", text, re.M).group(1)
+        window = s.show(s.compile(page, text))
+        try:
+            equal(window.first, "ready", f"formwindow showing {page}")
+            equal(s.ui.rect(caption)[4:], tuple(int(v * 1.5 + 0.5) for v in client), f"the client area of {page}")
+            large = {row["id"]: row for row in s.ui.layout(caption)}
+            equal(window.ask("cut"), "cut:", f"texts cut on {page} at 144 dots per inch")
+            s.session.screenshot(f"forms-sample-{page}-144dpi.png")
+            equal(window.ask("dpi 96"), "ok", "a screen of 96 dots per inch")
+            equal(s.ui.rect(caption)[4:], client, f"the designed client area of {page}")
+            for row in s.ui.layout(caption):
+                if row["id"] not in large or not row["visible"] or row["class"].lower() == "combobox":
+                    continue
+                at144 = geometry(large[row["id"]])
+                check(all(abs(big - small * 1.5) <= 1 for big, small in zip(at144, geometry(row))),
+                      f"{page} control {row['id']} ({row['text']!r}) at 144: {at144}, at 96: {geometry(row)}")
+            equal(window.ask("cut"), "cut:", f"texts cut on {page} at 96 dots per inch")
+        finally:
+            window.quit()
 
 
 def refused_forms(s):
@@ -424,7 +470,8 @@ def refused_forms(s):
         equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
 
 
-SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, high_dpi, refused_forms)}
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, high_dpi,
+                                      sample_pages_high_dpi, refused_forms)}
 
 
 if __name__ == "__main__":

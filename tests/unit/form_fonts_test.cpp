@@ -68,4 +68,14 @@ TEST(FormFonts, StoredFontPropertiesKeepTheirValueWhenADefaultIsOffered) {
     EXPECT_EQ(label.Find("Font.Name"), nullptr);
 }
 
+TEST(FormFonts, CharacterHeightsScaleThroughWholePoints) {
+    EXPECT_EQ(ScaledFontHeight(-11, 96, 144), -16);  // 8 points
+    EXPECT_EQ(ScaledFontHeight(-13, 96, 144), -20);  // 10 points
+    EXPECT_EQ(ScaledFontHeight(-16, 96, 144), -24);  // 12 points
+    EXPECT_EQ(ScaledFontHeight(-11, 96, 96), -11);
+    EXPECT_EQ(ScaledFontHeight(-16, 144, 96), -11);  // designed at 144: 8 points
+    EXPECT_EQ(ScaledFontHeight(14, 96, 144), 21);    // a cell height is a length
+    EXPECT_EQ(ScaledFontHeight(-11, 0, 144), -11);
+}
+
 }  // namespace

@@ -11,6 +11,10 @@
 //   font CONTROL                "font:" and what the control's window reports (WM_GETFONT, GetObject):
 //                               height weight italic underline strikeout charset pitch face, then "|" and
 //                               what the system made of it: height weight and face of the realised font
+//   dpi N                       "ok": the window is told it moved to a screen of N dots per inch
+//                               (WM_DPICHANGED, its size scaled with the density)
+//   cut                         "cut:" and the names of the labels, buttons and boxes whose text
+//                               does not fit their window in the font they show it in
 //   exclaim CONTROL             "ok": from now on each change of the control's text appends "!"
 //                               to it, a handler that writes what it reacts to
 //   quit
@@ -20,6 +24,7 @@
 // exit code 3 when the form is refused.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -117,6 +122,10 @@ public:
                 for (const std::string& text : dialog_.SelectedTreeItem(dialog_.FindControl(rest)))
                     path += (path.empty() ? "" : "\\") + text;
                 Say("path: " + path);
+            } else if (verb == "dpi") {
+                Rescale(std::stoi(rest));
+            } else if (verb == "cut") {
+                Cut();
             } else if (verb == "font") {
                 Font(rest);
             } else if (verb == "exclaim") {
@@ -175,6 +184,57 @@ private:
         Say(line);
     }
 
+    void Rescale(int dpi) {
+        HWND window = dialog_.Window();
+        RECT now;
+        GetWindowRect(window, &now);
+        if (!dpiNow_) {
+            HDC screen = GetDC(nullptr);
+            dpiNow_ = std::max(GetDeviceCaps(screen, LOGPIXELSY), 1);
+            ReleaseDC(nullptr, screen);
+        }
+        RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, dpi, dpiNow_),
+                       now.top + MulDiv(now.bottom - now.top, dpi, dpiNow_)};
+        dpiNow_ = dpi;
+        SendMessageA(window, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        Say("ok");
+    }
+
+    // Whether the control's text fits its window in its font.
+    static bool TextFits(HWND control) {
+        char className[64] = {};
+        GetClassNameA(control, className, sizeof className);
+        const std::string kind = className;
+        char text[2048] = {};
+        const int length = GetWindowTextA(control, text, sizeof text);
+        if (length == 0 || (kind != "Static" && kind != "Button")) return true;
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        const LONG type = style & BS_TYPEMASK;
+        if (kind == "Button" && type == BS_GROUPBOX) return true;
+        RECT client;
+        GetClientRect(control, &client);
+        int room = client.right;
+        if (kind == "Button" && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the check mark and its gap
+        else if (kind == "Button")
+            room -= 6;  // the button's edges
+        const bool wraps = kind == "Static" && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, room, 0};
+        DrawTextA(dc, text, length, &need, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        return need.right <= room && need.bottom <= client.bottom;
+    }
+
+    void Cut() {
+        std::string names;
+        for (DesignedControl* control : dialog_.Controls())
+            if (IsWindowVisible(control->window) && !TextFits(control->window)) names += " " + control->name;
+        Say("cut:" + names);
+    }
+
     void Set(const std::string& assignment) {
         const size_t equals = assignment.find('=');
         if (equals == std::string::npos) throw std::runtime_error("no value in " + assignment);
@@ -187,6 +247,7 @@ private:
     PoolTemplate& dialog_;
     std::string events_;
     DesignedControl* exclaimed_ = nullptr;
+    int dpiNow_ = 0;  // the density the window was last told of
 };
 
 int Run(const std::string& formFile) {
