@@ -307,6 +307,31 @@ def sample_wizard(s):
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
     check((s.session.drive_c / "Custom Sample" / "docs" / "guide.txt").exists(), "with the documentation feature")
 
+def sample_high_dpi(s):
+    """The sample's wizard at 144 dots per inch: the welcome page one and a half times its design, its
+    heading still bold; the screenshot shows it."""
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    out = s.folder / "sample"
+    s.orvanta_build(SOURCE / "examples/sample", out)
+    process = s.session.start(out / "sample.exe")
+    caption = "Orvanta Sample Setup"
+    check(s.visible(caption, 60000), "the welcome page")
+    equal(s.ui.rect(caption)[4:], (734, 470), "the client area of 489 x 313 at 144 dots per inch")
+    layout = {row["text"].replace("&", ""): row for row in s.ui.layout(caption)}
+    for text, designed in (("Welcome to the Orvanta Sample Setup", (24, 20, 441, 19)), ("Next >", (300, 276, 80, 25)),
+                           ("Cancel", (392, 276, 80, 25))):
+        left, top, width, height = designed
+        equal((layout[text]["left"], layout[text]["top"], layout[text]["width"], layout[text]["height"]),
+              (int(left * 1.5 + 0.5), int(top * 1.5 + 0.5), int((left + width) * 1.5 + 0.5) - int(left * 1.5 + 0.5),
+               int((top + height) * 1.5 + 0.5) - int(top * 1.5 + 0.5)), f"{text!r} at 144 dots per inch")
+    check_bold_heading(s, caption, s.session.screenshot("sample-high-dpi.png"), "Welcome to the Orvanta Sample Setup")
+    check(s.ui.click(caption, "Cancel"), "Cancel")
+    check(s.ui.message_box("Orvanta") is not None, "the cancel question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=60)
+
+
 def sample_in_german(s):
     """The sample's wizard in German: the forms' texts come from the project's German translations."""
     out = s.folder / "sample"
@@ -578,7 +603,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german,
+                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi,
                                       modeless_cancel)}
 
 if __name__ == "__main__":
