@@ -248,7 +248,8 @@ WindowKind KindFor(const ControlRecord& r) {
 std::string InitialText(const ControlRecord& r) {
     if (HasCaption(r.kind)) return Text(r, "Caption");
     if (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit) return JoinLines(Items(r, "Lines.Strings"));
-    if (r.kind == NativeKind::Edit || r.kind == NativeKind::ComboBox) return Text(r, "Text");
+    if (r.kind == NativeKind::Edit) return MaskedShown(r, Text(r, "Text"));
+    if (r.kind == NativeKind::ComboBox) return Text(r, "Text");
     return "";
 }
 
@@ -476,6 +477,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 return 0;
             }
         }
+        if (auto handled = MaskedEditMessage(*record, window, message, wParam)) return *handled;
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
             RemovePropA(window, kSubclassProperty);
@@ -535,6 +537,7 @@ HWND CreateNativeControl(ControlRecord& record, HWND parent, DialogServices& ser
     if (record.kind == NativeKind::GroupBox || record.kind == NativeKind::Panel || record.kind == NativeKind::WhitePanel)
         style |= WS_CLIPCHILDREN;
     const RECT bounds = ScreenBounds(record);
+    if (record.className == "TMaskEdit") AttachMask(record, Text(record, "EditMask"));
     const std::string text = InitialText(record);
     HWND window = CreateWindowExA(kind.exStyle, kind.windowClass, text.c_str(), style, bounds.left, bounds.top,
                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
@@ -614,6 +617,7 @@ std::optional<std::string> LiveProperty(const ControlRecord& r, const std::strin
         return std::to_string(r.scale->ToDesign(value));
     }
     if (name == "caption" && HasCaption(r.kind)) return WindowText(w);
+    if (name == "text" && r.mask) return r.mask->Value(WindowText(w));
     if ((name == "text" && (IsEdit(r.kind) || r.kind == NativeKind::ComboBox || r.kind == NativeKind::FilterCombo)) ||
         (name == "lines" && (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit)))
         return WithCrLf(WindowText(w));
@@ -646,6 +650,12 @@ void ApplyProperty(ControlRecord& r, const std::string& name, const std::string&
         const RECT rect = ScreenBounds(r);
         SetWindowPos(w, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (name == "editmask" && r.className == "TMaskEdit") {
+        const std::string value = r.mask ? r.mask->Value(WindowText(w)) : WindowText(w);
+        AttachMask(r, text);
+        SetWindowTextA(w, MaskedShown(r, value).c_str());
+    } else if (name == "text" && r.mask) {
+        if (const std::string shown = r.mask->Shown(text); WindowText(w) != shown) SetWindowTextA(w, shown.c_str());
     } else if ((name == "caption" && HasCaption(r.kind)) || (name == "text" && IsEdit(r.kind)) ||
                (name == "lines" && (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit))) {
         // The same text again changes nothing and reports no change.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/EditMask.h"
 #include "dialogs/FormScaling.h"
 #include "dialogs/PoolTemplate_win32.h"
 #include "system/WindowParts_win32.h"
@@ -52,6 +53,7 @@ struct ControlRecord : DesignedControl {
     bool firing = false;          // an event of this control is being reported
     WNDPROC originalProc = nullptr;  // subclassed native controls
     OwnedBitmap picture;          // images
+    std::optional<EditMask> mask; // masked edits with an EditMask
     std::string folder;           // folder controls: the folder shown
     std::vector<std::string> itemPaths;  // folder controls: the path of each item
     std::vector<ControlRecord*> children;
@@ -101,6 +103,13 @@ void CheckRadio(ControlRecord& record);
 
 // Check list box items: check state in the item data.
 void DrawCheckListItem(const DRAWITEMSTRUCT& item, const ControlRecord& record);
+
+// Masked edits (MaskedEdit_win32.cpp): the mask of the designed text, none for an empty one.
+void AttachMask(ControlRecord& record, const std::string& designedMask);
+// A value as the masked edit shows it; the value itself without a mask.
+std::string MaskedShown(const ControlRecord& record, const std::string& value);
+// The keys and edits of a masked edit; nullopt for what the edit handles itself.
+std::optional<LRESULT> MaskedEditMessage(ControlRecord& record, HWND window, UINT message, WPARAM wParam);
 
 // Folder controls (FolderControls_win32.cpp).
 void FillFolderControl(ControlRecord& record);

@@ -387,6 +387,35 @@ def designed_fonts(s):
         window.quit()
 
 
+def masked_input(s):
+    """Masked edits show their literals and blanks, take typed characters only where their
+    mask does, and hand on their text with or without the literals as the mask says."""
+    pascal = s.pascal("masks")
+    equal(pascal.read_bytes(), s.compile("masks").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    caption = "Masked input"
+    try:
+        equal(window.first, "ready", "formwindow")
+        shown = lambda: sorted(row["text"] for row in s.ui.layout(caption) if row["class"].lower() == "edit")
+        equal(shown(), ["(___)___-____", "AB-12**"], "the masks' literals and blanks, the designed text in its mask")
+        equal(window.get("Code.Text"), "AB12  ", "a text without its literals")
+        window.events()
+        check(s.ui.type(caption, "(___)___-____", "x55a5123z4567"), "typing into the telephone number")
+        equal(shown()[0], "(555)123-4567", "digits taken, letters refused, literals skipped")
+        equal(window.get("Phone.Text"), "(555)123-4567", "a text with its literals")
+        check("Phone.Change" in window.events(), "typing changes the masked edit")
+        check(s.ui.type(caption, "(555)123-4567", "\\b\\b"), "two backspaces")
+        equal(window.get("Phone.Text"), "(555)123-45  ", "backspace blanks the positions before the caret")
+        check(s.ui.type(caption, "AB-12**", "qz9x"), "typing over the code from its start")
+        equal(window.get("Code.Text"), "QZ92  ", "letters in upper case, the dash skipped, a letter refused for a digit")
+        equal(window.set("Phone.Text", "(123)456-7890"), "ok", "a text written by a rule")
+        equal(window.get("Phone.Text"), "(123)456-7890", "the written text")
+        equal(window.set("Code.EditMask", "00-00;1;_"), "ok", "another mask")
+        check("__-92" in shown(), f"the code under its new mask, its letters refused: {shown()}")
+    finally:
+        window.quit()
+
+
 def high_dpi(s):
     """At 144 dots per inch a form designed at 96 is one and a half times as large."""
     s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
@@ -470,7 +499,7 @@ def refused_forms(s):
         equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
 
 
-SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, high_dpi,
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, masked_input, high_dpi,
                                       sample_pages_high_dpi, refused_forms)}
 
 

@@ -375,6 +375,11 @@ class UiDriver:
         """Sets the text of a control named by its text or "#ID"."""
         return self._call("settext", caption, control, text, timeout_ms=timeout_ms)[0] == 0
 
+    def type(self, caption, control, keys, timeout_ms=15000):
+        """Types keys into a control named by its text or "#ID", one character after the other
+        ("\\b" is Backspace)."""
+        return self._call("type", caption, control, keys, timeout_ms=timeout_ms)[0] == 0
+
     def move(self, caption, left, top, timeout_ms=15000):
         return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0
 

@@ -11,6 +11,10 @@
 //   uidriver layout CAPTION [TIMEOUT_MS]        one line per control: class, id, left, top,
 //                                               width, height (in the window's client area),
 //                                               1 when visible else 0, 1 when enabled else 0, text
+//   uidriver type CAPTION CONTROL TEXT [TIMEOUT_MS]
+//                                               types TEXT into the control key by key (WM_CHAR;
+//                                               "\b" is Backspace), as the keyboard does after
+//                                               translation
 //   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
 //   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
 //   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
@@ -116,7 +120,7 @@ HWND FindControl(HWND window, const std::string& name) {
 int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
-                         "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
+                         "       uidriver settext|type CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
                          "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n"
                          "       uidriver focus CAPTION [TIMEOUT_MS]\n"
                          "       uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]\n");
@@ -127,7 +131,8 @@ int Run(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string verb = argv[1], caption = argv[2];
     const bool click = verb == "click", setText = verb == "settext", move = verb == "move", select = verb == "select";
-    const int timeoutArg = click ? 4 : setText || move || select ? 5 : 3;
+    const bool type = verb == "type";
+    const int timeoutArg = click ? 4 : setText || move || select || type ? 5 : 3;
     if (argc < timeoutArg) return Usage();
     const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
 
@@ -188,6 +193,19 @@ int Run(int argc, char** argv) {
         const WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
         SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
                      reinterpret_cast<LPARAM>(control));
+    } else if (type) {
+        HWND control = FindControl(window, argv[3]);
+        if (!control) {
+            std::fprintf(stderr, "no control \"%s\"\n", argv[3]);
+            return 1;
+        }
+        const std::string keys = argv[4];
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const bool backspace = keys.compare(i, 2, "\\b") == 0;
+            // Sent, not posted: each key is handled before the next one.
+            SendMessageA(control, WM_CHAR, backspace ? '\b' : static_cast<unsigned char>(keys[i]), 1);
+            if (backspace) ++i;
+        }
     } else if (click || setText) {
         HWND control = FindControl(window, argv[3]);
         if (!control) {
