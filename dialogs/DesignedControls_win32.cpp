@@ -246,7 +246,7 @@ WindowKind KindFor(const ControlRecord& r) {
 
 // The text a window is created with.
 std::string InitialText(const ControlRecord& r) {
-    if (HasCaption(r.kind)) return Text(r, "Caption");
+    if (HasCaption(r.kind)) return r.object->Find("Caption") ? Text(r, "Caption") : KindCaption(r);
     if (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit) return JoinLines(Items(r, "Lines.Strings"));
     if (r.kind == NativeKind::Edit) return MaskedShown(r, Text(r, "Text"));
     if (r.kind == NativeKind::ComboBox) return Text(r, "Text");
@@ -557,6 +557,7 @@ HWND CreateNativeControl(ControlRecord& record, HWND parent, DialogServices& ser
     if (record.kind == NativeKind::CheckListBox && record.itemHeight > 0)
         SendMessageA(window, LB_SETITEMHEIGHT, 0, record.itemHeight);
     Initialize(record);
+    AttachGlyph(record);
     return window;
 }
 

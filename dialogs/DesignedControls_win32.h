@@ -17,6 +17,10 @@
 #include "system/WindowParts_win32.h"
 
 using OwnedBrush = std::unique_ptr<HBRUSH__, GdiDeleter>;
+struct ImageListDeleter {
+    void operator()(_IMAGELIST* list) const;  // through comctl32's ImageList_Destroy
+};
+using OwnedImageList = std::unique_ptr<_IMAGELIST, ImageListDeleter>;
 
 // What the native control of a class is made of; decides how its events and
 // live values are read.
@@ -54,6 +58,7 @@ struct ControlRecord : DesignedControl {
     WNDPROC originalProc = nullptr;  // subclassed native controls
     OwnedBitmap picture;          // images
     std::optional<EditMask> mask; // masked edits with an EditMask
+    OwnedImageList glyphs;        // bit and speed buttons with a glyph
     std::string folder;           // folder controls: the folder shown
     std::vector<std::string> itemPaths;  // folder controls: the path of each item
     std::vector<ControlRecord*> children;
@@ -103,6 +108,12 @@ void CheckRadio(ControlRecord& record);
 
 // Check list box items: check state in the item data.
 void DrawCheckListItem(const DRAWITEMSTRUCT& item, const ControlRecord& record);
+
+// Bit and speed buttons (BitButtons_win32.cpp): the designed glyph on the
+// button at the dialog's density (again after the density changed).
+void AttachGlyph(ControlRecord& record);
+// The caption of a bit button's Kind (bkOK: "OK", ...); empty for bkCustom and other classes.
+std::string KindCaption(const ControlRecord& record);
 
 // Masked edits (MaskedEdit_win32.cpp): the mask of the designed text, none for an empty one.
 void AttachMask(ControlRecord& record, const std::string& designedMask);

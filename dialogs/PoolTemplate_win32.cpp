@@ -179,6 +179,7 @@ struct PoolTemplate::Impl : DialogWindow {
             const RECT bounds = ScreenBounds(*record);
             SetWindowPos(record->window, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
                          bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            AttachGlyph(*record);
         }
         // The place the system suggests; the size from the designed client area, which the frame does not change.
         const SIZE frame = FrameSize();

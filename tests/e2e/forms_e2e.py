@@ -416,6 +416,49 @@ def masked_input(s):
         window.quit()
 
 
+def glyph_buttons(s):
+    """A bit button shows its designed glyph beside its caption, the designer's transparent colour left
+    out, and its second image while disabled; a bit button of a kind shows the kind's caption."""
+    pascal = s.pascal("glyphs")
+    equal(pascal.read_bytes(), s.compile("glyphs").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    caption = "Glyph buttons"
+    try:
+        equal(window.first, "ready", "formwindow")
+        layout = {row["text"]: row for row in s.ui.layout(caption)}
+        check("OK" in layout, f"the caption of a bkOK button among {sorted(layout)}")
+
+        def colours(shot):
+            """Red, blue and fuchsia pixels on the glyph button."""
+            left, top, width, height, client_width, client_height = s.ui.rect(caption)
+            border = (width - client_width) // 2
+            x0, y0 = left + border, top + height - client_height - border
+            pixel = screenshots.screen_pixels(shot)
+            button = layout["Glyph"]
+            counts = {"red": 0, "blue": 0, "fuchsia": 0}
+            for y in range(button["top"], button["top"] + button["height"]):
+                for x in range(button["left"], button["left"] + button["width"]):
+                    r, g, b = pixel(x0 + x, y0 + y)
+                    if r > 200 and g < 60 and b > 200:
+                        counts["fuchsia"] += 1
+                    elif r > 200 and g < 60 and b < 60:
+                        counts["red"] += 1
+                    elif r < 60 and g < 60 and b > 200:
+                        counts["blue"] += 1
+            return counts
+
+        shown = colours(s.session.screenshot("forms-glyph-buttons.png"))
+        check(shown["red"] >= 80 and shown["blue"] == 0 and shown["fuchsia"] == 0,
+              f"the glyph's first image without its transparent colour: {shown}")
+        equal(window.set("GlyphButton.Enabled", "False"), "ok", "disabling the button")
+        time.sleep(0.5)
+        shown = colours(s.session.screenshot("forms-glyph-buttons-disabled.png"))
+        check(shown["blue"] >= 80 and shown["red"] == 0 and shown["fuchsia"] == 0,
+              f"the glyph's second image on the disabled button: {shown}")
+    finally:
+        window.quit()
+
+
 def high_dpi(s):
     """At 144 dots per inch a form designed at 96 is one and a half times as large."""
     s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
@@ -499,7 +542,8 @@ def refused_forms(s):
         equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
 
 
-SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, masked_input, high_dpi,
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, masked_input, glyph_buttons,
+                                      high_dpi,
                                       sample_pages_high_dpi, refused_forms)}
 
 
