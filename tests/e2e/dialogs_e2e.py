@@ -516,6 +516,36 @@ def fields_and_targets(s):
     equal(s.results(), [f"NEXT|12345|Ada|TRUE|FALSE|TRUE|{chosen}|{states}"], "what the fields wrote")
 
 
+BROWSE_SCRIPT = ("Set Variable\n  | TARGETDIR\n  | C:\\Program Files\\Acme\\Tool\\\n"
+                 "Wizard Loop\n" + display("browse", "R") + "End\n" + report("$R$|$TARGETDIR$"))
+BROWSE_FORM = page("Browse", "Browse Page", 420, 160, [("BrowseButton", "Browse...", 4), ("NextButton", "Next >", 1)],
+                   extra=("  object Target: TEdit\n    Left = 16\n    Top = 50\n    Width = 380\n    Height = 21\n"
+                          "    Hint = 'TARGETDIR'\n    Tag = 2\n    TabOrder = 5\n  end\n"))
+
+
+def browse_folder(s):
+    """The Browse role's folder dialog: the folder a user picks there reaches the destination field, with the
+    part of the destination that does not exist yet behind it, and the variable the field is bound to."""
+    (s.session.drive_c / "Picked Place").mkdir()
+    exe = s.build("browse", BROWSE_SCRIPT, {"browse": BROWSE_FORM})
+    process = s.session.start(exe)
+    caption = "Browse Page"
+    check(s.visible(caption, 30000), "the page appears")
+    check(s.ui.click(caption, "Browse..."), "Browse")
+    browser = "Browse for Folder"
+    check(s.ui.wait(browser, 15000), "the system's folder dialog")
+    picked, seen = s.ui.tree_pick(browser, "Desktop\\Computer\\C:\\Picked Place")
+    s.session.screenshot("browse-folder-dialog.png")
+    check(picked, "the folder picked in the dialog's tree: " + seen)
+    check(s.ui.click(browser, "OK"), "OK in the folder dialog")
+    time.sleep(1)
+    edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
+    equal(edits, ["C:\\Picked Place\\Acme\\Tool\\"], "the destination field after the choice")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT|C:\\Picked Place\\Acme\\Tool\\"], "the destination the script sees")
+
+
 LINK_PAGE = ("<html><body><p><a href=\"C:\\windows\\system32\\cmd.exe /c mkdir "
              "C:\\clicked C:\\second\">Start the program</a></p></body></html>")
 
@@ -603,7 +633,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi,
+                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi, browse_folder,
                                       modeless_cancel)}
 
 if __name__ == "__main__":

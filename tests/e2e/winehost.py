@@ -380,6 +380,12 @@ class UiDriver:
         ("\\b" is Backspace)."""
         return self._call("type", caption, control, keys, timeout_ms=timeout_ms)[0] == 0
 
+    def tree_pick(self, caption, path, timeout_ms=15000):
+        """Selects the item of the window's tree view along a "\\"-joined path of parts of item texts;
+        (done, the driver's message)."""
+        code, out = self._call("treepick", caption, path, timeout_ms=timeout_ms)
+        return code == 0, out
+
     def move(self, caption, left, top, timeout_ms=15000):
         return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0
 
