@@ -127,7 +127,8 @@ struct PoolTemplate::Impl : DialogWindow {
         record.hfont = Font(font);
         record.textColor = ScreenColor(font.color);
         SendMessageA(record.window, WM_SETFONT, reinterpret_cast<WPARAM>(record.hfont), TRUE);
-        InvalidateRect(record.window, nullptr, TRUE);
+        // The whole control again, frame included: a group box draws its caption on its frame.
+        RedrawWindow(record.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME);
         for (ControlRecord* child : record.children)
             if (FollowsParentFont(*child->object)) Refont(*child, font);
     }

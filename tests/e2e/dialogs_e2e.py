@@ -546,6 +546,49 @@ def browse_folder(s):
     equal(s.results(), ["NEXT|C:\\Picked Place\\Acme\\Tool\\"], "the destination the script sees")
 
 
+FONT_RULE_FORM = page("FontRule", "Font Rule", 420, 200, [("NextButton", "Next >", 1)], extra=(
+    "  object Box: TGroupBox\n    Left = 16\n    Top = 40\n    Width = 380\n    Height = 90\n    Caption = 'Box'\n"
+    "    Font.Height = -16\n    Font.Name = 'Tahoma'\n    ParentFont = False\n    TabOrder = 2\n"
+    "    object Inner: TLabel\n      Left = 8\n      Top = 30\n      Width = 300\n      Height = 22\n"
+    "      Caption = 'Inside the box'\n    end\n  end\n"
+    "  object Bolder: TRzCheckBox\n    Left = 16\n    Top = 140\n    Width = 200\n    Height = 17\n"
+    "    Caption = 'Bold box'\n    Hint = 'BOLDER'\n    TabOrder = 1\n  end\n"))
+FONT_RULES = ("IF (Bolder.Checked = True)  THEN  Box.Font.Style := [fsBold];\r\n"
+              "IF (Bolder.Checked <> True)  THEN  Box.Font.Style := [];\r\n")
+
+
+def font_rule(s):
+    """A dialog rule that makes a group box bold makes the label inside it bold too, and regular again."""
+    exe = s.build("fontrule", "Wizard Loop\n" + display("fontrule", "R") + "End\n" + report("$R$ $BOLDER$"),
+                  {"fontrule": FONT_RULE_FORM}, support_files={"fontrule.dfm.kebf": FONT_RULES})
+    process = s.session.start(exe)
+    caption = "Font Rule"
+    check(s.visible(caption, 30000), "the page appears")
+
+    def inner_strokes(shot):
+        left, top, width, height, client_width, client_height = s.ui.rect(caption)
+        border = (width - client_width) // 2
+        x0, y0 = left + border, top + height - client_height - border
+        row = next(row for row in s.ui.layout(caption) if row["text"] == "Inside the box")
+        # The label lies in the box: its place is inside the box's client area.
+        box = next(row for row in s.ui.layout(caption) if row["text"] == "Box")
+        return screenshots.stroke_width(shot, x0 + row["left"], y0 + row["top"], row["width"], row["height"]) \
+            if row["left"] >= box["left"] else 0.0
+
+    regular = inner_strokes(s.session.screenshot("font-rule-regular.png"))
+    check(s.ui.click(caption, "Bold box"), "check the box")
+    time.sleep(0.5)
+    bold = inner_strokes(s.session.screenshot("font-rule-bold.png"))
+    check(bold > 1.3 * regular, f"the label follows its box to bold: strokes of {bold:.2f} pixels, {regular:.2f} before")
+    check(s.ui.click(caption, "Bold box"), "uncheck the box")
+    time.sleep(0.5)
+    again = inner_strokes(s.session.screenshot("font-rule-regular-again.png"))
+    check(again * 1.3 < bold, f"regular again: strokes of {again:.2f} pixels")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT FALSE"], "the result")
+
+
 LINK_PAGE = ("<html><body><p><a href=\"C:\\windows\\system32\\cmd.exe /c mkdir "
              "C:\\clicked C:\\second\">Start the program</a></p></body></html>")
 
@@ -633,7 +676,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi, browse_folder,
+                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi, browse_folder, font_rule,
                                       modeless_cancel)}
 
 if __name__ == "__main__":
