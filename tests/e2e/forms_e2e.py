@@ -483,6 +483,18 @@ def high_dpi(s):
         equal(geometry(by_text(s.ui.layout(CAPTION), "edit text"))[0], 30, "20 designed pixels at 144 dots per inch")
     finally:
         window.quit()
+    # A picture that is not stretched grows with the design: 8 pixels square become 12.
+    window = s.show(s.compile("picture"))
+    try:
+        equal(window.first, "ready", "formwindow showing a picture")
+        left, top, width, height, client_width, client_height = s.ui.rect("Unstretched picture")
+        border = (width - client_width) // 2
+        x0, y0 = left + border + 12, top + height - client_height - border + 12  # the image's corner at 144
+        pixel = screenshots.screen_pixels(s.session.screenshot("forms-picture-144dpi.png"))
+        check(pixel(x0 + 10, y0 + 10) != (255, 255, 255), f"inside the grown picture: {pixel(x0 + 10, y0 + 10)}")
+        equal(pixel(x0 + 13, y0 + 13), (255, 255, 255), "the background beyond it")
+    finally:
+        window.quit()
 
 
 SAMPLE_PAGES = SOURCE / "examples" / "sample" / "support"
