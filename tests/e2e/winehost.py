@@ -113,8 +113,6 @@ def _stop_prefix_processes(prefix, env):
 # installed, every bold Tahoma text is drawn with thin strokes. Without it the
 # system emboldens Tahoma as Windows' own bold face looks.
 FONTS_LEFT_OUT = {"tahomabd.ttf"}
-# What the template is made of: a template of another recipe is built again.
-TEMPLATE_RECIPE = "fonts without " + " ".join(sorted(FONTS_LEFT_OUT)) + "\n"
 
 
 def build_template(template, path):
@@ -124,7 +122,7 @@ def build_template(template, path):
     ready = template / ".ready"
     with open(str(template) + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if ready.exists() and ready.read_text() == TEMPLATE_RECIPE:
+        if ready.exists():
             return template
         shutil.rmtree(template, ignore_errors=True)
         env = _env(template, path)
@@ -141,7 +139,7 @@ def build_template(template, path):
             if font.name not in FONTS_LEFT_OUT:
                 shutil.copy(font, fonts)
         _replace_home_links(template)
-        ready.write_text(TEMPLATE_RECIPE)
+        ready.write_text("ok\n")
     return template
 
 
