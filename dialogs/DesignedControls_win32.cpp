@@ -246,9 +246,10 @@ WindowKind KindFor(const ControlRecord& r) {
 
 // The text a window is created with.
 std::string InitialText(const ControlRecord& r) {
-    if (HasCaption(r.kind)) return Text(r, "Caption");
+    if (HasCaption(r.kind)) return r.object->Find("Caption") ? Text(r, "Caption") : KindCaption(r);
     if (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit) return JoinLines(Items(r, "Lines.Strings"));
-    if (r.kind == NativeKind::Edit || r.kind == NativeKind::ComboBox) return Text(r, "Text");
+    if (r.kind == NativeKind::Edit) return MaskedShown(r, Text(r, "Text"));
+    if (r.kind == NativeKind::ComboBox) return Text(r, "Text");
     return "";
 }
 
@@ -476,6 +477,7 @@ LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM l
                 return 0;
             }
         }
+        if (auto handled = MaskedEditMessage(*record, window, message, wParam)) return *handled;
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
             RemovePropA(window, kSubclassProperty);
@@ -514,7 +516,19 @@ NativeKind NativeKindOf(const std::string& className) {
     return NativeKind::Label;
 }
 
-HWND CreateNativeControl(ControlRecord& record, HWND parent, RECT bounds, DialogServices& services) {
+RECT ScreenBounds(const ControlRecord& record) {
+    const DialogScale& scale = *record.scale;
+    const int left = Number(record, "Left", 0), top = Number(record, "Top", 0);
+    RECT bounds{scale.ToScreen(left), scale.ToScreen(top), scale.ToScreen(int64_t{left} + Number(record, "Width", 0)),
+                scale.ToScreen(int64_t{top} + Number(record, "Height", 0))};
+    if (IsCombo(record.kind) && Ident(record, "Style", "csDropDown") != "csSimple") {
+        const int height = bounds.bottom - bounds.top;
+        bounds.bottom += std::max(Number(record, "DropDownCount", 8), 1) * std::max(height - 4, 8);
+    }
+    return bounds;
+}
+
+HWND CreateNativeControl(ControlRecord& record, HWND parent, DialogServices& services) {
     const WindowKind kind = KindFor(record);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | kind.style;
     if (Flag(record, "Visible", true)) style |= WS_VISIBLE;
@@ -522,13 +536,11 @@ HWND CreateNativeControl(ControlRecord& record, HWND parent, RECT bounds, Dialog
     if (Focusable(record) && Flag(record, "TabStop", true)) style |= WS_TABSTOP;
     if (record.kind == NativeKind::GroupBox || record.kind == NativeKind::Panel || record.kind == NativeKind::WhitePanel)
         style |= WS_CLIPCHILDREN;
-    int height = bounds.bottom - bounds.top;
-    // A combo box's window includes its drop-down list.
-    if (IsCombo(record.kind) && Ident(record, "Style", "csDropDown") != "csSimple")
-        height += std::max(Number(record, "DropDownCount", 8), 1) * std::max(height - 4, 8);
+    const RECT bounds = ScreenBounds(record);
+    if (record.className == "TMaskEdit") AttachMask(record, Text(record, "EditMask"));
     const std::string text = InitialText(record);
     HWND window = CreateWindowExA(kind.exStyle, kind.windowClass, text.c_str(), style, bounds.left, bounds.top,
-                                  bounds.right - bounds.left, height, parent,
+                                  bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(record.id)), GetModuleHandleA(nullptr),
                                   nullptr);
     if (!window) return nullptr;
@@ -545,6 +557,7 @@ HWND CreateNativeControl(ControlRecord& record, HWND parent, RECT bounds, Dialog
     if (record.kind == NativeKind::CheckListBox && record.itemHeight > 0)
         SendMessageA(window, LB_SETITEMHEIGHT, 0, record.itemHeight);
     Initialize(record);
+    AttachGlyph(record);
     return window;
 }
 
@@ -601,9 +614,11 @@ std::optional<std::string> LiveProperty(const ControlRecord& r, const std::strin
         const LONG value = name == "left" ? rect.left : name == "top" ? rect.top
                            : name == "width"                          ? rect.right - rect.left
                                                                       : rect.bottom - rect.top;
-        return std::to_string(value);
+        // Rules read and write lengths as designed, whatever the screen's density.
+        return std::to_string(r.scale->ToDesign(value));
     }
     if (name == "caption" && HasCaption(r.kind)) return WindowText(w);
+    if (name == "text" && r.mask) return r.mask->Value(WindowText(w));
     if ((name == "text" && (IsEdit(r.kind) || r.kind == NativeKind::ComboBox || r.kind == NativeKind::FilterCombo)) ||
         (name == "lines" && (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit)))
         return WithCrLf(WindowText(w));
@@ -633,16 +648,15 @@ void ApplyProperty(ControlRecord& r, const std::string& name, const std::string&
     } else if (name == "visible") {
         ShowWindow(w, Flag(r, "Visible", true) ? SW_SHOWNA : SW_HIDE);
     } else if (name == "left" || name == "top" || name == "width" || name == "height") {
-        RECT rect;
-        GetWindowRect(w, &rect);
-        MapWindowPoints(HWND_DESKTOP, GetParent(w), reinterpret_cast<POINT*>(&rect), 2);
-        const int value = Number(r, name == "left" ? "Left" : name == "top" ? "Top" : name == "width" ? "Width" : "Height", 0);
-        if (name == "left") OffsetRect(&rect, value - rect.left, 0);
-        if (name == "top") OffsetRect(&rect, 0, value - rect.top);
-        if (name == "width") rect.right = rect.left + value;
-        if (name == "height") rect.bottom = rect.top + value;
+        const RECT rect = ScreenBounds(r);
         SetWindowPos(w, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (name == "editmask" && r.className == "TMaskEdit") {
+        const std::string value = r.mask ? r.mask->Value(WindowText(w)) : WindowText(w);
+        AttachMask(r, text);
+        SetWindowTextA(w, MaskedShown(r, value).c_str());
+    } else if (name == "text" && r.mask) {
+        if (const std::string shown = r.mask->Shown(text); WindowText(w) != shown) SetWindowTextA(w, shown.c_str());
     } else if ((name == "caption" && HasCaption(r.kind)) || (name == "text" && IsEdit(r.kind)) ||
                (name == "lines" && (r.kind == NativeKind::Memo || r.kind == NativeKind::RichEdit))) {
         // The same text again changes nothing and reports no change.

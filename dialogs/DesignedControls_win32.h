@@ -11,11 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/EditMask.h"
 #include "dialogs/FormScaling.h"
 #include "dialogs/PoolTemplate_win32.h"
 #include "system/WindowParts_win32.h"
 
 using OwnedBrush = std::unique_ptr<HBRUSH__, GdiDeleter>;
+struct ImageListDeleter {
+    void operator()(_IMAGELIST* list) const;  // through comctl32's ImageList_Destroy
+};
+using OwnedImageList = std::unique_ptr<_IMAGELIST, ImageListDeleter>;
 
 // What the native control of a class is made of; decides how its events and
 // live values are read.
@@ -25,11 +30,20 @@ enum class NativeKind {
     WhitePanel, FileList, DirectoryList, DriveCombo, FilterCombo, ShellTree, ShellList, ShellCombo,
 };
 
+// The dialog's densities: the form's design against the window's screen.
+struct DialogScale {
+    int designDpi = kDesignedDpi;
+    int screenDpi = kDesignedDpi;
+    int ToScreen(int64_t designed) const { return ScaledLength(designed, designDpi, screenDpi); }
+    int ToDesign(int64_t onScreen) const { return ScaledLength(onScreen, screenDpi, designDpi); }
+};
+
 // One built component: what the runtime sees (DesignedControl) plus what the
 // window side keeps for it.
 struct ControlRecord : DesignedControl {
     FormObject* object = nullptr;  // the form file's object; written properties are stored here
     NativeKind kind = NativeKind::Label;
+    const DialogScale* scale = nullptr;  // the dialog's
     int id = 0;                   // the child window id
     int itemHeight = 0;           // owner-drawn lists: the height of an item
     DesignedFont font;
@@ -43,6 +57,8 @@ struct ControlRecord : DesignedControl {
     bool firing = false;          // an event of this control is being reported
     WNDPROC originalProc = nullptr;  // subclassed native controls
     OwnedBitmap picture;          // images
+    std::optional<EditMask> mask; // masked edits with an EditMask
+    OwnedImageList glyphs;        // bit and speed buttons with a glyph
     std::string folder;           // folder controls: the folder shown
     std::vector<std::string> itemPaths;  // folder controls: the path of each item
     std::vector<ControlRecord*> children;
@@ -72,9 +88,13 @@ const char* PaintedClassName(NativeKind kind);
 // Our painted classes' window procedures find their record and dialog here.
 void AttachPainted(HWND window, ControlRecord* record, DialogServices* services);
 
-// Creates the native window of the record (the record's kind, font and colours
-// already set) at the scaled rectangle inside parent.
-HWND CreateNativeControl(ControlRecord& record, HWND parent, RECT bounds, DialogServices& services);
+// Creates the native window of the record (the record's kind, font, colours
+// and scale already set) at its ScreenBounds inside parent.
+HWND CreateNativeControl(ControlRecord& record, HWND parent, DialogServices& services);
+// The designed rectangle of the record's component at the screen's density,
+// in its container's client area (a combo box's window includes its list).
+RECT ScreenBounds(const ControlRecord& record);
+
 // After every control exists: links that name other controls (an up-down's buddy).
 void LinkControls(ControlRecord& record, const std::function<ControlRecord*(const std::string&)>& find);
 
@@ -88,6 +108,19 @@ void CheckRadio(ControlRecord& record);
 
 // Check list box items: check state in the item data.
 void DrawCheckListItem(const DRAWITEMSTRUCT& item, const ControlRecord& record);
+
+// Bit and speed buttons (BitButtons_win32.cpp): the designed glyph on the
+// button at the dialog's density (again after the density changed).
+void AttachGlyph(ControlRecord& record);
+// The caption of a bit button's Kind (bkOK: "OK", ...); empty for bkCustom and other classes.
+std::string KindCaption(const ControlRecord& record);
+
+// Masked edits (MaskedEdit_win32.cpp): the mask of the designed text, none for an empty one.
+void AttachMask(ControlRecord& record, const std::string& designedMask);
+// A value as the masked edit shows it; the value itself without a mask.
+std::string MaskedShown(const ControlRecord& record, const std::string& value);
+// The keys and edits of a masked edit; nullopt for what the edit handles itself.
+std::optional<LRESULT> MaskedEditMessage(ControlRecord& record, HWND window, UINT message, WPARAM wParam);
 
 // Folder controls (FolderControls_win32.cpp).
 void FillFolderControl(ControlRecord& record);

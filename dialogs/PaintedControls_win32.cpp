@@ -184,13 +184,19 @@ void PaintImage(HDC dc, HWND window, const ControlRecord& record) {
         const FormValue* value = record.object->Find(name);
         return value && value->type == FormValueType::True;
     };
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
     if (boolean("Stretch")) {
-        SetStretchBltMode(dc, HALFTONE);
         StretchBlt(dc, 0, 0, r.right, r.bottom, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     } else {
-        const int x = boolean("Center") ? (r.right - info.bmWidth) / 2 : 0;
-        const int y = boolean("Center") ? (r.bottom - info.bmHeight) / 2 : 0;
-        BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        // The picture grows with the dialog's density as the rest of the design does.
+        const int width = record.scale->ToScreen(info.bmWidth), height = record.scale->ToScreen(info.bmHeight);
+        const int x = boolean("Center") ? (r.right - width) / 2 : 0;
+        const int y = boolean("Center") ? (r.bottom - height) / 2 : 0;
+        if (width == info.bmWidth && height == info.bmHeight)
+            BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+        else
+            StretchBlt(dc, x, y, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     }
     SelectObject(source, old);
     DeleteDC(source);

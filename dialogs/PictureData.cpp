@@ -45,6 +45,13 @@ DesignedPicture ReadPictureData(const std::string& data) {
     return {format, data.substr(at, static_cast<size_t>(size))};
 }
 
+std::string GlyphBitmapFile(const std::string& data) {
+    if (FormatAt(data, 0) == PictureFormat::Bitmap) return data;
+    if (data.size() < 4 + 2 || FormatAt(data, 4) != PictureFormat::Bitmap) return {};
+    const uint64_t size = U32(data, 0);
+    return size <= data.size() - 4 ? data.substr(4, static_cast<size_t>(size)) : std::string();
+}
+
 bool ReadBitmapLayout(const std::string& file, BitmapLayout& layout) {
     if (file.size() < 14 + 40 || file.compare(0, 2, "BM") != 0) return false;
     const uint32_t bitsOffset = U32(file, 10);

@@ -15,6 +15,10 @@ struct DesignedPicture {
 // The picture file inside the data, recognised by its signature; None when
 // the data holds no picture of a known format.
 DesignedPicture ReadPictureData(const std::string& data);
+// The bitmap file of a button's "Glyph.Data": the designer stores a bitmap
+// as its 32-bit size and the file (some tools store the file alone); empty
+// when the data holds no bitmap file.
+std::string GlyphBitmapFile(const std::string& data);
 // The format of a picture file by its signature.
 PictureFormat PictureFileFormat(const std::string& file);
 

@@ -22,6 +22,7 @@ namespace {
 const char kDialogClass[] = "OrvantaDialog";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;  // above IDOK and IDCANCEL
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED: the window's new density, its suggested rectangle
 
 std::string Lower(std::string_view text) {
     std::string out(text);
@@ -91,8 +92,7 @@ struct PoolTemplate::Impl : DialogWindow {
     PoolTemplate* owner = nullptr;
     std::string fileName;
     FormFile form;
-    int designDpi = kDesignedDpi;
-    int screenDpi = kDesignedDpi;
+    DialogScale scale;
     DesignedFont formFont;
     HFONT formHFont = nullptr;
     int64_t formColor = 0xFFFFFF;
@@ -110,15 +110,84 @@ struct PoolTemplate::Impl : DialogWindow {
     HFONT Font(const DesignedFont& font) {
         for (const auto& [design, handle] : fonts)
             if (design == font) return handle.get();
-        const int height = ScaledLength(font.height, designDpi, screenDpi);
-        fonts.emplace_back(font, OwnedFont(CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic,
-                                                       font.underline, font.strikeOut, static_cast<BYTE>(font.charset),
-                                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                                       DEFAULT_PITCH | FF_DONTCARE, font.name.c_str())));
+        const int height = ScaledFontHeight(font.height, scale.designDpi, scale.screenDpi);
+        fonts.emplace_back(font, OwnedFont(CreateFontA(height, 0, font.orientation, font.orientation,
+                                                       font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
+                                                       font.strikeOut, static_cast<BYTE>(font.charset),
+                                                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                       static_cast<BYTE>(font.quality),
+                                                       static_cast<BYTE>(font.pitch | FF_DONTCARE), font.name.c_str())));
         return fonts.back().second.get();
     }
 
-    int Scaled(int64_t designed) const { return ScaledLength(designed, designDpi, screenDpi); }
+    // The control's window takes a new font, and so do the controls inside it
+    // that follow their container's font.
+    void Refont(ControlRecord& record, const DesignedFont& font) {
+        record.font = font;
+        record.hfont = Font(font);
+        record.textColor = ScreenColor(font.color);
+        SendMessageA(record.window, WM_SETFONT, reinterpret_cast<WPARAM>(record.hfont), TRUE);
+        // The whole control again, frame included: a group box draws its caption on its frame.
+        RedrawWindow(record.window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME);
+        for (ControlRecord* child : record.children)
+            if (FollowsParentFont(*child->object)) Refont(*child, font);
+    }
+
+    // The form's font changed: the controls that follow it take it.
+    void RefontForm(const DesignedFont& font) {
+        formFont = font;
+        formHFont = Font(font);
+        SendMessageA(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(formHFont), FALSE);
+        for (const auto& record : records)
+            if (!record->parent && FollowsParentFont(*record->object)) Refont(*record, font);
+    }
+
+    int Scaled(int64_t designed) const { return scale.ToScreen(designed); }
+
+    // The window's size: the designed client area, else the designed window size.
+    SIZE FrameSize() const {
+        const FormObject& root = form.root;
+        RECT frame{0, 0, Scaled(StoredInteger(root, "ClientWidth", 0)), Scaled(StoredInteger(root, "ClientHeight", 0))};
+        if (frame.right > 0 && frame.bottom > 0) {
+            HWND w = window.get();
+            AdjustWindowRectEx(&frame, GetWindowLongA(w, GWL_STYLE), FALSE, GetWindowLongA(w, GWL_EXSTYLE));
+        } else {
+            frame = RECT{0, 0, Scaled(StoredInteger(root, "Width", 400)), Scaled(StoredInteger(root, "Height", 300))};
+        }
+        return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    }
+
+    void MeasureItems(ControlRecord& record) {
+        if (record.kind != NativeKind::CheckListBox) return;
+        const int fontHeight = std::abs(ScaledFontHeight(record.font.height, scale.designDpi, scale.screenDpi));
+        record.itemHeight = std::max(Scaled(StoredInteger(*record.object, "ItemHeight", 0)), fontHeight + 4);
+    }
+
+    // The window moved to a screen of another density: fonts, places and
+    // sizes again from the design, the window where the system suggests.
+    void Rescale(int dpi, const RECT& suggested) {
+        if (dpi <= 0 || dpi == scale.screenDpi) return;
+        scale.screenDpi = dpi;
+        const auto retired = std::move(fonts);  // in use until every window has its new font
+        fonts.clear();
+        formHFont = Font(formFont);
+        SendMessageA(window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(formHFont), FALSE);
+        for (const auto& record : records) {
+            record->hfont = Font(record->font);
+            SendMessageA(record->window, WM_SETFONT, reinterpret_cast<WPARAM>(record->hfont), FALSE);
+            MeasureItems(*record);
+            if (record->itemHeight > 0) SendMessageA(record->window, LB_SETITEMHEIGHT, 0, record->itemHeight);
+            const RECT bounds = ScreenBounds(*record);
+            SetWindowPos(record->window, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                         bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            AttachGlyph(*record);
+        }
+        // The place the system suggests; the size from the designed client area, which the frame does not change.
+        const SIZE frame = FrameSize();
+        SetWindowPos(window.get(), nullptr, suggested.left, suggested.top, frame.cx, frame.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(window.get(), nullptr, TRUE);
+    }
 
     ControlRecord* Record(HWND control) const {
         auto it = byWindow.find(control);
@@ -185,26 +254,21 @@ struct PoolTemplate::Impl : DialogWindow {
             record.parent = parent;
             record.kind = NativeKindOf(object->className);
             record.id = kFirstControlId + static_cast<int>(records.size());
-            record.font = FontOf(*object, parent ? parent->font : formFont, designDpi);
+            record.scale = &scale;
+            record.font = FontOf(*object, parent ? parent->font : formFont, scale.designDpi);
             record.hfont = Font(record.font);
             SetColors(record);
             record.transparent = StoredFlag(*object, "Transparent", false) &&
                                  (record.kind == NativeKind::Label || record.kind == NativeKind::StaticText ||
                                   record.kind == NativeKind::CheckBox || record.kind == NativeKind::RadioButton);
-            if (record.kind == NativeKind::CheckListBox) {
-                const int fontHeight = std::abs(Scaled(record.font.height));
-                record.itemHeight = std::max(Scaled(StoredInteger(*object, "ItemHeight", 0)), fontHeight + 4);
-            }
+            MeasureItems(record);
             if (record.kind == NativeKind::Image)
                 if (const FormValue* data = object->Find("Picture.Data"); data && data->type == FormValueType::Binary)
                     record.picture.reset(PictureBitmap(data->bytes));
             records.push_back(std::move(owned));
             controls.push_back(&record);
             if (parent) parent->children.push_back(&record);
-            const RECT bounds{Scaled(StoredInteger(*object, "Left", 0)), Scaled(StoredInteger(*object, "Top", 0)),
-                              Scaled(StoredInteger(*object, "Left", 0) + StoredInteger(*object, "Width", 0)),
-                              Scaled(StoredInteger(*object, "Top", 0) + StoredInteger(*object, "Height", 0))};
-            if (!CreateNativeControl(record, parentWindow, bounds, services))
+            if (!CreateNativeControl(record, parentWindow, services))
                 throw FormError(fileName + ": the window of " + object->className + " " + object->name +
                                 " cannot be created");
             byWindow[record.window] = &record;
@@ -364,6 +428,9 @@ struct PoolTemplate::Impl : DialogWindow {
                 FillRect(reinterpret_cast<HDC>(wParam), &r, formBrush);
                 return 1;
             }
+            case kDpiChanged:
+                Rescale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+                return 0;
             case DM_GETDEFID:
                 return defaultButtonId ? MAKELRESULT(defaultButtonId, DC_HASDEFID) : 0;
             default:
@@ -441,24 +508,17 @@ std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
     HWND window = impl.window.get();
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(static_cast<DialogWindow*>(&impl)));
 
-    impl.designDpi = DesignDpi(root);
-    impl.screenDpi = ScreenDpi(window);
-    impl.formFont = FontOf(root, DesignedFont{}, impl.designDpi);
+    impl.scale.designDpi = DesignDpi(root);
+    impl.scale.screenDpi = ScreenDpi(window);
+    impl.formFont = FontOf(root, DesignedFont{}, impl.scale.designDpi);
     impl.formHFont = impl.Font(impl.formFont);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(impl.formHFont), FALSE);
     if (const FormValue* color = root.Find("Color")) impl.formColor = ColorFromValue(*color).value_or(0xFFFFFF);
     impl.formBrush = ColorBrush(impl.formColor, impl.formBrushOwned);
 
-    // The designed client area, else the designed window size.
-    RECT frame{0, 0, impl.Scaled(StoredInteger(root, "ClientWidth", 0)),
-               impl.Scaled(StoredInteger(root, "ClientHeight", 0))};
-    if (frame.right > 0 && frame.bottom > 0) {
-        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    } else {
-        frame = RECT{0, 0, impl.Scaled(StoredInteger(root, "Width", 400)), impl.Scaled(StoredInteger(root, "Height", 300))};
-    }
+    const SIZE frame = impl.FrameSize();
     SetWindowPos(window, nullptr, impl.Scaled(StoredInteger(root, "Left", 0)), impl.Scaled(StoredInteger(root, "Top", 0)),
-                 frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                 frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
     impl.Build(root.children, window, nullptr);
     for (const auto& record : impl.records)
@@ -501,9 +561,11 @@ std::optional<std::string> PoolTemplate::Property(const DesignedControl* control
 void PoolTemplate::SetProperty(DesignedControl* control, std::string_view property, const std::string& text) {
     const std::string name = Lower(property);
     if (!control) {
+        StoreFontDefault(impl_->form.root, property);
         SetDesignedPropertyText(impl_->form.root, "", property, text);
         HWND window = impl_->window.get();
         if (name == "caption") SetWindowTextA(window, text.c_str());
+        if (name.rfind("font.", 0) == 0) impl_->RefontForm(FontOf(impl_->form.root, impl_->formFont, impl_->scale.designDpi));
         if (name == "color") {
             impl_->formColor = ColorFromValue(*impl_->form.root.Find("Color")).value_or(0xFFFFFF);
             impl_->formBrush = ColorBrush(impl_->formColor, impl_->formBrushOwned);
@@ -513,16 +575,20 @@ void PoolTemplate::SetProperty(DesignedControl* control, std::string_view proper
         return;
     }
     auto& record = static_cast<ControlRecord&>(*control);
+    if (AcceptsProperty(record.className, property)) StoreFontDefault(*record.object, property);
     SetDesignedPropertyText(*record.object, record.className, property, text);
     if (name == "tag") record.tag = static_cast<int>(StoredInteger(*record.object, "Tag", 0));
     if (name == "hint") record.hint = record.object->Text("Hint");
     if (name == "name") record.name = record.object->name;
-    if (name.rfind("font.", 0) == 0 || name == "parentfont") {
-        const ControlRecord* parent = static_cast<const ControlRecord*>(record.parent);
-        record.font = FontOf(*record.object, parent ? parent->font : impl_->formFont, impl_->designDpi);
-        record.hfont = impl_->Font(record.font);
-        record.textColor = ScreenColor(record.font.color);
-        SendMessageA(record.window, WM_SETFONT, reinterpret_cast<WPARAM>(record.hfont), TRUE);
+    // As in the designer: a font of its own ends following the container's,
+    // and following it again takes the container's font as it is now.
+    if (name.rfind("font.", 0) == 0) {
+        record.object->Set("ParentFont", FormValue::Bool(false));
+        impl_->Refont(record, FontOf(*record.object, record.font, impl_->scale.designDpi));
+    }
+    if (name == "parentfont" && FollowsParentFont(*record.object)) {
+        const auto* parent = static_cast<const ControlRecord*>(record.parent);
+        impl_->Refont(record, parent ? parent->font : impl_->formFont);
     }
     if (name == "color" || name == "parentcolor") {
         impl_->SetColors(record);

@@ -243,6 +243,22 @@ def next_enabled(s, caption):
     return any(row["enabled"] for row in s.ui.layout(caption) if row["text"].replace("&", "") == "Next >")
 
 
+def check_bold_heading(s, caption, shot, heading):
+    """The page's heading (designed bold) is drawn with wider strokes than its body text (regular)."""
+    left, top, width, height, client_width, client_height = s.ui.rect(caption)
+    border = (width - client_width) // 2
+    x0, y0 = left + border, top + height - client_height - border
+    rows = {row["text"]: row for row in s.ui.layout(caption)}
+    check(heading in rows, f"the heading {heading!r} among {sorted(rows)}")
+    body = next(row for row in s.ui.layout(caption) if row["id"] == rows[heading]["id"] + 1)
+
+    def strokes(row):
+        return screenshots.stroke_width(shot, x0 + row["left"], y0 + row["top"], row["width"], row["height"])
+
+    bold, regular = strokes(rows[heading]), strokes(body)
+    check(bold > 1.3 * regular, f"the heading {heading!r} bold: strokes of {bold:.2f} pixels, the body's {regular:.2f}")
+
+
 def sample_wizard(s):
     """The sample's wizard, walked by a user: licence accepted through its rule, the features page, another folder,
     installed there."""
@@ -251,7 +267,7 @@ def sample_wizard(s):
     process = s.session.start(out / "sample.exe")
     caption = "Orvanta Sample Setup"
     check(s.visible(caption, 60000), "the welcome page")
-    s.session.screenshot("sample-welcome.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-welcome.png"), "Welcome to the Orvanta Sample Setup")
     check(s.ui.click(caption, "Next >"), "Next on the welcome page")
     time.sleep(1)
     controls = s.ui.controls(caption)
@@ -266,7 +282,7 @@ def sample_wizard(s):
     shown = [text for _, _, text in s.ui.controls(caption)]
     check("The program and its readme." in shown, f"the first feature's description: {shown}")
     check("69,632 bytes" in shown, f"the space both features need: {shown}")
-    s.session.screenshot("sample-features.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-features.png"), "Features")
     check(s.ui.click(caption, "Next >"), "Next on the features page")
     time.sleep(1)
     edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
@@ -285,11 +301,36 @@ def sample_wizard(s):
             break
         time.sleep(0.5)
     check(finish_seen, "the finish page")
-    s.session.screenshot("sample-finish.png")
+    check_bold_heading(s, caption, s.session.screenshot("sample-finish.png"), "Orvanta Sample is installed")
     check(s.ui.click(caption, "Finish"), "Finish")
     equal(s.session.finish(process, timeout=120), 0, "exit code")
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
     check((s.session.drive_c / "Custom Sample" / "docs" / "guide.txt").exists(), "with the documentation feature")
+
+def sample_high_dpi(s):
+    """The sample's wizard at 144 dots per inch: the welcome page one and a half times its design, its
+    heading still bold; the screenshot shows it."""
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    out = s.folder / "sample"
+    s.orvanta_build(SOURCE / "examples/sample", out)
+    process = s.session.start(out / "sample.exe")
+    caption = "Orvanta Sample Setup"
+    check(s.visible(caption, 60000), "the welcome page")
+    equal(s.ui.rect(caption)[4:], (734, 470), "the client area of 489 x 313 at 144 dots per inch")
+    layout = {row["text"].replace("&", ""): row for row in s.ui.layout(caption)}
+    for text, designed in (("Welcome to the Orvanta Sample Setup", (24, 20, 441, 19)), ("Next >", (300, 276, 80, 25)),
+                           ("Cancel", (392, 276, 80, 25))):
+        left, top, width, height = designed
+        equal((layout[text]["left"], layout[text]["top"], layout[text]["width"], layout[text]["height"]),
+              (int(left * 1.5 + 0.5), int(top * 1.5 + 0.5), int((left + width) * 1.5 + 0.5) - int(left * 1.5 + 0.5),
+               int((top + height) * 1.5 + 0.5) - int(top * 1.5 + 0.5)), f"{text!r} at 144 dots per inch")
+    check_bold_heading(s, caption, s.session.screenshot("sample-high-dpi.png"), "Welcome to the Orvanta Sample Setup")
+    check(s.ui.click(caption, "Cancel"), "Cancel")
+    check(s.ui.message_box("Orvanta") is not None, "the cancel question")
+    check(s.ui.click("Orvanta", "#6"), "Yes")
+    s.session.finish(process, timeout=60)
+
 
 def sample_in_german(s):
     """The sample's wizard in German: the forms' texts come from the project's German translations."""
@@ -475,6 +516,79 @@ def fields_and_targets(s):
     equal(s.results(), [f"NEXT|12345|Ada|TRUE|FALSE|TRUE|{chosen}|{states}"], "what the fields wrote")
 
 
+BROWSE_SCRIPT = ("Set Variable\n  | TARGETDIR\n  | C:\\Program Files\\Acme\\Tool\\\n"
+                 "Wizard Loop\n" + display("browse", "R") + "End\n" + report("$R$|$TARGETDIR$"))
+BROWSE_FORM = page("Browse", "Browse Page", 420, 160, [("BrowseButton", "Browse...", 4), ("NextButton", "Next >", 1)],
+                   extra=("  object Target: TEdit\n    Left = 16\n    Top = 50\n    Width = 380\n    Height = 21\n"
+                          "    Hint = 'TARGETDIR'\n    Tag = 2\n    TabOrder = 5\n  end\n"))
+
+
+def browse_folder(s):
+    """The Browse role's folder dialog: the folder a user picks there reaches the destination field, with the
+    part of the destination that does not exist yet behind it, and the variable the field is bound to."""
+    (s.session.drive_c / "Picked Place").mkdir()
+    exe = s.build("browse", BROWSE_SCRIPT, {"browse": BROWSE_FORM})
+    process = s.session.start(exe)
+    caption = "Browse Page"
+    check(s.visible(caption, 30000), "the page appears")
+    check(s.ui.click(caption, "Browse..."), "Browse")
+    browser = "Browse for Folder"
+    check(s.ui.wait(browser, 15000), "the system's folder dialog")
+    picked, seen = s.ui.tree_pick(browser, "Desktop\\Computer\\C:\\Picked Place")
+    s.session.screenshot("browse-folder-dialog.png")
+    check(picked, "the folder picked in the dialog's tree: " + seen)
+    check(s.ui.click(browser, "OK"), "OK in the folder dialog")
+    time.sleep(1)
+    edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
+    equal(edits, ["C:\\Picked Place\\Acme\\Tool\\"], "the destination field after the choice")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT|C:\\Picked Place\\Acme\\Tool\\"], "the destination the script sees")
+
+
+FONT_RULE_FORM = page("FontRule", "Font Rule", 420, 200, [("NextButton", "Next >", 1)], extra=(
+    "  object Box: TGroupBox\n    Left = 16\n    Top = 40\n    Width = 380\n    Height = 90\n    Caption = 'Box'\n"
+    "    Font.Height = -16\n    Font.Name = 'Tahoma'\n    ParentFont = False\n    TabOrder = 2\n"
+    "    object Inner: TLabel\n      Left = 8\n      Top = 30\n      Width = 300\n      Height = 22\n"
+    "      Caption = 'Inside the box'\n    end\n  end\n"
+    "  object Bolder: TRzCheckBox\n    Left = 16\n    Top = 140\n    Width = 200\n    Height = 17\n"
+    "    Caption = 'Bold box'\n    Hint = 'BOLDER'\n    TabOrder = 1\n  end\n"))
+FONT_RULES = ("IF (Bolder.Checked = True)  THEN  Box.Font.Style := [fsBold];\r\n"
+              "IF (Bolder.Checked <> True)  THEN  Box.Font.Style := [];\r\n")
+
+
+def font_rule(s):
+    """A dialog rule that makes a group box bold makes the label inside it bold too, and regular again."""
+    exe = s.build("fontrule", "Wizard Loop\n" + display("fontrule", "R") + "End\n" + report("$R$ $BOLDER$"),
+                  {"fontrule": FONT_RULE_FORM}, support_files={"fontrule.dfm.kebf": FONT_RULES})
+    process = s.session.start(exe)
+    caption = "Font Rule"
+    check(s.visible(caption, 30000), "the page appears")
+
+    def inner_strokes(shot):
+        left, top, width, height, client_width, client_height = s.ui.rect(caption)
+        border = (width - client_width) // 2
+        x0, y0 = left + border, top + height - client_height - border
+        row = next(row for row in s.ui.layout(caption) if row["text"] == "Inside the box")
+        # The label lies in the box: its place is inside the box's client area.
+        box = next(row for row in s.ui.layout(caption) if row["text"] == "Box")
+        return screenshots.stroke_width(shot, x0 + row["left"], y0 + row["top"], row["width"], row["height"]) \
+            if row["left"] >= box["left"] else 0.0
+
+    regular = inner_strokes(s.session.screenshot("font-rule-regular.png"))
+    check(s.ui.click(caption, "Bold box"), "check the box")
+    time.sleep(0.5)
+    bold = inner_strokes(s.session.screenshot("font-rule-bold.png"))
+    check(bold > 1.3 * regular, f"the label follows its box to bold: strokes of {bold:.2f} pixels, {regular:.2f} before")
+    check(s.ui.click(caption, "Bold box"), "uncheck the box")
+    time.sleep(0.5)
+    again = inner_strokes(s.session.screenshot("font-rule-regular-again.png"))
+    check(again * 1.3 < bold, f"regular again: strokes of {again:.2f} pixels")
+    check(s.ui.click(caption, "Next >"), "Next")
+    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.results(), ["NEXT FALSE"], "the result")
+
+
 LINK_PAGE = ("<html><body><p><a href=\"C:\\windows\\system32\\cmd.exe /c mkdir "
              "C:\\clicked C:\\second\">Start the program</a></p></body></html>")
 
@@ -562,7 +676,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german,
+                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi, browse_folder, font_rule,
                                       modeless_cancel)}
 
 if __name__ == "__main__":

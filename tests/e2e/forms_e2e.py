@@ -8,6 +8,7 @@ Exit code 77 means skipped (no Windows build, no orvanta or no fpc).
 """
 
 import queue
+import re
 import shutil
 import subprocess
 import sys
@@ -315,6 +316,149 @@ def pascal_compiled(s):
         window.quit()
 
 
+def font_of(window, control):
+    """(height, weight, italic, underline, strike-out, charset, pitch, face) the control's
+    window reports, and (height, weight, face) of the font the system made of it."""
+    answer = window.ask("font " + control)
+    check(answer.startswith("font: "), f"the font of {control}: {answer}")
+    designed, realised = answer[len("font: "):].split(" | ")
+    *numbers, face = designed.split(" ", 7)
+    height, weight, realised_face = realised.split(" ", 2)
+    return tuple(int(n) for n in numbers) + (face,), (int(height), int(weight), realised_face)
+
+
+def designed_fonts(s):
+    """Every font property of a form reaches the control's window; containers
+    pass their font to the controls that follow it, also when it changes while
+    the form is shown; a bold Tahoma is drawn bold and a red font red."""
+    pascal = s.pascal("fonts")
+    equal(pascal.read_bytes(), s.compile("fonts").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    try:
+        equal(window.first, "ready", "formwindow")
+        expected = {
+            "Heading": (-16, 700, 0, 0, 0, 1, 0, "Tahoma"),
+            "Marked": (-11, 400, 1, 1, 1, 1, 0, "Tahoma"),
+            "Sized": (-16, 400, 0, 0, 0, 1, 0, "Tahoma"),      # 12 points at 96 dots per inch
+            "Cyrillic": (-11, 400, 0, 0, 0, 204, 1, "Courier New"),
+            "Plain": (-11, 400, 0, 0, 0, 1, 0, "Tahoma"),
+            "Box": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),
+            "Follower": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),   # the box's
+            "Deep": (-13, 700, 0, 0, 0, 1, 0, "Tahoma"),       # the box's, through the panel
+            "Own": (-11, 400, 0, 1, 0, 1, 0, "Tahoma"),
+        }
+        for control, font in expected.items():
+            equal(font_of(window, control)[0], font, f"the font of {control}")
+        equal(font_of(window, "Heading")[1], (16, 700, "Tahoma"), "the heading's font as the system made it")
+
+        shot = s.session.screenshot("forms-designed-fonts.png")
+        left, top, width, height, client_width, client_height = s.ui.rect("Designed fonts")
+        border = (width - client_width) // 2
+        x0, y0 = left + border, top + height - client_height - border
+        pixel = screenshots.screen_pixels(shot)
+        rows = {row["text"]: row for row in s.ui.layout("Designed fonts")}
+        heading, plain = rows["A bold heading"], rows["The form font"]
+        reds = sum(1 for y in range(heading["top"], heading["top"] + heading["height"])
+                   for x in range(heading["left"], heading["left"] + heading["width"])
+                   if pixel(x0 + x, y0 + y)[0] > 160 and max(pixel(x0 + x, y0 + y)[1:]) < 90)
+        check(reds > 50, f"the heading is drawn red: {reds} red pixels")
+        check(not any(pixel(x0 + x, y0 + y)[0] > 160 and max(pixel(x0 + x, y0 + y)[1:]) < 90
+                      for y in range(plain["top"], plain["top"] + plain["height"])
+                      for x in range(plain["left"], plain["left"] + plain["width"])), "the form font is not red")
+
+        # While shown, as a dialog rule writes them.
+        equal(window.set("Box.Font.Style", "[fsItalic]"), "ok", "the box's style")
+        equal(window.set("Box.Font.Height", "-20"), "ok", "the box's height")
+        for control in ("Box", "Follower", "Deep"):
+            equal(font_of(window, control)[0], (-20, 400, 1, 0, 0, 1, 0, "Tahoma"), f"{control} after the box changed")
+        equal(font_of(window, "Own")[0], expected["Own"], "a font of its own stays")
+        equal(window.set("Follower.Font.Style", "[fsBold]"), "ok", "the follower's own style")
+        equal(window.get("Follower.ParentFont"), "False", "a font of its own ends following the box")
+        equal(window.set("Box.Font.Height", "-13"), "ok", "the box's height again")
+        equal(font_of(window, "Follower")[0], (-20, 700, 0, 0, 0, 1, 0, "Tahoma"), "the follower keeps its font")
+        equal(font_of(window, "Deep")[0], (-13, 400, 1, 0, 0, 1, 0, "Tahoma"), "the panel's label follows")
+        equal(window.set("Own.ParentFont", "True"), "ok", "following the box again")
+        equal(font_of(window, "Own")[0], (-13, 400, 1, 0, 0, 1, 0, "Tahoma"), "the box's font taken again")
+        equal(window.set(".Font.Name", "Courier New"), "ok", "the form's face")
+        equal(font_of(window, "Plain")[0][7], "Courier New", "the form's face reaches its labels")
+        equal(font_of(window, "Heading")[0][7], "Tahoma", "a label with its own face keeps it")
+        equal(font_of(window, "Box")[0][7], "Tahoma", "the box with its own face keeps it")
+    finally:
+        window.quit()
+
+
+def masked_input(s):
+    """Masked edits show their literals and blanks, take typed characters only where their
+    mask does, and hand on their text with or without the literals as the mask says."""
+    pascal = s.pascal("masks")
+    equal(pascal.read_bytes(), s.compile("masks").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    caption = "Masked input"
+    try:
+        equal(window.first, "ready", "formwindow")
+        shown = lambda: sorted(row["text"] for row in s.ui.layout(caption) if row["class"].lower() == "edit")
+        equal(shown(), ["(___)___-____", "AB-12**"], "the masks' literals and blanks, the designed text in its mask")
+        equal(window.get("Code.Text"), "AB12  ", "a text without its literals")
+        window.events()
+        check(s.ui.type(caption, "(___)___-____", "x55a5123z4567"), "typing into the telephone number")
+        equal(shown()[0], "(555)123-4567", "digits taken, letters refused, literals skipped")
+        equal(window.get("Phone.Text"), "(555)123-4567", "a text with its literals")
+        check("Phone.Change" in window.events(), "typing changes the masked edit")
+        check(s.ui.type(caption, "(555)123-4567", "\\b\\b"), "two backspaces")
+        equal(window.get("Phone.Text"), "(555)123-45  ", "backspace blanks the positions before the caret")
+        check(s.ui.type(caption, "AB-12**", "qz9x"), "typing over the code from its start")
+        equal(window.get("Code.Text"), "QZ92  ", "letters in upper case, the dash skipped, a letter refused for a digit")
+        equal(window.set("Phone.Text", "(123)456-7890"), "ok", "a text written by a rule")
+        equal(window.get("Phone.Text"), "(123)456-7890", "the written text")
+        equal(window.set("Code.EditMask", "00-00;1;_"), "ok", "another mask")
+        check("__-92" in shown(), f"the code under its new mask, its letters refused: {shown()}")
+    finally:
+        window.quit()
+
+
+def glyph_buttons(s):
+    """A bit button shows its designed glyph beside its caption, the designer's transparent colour left
+    out, and its second image while disabled; a bit button of a kind shows the kind's caption."""
+    pascal = s.pascal("glyphs")
+    equal(pascal.read_bytes(), s.compile("glyphs").read_bytes(), "Free Pascal's and orvanta's form files")
+    window = s.show(pascal)
+    caption = "Glyph buttons"
+    try:
+        equal(window.first, "ready", "formwindow")
+        layout = {row["text"]: row for row in s.ui.layout(caption)}
+        check("OK" in layout, f"the caption of a bkOK button among {sorted(layout)}")
+
+        def colours(shot):
+            """Red, blue and fuchsia pixels on the glyph button."""
+            left, top, width, height, client_width, client_height = s.ui.rect(caption)
+            border = (width - client_width) // 2
+            x0, y0 = left + border, top + height - client_height - border
+            pixel = screenshots.screen_pixels(shot)
+            button = layout["Glyph"]
+            counts = {"red": 0, "blue": 0, "fuchsia": 0}
+            for y in range(button["top"], button["top"] + button["height"]):
+                for x in range(button["left"], button["left"] + button["width"]):
+                    r, g, b = pixel(x0 + x, y0 + y)
+                    if r > 200 and g < 60 and b > 200:
+                        counts["fuchsia"] += 1
+                    elif r > 200 and g < 60 and b < 60:
+                        counts["red"] += 1
+                    elif r < 60 and g < 60 and b > 200:
+                        counts["blue"] += 1
+            return counts
+
+        shown = colours(s.session.screenshot("forms-glyph-buttons.png"))
+        check(shown["red"] >= 80 and shown["blue"] == 0 and shown["fuchsia"] == 0,
+              f"the glyph's first image without its transparent colour: {shown}")
+        equal(window.set("GlyphButton.Enabled", "False"), "ok", "disabling the button")
+        time.sleep(0.5)
+        shown = colours(s.session.screenshot("forms-glyph-buttons-disabled.png"))
+        check(shown["blue"] >= 80 and shown["red"] == 0 and shown["fuchsia"] == 0,
+              f"the glyph's second image on the disabled button: {shown}")
+    finally:
+        window.quit()
+
+
 def high_dpi(s):
     """At 144 dots per inch a form designed at 96 is one and a half times as large."""
     s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
@@ -324,9 +468,66 @@ def high_dpi(s):
         equal(window.first, "ready", "formwindow")
         check_layout(s, scale=1.5)
         equal(s.ui.rect(CAPTION)[4:], (840, 630), "the client area of 560 x 420 at 96 dots per inch")
+        equal(font_of(window, "Heading")[0][0], -20, "the heading's 13 pixels at 144 dots per inch")
         s.session.screenshot("forms-high-dpi.png")
+        # Moved to a screen of 96 dots per inch, and back.
+        equal(window.ask("dpi 96"), "ok", "a screen of 96 dots per inch")
+        check_layout(s)
+        equal(s.ui.rect(CAPTION)[4:], (560, 420), "the designed client area")
+        equal(font_of(window, "Heading")[0][0], -13, "the designed height of the heading")
+        equal(window.get("NameEdit.Left"), "8", "a rule reads the designed left")
+        equal(window.ask("dpi 144"), "ok", "back at 144 dots per inch")
+        check_layout(s, scale=1.5)
+        equal(window.get("NameEdit.Left"), "8", "a rule reads the designed left at any density")
+        equal(window.set("NameEdit.Left", "20"), "ok", "a rule moves the edit")
+        equal(geometry(by_text(s.ui.layout(CAPTION), "edit text"))[0], 30, "20 designed pixels at 144 dots per inch")
     finally:
         window.quit()
+    # A picture that is not stretched grows with the design: 8 pixels square become 12.
+    window = s.show(s.compile("picture"))
+    try:
+        equal(window.first, "ready", "formwindow showing a picture")
+        left, top, width, height, client_width, client_height = s.ui.rect("Unstretched picture")
+        border = (width - client_width) // 2
+        x0, y0 = left + border + 12, top + height - client_height - border + 12  # the image's corner at 144
+        pixel = screenshots.screen_pixels(s.session.screenshot("forms-picture-144dpi.png"))
+        check(pixel(x0 + 10, y0 + 10) != (255, 255, 255), f"inside the grown picture: {pixel(x0 + 10, y0 + 10)}")
+        equal(pixel(x0 + 13, y0 + 13), (255, 255, 255), "the background beyond it")
+    finally:
+        window.quit()
+
+
+SAMPLE_PAGES = SOURCE / "examples" / "sample" / "support"
+
+
+def sample_pages_high_dpi(s):
+    """The sample's pages at 144 dots per inch: every control one and a half
+    times its place and size at 96, no text cut, the same after a move to a
+    screen of 96 dots per inch."""
+    s.session.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144",
+                   "/f", check=True)
+    for page in ("welcome", "license", "features", "folder", "progress", "finish"):
+        text = (SAMPLE_PAGES / (page + ".dfm")).read_text()
+        client = tuple(int(re.search(rf"^  {name} = (\d+)", text, re.M).group(1)) for name in ("ClientWidth", "ClientHeight"))
+        caption = re.search(r"^  Caption = '(.*)'", text, re.M).group(1)
+        window = s.show(s.compile(page, text))
+        try:
+            equal(window.first, "ready", f"formwindow showing {page}")
+            equal(s.ui.rect(caption)[4:], tuple(int(v * 1.5 + 0.5) for v in client), f"the client area of {page}")
+            large = {row["id"]: row for row in s.ui.layout(caption)}
+            equal(window.ask("cut"), "cut:", f"texts cut on {page} at 144 dots per inch")
+            s.session.screenshot(f"forms-sample-{page}-144dpi.png")
+            equal(window.ask("dpi 96"), "ok", "a screen of 96 dots per inch")
+            equal(s.ui.rect(caption)[4:], client, f"the designed client area of {page}")
+            for row in s.ui.layout(caption):
+                if row["id"] not in large or not row["visible"] or row["class"].lower() == "combobox":
+                    continue
+                at144 = geometry(large[row["id"]])
+                check(all(abs(big - small * 1.5) <= 1 for big, small in zip(at144, geometry(row))),
+                      f"{page} control {row['id']} ({row['text']!r}) at 144: {at144}, at 96: {geometry(row)}")
+            equal(window.ask("cut"), "cut:", f"texts cut on {page} at 96 dots per inch")
+        finally:
+            window.quit()
 
 
 def refused_forms(s):
@@ -353,7 +554,9 @@ def refused_forms(s):
         equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
 
 
-SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, high_dpi, refused_forms)}
+SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, masked_input, glyph_buttons,
+                                      high_dpi,
+                                      sample_pages_high_dpi, refused_forms)}
 
 
 if __name__ == "__main__":

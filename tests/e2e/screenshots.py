@@ -44,3 +44,19 @@ def screen_pixels(png):
     if color_type == 3:
         return lambda x, y: tuple(palette[rows[y][x] * 3:rows[y][x] * 3 + 3])
     return lambda x, y: tuple(rows[y][x * channels:x * channels + 3])
+
+
+def stroke_width(png, left, top, width, height):
+    """The mean width in pixels of the dark horizontal runs inside the box:
+    the strokes of the text shown there (bold text has wider ones)."""
+    pixel = screen_pixels(png)
+    runs, total = 0, 0
+    for y in range(top, top + height):
+        run = 0
+        for x in range(left, left + width + 1):
+            dark = x < left + width and sum(pixel(x, y)) < 3 * 128
+            if dark:
+                run += 1
+            elif run:
+                runs, total, run = runs + 1, total + run, 0
+    return total / runs if runs else 0.0

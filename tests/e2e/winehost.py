@@ -109,6 +109,12 @@ def _stop_prefix_processes(prefix, env):
                 pass
 
 
+# Wine's Tahoma Bold carries the regular face's outlines under a bold name:
+# installed, every bold Tahoma text is drawn with thin strokes. Without it the
+# system emboldens Tahoma as Windows' own bold face looks.
+FONTS_LEFT_OUT = {"tahomabd.ttf"}
+
+
 def build_template(template, path):
     """Builds the template prefix once; later calls (and other processes) reuse it."""
     template = Path(template).resolve()  # Wine needs an absolute prefix path
@@ -130,7 +136,8 @@ def build_template(template, path):
         fonts = template / "drive_c" / "windows" / "Fonts"
         fonts.mkdir(parents=True, exist_ok=True)
         for font in Path("/usr/share/wine/fonts").glob("*"):
-            shutil.copy(font, fonts)
+            if font.name not in FONTS_LEFT_OUT:
+                shutil.copy(font, fonts)
         _replace_home_links(template)
         ready.write_text("ok\n")
     return template
@@ -365,6 +372,17 @@ class UiDriver:
     def set_text(self, caption, control, text, timeout_ms=15000):
         """Sets the text of a control named by its text or "#ID"."""
         return self._call("settext", caption, control, text, timeout_ms=timeout_ms)[0] == 0
+
+    def type(self, caption, control, keys, timeout_ms=15000):
+        """Types keys into a control named by its text or "#ID", one character after the other
+        ("\\b" is Backspace)."""
+        return self._call("type", caption, control, keys, timeout_ms=timeout_ms)[0] == 0
+
+    def tree_pick(self, caption, path, timeout_ms=15000):
+        """Selects the item of the window's tree view along a "\\"-joined path of parts of item texts;
+        (done, the driver's message)."""
+        code, out = self._call("treepick", caption, path, timeout_ms=timeout_ms)
+        return code == 0, out
 
     def move(self, caption, left, top, timeout_ms=15000):
         return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0

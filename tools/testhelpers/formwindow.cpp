@@ -8,6 +8,13 @@
 //   events                      "events:" and the events since the last call ("Name.Click", ...)
 //   checks CONTROL              "checks:" and 1 or 0 per item of a check list box
 //   treepath CONTROL            "path:" and the texts from a tree's root to its selected item, "\\"-joined
+//   font CONTROL                "font:" and what the control's window reports (WM_GETFONT, GetObject):
+//                               height weight italic underline strikeout charset pitch face, then "|" and
+//                               what the system made of it: height weight and face of the realised font
+//   dpi N                       "ok": the window is told it moved to a screen of N dots per inch
+//                               (WM_DPICHANGED, its size scaled with the density)
+//   cut                         "cut:" and the names of the labels, buttons and boxes whose text
+//                               does not fit their window in the font they show it in
 //   exclaim CONTROL             "ok": from now on each change of the control's text appends "!"
 //                               to it, a handler that writes what it reacts to
 //   quit
@@ -17,6 +24,7 @@
 // exit code 3 when the form is refused.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -114,6 +122,12 @@ public:
                 for (const std::string& text : dialog_.SelectedTreeItem(dialog_.FindControl(rest)))
                     path += (path.empty() ? "" : "\\") + text;
                 Say("path: " + path);
+            } else if (verb == "dpi") {
+                Rescale(std::stoi(rest));
+            } else if (verb == "cut") {
+                Cut();
+            } else if (verb == "font") {
+                Font(rest);
             } else if (verb == "exclaim") {
                 exclaimed_ = dialog_.FindControl(rest);
                 Say(exclaimed_ ? "ok" : "error: no control " + rest);
@@ -148,6 +162,79 @@ private:
         Say(value ? "value: " + Escaped(*value) : "none");
     }
 
+    void Font(const std::string& name) {
+        DesignedControl* control = name.empty() ? nullptr : dialog_.FindControl(name);
+        if (!name.empty() && !control) throw std::runtime_error("no control " + name);
+        HWND window = control ? control->window : dialog_.Window();
+        auto font = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
+        LOGFONTA design{};
+        if (!font || !GetObjectA(font, sizeof design, &design)) throw std::runtime_error("no font on " + name);
+        HDC dc = GetDC(window);
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        char face[LF_FACESIZE] = {};
+        GetTextFaceA(dc, sizeof face, face);
+        SelectObject(dc, old);
+        ReleaseDC(window, dc);
+        char line[400];
+        std::snprintf(line, sizeof line, "font: %ld %ld %d %d %d %d %d %s | %ld %ld %s", design.lfHeight,
+                      design.lfWeight, design.lfItalic, design.lfUnderline, design.lfStrikeOut, design.lfCharSet,
+                      design.lfPitchAndFamily & 3, design.lfFaceName, metrics.tmHeight - metrics.tmInternalLeading, metrics.tmWeight, face);
+        Say(line);
+    }
+
+    void Rescale(int dpi) {
+        HWND window = dialog_.Window();
+        RECT now;
+        GetWindowRect(window, &now);
+        if (!dpiNow_) {
+            HDC screen = GetDC(nullptr);
+            dpiNow_ = std::max(GetDeviceCaps(screen, LOGPIXELSY), 1);
+            ReleaseDC(nullptr, screen);
+        }
+        RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, dpi, dpiNow_),
+                       now.top + MulDiv(now.bottom - now.top, dpi, dpiNow_)};
+        dpiNow_ = dpi;
+        SendMessageA(window, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        Say("ok");
+    }
+
+    // Whether the control's text fits its window in its font.
+    static bool TextFits(HWND control) {
+        char className[64] = {};
+        GetClassNameA(control, className, sizeof className);
+        const std::string kind = className;
+        char text[2048] = {};
+        const int length = GetWindowTextA(control, text, sizeof text);
+        if (length == 0 || (kind != "Static" && kind != "Button")) return true;
+        const LONG style = GetWindowLongA(control, GWL_STYLE);
+        const LONG type = style & BS_TYPEMASK;
+        if (kind == "Button" && type == BS_GROUPBOX) return true;
+        RECT client;
+        GetClientRect(control, &client);
+        int room = client.right;
+        if (kind == "Button" && type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON)
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the check mark and its gap
+        else if (kind == "Button")
+            room -= 6;  // the button's edges
+        const bool wraps = kind == "Static" && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        RECT need{0, 0, room, 0};
+        DrawTextA(dc, text, length, &need, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        return need.right <= room && need.bottom <= client.bottom;
+    }
+
+    void Cut() {
+        std::string names;
+        for (DesignedControl* control : dialog_.Controls())
+            if (IsWindowVisible(control->window) && !TextFits(control->window)) names += " " + control->name;
+        Say("cut:" + names);
+    }
+
     void Set(const std::string& assignment) {
         const size_t equals = assignment.find('=');
         if (equals == std::string::npos) throw std::runtime_error("no value in " + assignment);
@@ -160,6 +247,7 @@ private:
     PoolTemplate& dialog_;
     std::string events_;
     DesignedControl* exclaimed_ = nullptr;
+    int dpiNow_ = 0;  // the density the window was last told of
 };
 
 int Run(const std::string& formFile) {

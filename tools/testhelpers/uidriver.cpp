@@ -11,6 +11,15 @@
 //   uidriver layout CAPTION [TIMEOUT_MS]        one line per control: class, id, left, top,
 //                                               width, height (in the window's client area),
 //                                               1 when visible else 0, 1 when enabled else 0, text
+//   uidriver type CAPTION CONTROL TEXT [TIMEOUT_MS]
+//                                               types TEXT into the control key by key (WM_CHAR;
+//                                               "\b" is Backspace), as the keyboard does after
+//                                               translation
+//   uidriver treepick CAPTION PATH [TIMEOUT_MS]
+//                                               selects an item of the window's tree view as a user
+//                                               opening its branches would: PATH is "\\"-joined parts
+//                                               of the items' texts from the top ("Desktop\\C:\\Apps");
+//                                               prints the texts of a level where a part is not found
 //   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
 //   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
 //   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
@@ -25,6 +34,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -118,14 +128,91 @@ HWND FindControl(HWND window, const std::string& name) {
     return nullptr;
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Memory in the tree's process, where the tree view writes an item's text.
+class RemoteItem {
+public:
+    explicit RemoteItem(HWND tree) : tree_(tree) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(tree, &id);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+        if (process_) at_ = VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteItem() {
+        if (at_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteItem(const RemoteItem&) = delete;
+    RemoteItem& operator=(const RemoteItem&) = delete;
+
+    std::string Text(HTREEITEM item) {
+        if (!at_) return "";
+        TVITEMA info{};
+        info.mask = TVIF_TEXT;
+        info.hItem = item;
+        info.pszText = static_cast<char*>(at_) + sizeof info;
+        info.cchTextMax = kSize - sizeof info - 1;
+        char text[kSize] = {};
+        if (!WriteProcessMemory(process_, at_, &info, sizeof info, nullptr) ||
+            !SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(at_)) ||
+            !ReadProcessMemory(process_, info.pszText, text, kSize - sizeof info - 1, nullptr))
+            return "";
+        return text;
+    }
+
+private:
+    static constexpr size_t kSize = 1024;
+    HWND tree_;
+    HANDLE process_ = nullptr;
+    void* at_ = nullptr;
+};
+
+HTREEITEM TreeItem(HWND tree, UINT relation, HTREEITEM from) {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+// Opens the branches along the path's parts and selects the last item.
+bool PickTreeItem(HWND tree, const std::string& path) {
+    RemoteItem remote(tree);
+    HTREEITEM parent = nullptr, found = nullptr;
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = Lower(path.substr(start, end - start));
+        start = end + 1;
+        if (parent) SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
+        std::string seen;
+        found = nullptr;
+        for (HTREEITEM item = parent ? TreeItem(tree, TVGN_CHILD, parent) : TreeItem(tree, TVGN_ROOT, nullptr);
+             item && !found; item = TreeItem(tree, TVGN_NEXT, item)) {
+            const std::string text = remote.Text(item);
+            if (Lower(text).find(part) != std::string::npos) found = item;
+            seen += " [" + text + "]";
+        }
+        if (!found) {
+            std::printf("no item \"%s\" among%s\n", part.c_str(), seen.c_str());
+            return false;
+        }
+        parent = found;
+    }
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(found));
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(found));
+    return true;
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       (a CAPTION of \"*part\" finds the window whose caption holds part)\n"
                          "       uidriver click CAPTION BUTTON [TIMEOUT_MS]\n"
-                         "       uidriver settext CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
+                         "       uidriver settext|type CAPTION CONTROL TEXT [TIMEOUT_MS]\n"
                          "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n"
                          "       uidriver focus CAPTION [TIMEOUT_MS]\n"
-                         "       uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]\n");
+                         "       uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]\n"
+                         "       uidriver treepick CAPTION PATH [TIMEOUT_MS]\n");
     return 2;
 }
 
@@ -133,7 +220,8 @@ int Run(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string verb = argv[1], caption = argv[2];
     const bool click = verb == "click", setText = verb == "settext", move = verb == "move", select = verb == "select";
-    const int timeoutArg = click ? 4 : setText || move || select ? 5 : 3;
+    const bool type = verb == "type", treePick = verb == "treepick";
+    const int timeoutArg = click || treePick ? 4 : setText || move || select || type ? 5 : 3;
     if (argc < timeoutArg) return Usage();
     const DWORD timeout = argc > timeoutArg ? std::strtoul(argv[timeoutArg], nullptr, 10) : 10000;
 
@@ -194,6 +282,28 @@ int Run(int argc, char** argv) {
         const WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
         SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
                      reinterpret_cast<LPARAM>(control));
+    } else if (treePick) {
+        HWND tree = nullptr;
+        for (HWND child : Controls(window))
+            if (ClassOf(child) == WC_TREEVIEWA) tree = child;
+        if (!tree) {
+            std::fprintf(stderr, "no tree view\n");
+            return 1;
+        }
+        if (!PickTreeItem(tree, argv[3])) return 1;
+    } else if (type) {
+        HWND control = FindControl(window, argv[3]);
+        if (!control) {
+            std::fprintf(stderr, "no control \"%s\"\n", argv[3]);
+            return 1;
+        }
+        const std::string keys = argv[4];
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const bool backspace = keys.compare(i, 2, "\\b") == 0;
+            // Sent, not posted: each key is handled before the next one.
+            SendMessageA(control, WM_CHAR, backspace ? '\b' : static_cast<unsigned char>(keys[i]), 1);
+            if (backspace) ++i;
+        }
     } else if (click || setText) {
         HWND control = FindControl(window, argv[3]);
         if (!control) {
