@@ -5,6 +5,7 @@
 
 #include "media/MediaWorkers.h"
 #include "system/TextUtils.h"
+#include "tools/authoring/BuildTime.h"
 #include "tools/authoring/RunProgram.h"
 
 namespace fs = std::filesystem;
@@ -46,8 +47,9 @@ std::string BuildWebMediaArchives(const Project& project, const std::string& out
         fs::remove_all(staging);
         fs::create_directories(staging);
         fs::copy(source, staging / name, fs::copy_options::recursive);
+        StampTree(staging, BuildTime());
         fs::remove(archive);
-        std::vector<std::string> command = {"7zz", "a", "-t7z", "-bd", "-y"};
+        std::vector<std::string> command = {"7zz", "a", "-t7z", kArchiveThreads, "-bd", "-y"};
         if (!password.empty()) command.insert(command.end(), {"-p" + password, "-mhe=on"});
         command.insert(command.end(), {archive.string(), name});
         const int rc = RunProgram(command, staging.string());

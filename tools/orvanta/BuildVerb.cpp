@@ -6,10 +6,12 @@
 #include <regex>
 
 #include "Subcommand.h"
+#include "tools/authoring/BuildTime.h"
 #include "tools/authoring/DialogForms.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/OutputFolder.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/PackageTimes.h"
 #include "tools/authoring/ProjectCheck.h"
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/ProjectTranslations.h"
@@ -57,11 +59,12 @@ void PackSupportFolder(const Project& project, const fs::path& support,
     for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
     try {
         PrepareDialogForms(project, staging);
+        StampTree(staging, BuildTime());
     } catch (...) {
         fs::remove_all(staging);
         throw;
     }
-    const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", "-bd", "-y", fs::absolute(archive).string(), "."},
+    const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", kArchiveThreads, "-bd", "-y", fs::absolute(archive).string(), "."},
                               staging.string());
     fs::remove_all(staging);
     if (rc != 0) throw std::runtime_error("7zz failed to pack " + support.string() + " (exit code " + std::to_string(rc) + ")");
@@ -102,6 +105,7 @@ void MakePackage(const Project& project, SetupArch arch, const fs::path& source,
                                    std::string(arch == SetupArch::x64 ? "x64;" : "Intel;") + (language.empty() ? std::string("1033") : language[1].str()),
                                    project.payload.project.RevisionCode});
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
+    SetPackageTimes(msi, BuildTime());
 }
 
 // The product version of the version resource: the project's, else the
