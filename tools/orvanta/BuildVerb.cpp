@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 
 #include "Subcommand.h"
 #include "tools/authoring/BuildTime.h"
@@ -18,6 +19,7 @@
 #include "tools/authoring/RunProgram.h"
 #include "tools/authoring/SetupResources.h"
 #include "tools/authoring/Signing.h"
+#include "tools/authoring/SingleFileSetup.h"
 #include "tools/authoring/WebMediaArchives.h"
 #include "media/WebMediaBlock.h"
 
@@ -29,6 +31,9 @@ namespace {
 const unsigned char kEmpty7z[32] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04, 0x8D, 0x9B, 0xD5, 0x0F,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+
+// The self-extracting launcher of a single-file setup, beside the engine.
+const char* const kLauncherProgram = "kebsfx.exe";
 
 const char* ArchName(SetupArch arch) { return arch == SetupArch::x64 ? "x64" : "x86"; }
 
@@ -137,8 +142,10 @@ int Build(const std::vector<std::string>& args) {
     SetupArch arch = SetupArch::x86;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
+    bool singleFile = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
+        else if (args[i] == "--single-file") singleFile = true;
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
@@ -177,7 +184,8 @@ int Build(const std::vector<std::string>& args) {
     }
     const fs::path folder = project.folder;
     const fs::path engine = EngineFolder(engineDir, arch);
-    for (const char* needed : {"kebstub.exe", "keb.dll"})
+    singleFile = singleFile || project.singleFile;
+    for (const char* needed : {"kebstub.exe", "keb.dll", singleFile ? kLauncherProgram : "keb.dll"})
         if (!fs::exists(engine / needed))
             throw std::runtime_error(std::string(needed) + " not found in " + engine.string() + " (build the " +
                                      (arch == SetupArch::x64 ? "win64" : "win32") +
@@ -226,6 +234,15 @@ int Build(const std::vector<std::string>& args) {
     // The marker that tells a maintenance run these are the product's complete sources.
     fs::create_directories(out / "data");
     std::ofstream(out / "data" / project.payload.project.ProductCode, std::ios::binary).close();
+    if (singleFile) {
+        std::set<std::string> separate;
+        for (const auto& block : project.webMedia) separate.insert(block.first + ".7zip");
+        MakeSingleFileSetup(out, base,
+                            WithSetupResources(ReadFileBytes(engine / kLauncherProgram), ResourceValues(project, elevation)),
+                            separate);
+        if (!signing.certificate.empty())
+            SignFile(setup.string(), signing, project.payload.project.Title, project.payload.project.HelpLink);
+    }
     staging.MoveIntoPlace();
     std::cout << "built " << (fs::path(outDir) / (base + ".exe")).string() << " (" << project.payload.script.size()
               << " commands)\n";
@@ -233,7 +250,7 @@ int Build(const std::vector<std::string>& args) {
 }
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
-                       "build <project> -o <dir> [-v] [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
+                       "build <project> -o <dir> [-v] [--single-file] [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);

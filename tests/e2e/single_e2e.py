@@ -1,0 +1,93 @@
+"""End-to-end scenarios of single-file setups under Wine: the launcher
+unpacks the sample into a private folder of its own, runs its engine with its
+command line, ends with the engine's exit code and leaves no folder behind.
+
+usage: single_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
+Exit code 77 means skipped.
+"""
+
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import scenario  # noqa: E402
+from scenario import check, equal  # noqa: E402
+
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta Sample"
+
+# Writes what the engine was given, then ends with the code CODE names.
+ECHO_AND_END = """Write to Text File
+  | $TEMPDIR$launched.txt
+  | $SFXPATH$|$SFXFILE$|$GREETING$
+  | FALSE
+Terminate with Exit Code
+  | $CODE$
+"""
+
+
+class Scenario(scenario.Scenario):
+    def build_single(self, project, *options):
+        out = self.orvanta_build(project, self.folder, "--single-file", *options)
+        return out / "sample.exe"
+
+    def private_folders(self):
+        return sorted(p.name for p in self.session.temp.iterdir() if p.name.startswith("orv-"))
+
+    def run(self, exe, *args, timeout=240):
+        code = self.session.run(exe, *args, timeout=timeout)
+        equal(self.private_folders(), [], f"private folders left after {exe.name} {' '.join(args)}")
+        return code
+
+
+def silent_lifecycle(s):
+    """One file installs the sample silently, and its uninstall entry removes it."""
+    exe = s.build_single(scenario.SOURCE / "examples" / "sample")
+    equal(sorted(p.name for p in s.folder.iterdir()), ["sample.exe"], "the single-file setup folder")
+    equal(s.run(exe, "/s"), 0, "exit code of the installation")
+    equal(s.report("orvanta-sample.txt"),
+          ["Hello from Orvanta Sample: the answer is 42, maintenance FALSE", "Result: COMPLETE "],
+          "the script's report of the installation")
+    target = s.session.drive_c / "Program Files" / "Orvanta Sample"
+    check((target / "readme.txt").is_file(), "the installed file")
+    command = s.session.reg_query(UNINSTALL_KEY, "UninstallString")
+    check(command and "scenario-temp" not in command, "the uninstall entry runs the cached engine: %r" % command)
+    program, arguments = command[1:].split('" ', 1)
+    equal(s.session.wine(program, *arguments.split(), "/s", timeout=240).returncode, 0, "exit code of the removal")
+    check(not (target / "readme.txt").exists(), "the removal deletes the files")
+    equal(s.session.reg_query(UNINSTALL_KEY), None, "the uninstall entry after the removal")
+    equal(s.private_folders(), [], "private folders after the removal")
+
+
+def exit_codes_and_arguments(s):
+    """The engine's exit code passes through, all 32 bits; arguments with blanks and overrides reach it."""
+    exe = s.build_single(s.sample_project("codes", script_start=ECHO_AND_END))
+    for code in (0, 1602, 3010, 0x80070005):
+        signed = code - (1 << 32) if code >= 1 << 31 else code
+        equal(s.run(exe, "/s", f"CODE={signed}"), code, f"exit code {code:#x}")
+    equal(s.run(exe, "/s", "CODE=3010", '"GREETING=two  words"'), 3010, "exit code with a quoted override")
+    launcher = s.session.windows_path(exe)
+    equal(s.report("launched.txt"), [f"{launcher}|sample.exe|two  words"],
+          "the launcher's path and the override as the engine saw them")
+
+
+def damaged_archive(s):
+    """One changed byte of the appended archive: a message (none when silent), exit code 11, no folder left."""
+    exe = s.build_single(scenario.SOURCE / "examples" / "sample")
+    data = bytearray(exe.read_bytes())
+    data[len(data) - 2000] ^= 0x40
+    exe.write_bytes(bytes(data))
+    equal(s.run(exe, "/s"), 11, "silent exit code")
+    process = s.session.start(exe)
+    text = s.ui.message_box("Setup", timeout_ms=30000)
+    check(text is not None and "damaged" in text, "the message box: %r" % text)
+    check(s.ui.click("Setup", "OK"), "the OK button of the message box")
+    equal(s.session.finish(process), 11, "exit code after the message")
+    equal(s.private_folders(), [], "private folders after the damaged run")
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
+
+
+SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive)}
+
+if __name__ == "__main__":
+    sys.exit(scenario.main("single", SCENARIOS, Scenario,
+                           programs=("kebstub.exe", "keb.dll", "kebsfx.exe", "uidriver.exe"), timeout=600))
