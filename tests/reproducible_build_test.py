@@ -1,7 +1,8 @@
 """The same project built twice gives the same bytes: two copies of the
 sample (with a web media block added) in different folders, their sources
-touched in between, built in different time zones, compared file by file;
-and with SOURCE_DATE_EPOCH every time written, read back by 7zz and msiinfo,
+touched in between, built in different time zones, compared file by file,
+as setup folders and as single-file setups (whose script decompiles as the
+folder's does, and whose carried archive lists the folder's files); and with SOURCE_DATE_EPOCH every time written, read back by 7zz and msiinfo,
 is that time.
 
 usage: reproducible_build_test.py SOURCE_DIR ORVANTA BUILDS_DIR
@@ -39,10 +40,10 @@ def project_copy(sample, where):
     return where
 
 
-def build(orvanta, engine, project, out, cwd, **env):
+def build(orvanta, engine, project, out, cwd, *options, **env):
     run_env = {k: v for k, v in os.environ.items() if k != "SOURCE_DATE_EPOCH"}
     run_env.update(env)
-    result = subprocess.run([orvanta, "build", str(project), "-o", str(out), "--engine-dir", str(engine)],
+    result = subprocess.run([orvanta, "build", str(project), "-o", str(out), "--engine-dir", str(engine), *options],
                             cwd=cwd, env=run_env, capture_output=True, text=True)
     if result.returncode != 0:
         raise SystemExit("FAILED: orvanta build: " + result.stdout + result.stderr)
@@ -63,6 +64,18 @@ def archive_times(archive):
     listing = subprocess.run(["7zz", "l", "-slt", str(archive)], capture_output=True, text=True,
                              env={**os.environ, "TZ": "UTC"}).stdout
     return re.findall(r"^Modified = (.*)$", listing, re.M)
+
+
+def carried(orvanta, launcher, folder):
+    """What the launcher carries is the setup folder less its web media archives; its script decompiles alike."""
+    listing = subprocess.run([orvanta, "archive", "list", str(launcher)], capture_output=True, text=True).stdout
+    for name in ("sample.exe", "sample.msi", "sample.res", "keb.dll", "data\\{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"):
+        check(name in listing, f"{name} in the launcher's archive:\n{listing}")
+    check("docs.7zip" not in listing, "the web media archive stays beside the launcher")
+    decompiled = [subprocess.run([orvanta, "decompile", str(setup)], capture_output=True, text=True)
+                  for setup in (launcher, folder / "sample.exe")]
+    check(decompiled[0].returncode == 0 and decompiled[0].stdout == decompiled[1].stdout,
+          "the single-file setup decompiles as the folder's setup: " + decompiled[0].stderr)
 
 
 def epoch_times(out, work):
@@ -88,7 +101,7 @@ def epoch_times(out, work):
 
 def main(source, orvanta, builds):
     engine = Path(builds) / "win32"
-    if not (engine / "kebstub.exe").exists() or not (engine / "keb.dll").exists():
+    if not all((engine / name).exists() for name in ("kebstub.exe", "keb.dll", "kebsfx.exe")):
         return skipped("no win32 build of the engine; build the win32 preset first")
     sample = Path(source) / "examples" / "sample"
     with tempfile.TemporaryDirectory() as tmp:
@@ -101,6 +114,15 @@ def main(source, orvanta, builds):
             os.utime(path)
         build(orvanta, engine, second, work / "two" / "out", second, TZ="Asia/Kathmandu")
         compare(work / "one" / "out", work / "two" / "out", "setup folder")
+        build(orvanta, engine, first, "single", work / "one", "--single-file", TZ="UTC")
+        time.sleep(2.1)
+        for path in second.rglob("*"):
+            os.utime(path)
+        build(orvanta, engine, second, work / "two" / "single", second, "--single-file", TZ="America/St_Johns")
+        compare(work / "one" / "single", work / "two" / "single", "single-file setup")
+        single = work / "one" / "single"
+        check(sorted(files(single)) == ["docs.7zip", "sample.exe"], f"single-file output: {sorted(files(single))}")
+        carried(orvanta, single / "sample.exe", work / "one" / "out")
 
         build(orvanta, engine, first, work / "epoch", work, TZ="Asia/Kathmandu", SOURCE_DATE_EPOCH=str(EPOCH))
         epoch_times(work / "epoch", work)

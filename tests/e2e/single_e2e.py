@@ -6,6 +6,7 @@ usage: single_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
 """
 
+import subprocess
 import sys
 from pathlib import Path
 
@@ -90,8 +91,51 @@ def damaged_archive(s):
     check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
 
 
-SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive)}
+def signed_single_file(s):
+    """A signed single-file setup verifies and installs; one changed byte of its archive breaks the signature
+    and the launcher refuses to run."""
+    keys = s.work / "keys"
+    keys.mkdir(parents=True, exist_ok=True)
+    certificate, key = keys / "cert.pem", keys / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(key), "-out",
+                    str(certificate), "-days", "2", "-subj", "/CN=Orvanta Test Signer/O=Orvanta Tests"],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    exe = s.build_single(s.sample_project("signed"), "--sign-cert", str(certificate), "--sign-key", str(key))
+
+    def verify(program):
+        return subprocess.run([s.orvanta, "verify", str(program), "--ca", str(certificate)], capture_output=True,
+                              text=True)
+
+    ours = verify(exe)
+    equal(ours.returncode, 0, "orvanta verify of the single-file setup: " + ours.stdout)
+    check("signature: intact" in ours.stdout and "certificate: trusted" in ours.stdout, "the report: " + ours.stdout)
+    theirs = subprocess.run(["osslsigncode", "verify", "-in", str(exe), "-CAfile", str(certificate)],
+                            capture_output=True, text=True)
+    check("Signature verification: ok" in theirs.stdout, "osslsigncode's verdict: " + theirs.stdout)
+    listing = subprocess.run([s.orvanta, "archive", "list", str(exe)], capture_output=True, text=True)
+    equal(listing.returncode, 0, "orvanta archive list of the launcher: " + listing.stderr)
+    for name in ("sample.exe", "sample.msi", "sample.res", "keb.dll"):
+        check(name in listing.stdout, f"{name} in what the launcher carries: {listing.stdout}")
+
+    equal(s.run(exe, "/s"), 0, "exit code of the signed setup")
+    check((s.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").is_file(), "the installed file")
+
+    data = bytearray(exe.read_bytes())
+    archive = data.rfind(b"7z\xbc\xaf\x27\x1c")
+    check(archive > 0, "the appended archive")
+    data[archive + 1000] ^= 0x01
+    changed = s.folder / "changed.exe"
+    changed.write_bytes(bytes(data))
+    broken = verify(changed)
+    equal(broken.returncode, 1, "orvanta verify of the changed setup: " + broken.stdout)
+    check("signature: BROKEN" in broken.stdout, "the report of the changed setup: " + broken.stdout)
+    equal(s.run(changed, "/s", "REMOVE=TRUE"), 11, "exit code of the changed setup")
+
+
+SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive,
+                                     signed_single_file)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("single", SCENARIOS, Scenario,
-                           programs=("kebstub.exe", "keb.dll", "kebsfx.exe", "uidriver.exe"), timeout=600))
+                           programs=("kebstub.exe", "keb.dll", "kebsfx.exe", "uidriver.exe"),
+                           tools=("wixl", "msibuild", "7zz", "osslsigncode", "openssl"), timeout=600))
