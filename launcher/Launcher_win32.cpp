@@ -96,7 +96,7 @@ DWORD RunEngine(const std::string& engine, const std::string& launcher, const La
 DWORD RunLauncher() {
     const LaunchCommand command = ParseLaunchCommand(GetCommandLineA());
     const std::string launcher = OwnPath();
-    const auto where = FindAppendedData(launcher);
+    const auto where = FindAppendedRegion(launcher);
     if (!where || where->length == 0) {
         ShowDamaged(command, "no setup is appended to this program");
         return kStartFailure;

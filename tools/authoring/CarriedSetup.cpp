@@ -16,14 +16,25 @@ namespace {
 
 const std::string kSignature("7z\xBC\xAF\x27\x1C", 6);
 
+// The appended bytes with any padding before a signature: an archive may end in zeros of its own.
+std::string AppendedArchive(const std::string& path) {
+    const auto where = FindAppendedRegion(path);
+    if (!where) return {};
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(static_cast<size_t>(where->length), '\0');
+    in.seekg(static_cast<std::streamoff>(where->offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return in ? bytes : std::string();
+}
+
 }  // namespace
 
 bool CarriedSetup::IsLauncher(const std::string& path) {
-    return ReadAppendedData(path).compare(0, kSignature.size(), kSignature) == 0;
+    return AppendedArchive(path).compare(0, kSignature.size(), kSignature) == 0;
 }
 
 CarriedSetup::CarriedSetup(const std::string& launcher) {
-    const std::string archive = ReadAppendedData(launcher);
+    const std::string archive = AppendedArchive(launcher);
     if (archive.compare(0, kSignature.size(), kSignature) != 0)
         throw std::runtime_error(launcher + ": no setup folder appended (not a single-file setup)");
     std::string pattern = (fs::temp_directory_path() / "orvanta-carried-XXXXXX").string();
