@@ -11,7 +11,11 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import dialogs_e2e  # noqa: E402
+import msipackages  # noqa: E402
 import scenario  # noqa: E402
+import webmedia_e2e  # noqa: E402
+from webserver import LoopbackServer  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta Sample"
@@ -38,6 +42,13 @@ class Scenario(scenario.Scenario):
         code = self.session.run(exe, *args, timeout=timeout)
         equal(self.private_folders(), [], f"private folders left after {exe.name} {' '.join(args)}")
         return code
+
+
+class SingleFileDialogs(dialogs_e2e.Scenario):
+    """The dialog scenarios' steps, with every setup built as one file."""
+
+    def orvanta_build(self, project, out=None, *options):
+        return super().orvanta_build(project, out, "--single-file", *options)
 
 
 def silent_lifecycle(s):
@@ -132,8 +143,31 @@ def signed_single_file(s):
     equal(s.run(changed, "/s", "REMOVE=TRUE"), 11, "exit code of the changed setup")
 
 
+def wizard_install(s):
+    """The sample's wizard, walked by a user, from the single-file setup."""
+    dialogs_e2e.sample_wizard(SingleFileDialogs(s.session, s.engine, s.orvanta, s.work / "wizard"))
+    equal(s.private_folders(), [], "private folders after the wizard")
+
+
+def web_media_beside(s):
+    """A web media archive beside the launcher is used without a download."""
+    w = webmedia_e2e.Scenario(s.session, s.engine, s.orvanta, s.work / "webmedia")
+    archive = webmedia_e2e.ARCHIVE
+    with LoopbackServer({}) as server:
+        files = {"block/" + name: data for name, data in w.files.items()}
+        files["product.wxs"] = msipackages.product_wxs(webmedia_e2e.PRODUCT, "Web Media Test", webmedia_e2e.UPGRADE,
+                                                       "w.cab")
+        project = w.project("webmedia", webmedia_e2e.project_text(server.url("/" + archive)), files)
+        w.orvanta_build(project, w.folder, "--single-file")
+        equal(sorted(p.name for p in w.folder.iterdir()), [archive, "webmedia.exe"], "the single-file setup folder")
+        equal(w.run(), 0, "exit code")
+        w.expect_installed("beside the launcher")
+        equal(server.requests, [], "requests")
+    equal(s.private_folders(), [], "private folders after the run")
+
+
 SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive,
-                                     signed_single_file)}
+                                     signed_single_file, wizard_install, web_media_beside)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("single", SCENARIOS, Scenario,
