@@ -143,6 +143,22 @@ def signed_single_file(s):
     equal(s.run(changed, "/s", "REMOVE=TRUE"), 11, "exit code of the changed setup")
 
 
+def engine_killed(s):
+    """The engine ended from outside while its wizard shows: the launcher ends too and removes its folder."""
+    built = s.build_single(scenario.SOURCE / "examples" / "sample")
+    launcher = s.folder / "download-1.exe"  # renamed as downloads are; the engine inside keeps its name
+    built.rename(launcher)
+    process = s.session.start(launcher)
+    caption = "Orvanta Sample Setup"
+    check(s.ui.wait(caption, 60000), "the wizard of the engine the launcher started")
+    folders = s.private_folders()
+    equal(len(folders), 1, "the launcher's private folder while the engine runs")
+    check((s.session.temp / folders[0] / "sample.exe").is_file(), "the engine in the private folder")
+    s.session.wine("taskkill", "/f", "/im", "sample.exe", timeout=60)
+    s.session.finish(process, timeout=60)  # the launcher ended (Wine's taskkill /f ends the engine with 0)
+    equal(s.private_folders(), [], "private folders after the engine was killed")
+
+
 def wizard_install(s):
     """The sample's wizard, walked by a user, from the single-file setup."""
     dialogs_e2e.sample_wizard(SingleFileDialogs(s.session, s.engine, s.orvanta, s.work / "wizard"))
@@ -167,7 +183,7 @@ def web_media_beside(s):
 
 
 SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive,
-                                     signed_single_file, wizard_install, web_media_beside)}
+                                     signed_single_file, engine_killed, wizard_install, web_media_beside)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("single", SCENARIOS, Scenario,
