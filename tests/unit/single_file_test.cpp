@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "tools/authoring/CompoundFile.h"
 #include "tools/authoring/PackageTimes.h"
+#include "tools/authoring/ProjectSource.h"
 
 namespace {
 
@@ -35,6 +36,15 @@ TEST(LaunchCommandTest, TheEngineIsTheOneProgramAtTheTop) {
     EXPECT_EQ(EngineEntry({"data", "data\\x.exe", "keb.dll", "Sample.EXE", "sample.msi"}), "Sample.EXE");
     EXPECT_EQ(EngineEntry({"a.exe", "b.exe"}), "");
     EXPECT_EQ(EngineEntry({"keb.dll", ".exe"}), "");
+}
+
+TEST(SingleFileProjectValueTest, YesOrNo) {
+    const std::string head = "Setup = demo\nProductCode = {11111111-2222-3333-4444-555555555555}\n"
+                             "RevisionCode = {21111111-2222-3333-4444-555555555555}\n";
+    EXPECT_TRUE(ParseProject(head + "SingleFile = Yes\n[script]\n", "p.orv").singleFile);
+    EXPECT_FALSE(ParseProject(head + "SingleFile = no\n[script]\n", "p.orv").singleFile);
+    EXPECT_FALSE(ParseProject(head + "[script]\n", "p.orv").singleFile);
+    EXPECT_THROW(ParseProject(head + "SingleFile = 1\n[script]\n", "p.orv"), SourceError);
 }
 
 TEST(ArchiveWindowTest, ReadsAnArchiveAppendedToOtherBytes) {

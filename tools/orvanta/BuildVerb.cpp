@@ -185,7 +185,9 @@ int Build(const std::vector<std::string>& args) {
     const fs::path folder = project.folder;
     const fs::path engine = EngineFolder(engineDir, arch);
     singleFile = singleFile || project.singleFile;
-    for (const char* needed : {"kebstub.exe", "keb.dll", singleFile ? kLauncherProgram : "keb.dll"})
+    std::vector<const char*> programs = {"kebstub.exe", "keb.dll"};
+    if (singleFile) programs.push_back(kLauncherProgram);
+    for (const char* needed : programs)
         if (!fs::exists(engine / needed))
             throw std::runtime_error(std::string(needed) + " not found in " + engine.string() + " (build the " +
                                      (arch == SetupArch::x64 ? "win64" : "win32") +
