@@ -45,7 +45,8 @@ std::vector<uint8_t> DecodeHeaderFolder(const ArchiveFile& file, const ArchiveDa
 
 }  // namespace
 
-Archive::Archive(const std::string& path, PasswordProvider& password) : file_(path) {
+Archive::Archive(const std::string& path, const FileWindow& window, PasswordProvider& password)
+    : file_(path, window) {
     uint8_t start[kStartHeaderSize];
     if (file_.ReadAt(0, start, sizeof start) != sizeof start || std::memcmp(start, kSignature, 6) != 0)
         throw ArchiveError(kKebErrorCannotOpen, "not a 7z archive");

@@ -12,7 +12,9 @@ class Archive {
 public:
     // Throws ArchiveError: not found, cannot open (not 7z, unsupported,
     // wrong password, keys too costly to derive) or corrupted.
-    Archive(const std::string& path, PasswordProvider& password);
+    Archive(const std::string& path, PasswordProvider& password) : Archive(path, FileWindow{}, password) {}
+    // The archive in a window of the file (one appended to a program).
+    Archive(const std::string& path, const FileWindow& window, PasswordProvider& password);
 
     const ArchiveFile& file() const { return file_; }
     const ArchiveDatabase& database() const { return db_; }

@@ -13,7 +13,7 @@ namespace {
 int Fd(void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
 }  // namespace
 
-ArchiveFile::ArchiveFile(const std::string& path) {
+ArchiveFile::ArchiveFile(const std::string& path, const FileWindow& window) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw ArchiveError(kKebErrorNotFound, "cannot open " + path);
     struct stat st {};
@@ -22,12 +22,12 @@ ArchiveFile::ArchiveFile(const std::string& path) {
         throw ArchiveError(kKebErrorNotFound, "not a file: " + path);
     }
     handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(fd));
-    size_ = static_cast<uint64_t>(st.st_size);
+    Narrow(window, static_cast<uint64_t>(st.st_size));
 }
 
 ArchiveFile::~ArchiveFile() { ::close(Fd(handle_)); }
 
-size_t ArchiveFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) const {
+size_t ArchiveFile::ReadFileAt(uint64_t offset, uint8_t* buffer, size_t size) const {
     size_t done = 0;
     while (done < size) {
         ssize_t n = ::pread(Fd(handle_), buffer + done, size - done, static_cast<off_t>(offset + done));

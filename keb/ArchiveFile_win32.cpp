@@ -6,7 +6,7 @@
 
 namespace keb {
 
-ArchiveFile::ArchiveFile(const std::string& path) {
+ArchiveFile::ArchiveFile(const std::string& path, const FileWindow& window) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw ArchiveError(kKebErrorNotFound, "cannot open " + path);
@@ -16,12 +16,12 @@ ArchiveFile::ArchiveFile(const std::string& path) {
         throw ArchiveError(kKebErrorNotFound, "cannot read " + path);
     }
     handle_ = h;
-    size_ = static_cast<uint64_t>(size.QuadPart);
+    Narrow(window, static_cast<uint64_t>(size.QuadPart));
 }
 
 ArchiveFile::~ArchiveFile() { CloseHandle(static_cast<HANDLE>(handle_)); }
 
-size_t ArchiveFile::ReadAt(uint64_t offset, uint8_t* buffer, size_t size) const {
+size_t ArchiveFile::ReadFileAt(uint64_t offset, uint8_t* buffer, size_t size) const {
     size_t done = 0;
     while (done < size) {
         OVERLAPPED at{};

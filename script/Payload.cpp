@@ -174,12 +174,17 @@ std::optional<AppendedData> FindAppendedDataIn(const std::string& b, uint64_t fi
 
 namespace {
 
-std::optional<AppendedData> FindAppendedDataOf(ReadOnlyFile& file) {
+std::optional<AppendedData> FindAppendedRegionOf(ReadOnlyFile& file) {
     const auto size = file.Size();
     if (!size) return std::nullopt;
     const auto headers = file.ReadAt(0, static_cast<size_t>(std::min<uint64_t>(*size, 65536)));
     if (!headers) return std::nullopt;
-    auto found = FindAppendedDataIn(*headers, *size);
+    return FindAppendedDataIn(*headers, *size);
+}
+
+std::optional<AppendedData> FindAppendedDataOf(ReadOnlyFile& file) {
+    auto found = FindAppendedRegionOf(file);
+    const auto size = file.Size();
     if (!found || found->offset + found->length == *size) return found;
     // Signing pads the file with up to seven zero bytes so that the
     // certificate table starts at a multiple of eight: no part of the data.
@@ -194,6 +199,11 @@ std::optional<AppendedData> FindAppendedDataOf(ReadOnlyFile& file) {
 std::optional<AppendedData> FindAppendedData(const std::string& path) {
     ReadOnlyFile file(path);
     return FindAppendedDataOf(file);
+}
+
+std::optional<AppendedData> FindAppendedRegion(const std::string& path) {
+    ReadOnlyFile file(path);
+    return FindAppendedRegionOf(file);
 }
 
 std::string ReadAppendedData(const std::string& path) {

@@ -35,6 +35,9 @@ struct AppendedData {
 // Computes it from the file's own headers; nullopt when the file cannot be
 // read or its headers are not those of a PE image.
 std::optional<AppendedData> FindAppendedData(const std::string& path);
+// The same with signing's zero padding kept: for appended data that knows its
+// own length (an archive), whose last bytes may be zeros of its own.
+std::optional<AppendedData> FindAppendedRegion(const std::string& path);
 // The same on bytes already in memory (the headers and the file size).
 std::optional<AppendedData> FindAppendedDataIn(const std::string& headerBytes, uint64_t fileSize);
 // Reads the appended bytes of a file; empty when there are none.

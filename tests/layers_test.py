@@ -1,7 +1,8 @@
 """The engine's layers, bottom up: keb/ (the 7z library, on its own), system/,
 core/, then installer/,
 media/ and dialogs/ (which do not include one another), script/ (with
-script/commands/), bootstrap/. A file includes only its own folder and the
+script/commands/), then bootstrap/ and launcher/ (the self-extracting
+launcher, a program of its own beside the engine's start-up). A file includes only its own folder and the
 layers below it; media/ and installer/ take their inputs from the commands
 that call them, so they include neither the variable store nor the start-up
 values. Fails naming every include against that order.
@@ -12,7 +13,8 @@ import re
 import sys
 from pathlib import Path
 
-LAYERS = {"keb": 0, "system": 1, "core": 2, "installer": 3, "media": 3, "dialogs": 3, "script": 4, "bootstrap": 5}
+LAYERS = {"keb": 0, "system": 1, "core": 2, "installer": 3, "media": 3, "dialogs": 3, "script": 4, "bootstrap": 5,
+          "launcher": 5}
 INPUT_TAKERS = {"media", "installer"}
 SESSION_STATE = {"core/VariableStore.h", "core/StartupValues.h"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)

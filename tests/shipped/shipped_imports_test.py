@@ -31,7 +31,7 @@ KNOWN_DLLS = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvc
 FORBIDDEN_FUNCTIONS = {"kebstub.exe": {"SetUserObjectSecurity"}}
 
 OBJDUMP = {"win32": "i686-w64-mingw32-objdump", "win64": "x86_64-w64-mingw32-objdump"}
-SHIPPED = ("kebstub.exe", "keb.dll")
+SHIPPED = ("kebstub.exe", "keb.dll", "kebsfx.exe")
 
 
 def imports(objdump, program):

@@ -140,6 +140,10 @@ void SetProjectValue(Project& p, const std::string& key, const std::string& valu
     else if (key == "Icon") p.iconFile = value;
     else if (key == "Version") p.version = value;
     else if (key == "Description") p.description = value;
+    else if (key == "SingleFile") {
+        if (SameText(value, "yes") || SameText(value, "no")) p.singleFile = SameText(value, "yes");
+        else throw SourceError(file, line, "SingleFile is yes or no, not '" + value + "'");
+    }
     else if (key == "ProductCode") v.ProductCode = value;
     else if (key == "RevisionCode") v.RevisionCode = value;
     else if (key == "Title") v.Title = value;

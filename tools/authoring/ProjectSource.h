@@ -47,6 +47,7 @@ struct Project {
     std::string iconFile;      // relative .ico file; empty when none
     std::string version;       // product version of the setup's version resource; empty: the package's
     std::string description;   // file description of the version resource; empty: "<Title> Setup"
+    bool singleFile = false;   // SingleFile = yes: one launcher carrying the setup folder
     // Web media blocks built by the tool: (block name, folder relative to the
     // project whose files the block's archive holds).
     std::vector<std::pair<std::string, std::string>> webMedia;

@@ -5,6 +5,8 @@
 
 #include "media/MediaWorkers.h"
 #include "tools/authoring/BuildInputs.h"
+#include "system/TextUtils.h"
+#include "tools/authoring/BuildTime.h"
 #include "tools/authoring/RunProgram.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +22,9 @@ std::string BuildWebMediaArchives(const Project& project, const std::string& out
         fs::remove_all(staging);
         fs::create_directories(staging);
         fs::copy(source, staging / name, fs::copy_options::recursive);
+        StampTree(staging, BuildTime());
         fs::remove(archive);
-        std::vector<std::string> command = {"7zz", "a", "-t7z", "-bd", "-y"};
+        std::vector<std::string> command = {"7zz", "a", "-t7z", kArchiveThreads, "-bd", "-y"};
         if (!password.empty()) command.insert(command.end(), {"-p" + password, "-mhe=on"});
         command.insert(command.end(), {archive.string(), name});
         const int rc = RunProgram(command, staging.string());

@@ -2,6 +2,7 @@
 // the same front end and library the engine uses.
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "Subcommand.h"
 #include "keb/LastError.h"
 #include "media/uSevenZipAPI.h"
+#include "tools/authoring/CarriedSetup.h"
 
 namespace {
 
@@ -82,6 +84,9 @@ void PrintListing(const std::vector<ArchiveListing>& entries) {
 
 int RunArchive(const std::vector<std::string>& args) {
     ArchiveArguments a = ParseArguments(args);
+    // A single-file setup: the archive its launcher carries.
+    std::optional<CarriedSetup> carried;
+    if (CarriedSetup::IsLauncher(a.archive)) a.archive = carried.emplace(a.archive).archive().string();
     std::string error;
     if (a.action == "list") {
         std::vector<ArchiveListing> entries;

@@ -4,19 +4,23 @@
 #include <map>
 #include <optional>
 #include <regex>
+#include <set>
 
 #include "Subcommand.h"
 #include "tools/authoring/BuildInputs.h"
+#include "tools/authoring/BuildTime.h"
 #include "tools/authoring/DialogForms.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/OutputFolder.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/PackageTimes.h"
 #include "tools/authoring/ProjectCheck.h"
 #include "tools/authoring/ProjectSource.h"
 #include "tools/authoring/ProjectTranslations.h"
 #include "tools/authoring/RunProgram.h"
 #include "tools/authoring/SetupResources.h"
 #include "tools/authoring/Signing.h"
+#include "tools/authoring/SingleFileSetup.h"
 #include "tools/authoring/WebMediaArchives.h"
 #include "media/WebMediaBlock.h"
 
@@ -28,6 +32,9 @@ namespace {
 const unsigned char kEmpty7z[32] = {0x37, 0x7A, 0xBC, 0xAF, 0x27, 0x1C, 0x00, 0x04, 0x8D, 0x9B, 0xD5, 0x0F,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+
+// The self-extracting launcher of a single-file setup, beside the engine.
+const char* const kLauncherProgram = "kebsfx.exe";
 
 const char* ArchName(SetupArch arch) { return arch == SetupArch::x64 ? "x64" : "x86"; }
 
@@ -58,11 +65,12 @@ void PackSupportFolder(const Project& project, const fs::path& support,
     for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
     try {
         PrepareDialogForms(project, staging);
+        StampTree(staging, BuildTime());
     } catch (...) {
         fs::remove_all(staging);
         throw;
     }
-    const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", "-bd", "-y", fs::absolute(archive).string(), "."},
+    const int rc = RunProgram({"7zz", "a", "-t7z", "-m0=LZMA2", "-mf=off", kArchiveThreads, "-bd", "-y", fs::absolute(archive).string(), "."},
                               staging.string());
     fs::remove_all(staging);
     if (rc != 0) throw std::runtime_error("7zz failed to pack " + support.string() + " (exit code " + std::to_string(rc) + ")");
@@ -103,6 +111,7 @@ void MakePackage(const Project& project, SetupArch arch, const fs::path& source,
                                    std::string(arch == SetupArch::x64 ? "x64;" : "Intel;") + (language.empty() ? std::string("1033") : language[1].str()),
                                    project.payload.project.RevisionCode});
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
+    SetPackageTimes(msi, BuildTime());
 }
 
 SetupResourceValues ResourceValues(const Project& project, std::optional<Elevation> elevation) {
@@ -121,8 +130,10 @@ int Build(const std::vector<std::string>& args) {
     bool asWritten = false;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
+    bool singleFile = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
+        else if (args[i] == "--single-file") singleFile = true;
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
@@ -171,7 +182,10 @@ int Build(const std::vector<std::string>& args) {
         throw SourceError(project.sourceFile, 1, "Package is required (an .msi file or a .wxs source)");
     const fs::path folder = project.folder;
     const fs::path engine = EngineFolder(engineDir, arch);
-    for (const char* needed : {"kebstub.exe", "keb.dll"})
+    singleFile = singleFile || project.singleFile;
+    std::vector<const char*> programs = {"kebstub.exe", "keb.dll"};
+    if (singleFile) programs.push_back(kLauncherProgram);
+    for (const char* needed : programs)
         if (!fs::exists(engine / needed))
             throw std::runtime_error(std::string(needed) + " not found in " + engine.string() + " (build the " +
                                      (arch == SetupArch::x64 ? "win64" : "win32") +
@@ -218,6 +232,15 @@ int Build(const std::vector<std::string>& args) {
     // The marker that tells a maintenance run these are the product's complete sources.
     fs::create_directories(out / "data");
     std::ofstream(out / "data" / project.payload.project.ProductCode, std::ios::binary).close();
+    if (singleFile) {
+        std::set<std::string> separate;
+        for (const auto& block : project.webMedia) separate.insert(block.first + ".7zip");
+        MakeSingleFileSetup(out, base,
+                            WithSetupResources(ReadFileBytes(engine / kLauncherProgram), ResourceValues(project, elevation)),
+                            separate);
+        if (!signing.certificate.empty())
+            SignFile(setup.string(), signing, project.payload.project.Title, project.payload.project.HelpLink);
+    }
     staging.MoveIntoPlace();
     std::cout << "built " << (fs::path(outDir) / (base + ".exe")).string() << " (" << project.payload.script.size()
               << " commands)\n";
@@ -225,8 +248,8 @@ int Build(const std::vector<std::string>& args) {
 }
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
-                       "build <project> -o <dir> [-v] [--as-written] [--arch x86|x64] [--engine-dir <dir>]\n"
-                       "        [--media-password <text>]\n"
+                       "build <project> -o <dir> [-v] [--as-written] [--single-file] [--arch x86|x64]\n"
+                       "        [--engine-dir <dir>] [--media-password <text>]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);

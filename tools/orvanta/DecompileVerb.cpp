@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "Subcommand.h"
+#include "tools/authoring/CarriedSetup.h"
 #include "tools/authoring/ProjectSource.h"
 
 namespace {
@@ -17,7 +18,10 @@ int Decompile(const std::vector<std::string>& args) {
     if (setup.empty()) throw UsageError{"a setup executable is required"};
     if (!std::filesystem::is_regular_file(setup)) throw std::runtime_error(setup + ": no such file");
     if (!FindAppendedData(setup)) throw std::runtime_error(setup + ": not a setup executable");
-    const std::string data = ReadAppendedData(setup);
+    // A single-file setup: the script is the one of the engine its launcher carries.
+    const std::string data = CarriedSetup::IsLauncher(setup)
+                                 ? ReadAppendedData(CarriedSetup(setup).UnpackEngine().string())
+                                 : ReadAppendedData(setup);
     if (data.empty()) throw std::runtime_error(setup + ": no setup script appended (a bare engine)");
     const Payload payload = ReadPayload(data);
     const std::string source = WriteProjectSource(payload, std::filesystem::path(setup).stem().string());
