@@ -100,7 +100,7 @@ if [ -n "$kebextract" ]; then
   wine_start_runs=""
   for run in $(seq "$runs"); do
     /usr/bin/time -f %e -o "$work/start.time" wine "$kebextract" >/dev/null 2>&1 || true
-    wine_start_runs+=" $(cat "$work/start.time")"
+    wine_start_runs+=" $(tail -1 "$work/start.time")"
   done
   wine_start="$(python3 -c "import statistics, sys; print(f'{statistics.median(map(float, sys.argv[1:])):.2f}')" $wine_start_runs)"
 fi
