@@ -180,7 +180,12 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
     const size_t windowSize = windowSize_;
     size_t pos = pos_;
     const size_t limit = pos + count;
-    const uint64_t base = processed_ - pos;  // processed count at window index 0 of this run
+    // The loop needs the processed count only as its low bits (position
+    // state, literal position) and as the bytes a match may reach (at most
+    // the window): both in 32-bit arithmetic plus pos, as i686 keeps one
+    // register for each and not a pair. Unsigned wrap-around cancels out.
+    const uint32_t lowBase = uint32_t(processed_) - uint32_t(pos);
+    const size_t reachBase = size_t(std::min<uint64_t>(processed_, windowSize)) - pos;
     const uint32_t pbMask = (1u << props_.pb) - 1;
     const uint32_t lpMask = (1u << props_.lp) - 1;
     const unsigned lc = props_.lc;
@@ -217,7 +222,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         pendingLength_ -= n;
     }
     // The byte before pos, kept in a local instead of read back per literal.
-    uint32_t prevByte = base + pos > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
+    uint32_t prevByte = reachBase + pos > 0 ? dict[pos > 0 ? pos - 1 : windowSize - 1] : 0;
 
     // Symbols decodable before the input could run short: counted down
     // instead of comparing pointers per symbol.
@@ -233,14 +238,14 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
             }
             budget = (inEnd - in) / kMaxSymbolInput - 1;
         }
-        const uint64_t processed = base + pos;
-        const uint32_t posState = uint32_t(processed) & pbMask;
+        const uint32_t low = lowBase + uint32_t(pos);
+        const uint32_t posState = low & pbMask;
 
         bool isMatch = false;
         RC_BIT(&m.isMatch[state][posState], , isMatch = true);
         if (!isMatch) {
             uint16_t* probs =
-                literal + 0x300 * (((uint32_t(processed) & lpMask) << lc) + (prevByte >> (8 - lc)));
+                literal + 0x300 * (((low & lpMask) << lc) + (prevByte >> (8 - lc)));
             uint32_t symbol = 1;
             if (state < kLiteralStates) {
                 // Always eight bits: unrolled, without a loop test per bit.
@@ -274,14 +279,14 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
         bool isRep = false;
         RC_BIT(&m.isRep[state], , isRep = true);
         if (isRep) {
-            if (processed == 0) ThrowCorrupt("repeat before any data");
+            if (reachBase + pos == 0) ThrowCorrupt("repeat before any data");
             bool notRep0 = false;
             RC_BIT(&m.isRepG0[state], , notRep0 = true);
             if (!notRep0) {
                 bool longRep = false;
                 RC_BIT(&m.isRep0Long[state][posState], , longRep = true);
                 if (!longRep) {
-                    if (rep0 >= processed) ThrowCorrupt("match distance beyond the data");
+                    if (rep0 >= reachBase + pos) ThrowCorrupt("match distance beyond the data");
                     state = state < kLiteralStates ? 9 : 11;
                     size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                     prevByte = dict[src];
@@ -308,6 +313,9 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 rep1 = rep0;
                 rep0 = distance;
             }
+            // The source is known before its length: its line is fetched
+            // while the length is decoded.
+            if (rep0 < pos) __builtin_prefetch(dict + pos - rep0 - 1);
             state = state < kLiteralStates ? 8 : 11;
             lengthModel = &m.repLen;
         } else {
@@ -373,7 +381,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
             rep0 = distance;
         }
 
-        if (rep0 >= processed || rep0 >= windowSize) ThrowCorrupt("match distance beyond the data");
+        if (rep0 >= reachBase + pos || rep0 >= windowSize) ThrowCorrupt("match distance beyond the data");
         size_t total = size_t(length) + 2;
         size_t now = std::min(total, limit - pos);
         copyMatch(now);
