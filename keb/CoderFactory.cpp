@@ -20,6 +20,17 @@ private:
     InStream& in_;
 };
 
+struct BranchMethod {
+    const std::vector<uint8_t>* id;
+    BranchDecoder decoder;
+};
+
+const BranchMethod kBranchMethods[] = {
+    {&method::kPowerPc, DecodePowerPc}, {&method::kIa64, DecodeIa64},   {&method::kArm, DecodeArm},
+    {&method::kArmThumb, DecodeArmThumb}, {&method::kSparc, DecodeSparc}, {&method::kArm64, DecodeArm64},
+    {&method::kRiscV, DecodeRiscV},
+};
+
 void RequireInputs(const Coder& coder, const std::vector<InStream*>& inputs, size_t count) {
     if (inputs.size() != count) ThrowCorrupt("wrong stream count for " + MethodName(coder.methodId));
 }
@@ -44,6 +55,15 @@ std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InSt
     if (id == method::kBcjX86) {
         RequireInputs(coder, inputs, 1);
         return std::make_unique<BcjX86Stream>(*inputs[0]);
+    }
+    for (const BranchMethod& branch : kBranchMethods)
+        if (id == *branch.id) {
+            RequireInputs(coder, inputs, 1);
+            return std::make_unique<BranchStream>(*inputs[0], branch.decoder, coder.properties);
+        }
+    if (id == method::kSwap2 || id == method::kSwap4) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<SwapStream>(*inputs[0], id == method::kSwap2 ? 2 : 4);
     }
     if (id == method::kBcj2) {
         RequireInputs(coder, inputs, 4);
