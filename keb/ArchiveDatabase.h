@@ -80,7 +80,4 @@ inline const std::vector<uint8_t> kLzma2{0x21};
 inline const std::vector<uint8_t> kAes{0x06, 0xF1, 0x07, 0x01};
 }  // namespace method
 
-// Readable name of a method id for messages ("LZMA", "03040108"...).
-std::string MethodName(const std::vector<uint8_t>& id);
-
 }  // namespace keb

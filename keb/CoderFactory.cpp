@@ -6,6 +6,7 @@
 #include "keb/Bcj2Stream.h"
 #include "keb/BranchStreams.h"
 #include "keb/LzmaStream.h"
+#include "keb/MethodNames.h"
 
 namespace keb {
 namespace {
@@ -36,6 +37,15 @@ void RequireInputs(const Coder& coder, const std::vector<InStream*>& inputs, siz
 }
 
 }  // namespace
+
+bool CanDecode(const std::vector<uint8_t>& id) {
+    for (const BranchMethod& branch : kBranchMethods)
+        if (id == *branch.id) return true;
+    for (const auto* known : {&method::kCopy, &method::kLzma, &method::kLzma2, &method::kBcjX86, &method::kBcj2,
+                              &method::kDelta, &method::kAes, &method::kSwap2, &method::kSwap4})
+        if (id == *known) return true;
+    return false;
+}
 
 std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InStream*>& inputs, uint64_t unpackSize,
                                       PasswordProvider& password) {
