@@ -7,8 +7,9 @@
 namespace keb {
 
 // Base of the filters that convert their input in place, block by block
-// (the branch converters, Delta, Swap). A filter may leave a few trailing bytes of a block for
-// the next one; at the end of the input they pass as they are.
+// (the branch converters, Delta, Swap). A filter may leave a few trailing
+// bytes of a block for the next one; at the end of the input they pass as
+// they are.
 class InPlaceFilterStream : public InStream {
 public:
     explicit InPlaceFilterStream(InStream& in);
