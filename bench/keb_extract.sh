@@ -8,7 +8,9 @@
 # the i686 keb.dll (through kebextract.exe) under 32-bit Wine against the
 # 32-bit 7zz of Debian's 7zip:i386 package (unpacked into the win32 build
 # folder, never installed), where this machine can run it; the fixed cost of
-# a Wine start is measured apart and shown with it. Then the same data in four folders, and in one folder
+# a Wine start is measured apart and shown with it. Then each branch and swap
+# filter before LZMA2 on code-like data, against 7zz -mmt1. Then the same data
+# in four folders, and in one folder
 # of independent blocks, ours on two threads against 7zz -mmt2. Then 20,000
 # small files in one solid archive:
 # files per second of both and their ratio.
@@ -129,6 +131,44 @@ for method in LZMA2 LZMA; do
     echo "  of the dll's time, a Wine start alone (kebextract without work): median $wine_start s of$wine_start_runs"
   fi
 done
+
+# The branch and swap filters: a quarter of the size in code-like words that
+# every filter converts somewhere (ARM/Thumb/ARM64 calls, ADRP, PowerPC bl,
+# SPARC call, IA-64 bundles, RISC-V JAL and AUIPC pairs, mixed with a few
+# recurring other words so that it packs like code), one archive per filter
+# before LZMA2; ours against 7zz -mmt1 on the same archive.
+python3 - "$work/code.bin" "$size_mb" <<'PY'
+import random, sys
+rng = random.Random(3)
+pool = [rng.getrandbits(32) for _ in range(4000)]
+makers = [lambda: 0xEB000000 | rng.getrandbits(16), lambda: 0xF800F000 | rng.getrandbits(11) | rng.getrandbits(8) << 16,
+          lambda: 0x94000000 | rng.getrandbits(18), lambda: 0x90000000 | rng.getrandbits(5) | rng.getrandbits(10) << 5,
+          lambda: 0x01000048 | rng.getrandbits(12) << 10, lambda: 0x00000040 | rng.getrandbits(14) << 18,
+          lambda: 0x000000EF | rng.getrandbits(16) << 16, lambda: 0x00000297 | rng.getrandbits(12) << 20,
+          lambda: 0x00000016 | rng.getrandbits(20) << 8]
+target = int(sys.argv[2]) * 1024 * 1024 // 4
+with open(sys.argv[1], "wb") as f:
+    for _ in range(target // 4096):
+        f.write(b"".join((rng.choice(makers)() if rng.random() < 0.3 else rng.choice(pool)).to_bytes(4, "little")
+                         for _ in range(1024)))
+PY
+code_mb="$(python3 -c "import os; print(os.path.getsize('$work/code.bin') / 1048576)")"
+mkdir -p "$work/code" && mv "$work/code.bin" "$work/code/code.bin"
+for filter in ARM ARMT ARM64 PPC SPARC IA64 RISCV Swap2 Swap4; do
+  archive="$work/filter_$filter.7z"
+  (cd "$work/code" && 7zz a -bd -y -mmt=1 -m0=$filter -m1=LZMA2:d=16m "$archive" code.bin >/dev/null)
+  ours_runs="" theirs_runs=""
+  for run in $(seq "$runs"); do
+    rm -rf "$work/ours" "$work/theirs"
+    timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
+    timed theirs_runs 7zz x -bd -y -mmt1 -o"$work/theirs" "$archive"
+    cmp "$work/ours/code.bin" "$work/theirs/code.bin"
+  done
+  report "$filter + LZMA2 ($(printf '%.0f' "$code_mb") MB of code-like words, $runs runs each, interleaved)" \
+    "$code_mb" "ours" "$ours_runs" "$theirs_runs"
+  rm -f "$archive"
+done
+rm -rf "$work/code" "$work/ours" "$work/theirs"
 
 # Several folders: the data in four files, each its own solid block
 # (-ms=off), so that two folders can be decoded at once. Ours with two threads

@@ -66,12 +66,18 @@ inline const std::vector<uint8_t> kCopy{0x00};
 inline const std::vector<uint8_t> kDelta{0x03};
 inline const std::vector<uint8_t> kBcjX86{0x03, 0x03, 0x01, 0x03};
 inline const std::vector<uint8_t> kBcj2{0x03, 0x03, 0x01, 0x1B};
+inline const std::vector<uint8_t> kPowerPc{0x03, 0x03, 0x02, 0x05};
+inline const std::vector<uint8_t> kIa64{0x03, 0x03, 0x04, 0x01};
+inline const std::vector<uint8_t> kArm{0x03, 0x03, 0x05, 0x01};
+inline const std::vector<uint8_t> kArmThumb{0x03, 0x03, 0x07, 0x01};
+inline const std::vector<uint8_t> kSparc{0x03, 0x03, 0x08, 0x05};
+inline const std::vector<uint8_t> kArm64{0x0A};
+inline const std::vector<uint8_t> kRiscV{0x0B};
+inline const std::vector<uint8_t> kSwap2{0x02, 0x03, 0x02};
+inline const std::vector<uint8_t> kSwap4{0x02, 0x03, 0x04};
 inline const std::vector<uint8_t> kLzma{0x03, 0x01, 0x01};
 inline const std::vector<uint8_t> kLzma2{0x21};
 inline const std::vector<uint8_t> kAes{0x06, 0xF1, 0x07, 0x01};
 }  // namespace method
-
-// Readable name of a method id for messages ("LZMA", "03040108"...).
-std::string MethodName(const std::vector<uint8_t>& id);
 
 }  // namespace keb

@@ -6,6 +6,7 @@
 #include "keb/Bcj2Stream.h"
 #include "keb/BranchStreams.h"
 #include "keb/LzmaStream.h"
+#include "keb/MethodNames.h"
 
 namespace keb {
 namespace {
@@ -20,11 +21,31 @@ private:
     InStream& in_;
 };
 
+struct BranchMethod {
+    const std::vector<uint8_t>* id;
+    BranchDecoder decoder;
+};
+
+const BranchMethod kBranchMethods[] = {
+    {&method::kPowerPc, DecodePowerPc}, {&method::kIa64, DecodeIa64},   {&method::kArm, DecodeArm},
+    {&method::kArmThumb, DecodeArmThumb}, {&method::kSparc, DecodeSparc}, {&method::kArm64, DecodeArm64},
+    {&method::kRiscV, DecodeRiscV},
+};
+
 void RequireInputs(const Coder& coder, const std::vector<InStream*>& inputs, size_t count) {
     if (inputs.size() != count) ThrowCorrupt("wrong stream count for " + MethodName(coder.methodId));
 }
 
 }  // namespace
+
+bool CanDecode(const std::vector<uint8_t>& id) {
+    for (const BranchMethod& branch : kBranchMethods)
+        if (id == *branch.id) return true;
+    for (const auto* known : {&method::kCopy, &method::kLzma, &method::kLzma2, &method::kBcjX86, &method::kBcj2,
+                              &method::kDelta, &method::kAes, &method::kSwap2, &method::kSwap4})
+        if (id == *known) return true;
+    return false;
+}
 
 std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InStream*>& inputs, uint64_t unpackSize,
                                       PasswordProvider& password) {
@@ -44,6 +65,15 @@ std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InSt
     if (id == method::kBcjX86) {
         RequireInputs(coder, inputs, 1);
         return std::make_unique<BcjX86Stream>(*inputs[0]);
+    }
+    for (const BranchMethod& branch : kBranchMethods)
+        if (id == *branch.id) {
+            RequireInputs(coder, inputs, 1);
+            return std::make_unique<BranchStream>(*inputs[0], branch.decoder, coder.properties);
+        }
+    if (id == method::kSwap2 || id == method::kSwap4) {
+        RequireInputs(coder, inputs, 1);
+        return std::make_unique<SwapStream>(*inputs[0], id == method::kSwap2 ? 2 : 4);
     }
     if (id == method::kBcj2) {
         RequireInputs(coder, inputs, 4);

@@ -8,6 +8,9 @@
 
 namespace keb {
 
+// Whether CreateCoder knows the method.
+bool CanDecode(const std::vector<uint8_t>& methodId);
+
 // Creates the decoder of one coder reading the given inputs (one per
 // in-stream of the coder) and yielding unpackSize bytes. Unknown methods are
 // refused with an "unsupported method" error.

@@ -8,11 +8,13 @@
 
 #include "keb/ArchiveError.h"
 #include "keb/CallerThreadGroup.h"
+#include "keb/CoderFactory.h"
 #include "keb/Crc32.h"
 #include "keb/EntryPath.h"
 #include "keb/EntrySelection.h"
 #include "keb/FolderDecoder.h"
 #include "keb/Halves.h"
+#include "keb/MethodNames.h"
 #include "keb/OutputFiles.h"
 #include "keb/ScratchFolder.h"
 #include "keb/TargetClaims.h"
@@ -87,15 +89,37 @@ public:
             if (e.hasStream && needed[e.folderIndex] && i <= lastNeeded[e.folderIndex])
                 folderEntries[e.folderIndex].push_back(i);
         }
+        std::string undecodable = SetAsideUndecodable(folderEntries);
         unsigned threads = ThreadsFor(folderEntries);
         if (threads > 1) RunOnThreads(folderEntries, threads);
         else RunInOrder(folderEntries);
         if (!refused_.empty())
             throw ArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
+        if (!undecodable.empty()) throw ArchiveError(kKebErrorCannotOpen, undecodable);
     }
 
 private:
     bool Wanted(size_t i) const { return selected_[i] && !db_.entries[i].isAnti; }
+
+    // A folder with a method the library lacks is not opened, so nothing of
+    // its entries is written; the other folders are still extracted. The
+    // error names the method and the first requested entry set aside.
+    std::string SetAsideUndecodable(std::vector<std::vector<size_t>>& folderEntries) const {
+        std::string error;
+        for (size_t f = 0; f < folderEntries.size(); ++f) {
+            std::vector<size_t>& entries = folderEntries[f];
+            if (entries.empty()) continue;
+            const auto& coders = db_.folders[f].coders;
+            auto missing = std::find_if(coders.begin(), coders.end(), [](const Coder& c) { return !CanDecode(c.methodId); });
+            if (missing == coders.end()) continue;
+            if (error.empty()) {
+                size_t named = *std::find_if(entries.begin(), entries.end(), [&](size_t i) { return bool(selected_[i]); });
+                error = "unsupported method: " + MethodName(missing->methodId) + " (" + db_.entries[named].name + ")";
+            }
+            entries.clear();
+        }
+        return error;
+    }
 
     // One thread where decoding may ask for a password: that callback and
     // its progress reports stay in order on the caller's thread.

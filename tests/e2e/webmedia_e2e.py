@@ -10,7 +10,9 @@ Exit code 77 means skipped.
 
 import random
 import shutil
+import struct
 import subprocess
+import tempfile
 import sys
 import time
 import urllib.request
@@ -39,6 +41,35 @@ def block_files():
         "docs/guide.txt": b"".join(b"guide line %d\r\n" % i for i in range(2000)),
         "readme.txt": b"web media readme\r\n",
     }
+
+
+def arm64_program():
+    """A Windows-on-ARM executable as 7-Zip sees one: a PE header for machine ARM64 and a code section of BL
+    and ADRP among other words, which 7zz's defaults pack with the ARM64 filter."""
+    rng = random.Random(64)
+    code = bytearray()
+    while len(code) < 400000:
+        kind = rng.randrange(3)
+        word = (0x94000000 | rng.getrandbits(26) if kind == 0 else
+                0x90000000 | rng.getrandbits(5) | rng.getrandbits(12) << 5 if kind == 1 else rng.getrandbits(32))
+        code += word.to_bytes(4, "little")
+    dos = bytearray(0x80)
+    dos[0:2] = b"MZ"
+    struct.pack_into("<I", dos, 0x3C, len(dos))
+    coff = struct.pack("<HHIIIHH", 0xAA64, 1, 0, 0, 0, 0xF0, 0x22)
+    optional = bytearray(0xF0)
+    struct.pack_into("<H", optional, 0, 0x20B)
+    struct.pack_into("<I", optional, 16, 0x1000)
+    struct.pack_into("<II", optional, 32, 0x1000, 0x200)
+    struct.pack_into("<II", optional, 56, 0x1000 + len(code), 0x400)
+    struct.pack_into("<H", optional, 68, 3)
+    struct.pack_into("<I", optional, 108, 16)
+    section = bytearray(40)
+    section[0:5] = b".text"
+    struct.pack_into("<IIII", section, 8, len(code), 0x1000, len(code), 0x400)
+    struct.pack_into("<I", section, 36, 0x60000020)
+    headers = bytes(dos) + b"PE\0\0" + coff + bytes(optional) + bytes(section)
+    return headers + bytes(0x400 - len(headers)) + bytes(code)
 
 
 def project_text(url, tail="", head="", values=""):
@@ -168,6 +199,28 @@ def resume_after_cut(s):
         cut = s.cut_then_resume(server, s.build_for_download(server), "winhttp")
         equal(server.ranges_asked(), [f"bytes={cut - 2048}-"], "the range asked")
         check(server.requests[-1][3] == server.etag("/" + ARCHIVE), "If-Range carries the ETag")
+
+
+def arm64_block(s):
+    """A block holding a Windows-on-ARM program, packed by the build with 7-Zip's defaults and so with the
+    ARM64 filter, is downloaded and extracted byte for byte as 7zz extracts it."""
+    s.files["bin/arm64/tool.exe"] = arm64_program()
+    with LoopbackServer({}) as server:
+        archive = s.build_for_download(server)
+        with tempfile.TemporaryDirectory() as reference:
+            packed = Path(reference) / ARCHIVE
+            packed.write_bytes(archive)
+            listing = subprocess.run(["7zz", "l", "-slt", str(packed)], check=True, capture_output=True,
+                                     text=True).stdout
+            check("Method = ARM64 LZMA2" in listing, "7zz packed the program with the ARM64 filter")
+            subprocess.run(["7zz", "x", "-bd", "-y", "-o" + reference, str(packed)], check=True,
+                           stdout=subprocess.DEVNULL)
+            equal(s.run(), 0, "exit code")
+            s.expect_installed("ARM64 block")
+            ours = s.data / BLOCK / "bin" / "arm64" / "tool.exe"
+            equal(ours.read_bytes(), (Path(reference) / BLOCK / "bin" / "arm64" / "tool.exe").read_bytes(),
+                  "the ARM64 program as 7zz extracts it")
+            equal(ours.read_bytes(), s.files["bin/arm64/tool.exe"], "the ARM64 program as packed")
 
 
 def ignored_ranges(s):
@@ -568,6 +621,7 @@ def extraction_question(s):
 
 SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
+    arm64_block,
     resume_after_cut, ignored_ranges, no_length, odd_length_headers, foreign_ranges, head_answers,
     range_not_satisfiable, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
     redirect_and_https, progress_page)}

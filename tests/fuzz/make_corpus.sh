@@ -36,6 +36,23 @@ for m in "copy:-m0=Copy" "lzma:-m0=LZMA -mf=off" "lzma2:-m0=LZMA2" "bcj:-mf=BCJ"
   7zz a -bd -y ${m#*:} "$corpus/7zz_${m%%:*}.7z" . >/dev/null
 done
 bsdtar -cf "$corpus/bsdtar_dot.7z" --format 7zip .
+# Words every other branch filter converts (ARM and Thumb BL, ARM64 BL and
+# ADRP, PowerPC bl, SPARC call, IA-64 branch bundles, RISC-V JAL and AUIPC
+# pairs), one archive per filter of this code alone.
+/usr/bin/python3 -c '
+import random
+r = random.Random(7)
+words = [lambda: 0xEB000000 | r.getrandbits(24), lambda: 0xF800F000 | r.getrandbits(11) | r.getrandbits(11) << 16,
+         lambda: 0x94000000 | r.getrandbits(26), lambda: 0x90000000 | r.getrandbits(5) | r.getrandbits(12) << 5,
+         lambda: int.from_bytes((0x48000001 | r.getrandbits(24) << 2).to_bytes(4, "big"), "little"),
+         lambda: int.from_bytes((0x40000000 | r.getrandbits(22)).to_bytes(4, "big"), "little"),
+         lambda: 0x10 | 0x5 << 18, lambda: 0xEF | r.getrandbits(20) << 12, lambda: 0x0297, lambda: 0x00028293,
+         lambda: 0x0117 | r.getrandbits(20) << 12, lambda: r.getrandbits(32)]
+open("code.bin", "wb").write(b"".join(r.choice(words)().to_bytes(4, "little") for _ in range(400)) + b"odd")'
+for f in ARM ARMT ARM64 PPC SPARC IA64 RISCV Swap2 Swap4; do
+  7zz a -bd -y -m0=$f -m1=LZMA2 "$corpus/7zz_$(echo $f | tr A-Z a-z).7z" code.bin >/dev/null
+done
+7zz a -bd -y -mf=ARM64:4096 "$corpus/7zz_arm64_offset.7z" code.bin >/dev/null
 # One folder of independent 1 MB LZMA2 blocks (decoded two at a time) from
 # repetitive text that packs to a few kilobytes.
 mkdir -p "$src/blocks"

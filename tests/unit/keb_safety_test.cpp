@@ -159,17 +159,38 @@ TEST(KebSafety, DamagedHeadersAndTruncationAreReported) {
     EXPECT_EQ(error, "The archive cannot be opened: unsupported archive or incorrect password");
 }
 
-TEST(KebSafety, UnsupportedMethodIsRefusedByName) {
+// One folder per method outside our set, each added to an archive that
+// also holds an LZMA2 folder: each fails with the method's and the entry's
+// name, leaves nothing of its entry, and the LZMA2 entries still come out.
+TEST(KebSafety, UnsupportedMethodsAreNamedAndOtherFoldersStillExtract) {
     Require7zz();
-    TempDir dir;
-    std::string archive = MakeSingleFileArchive(dir, "-m0=PPMd");
-    std::string error;
-    std::vector<std::string> names;
-    EXPECT_TRUE(ListArchive(archive, "", error, names));
-    EXPECT_FALSE(ExtractArchiveFiles(archive, "", dir.file("out"), {}, nullptr, error, true, true));
-    EXPECT_EQ(error, "#1003");
-    EXPECT_EQ(keb::LastArchiveErrorText(), "unsupported method: PPMd");
-    EXPECT_TRUE(fixtures::FilesBelow(dir.path() / "out").empty());
+    struct Case {
+        const char* options;
+        const char* name;
+    };
+    for (const Case& c : {Case{"-m0=PPMd", "PPMD"}, Case{"-m0=BZip2", "BZip2"}, Case{"-m0=Deflate", "Deflate"},
+                          Case{"-m0=Deflate64", "Deflate64"}}) {
+        TempDir dir;
+        dir.write("in/first.txt", fixtures::TextBytes(300, 1));
+        dir.write("in/sub/odd.bin", fixtures::RandomBytes(5000, 2));
+        dir.write("in/last.txt", fixtures::TextBytes(200, 3));
+        std::string archive = dir.file("mixed.7z");
+        std::string in = "cd " + fixtures::Quote(dir.file("in")) + " && 7zz a -bd -y ";
+        ASSERT_EQ(fixtures::Run(in + fixtures::Quote(archive) + " first.txt >/dev/null"), 0);
+        ASSERT_EQ(fixtures::Run(in + c.options + " " + fixtures::Quote(archive) + " sub/odd.bin >/dev/null"), 0);
+        ASSERT_EQ(fixtures::Run(in + fixtures::Quote(archive) + " last.txt >/dev/null"), 0);
+
+        std::string error;
+        EXPECT_FALSE(ExtractArchiveFiles(archive, "", dir.file("out"), {}, nullptr, error, true, true));
+        EXPECT_EQ(error, "#1003");
+        EXPECT_EQ(keb::LastArchiveErrorText(), std::string("unsupported method: ") + c.name + " (sub\\odd.bin)");
+        EXPECT_EQ(fixtures::FilesBelow(dir.path() / "out"), (std::vector<std::string>{"first.txt", "last.txt"}));
+        fixtures::ExpectOnlyCompleteFiles(dir.path() / "out", dir.path() / "in");
+
+        std::vector<std::string> decodable{"last.txt"};
+        EXPECT_TRUE(ExtractArchiveFiles(archive, "", dir.file("only"), {}, &decodable, error, true, true)) << error;
+        EXPECT_EQ(fixtures::FilesBelow(dir.path() / "only"), decodable);
+    }
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "script/Payload.h"
+#include "support/ArchiveFixtures.h"
 #include "support/ScriptBuilder.h"
 #include "support/TempDir.h"
 
@@ -159,13 +162,53 @@ TEST(ArchiveVerbTest, ListsSizesAndTimesAsSevenZipShowsThemAndExtractsHere) {
               "2020-01-02 03:04:05      <folder>  sub\n"
               "2020-01-02 03:04:05             6  a.txt\n"
               "2020-01-02 03:04:05             2  sub\\b.txt\n"
-              "2 file(s), 1 folder(s), 8 bytes\n");
+              "2 file(s), 1 folder(s), 8 bytes\n"
+              "folder 1: LZMA2:12\n");
 
     // Without a destination, like 7zz x: into the current folder.
     dir.write("here/.keep", "");
     ASSERT_EQ(std::system(("cd " + dir.file("here") + " && " + OrvantaProgram() + " archive extract " +
                            dir.file("t.7z") + " >/dev/null").c_str()), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("here/sub/b.txt")));
+}
+
+// Several folders, one per addition, each with other methods: the listing
+// names each folder's methods as 7zz's "Method" does.
+TEST(ArchiveVerbTest, ListsEachFolderMethodsBy7zzNames) {
+    if (std::system("command -v 7zz >/dev/null")) GTEST_SKIP() << "7zz missing";
+    TempDir dir;
+    const std::string archive = dir.file("m.7z");
+    const char* methods[] = {"-mf=ARM64", "-mf=RISCV:4096", "-m0=PPMd:o=32:mem=3m", "-m0=BZip2", "-m0=Deflate64",
+                             "-m0=Deflate", "-m0=LZMA:d=1536k:lc1:lp2:pb0", "-m0=LZMA2:d=3m",
+                             "-m0=Delta:4 -m1=LZMA2", "-m0=Swap4 -m1=LZMA:pb3", "-mf=BCJ2", "-mf=off -m0=Copy",
+                             "-m0=ARM64 -m1=Delta:2 -m2=LZMA", "-mf=SPARC -pSecret"};
+    int n = 0;
+    for (const char* m : methods) {
+        const std::string name = "f" + std::to_string(++n) + ".bin";
+        dir.write(name, std::string(3500000, 'a') + std::to_string(n) + fixtures::CodeBytes(100000, n));
+        ASSERT_EQ(std::system(("cd " + dir.path().string() + " && 7zz a -bd -y " + m + " " + archive + " " + name +
+                               " >/dev/null").c_str()),
+                  0)
+            << m;
+    }
+    std::set<std::string> theirs, ours;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(("7zz l -slt -pSecret " + archive).c_str(), "r"), pclose);
+    char line[512];
+    bool summary = true;  // the first "Method" is the archive's, not an entry's
+    while (fgets(line, sizeof line, pipe.get())) {
+        std::string text(line);
+        if (text.rfind("Method = ", 0) != 0) continue;
+        if (!summary) theirs.insert(text.substr(9, text.size() - 10));
+        summary = false;
+    }
+    const RunOutput list = RunOrvanta("archive list " + archive + " -pSecret");
+    EXPECT_EQ(list.status, 0) << list.text;
+    for (size_t at = list.text.find("folder "); at != std::string::npos; at = list.text.find("\nfolder ", at + 1)) {
+        size_t begin = list.text.find(": ", at) + 2, end = list.text.find('\n', begin);
+        ours.insert(list.text.substr(begin, end - begin));
+    }
+    EXPECT_EQ(ours, theirs);
+    EXPECT_EQ(theirs.size(), std::size(methods));
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "Subcommand.h"
+#include "keb/Archive.h"
 #include "keb/LastError.h"
+#include "keb/MethodNames.h"
 #include "media/uSevenZipAPI.h"
 #include "tools/authoring/CarriedSetup.h"
 
@@ -82,6 +84,14 @@ void PrintListing(const std::vector<ArchiveListing>& entries) {
     std::printf("%zu file(s), %zu folder(s), %" PRIu64 " bytes\n", files, entries.size() - files, bytes);
 }
 
+// Each folder's coders by 7-Zip's names, as its listing's "Method" shows them.
+void PrintFolderMethods(const std::string& archivePath, const std::string& password) {
+    keb::PasswordProvider provider(password.c_str(), nullptr);
+    keb::Archive archive(archivePath, provider);
+    const auto& folders = archive.database().folders;
+    for (size_t f = 0; f < folders.size(); ++f) std::printf("folder %zu: %s\n", f + 1, keb::FolderMethods(folders[f]).c_str());
+}
+
 int RunArchive(const std::vector<std::string>& args) {
     ArchiveArguments a = ParseArguments(args);
     // A single-file setup: the archive its launcher carries.
@@ -92,6 +102,7 @@ int RunArchive(const std::vector<std::string>& args) {
         std::vector<ArchiveListing> entries;
         if (!ListArchive(a.archive, a.password, error, entries)) return Fail(error);
         PrintListing(entries);
+        PrintFolderMethods(a.archive, a.password);
         return 0;
     }
     // Testing is an extraction into no folder: every CRC is checked, nothing written.
