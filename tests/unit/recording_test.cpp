@@ -15,7 +15,9 @@
 #include "system/HostMessageBoxes.h"
 #include "system/HostRegistry.h"
 #include "system/HostShellFolders.h"
+#include "system/Files.h"
 #include "system/ShellFolders.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -173,6 +175,27 @@ TEST_F(RecordingTest, ARevisionCodeThatIsNoGuidNeverTouchesApplicationData) {
             EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall));
         }
     }
+}
+
+// The block's server is down: the silent run ends at the command that needs
+// the block, exits 1603 and says in the log which block, from where and why.
+TEST_F(RecordingTest, AFetchThatFailsEndsTheRunWith1603AndLogsBlockUrlAndReason) {
+    Project().MediaMode = 2;
+    Startup().logFile = root + "\\setup.log";
+    b.Add("Web Media Block", {"Block1", "http://127.0.0.1:9/Block1.7zip"});
+    b.Add("Install Files", {"block", "", "$TARGETDIR$"});
+    b.Add("Set Variable", {"AFTER", "ran"});
+    headers = {"INS", "1"};
+    Script s = script();
+    s.CommandMediaFolders[1] = "Block1\\";
+    RunScript(s, machine.msiPath, nullptr);
+    EXPECT_EQ(Value("AFTER"), "<undefined>");
+    EXPECT_EQ(Startup().exitCode, kRunFailedExitCode);
+    EXPECT_EQ(LastScriptErrorReport(), "") << "the fetch reported its own failure";
+    const std::string log = ReadFileText(Startup().logFile).value_or("");
+    EXPECT_NE(log.find(Utf16LeFromAnsi("Orvanta: Unable to download installation data from the web (block \"Block1\", "
+                                       "http://127.0.0.1:9/Block1.7zip): the server cannot be reached\r\n")),
+              std::string::npos);
 }
 
 TEST_F(RecordingTest, AnInstallationWithoutItsPropertiesFails) {
