@@ -77,9 +77,9 @@ class Scenario(scenario.Scenario):
         source = project_text(url, tail, head, "Support = support\n" if support else "")
         return (self.orvanta_build(self.project("webmedia", source, files), folder) / ARCHIVE).read_bytes()
 
-    def build_for_download(self, server):
+    def build_for_download(self, server, tail=""):
         """A setup whose block is only on the server."""
-        archive = self.build(server.url("/" + ARCHIVE))
+        archive = self.build(server.url("/" + ARCHIVE), tail=tail)
         (self.folder / ARCHIVE).unlink()
         server.files["/" + ARCHIVE] = archive
         return archive
@@ -93,6 +93,9 @@ class Scenario(scenario.Scenario):
         self.exit_code = self.session.run(self.folder / "webmedia.exe", "/s",
                                           "/m=" + self.session.windows_path(self.log), timeout=180)
         return self.exit_code
+
+    def run_removal(self):
+        return self.session.run(self.folder / "webmedia.exe", "/s", "REMOVE=TRUE", timeout=180)
 
     def logged(self):
         return self.log.read_bytes().decode("utf-16-le", "replace") if self.log.exists() else ""
@@ -402,6 +405,53 @@ def damaged_archives(s):
         check(not (s.data / BLOCK).exists(), "the unfinished block is removed")
 
 
+# Installs, or with REMOVE=TRUE removes, and writes the outcome.
+APPLY = """If
+  | REMOVE
+  | 0
+  | TRUE
+  | FALSE
+  Apply Changes
+    | progress
+    | RESULT
+    | FALSE
+    | TRUE
+Else
+  Apply Changes
+    | progress
+    | RESULT
+    | TRUE
+    | FALSE
+End
+Write to Text File
+  | $TEMPDIR$result.txt
+  | $RESULT$
+  | FALSE
+"""
+
+
+def block_installed(s):
+    """The block's files travel only in its archive: the package holds none of them. After the download the
+    installer copies each from where the fetch left it (the block's tree, or where the media file map moved
+    it) into the destination; the removal deletes them again."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server, tail=APPLY)
+        package = s.folder / "webmedia.msi"
+        listed = subprocess.run(["msiextract", "-l", str(package)], capture_output=True, text=True, check=True).stdout
+        equal(listed.split(), [], "files in the package's cabinet")
+        check(not any(data[:64] in package.read_bytes() for data in s.files.values()), "no block bytes in the .msi")
+        equal(s.run(), 0, "exit code of the installation")
+        equal((s.session.temp / "result.txt").read_text().strip(), "COMPLETE", "outcome")
+        found = list(s.session.drive_c.glob("Program Files*/Web Media Test"))
+        equal(len(found), 1, "the destination folder")
+        target = found[0]
+        for name, data in s.files.items():
+            equal((target / name).read_bytes(), data, name + " installed from the block")
+        equal(s.run_removal(), 0, "exit code of the removal")
+        equal((s.session.temp / "result.txt").read_text().strip().splitlines()[-1], "COMPLETE", "removal outcome")
+        check(not any((target / name).exists() for name in s.files), "the removal deleted the block's files")
+
+
 def marker(s):
     """A block with its marker is not fetched again."""
     with LoopbackServer({}) as server:
@@ -605,7 +655,7 @@ def extraction_question(s):
 SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
     resume_after_cut, ignored_ranges, no_length, odd_length_headers, foreign_ranges, head_answers,
-    range_not_satisfiable, not_found, server_down, changed_on_server, local_copy, damaged_archives, marker, offline_copy, nginx,
+    range_not_satisfiable, not_found, server_down, changed_on_server, block_installed, local_copy, damaged_archives, marker, offline_copy, nginx,
     redirect_and_https, progress_page)}
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@
 #include "tools/authoring/RunProgram.h"
 #include "tools/authoring/SetupResources.h"
 #include "tools/authoring/Signing.h"
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/WebMediaArchives.h"
 #include "media/WebMediaBlock.h"
 
@@ -128,16 +129,29 @@ SetupResourceValues ResourceValues(const Project& project, std::optional<Elevati
     return values;
 }
 
+// -v: where the files of each web media block went: only into the block's
+// archive, and where the installer takes them from after the fetch.
+void ShowBlockFiles(const Project& project) {
+    for (const RecordingCommand& c : RecordingCommands(project)) {
+        const WebMediaFolder* block = FetchedBlock(project, c);
+        if (!block) continue;
+        for (const BlockFile& file : BlockFiles(project, c, *block))
+            std::cout << file.projectPath << ": in " << block->first << ".7zip only, not in the package; installed "
+                      << "from the data folder's " << file.fetchedFolder << file.name << "\n";
+    }
+}
+
 int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir, mediaPassword;
     SetupArch arch = SetupArch::x86;
+    bool verbose = false;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
-        else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
+        else if (args[i] == "-v" || args[i] == "--verbose") verbose = true;
         else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
         else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
         else if (args[i] == "--timestamp" && i + 1 < args.size()) signing.timestampUrl = args[++i];
@@ -157,6 +171,7 @@ int Build(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (projectPath.empty() || outDir.empty()) throw UsageError{"a project and -o <dir> are required"};
+    ShowToolOutput(verbose);
     if (signing.certificate.empty() != signing.key.empty())
         throw UsageError{"--sign-cert and --sign-key go together"};
     if (!signing.timestampUrl.empty() && signing.certificate.empty())
@@ -217,6 +232,7 @@ int Build(const std::vector<std::string>& args) {
     PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
                       out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
+    if (verbose) ShowBlockFiles(project);
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
     // The marker that tells a maintenance run these are the product's complete sources.
