@@ -118,6 +118,28 @@ TEST_F(RecordingTest, InstallationCachesTheSetupAndRegistersIt) {
     EXPECT_EQ(ReadRegistryString(RegistryRoot::LocalMachine, kIdent, "").value_or(""), cache);
 }
 
+// What the system's "Apps" page shows beside the name: version, size,
+// place, and which maintenance the script offers.
+TEST_F(RecordingTest, TheUninstallEntryCarriesVersionSizePlaceAndMaintenance) {
+    temp.write("pf/Sample/app.bin", std::string(3000, 'x'));
+    temp.write("pf/Sample/docs/guide.txt", std::string(1100, 'y'));
+    msi.fake.productInfo[std::string(kProduct) + "/VersionString"] = "2.1.0";
+    b.Add("If", {"REPAIR", "0", "TRUE", "FALSE"}).Add("Set Variable", {"X", "repairing"}).Add("End");
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    auto value = [&](const std::string& name) {
+        return ReadRegistryData(RegistryRoot::LocalMachine, kUninstall, name).value_or(RegistryData{});
+    };
+    EXPECT_EQ(value("DisplayVersion").text, "2.1.0");
+    EXPECT_EQ(value("InstallLocation").text, root + "\\pf\\Sample\\");
+    EXPECT_EQ(value("EstimatedSize").kind, RegistryData::Kind::Number);
+    EXPECT_EQ(value("EstimatedSize").number, 5u);  // 4,100 bytes, rounded up to whole KB
+    EXPECT_EQ(value("NoModify").number, 1u) << "the script never looks at MODIFY";
+    EXPECT_EQ(value("NoRepair").kind, RegistryData::Kind::Number);
+    EXPECT_EQ(value("NoRepair").number, 0u) << "the script has a branch for REPAIR";
+}
+
 TEST_F(RecordingTest, RemovalUnregistersFromBothRootsAndRemovesTheCache) {
     for (RegistryRoot r : {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser}) {
         WriteRegistryString(r, kUninstall, "DisplayName", "Sample");
