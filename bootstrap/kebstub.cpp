@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kFailureExitCode = 11;
-
 void ShowError(WindowHandle owner, const std::string& text) {
     if (!Startup().silent) ShowMessageBox(owner, text, kProductCaption, kMbOk | kMbIconError);
 }
@@ -27,8 +25,17 @@ void ShowError(WindowHandle owner, const std::string& text) {
 // Ends a failed run: message 5 with the reason, exit code 11.
 int Fail(const std::string& reason) {
     ShowError(0, EngineText(EngineMessage::InstallRuntimeError) + reason);
-    Startup().exitCode = kFailureExitCode;
+    Startup().exitCode = kStartupFailureExitCode;
     return Startup().exitCode;
+}
+
+// The early ends that keep the support folder: the message, and exit code 11
+// so that a deployment tool does not read a setup that could not start as
+// installed. Returns false for RunGuardedSteps.
+bool EndEarly(WindowHandle owner, const std::string& text) {
+    ShowError(owner, text);
+    Startup().exitCode = kStartupFailureExitCode;
+    return false;
 }
 
 // The commands whose dialog is loaded ahead of the run.
@@ -62,34 +69,24 @@ void PreloadDialogs(const Script& script, const std::string& supportFolder, Star
 }
 
 // Steps from the payload to the end of the script. Returns false for the early
-// ends that keep the support folder (their message was shown).
+// ends that keep the support folder (their message was shown, exit code 11).
 bool RunGuardedSteps(std::optional<StartupWindows>& windows) {
     StartupValues& v = Startup();
     const WindowHandle owner = windows ? windows->PreparingWindow() : 0;
     const std::optional<AppendedData> appended = FindAppendedData(v.exePath);
     if (!appended) throw StartupError("Cannot read the setup program " + v.exePath);
-    if (appended->length == 0) {
-        ShowError(owner, "For internal use only");
-        return false;
-    }
+    if (appended->length == 0) return EndEarly(owner, "For internal use only");
     Payload payload = ReadSetupPayload(v.exePath, appended->offset, appended->length);
     Project() = payload.project;
     Script& script = payload.script;
 
     v.supportFolder = CreateSupportFolder(v.tempFolder);
-    if (!FileExists(v.resourceArchive)) {
-        ShowError(owner, EngineText(EngineMessage::SetupResourceNotFound));
-        return false;
-    }
+    if (!FileExists(v.resourceArchive)) return EndEarly(owner, EngineText(EngineMessage::SetupResourceNotFound));
     std::string extractionError;
-    if (!ExtractArchiveFiles(v.resourceArchive, "", v.supportFolder, {}, nullptr, extractionError, true, true)) {
-        ShowError(owner, EngineText(EngineMessage::SetupResourceDecompressionFailed));
-        return false;
-    }
-    if (!FileExists(v.exeFolder + v.setupName + ".msi") && !FileExists(v.exeFolder + v.setupName + ".msp")) {
-        ShowError(owner, EngineText(EngineMessage::SetupDatabaseNotFound));
-        return false;
-    }
+    if (!ExtractArchiveFiles(v.resourceArchive, "", v.supportFolder, {}, nullptr, extractionError, true, true))
+        return EndEarly(owner, EngineText(EngineMessage::SetupResourceDecompressionFailed));
+    if (!FileExists(v.exeFolder + v.setupName + ".msi") && !FileExists(v.exeFolder + v.setupName + ".msp"))
+        return EndEarly(owner, EngineText(EngineMessage::SetupDatabaseNotFound));
     CopyInstallerPackage(v, ".msi");
     CopyInstallerPackage(v, ".msp");
     v.dataFolder = v.exeFolder + "data\\";
@@ -122,7 +119,7 @@ int RunSetupEngine() {
         return Fail(WithReason("The temporary folder " + v.tempFolder + " cannot be created.", tempFailure));
 
     if (CommonControlsOutdated(ReadFileVersion(SystemFolder() + "comctl32.dll"))) {
-        ShowError(0, EngineText(EngineMessage::CommonControlsUpdateRequired));
+        EndEarly(0, EngineText(EngineMessage::CommonControlsUpdateRequired));
         return v.exitCode;
     }
 

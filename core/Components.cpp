@@ -16,6 +16,7 @@ struct ComponentList {
     std::vector<std::string> names;
     std::vector<std::string> states;
     std::vector<std::string> descriptions;
+    std::vector<bool> required;      // parallel to names
     std::vector<std::string> sizes;  // alternating name, decimal size
     int64_t baseline = 0;
 };
@@ -64,8 +65,9 @@ int ComponentIndex(const std::string& name) {
 
 bool ComponentExists(const std::string& name) { return ComponentIndex(name) >= 0; }
 
-void DefineComponent(const std::string& name, const std::string& description, bool selected) {
+void DefineComponent(const std::string& name, const std::string& description, bool selected, bool required) {
     auto& l = List();
+    selected = selected || required;
     int index = ComponentIndex(name);
     if (index < 0) {
         l.names.push_back(name);
@@ -76,6 +78,8 @@ void DefineComponent(const std::string& name, const std::string& description, bo
     }
     if (l.descriptions.size() <= static_cast<size_t>(index)) l.descriptions.resize(static_cast<size_t>(index) + 1);
     l.descriptions[static_cast<size_t>(index)] = description;
+    if (l.required.size() <= static_cast<size_t>(index)) l.required.resize(static_cast<size_t>(index) + 1);
+    l.required[static_cast<size_t>(index)] = required;
     if (SizeEntry(name) == std::string::npos) {
         l.sizes.push_back(name);
         l.sizes.push_back("0");
@@ -87,6 +91,11 @@ void SetComponentState(const std::string& name, bool selected) { SetComponentSta
 void SetComponentStateAt(int index, bool selected) {
     auto& states = List().states;
     if (index >= 0 && static_cast<size_t>(index) < states.size()) states[static_cast<size_t>(index)] = BoolToText(selected);
+}
+
+bool IsComponentRequiredAt(int index) {
+    const auto& required = List().required;
+    return index >= 0 && static_cast<size_t>(index) < required.size() && required[static_cast<size_t>(index)];
 }
 
 bool IsComponentSelected(const std::string& name) {
@@ -124,6 +133,7 @@ void ClearComponents() {
     l.names.clear();
     l.states.clear();
     l.descriptions.clear();
+    l.required.clear();
 }
 
 std::vector<std::string> ComponentNames() { return List().names; }

@@ -13,7 +13,10 @@ inline constexpr const char* kPredefinedComponent = "ZOLT-PREDEF-COMPONENT";
 
 int ComponentIndex(const std::string& name);  // -1 when absent
 bool ComponentExists(const std::string& name);
-void DefineComponent(const std::string& name, const std::string& description, bool selected);
+// A required component is always defined selected; the feature tree and
+// list never deselect it (the script's own commands still may).
+void DefineComponent(const std::string& name, const std::string& description, bool selected, bool required = false);
+bool IsComponentRequiredAt(int index);
 void SetComponentState(const std::string& name, bool selected);  // existing components only
 void SetComponentStateAt(int index, bool selected);
 bool IsComponentSelected(const std::string& name);

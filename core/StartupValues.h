@@ -24,7 +24,14 @@ struct StartupValues {
     std::string mediaPassword;
     std::vector<std::pair<std::string, std::string>> overrides;  // NAME=value arguments, as typed
     int exitCode = 0;
+    bool exitCodeSetByScript = false;  // "Terminate with Exit Code" ran: its code wins over a failure's
 };
+
+// The exit codes the engine itself ends with (the script may set any other).
+inline constexpr int kStartupFailureExitCode = 11;  // start-up failed before or around the script
+// The script ended because of an error: the installer's "fatal error during
+// installation", so deployment tools read it as a failure.
+inline constexpr int kRunFailedExitCode = 1603;
 
 StartupValues& Startup();
 

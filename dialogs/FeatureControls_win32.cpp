@@ -14,7 +14,8 @@
 namespace {
 
 // The state images, 32 x 16 each: 0 not selected, 1 selected, 2 unavailable,
-// 3 not installed, 4 installed on the local drive, 5 entire feature installed.
+// 3 not installed, 4 installed on the local drive, 5 entire feature installed,
+// 6 required (selected, and stays so).
 class StateImages {
 public:
     StateImages() {
@@ -25,8 +26,8 @@ public:
         const auto create = controls_.Find<Create>("ImageList_Create");
         const auto add = controls_.Find<Add>("ImageList_Add");
         if (!create || !add || !destroy_) return;
-        list_ = create(32, 16, ILC_COLOR24, 6, 0);
-        for (int image = 0; image < 6; ++image) {
+        list_ = create(32, 16, ILC_COLOR24, 7, 0);
+        for (int image = 0; image < 7; ++image) {
             OwnedBitmap bitmap(Draw(image));
             add(list_, bitmap.get(), nullptr);
         }
@@ -40,7 +41,8 @@ public:
 
 private:
     // A box with a mark: a check for selected, a cross for unavailable, a
-    // drive for installed, two drives for the entire feature.
+    // drive for installed, two drives for the entire feature; 6, required:
+    // a grey check in a filled box, which the user cannot clear.
     static HBITMAP Draw(int image) {
         HDC screen = GetDC(nullptr);
         HDC dc = CreateCompatibleDC(screen);
@@ -50,10 +52,13 @@ private:
         RECT all{0, 0, 32, 16};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         RECT box{2, 2, 14, 14};
+        if (image == 6) FillRect(dc, &box, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        HPEN pen = CreatePen(PS_SOLID, 2, image == 2 || image == 3 ? RGB(160, 0, 0) : RGB(0, 110, 0));
+        HPEN pen = CreatePen(PS_SOLID, 2, image == 2 || image == 3 ? RGB(160, 0, 0)
+                                          : image == 6             ? RGB(80, 80, 80)
+                                                                   : RGB(0, 110, 0));
         HGDIOBJ oldPen = SelectObject(dc, pen);
-        if (image == 1 || image == 4 || image == 5) {
+        if (image == 1 || image == 4 || image == 5 || image == 6) {
             MoveToEx(dc, 4, 8, nullptr);
             LineTo(dc, 7, 11);
             LineTo(dc, 12, 4);
@@ -94,12 +99,15 @@ std::map<const DesignedControl*, ShownTree>& Trees() {
     return trees;
 }
 
+// The item's image: 6 for a required component, else 1 selected, 0 not.
+int StateImage(const FeatureItem& item) { return item.required && item.selected ? 6 : item.selected ? 1 : 0; }
+
 void ShowStates(HWND window, const ShownTree& tree) {
     for (size_t i = 0; i < tree.handles.size(); ++i) {
         TVITEMA item{};
         item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         item.hItem = tree.handles[i];
-        item.iImage = item.iSelectedImage = tree.model.items()[i].selected ? 1 : 0;
+        item.iImage = item.iSelectedImage = StateImage(tree.model.items()[i]);
         SendMessageA(window, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -129,7 +137,7 @@ void FillFeatureTree(PoolTemplate& form, DesignedControl& control) {
         insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         std::string text = item.text;
         insert.item.pszText = text.data();
-        insert.item.iImage = insert.item.iSelectedImage = item.selected ? 1 : 0;
+        insert.item.iImage = insert.item.iSelectedImage = StateImage(item);
         tree.handles[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(window, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
@@ -178,6 +186,9 @@ void FeatureListChecked(PoolTemplate& form, DesignedControl& control) {
     for (size_t i = 0; i < shown.size(); ++i)
         checks.emplace_back(shown[i], form.ItemChecked(&control, static_cast<int>(i)));
     StatesFromFeatureList(checks);
+    // A required feature's check comes back at once.
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (!checks[i].second && FeatureListItemRequired(shown[i])) form.SetItemChecked(&control, static_cast<int>(i), true);
 }
 
 std::string SelectedFeaturePath(const PoolTemplate& form, const DesignedControl& tree) {

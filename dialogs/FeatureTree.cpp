@@ -45,6 +45,7 @@ FeatureTree FeatureTree::FromComponents() {
         }
         tree.items_[parent].component = static_cast<int>(n);
         tree.items_[parent].selected = n < states.size() && TextToBool(states[n]);
+        tree.items_[parent].required = IsComponentRequiredAt(static_cast<int>(n));
     }
     return tree;
 }
@@ -64,7 +65,7 @@ std::string FeatureTree::PathOf(int item) const {
 
 void FeatureTree::SetItemState(int item, bool recurse, bool selected) {
     FeatureItem& it = items_[item];
-    if (it.component >= 0) {
+    if (it.component >= 0 && (selected || !it.required)) {
         SetComponentStateAt(it.component, selected);
         it.selected = selected;
     }
@@ -95,6 +96,8 @@ std::vector<std::pair<std::string, bool>> FeatureListItems() {
     return items;
 }
 
+bool FeatureListItemRequired(const std::string& text) { return IsComponentRequiredAt(ComponentIndex(text)); }
+
 void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& items) {
     const std::vector<std::string> names = ComponentNames();
     for (const auto& [text, checked] : items) {
@@ -103,7 +106,8 @@ void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& item
         const std::string item = UpperAscii(text);
         for (size_t n = 0; n < names.size(); ++n) {
             const std::string name = UpperAscii(names[n]);
-            if (name == item || StartsWith(name, item + "\\")) SetComponentStateAt(static_cast<int>(n), checked);
+            if ((name == item || StartsWith(name, item + "\\")) && (checked || !IsComponentRequiredAt(static_cast<int>(n))))
+                SetComponentStateAt(static_cast<int>(n), checked);
         }
     }
 }

@@ -12,9 +12,10 @@
 struct FeatureItem {
     std::string text;            // one level of a component path
     int component = -1;          // position in the component list; -1 for a level no component names
-    bool selected = false;       // the item's image: 1 selected, 0 not
+    bool selected = false;       // the item's image: 1 selected, 0 not (6 selected and required)
     int parent = -1;
     std::vector<int> children;
+    bool required = false;       // its component is required: it stays selected
 };
 
 // The menu on a feature tree item's icon, in menu order.
@@ -65,6 +66,9 @@ private:
 
 // The feature list: the top-level components, checked when selected.
 std::vector<std::pair<std::string, bool>> FeatureListItems();
+// Whether the list's item stands for a required component (its check stays set).
+bool FeatureListItemRequired(const std::string& text);
 // Writes the check marks back: every component whose name begins with an
-// item's text (ignoring case) takes that item's check state, in item order.
+// item's text (ignoring case) takes that item's check state, in item order;
+// a required component stays selected.
 void StatesFromFeatureList(const std::vector<std::pair<std::string, bool>>& items);

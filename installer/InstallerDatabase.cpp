@@ -181,6 +181,12 @@ void TranslateProgIds(const std::string& package, const std::vector<std::string>
     database.Commit();
 }
 
+std::string InstalledProductVersion(const std::string& productCode) {
+    std::string version;
+    if (Msi().GetProductInfo(productCode, "VersionString", version) != kMsiSuccess) return {};
+    return version;
+}
+
 bool IsInstalledPackage(const std::string& productCode, const std::string& packageCode) {
     std::string installed;
     if (Msi().GetProductInfo(productCode, "PackageCode", installed) != kMsiSuccess) return false;

@@ -46,5 +46,9 @@ std::string ReidentifiedPackage();
 void TranslateShortcuts(const std::string& package, const std::vector<std::string>& triplets);
 void TranslateProgIds(const std::string& package, const std::vector<std::string>& triplets);
 
+// The installed product's version text (its ProductVersion); empty when the
+// installer does not know it.
+std::string InstalledProductVersion(const std::string& productCode);
+
 // True when the installed product's package code equals packageCode (ignoring case).
 bool IsInstalledPackage(const std::string& productCode, const std::string& packageCode);

@@ -23,10 +23,15 @@ struct DownloadRequest {
     std::function<bool(int, const std::string&)> progress;
 };
 
-// True when the whole file is at the destination. A failed or stopped
-// download leaves a partial destination file (and its validator) for a
-// later resume.
-bool DownloadFile(const DownloadRequest& request);
+// What a download came to: complete when the whole file is at the
+// destination; else the HTTP status of the last answer (0: no server
+// answered) tells why. A failed or stopped download leaves a partial
+// destination file (and its validator) for a later resume.
+struct DownloadResult {
+    bool complete = false;
+    unsigned httpStatus = 0;
+};
+DownloadResult DownloadFile(const DownloadRequest& request);
 
 // Whether the system download service is in use: true until its library or
 // an entry point of it is found missing, then false for the rest of the run.

@@ -2,6 +2,6 @@
 
 // The host has neither download transport: tests of the web media logic use
 // copies of the archive beside the setup.
-bool DownloadFile(const DownloadRequest&) { return false; }
+DownloadResult DownloadFile(const DownloadRequest&) { return {}; }
 
 bool SystemDownloadServiceInUse() { return false; }

@@ -11,12 +11,17 @@ std::atomic<bool> gServiceInUse{true};
 
 bool SystemDownloadServiceInUse() { return gServiceInUse; }
 
-bool DownloadFile(const DownloadRequest& request) {
+DownloadResult DownloadFile(const DownloadRequest& request) {
+    DownloadResult result;
     if (gServiceInUse) {
-        const ServiceOutcome outcome = DownloadThroughSystemService(request);
-        if (outcome != ServiceOutcome::Missing) return outcome == ServiceOutcome::Downloaded;
+        const ServiceOutcome outcome = DownloadThroughSystemService(request, result.httpStatus);
+        if (outcome != ServiceOutcome::Missing) {
+            result.complete = outcome == ServiceOutcome::Downloaded;
+            return result;
+        }
         // Missing for this run: every later download goes to the HTTP client.
         gServiceInUse = false;
     }
-    return DownloadThroughHttpClient(request);
+    result.complete = DownloadThroughHttpClient(request, result.httpStatus);
+    return result;
 }

@@ -72,6 +72,12 @@ int TransferPercent(int64_t done, int64_t total, int lastPercent) {
     return percent > 100 ? 100 : static_cast<int>(percent < 0 ? 0 : percent);
 }
 
+std::string DownloadFailureReason(unsigned httpStatus) {
+    if (httpStatus == 0) return "the server cannot be reached";
+    if (httpStatus >= 400) return "the server answered HTTP " + std::to_string(httpStatus);
+    return "the transfer ended before the whole file arrived";
+}
+
 std::string ReceivedStatusText(int64_t received, bool totalKnown, int percent) {
     std::string text = GroupDigits(static_cast<uint64_t>(received < 0 ? 0 : received)) + " " +
                        EngineText(EngineMessage::BytesReceived);

@@ -40,6 +40,12 @@ struct GetAnswer {
 GetAnswer ReadGetAnswer(unsigned status, const std::vector<std::string>& headerLines, int64_t requestedOffset,
                         int64_t knownTotal);
 
+// Why a download that did not complete failed, from the HTTP status of its
+// last answer: 0 "the server cannot be reached", 400 and above "the server
+// answered HTTP <status>", else "the transfer ended before the whole file
+// arrived".
+std::string DownloadFailureReason(unsigned httpStatus);
+
 // The percentage shown for a transfer. With a known total: done × 100 ÷
 // total + 1, at most 100. Without one (total ≤ 0) the bar cycles: one more
 // than the last percentage shown, 100 wrapping to 0.

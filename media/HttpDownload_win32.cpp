@@ -199,7 +199,7 @@ OwnedHandle OpenAt(const std::string& path, int64_t offset) {
 
 }  // namespace
 
-bool DownloadThroughHttpClient(const DownloadRequest& request) {
+bool DownloadThroughHttpClient(const DownloadRequest& request, unsigned& httpStatus) {
     const WinHttp api;
     if (!api.loaded()) return false;
     const auto target = ParseUrl(api, WideFromAnsi(request.url));
@@ -224,8 +224,9 @@ bool DownloadThroughHttpClient(const DownloadRequest& request) {
             headers = WideFromAnsi("Range: bytes=" + std::to_string(from) + "-\r\nIf-Range: " + kept + "\r\n");
         }
         get = client.Send(L"GET", headers);
-        return get ? ReadGetAnswer(StatusCode(api, get->get()), HeaderLines(api, get->get()), from, knownTotal)
-                   : GetAnswer{};
+        if (!get) return GetAnswer{};
+        httpStatus = StatusCode(api, get->get());
+        return ReadGetAnswer(httpStatus, HeaderLines(api, get->get()), from, knownTotal);
     };
     GetAnswer answer =
         ask(ResumeOffset(FileSizeOf(request.destination).value_or(0), request.resume, !kept.empty()));

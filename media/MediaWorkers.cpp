@@ -62,23 +62,36 @@ std::string WithoutExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+void DeleteDownload(const std::string& archive) {
+    DeleteFileAt(archive);
+    DeleteFileAt(ValidatorPath(archive));
+}
+
 bool Extract(const ExtractMediaRequest& request, MediaWorkerStatus& status) {
-    if (!request.expectedSha256.empty() && FileSha256(request.archive) != request.expectedSha256) return false;
-    if (!CreateFoldersWithoutLinks(request.destinationRoot, "")) return false;
+    if (!request.expectedSha256.empty() && FileSha256(request.archive) != request.expectedSha256) {
+        const std::string whose = request.keepArchive ? "the copy beside the setup" : "the server's copy";
+        status.SetFailure(whose + " of " + FileNameOf(request.archive) +
+                          " differs from the one this setup was built with (SHA-256 check)");
+        if (!request.keepArchive) DeleteDownload(request.archive);
+        return false;
+    }
+    if (!CreateFoldersWithoutLinks(request.destinationRoot, "")) {
+        status.SetFailure("the data folder " + request.destinationRoot + " cannot be created");
+        return false;
+    }
     std::string error;
     ArchiveCallbacks callbacks;
     callbacks.progress = MediaProgress;
     {
         ExtractingScope scope(status);
         if (!ExtractArchiveFiles(request.archive, request.password, request.extractionFolder, callbacks, nullptr,
-                                 error, true, true))
+                                 error, true, true)) {
+            status.SetFailure(FileNameOf(request.archive) + " cannot be extracted" + (error.empty() ? "" : ": " + error));
             return false;
+        }
     }
     if (status.cancel) return false;
-    if (!request.keepArchive) {
-        DeleteFileAt(request.archive);
-        DeleteFileAt(ValidatorPath(request.archive));
-    }
+    if (!request.keepArchive) DeleteDownload(request.archive);
     const std::string base = WithoutExtension(FileNameOf(request.archive));
     if (!DistributeMediaFiles(
             MediaFileMoves(request.fileMap, base, request.extractionFolder, request.destinationRoot)))
@@ -102,6 +115,16 @@ int MediaWorkerStatus::percent() const {
 std::string MediaWorkerStatus::text() const {
     std::lock_guard<std::mutex> guard(lock_);
     return text_;
+}
+
+void MediaWorkerStatus::SetFailure(const std::string& reason) {
+    std::lock_guard<std::mutex> guard(lock_);
+    failure_ = reason;
+}
+
+std::string MediaWorkerStatus::failure() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return failure_;
 }
 
 bool ExtractMedia(const ExtractMediaRequest& request, MediaWorkerStatus& status) {

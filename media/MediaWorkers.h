@@ -13,6 +13,10 @@ public:
     void Report(int percent, const std::string& text);
     int percent() const;
     std::string text() const;
+    // Why the work failed, in words for the message that ends the run
+    // (empty: no reason known). Set by the worker before done.
+    void SetFailure(const std::string& reason);
+    std::string failure() const;
 
     std::atomic<bool> done{false};
     std::atomic<bool> success{false};
@@ -22,6 +26,7 @@ private:
     mutable std::mutex lock_;
     int percent_ = 0;
     std::string text_;
+    std::string failure_;
 };
 
 struct ExtractMediaRequest {
@@ -38,7 +43,8 @@ struct ExtractMediaRequest {
 // it (unless kept), moves the files the map lists to their subfolders and
 // the rest of the archive's tree (extraction folder + archive base name) to
 // destination root + archive base name. False at the first failure or when
-// the user cancels.
+// the user cancels. A downloaded archive whose hash differs is deleted: it
+// is not the one the setup was built with, and a resume would only extend it.
 bool ExtractMedia(const ExtractMediaRequest& request, MediaWorkerStatus& status);
 
 // Extracts the whole archive into the destination folder (created with its

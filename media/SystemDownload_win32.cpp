@@ -190,7 +190,7 @@ bool TakeCacheFile(const std::string& cacheFile, const std::string& destination)
 
 }  // namespace
 
-ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request) {
+ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request, unsigned& httpStatus) {
     const LoadedLibrary urlmon = LoadedLibrary::FromSystemFolder("urlmon.dll");
     const auto toCacheFile = urlmon.Find<decltype(&URLDownloadToCacheFileA)>("URLDownloadToCacheFileA");
     const auto toFile = urlmon.Find<decltype(&URLDownloadToFileA)>("URLDownloadToFileA");
@@ -205,6 +205,7 @@ ServiceOutcome DownloadThroughSystemService(const DownloadRequest& request) {
     char cacheFile[MAX_PATH] = "";
     const HRESULT result = toCacheFile(nullptr, request.url.c_str(), cacheFile, MAX_PATH, 0, &callback);
     if (result == E_OUTOFMEMORY) throw std::bad_alloc();
+    httpStatus = callback.httpStatus();
     if (FAILED(result)) return ServiceOutcome::Failed;
     SetLastCacheFile(cacheFile);
     if (!IsWholeFile(callback, cacheFile)) return ServiceOutcome::Failed;

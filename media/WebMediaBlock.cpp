@@ -33,7 +33,20 @@ private:
     bool outer_;
 };
 
-[[noreturn]] void Fail(EngineMessage text) { throw MediaFetchError(EngineText(text)); }
+// The engine's text, then what a deployment tool's log needs to tell the
+// failure apart: the block, where it came from and why.
+[[noreturn]] void Fail(EngineMessage text, const MediaFetchRequest& fetch, const std::string& source,
+                       const std::string& reason) {
+    std::string block = fetch.block;
+    if (!block.empty() && block.back() == '\\') block.pop_back();
+    std::string message = EngineText(text) + " (block \"" + block + "\"";
+    if (!source.empty()) message += ", " + source;
+    message += ")";
+    if (!reason.empty()) message += ": " + reason;
+    throw MediaFetchError(message);
+}
+
+const char kCancelled[] = "cancelled";
 
 // Runs one worker while this thread shows its progress under the caption
 // and passes the user's cancel request on. Returns whether the worker
@@ -74,13 +87,13 @@ void DeleteTree(const std::string& folder) {
     RemoveFolder(folder);
 }
 
-std::string FreshExtractionFolder(const std::string& tempFolder) {
-    const std::string temp = WithBackslash(tempFolder);
+std::string FreshExtractionFolder(const MediaFetchRequest& fetch) {
+    const std::string temp = WithBackslash(fetch.tempFolder);
     for (unsigned n = 0; n < 10000; ++n) {
         const std::string folder = temp + "kebmedia" + std::to_string(n) + "\\";
         if (CreateNewFolder(folder) == NewFolderResult::Created) return folder;
     }
-    throw MediaFetchError(EngineText(EngineMessage::ExtractFailed));
+    Fail(EngineMessage::ExtractFailed, fetch, "", "no extraction folder can be made in " + temp);
 }
 
 std::string ExpectedHashOf(const std::string& supportFolder, const std::string& archive) {
@@ -111,19 +124,22 @@ void Download(const MediaFetchRequest& fetch) {
             };
             const std::string folder = FolderOf(request.destination);
             if (!folder.empty()) CreateFolderTree(folder);
-            return DownloadFile(request);
+            const DownloadResult result = DownloadFile(request);
+            if (!result.complete) s.SetFailure(DownloadFailureReason(result.httpStatus));
+            return result.complete;
         };
         const bool downloaded =
             RunWorker(fetch, BlockCaption(EngineMessage::DownloadingCaption, fetch.block), status, download);
-        if (status.cancel) Fail(EngineMessage::DownloadFailed);
+        if (status.cancel) Fail(EngineMessage::DownloadFailed, fetch, fetch.url, kCancelled);
         if (downloaded) return;
-        if (fetch.silent) Fail(EngineMessage::DownloadFailed);
+        const std::string reason = status.failure();
+        if (fetch.silent) Fail(EngineMessage::DownloadFailed, fetch, fetch.url, reason);
         if (SystemDownloadServiceInUse()) {
             const auto resume = fetch.questions.retryDownloadResume(settings.resume);
-            if (!resume) Fail(EngineMessage::DownloadFailed);
+            if (!resume) Fail(EngineMessage::DownloadFailed, fetch, fetch.url, reason);
             settings.resume = *resume;
         } else if (!fetch.questions.retryDownloadWithProxy(settings.proxy)) {
-            Fail(EngineMessage::DownloadFailed);
+            Fail(EngineMessage::DownloadFailed, fetch, fetch.url, reason);
         }
     }
 }
@@ -148,16 +164,18 @@ bool ProvideFromArchive(const MediaFetchRequest& fetch) {
     request.keepArchive = useLocal;
     request.fileMap = fetch.mediaFileMap;
     request.expectedSha256 = ExpectedHashOf(fetch.supportFolder, request.archive);
+    const std::string source = useLocal ? local : fetch.url;
     while (true) {
-        request.extractionFolder = FreshExtractionFolder(fetch.tempFolder);
+        request.extractionFolder = FreshExtractionFolder(fetch);
         MediaWorkerStatus status;
         const bool extracted = RunWorker(fetch, BlockCaption(EngineMessage::ExtractingCaption, block), status,
                                          [&request](MediaWorkerStatus& s) { return ExtractMedia(request, s); });
         if (extracted && !status.cancel) return true;
         DeleteTree(dataFolder + block);
-        if (fetch.silent || status.cancel) Fail(EngineMessage::ExtractFailed);
+        const std::string reason = status.cancel ? std::string(kCancelled) : status.failure();
+        if (fetch.silent || status.cancel) Fail(EngineMessage::ExtractFailed, fetch, source, reason);
         switch (fetch.questions.retryExtraction()) {
-            case ExtractionRetry::Cancel: Fail(EngineMessage::ExtractFailed);
+            case ExtractionRetry::Cancel: Fail(EngineMessage::ExtractFailed, fetch, source, reason);
             case ExtractionRetry::ExtractAgain: continue;
             case ExtractionRetry::DownloadFresh:
                 if (useLocal) {
@@ -177,10 +195,10 @@ void ProvideFromOfflineMedia(const MediaFetchRequest& fetch) {
         return CopyMedia(fetch.offlineSourceFolder, fetch.dataFolder, s);
     };
     const bool copied = RunWorker(fetch, EngineText(EngineMessage::CopyingCaption), status, copy);
-    if (status.cancel) Fail(EngineMessage::CopyFailed);
+    if (status.cancel) Fail(EngineMessage::CopyFailed, fetch, fetch.offlineSourceFolder, kCancelled);
     if (!copied) {
         DeleteTree(fetch.dataFolder + fetch.block);
-        Fail(EngineMessage::CopyFailed);
+        Fail(EngineMessage::CopyFailed, fetch, fetch.offlineSourceFolder, status.failure());
     }
 }
 
@@ -218,7 +236,8 @@ void FetchMediaBlock(const MediaFetchRequest& request) {
     const std::string marker = WithBackslash(folder) + request.revisionCode;
     // A link in place of the data or block folder would let someone else's
     // folder pass for the block (its marker included): it goes first.
-    if (!CreateFoldersWithoutLinks(dataFolder, "")) Fail(EngineMessage::ExtractFailed);
+    if (!CreateFoldersWithoutLinks(dataFolder, ""))
+        Fail(EngineMessage::ExtractFailed, request, "", "the data folder " + dataFolder + " cannot be created");
     if (IsLink(folder)) RemoveLink(folder);
     if (FolderExists(folder)) {
         if (FileExists(marker)) return;
@@ -232,5 +251,6 @@ void FetchMediaBlock(const MediaFetchRequest& request) {
         }
     }
     if (!CreateFoldersWithoutLinks(dataFolder, block) || !WriteFileText(marker, ""))
-        Fail(SameText(block, kOfflineBlock) ? EngineMessage::CopyFailed : EngineMessage::ExtractFailed);
+        Fail(SameText(block, kOfflineBlock) ? EngineMessage::CopyFailed : EngineMessage::ExtractFailed, request, "",
+             "the marker " + marker + " cannot be written");
 }

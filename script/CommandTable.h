@@ -15,6 +15,7 @@ struct InterpreterControl {
     bool wizardActive = false;
     int wizardDirection = 1;  // +1 Next, -1 Back, 0 leave the loop
     bool stopRequested = false;  // end the script after this command
+    bool failed = false;         // ...because of an error the command reported itself
     // The modeless dialog on screen (owner of the script's message boxes),
     // 0 for none; mirrored in WINDOWHANDLE.
     WindowHandle modelessWindow = 0;
@@ -62,6 +63,12 @@ public:
 
     InterpreterControl& control() const { return control_; }
     void StopScript() const { control_.stopRequested = true; }
+    // Ends the script after an error this command has already reported: the
+    // run counts as failed (exit code 1603 unless the script set one).
+    void StopScriptOnFailure() const {
+        control_.stopRequested = true;
+        control_.failed = true;
+    }
 
 private:
     const Script& script_;

@@ -9,6 +9,7 @@
 #include "script/Condition.h"
 #include "core/InterpreterHooks.h"
 #include "core/ScriptError.h"
+#include "script/RunLog.h"
 #include "script/Session.h"
 #include "core/VariableStore.h"
 #include "script/commands/TextFileReader.h"
@@ -55,6 +56,7 @@ public:
     }
 
     int position() const { return position_; }
+    bool commandFailed() const { return control_.failed; }
 
 private:
     // The branch state of one If chain that is being executed.
@@ -232,9 +234,14 @@ private:
     int lastProgress_ = 0;
 };
 
+// A box, or in a silent run one line in the log.
 void ReportScriptError(int position, const std::string& message) {
     Failure() = ScriptFailure{position, message};
-    if (!Startup().silent) ShowMessageBox(0, LastScriptErrorReport(), kProductCaption, kMbIconError);
+    if (!Startup().silent) {
+        ShowMessageBox(0, LastScriptErrorReport(), kProductCaption, kMbIconError);
+        return;
+    }
+    AppendToRunLog(EngineText(EngineMessage::ScriptRuntimeError) + " Line " + std::to_string(position) + ": " + message);
 }
 
 // Runs on every way out of RunScript; a failure to release is not reported.
@@ -273,4 +280,8 @@ void RunScript(const Script& script, const std::string& msiPath, const StepCallb
         ReportScriptError(interpreter.position(), EngineText(EngineMessage::GeneralSetupFailure));
     }
     EndRun();
+    // A deployment tool sees the failure in the exit code; a code the script
+    // chose itself stays.
+    if ((Failure() || interpreter.commandFailed()) && !Startup().exitCodeSetByScript)
+        Startup().exitCode = kRunFailedExitCode;
 }

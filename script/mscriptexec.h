@@ -13,7 +13,10 @@ using StepCallback = std::function<bool(int position)>;
 
 // Runs the setup script from its first command to its last (or until a
 // command ends the setup, the step callback says stop, or a command fails).
-// msiPath is the working copy of the installer database.
+// msiPath is the working copy of the installer database. A run that ends
+// because of an error (the script error report, or a command that reported
+// its own failure and ended the script) sets the exit code to 1603 unless
+// "Terminate with Exit Code" set it.
 void RunScript(const Script& script, const std::string& msiPath, const StepCallback& step);
 
 // The script error report of the last run ("Runtime error in setup

@@ -24,6 +24,8 @@ std::optional<RegistryData> ReadRegistryData(RegistryRoot root, const std::strin
 std::optional<std::string> ReadRegistryString(RegistryRoot root, const std::string& key, const std::string& name);
 // Creates the key when missing; returns false when the value cannot be written.
 bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value);
+// A 32-bit number (REG_DWORD); creates the key when missing.
+bool WriteRegistryNumber(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value);
 // Deletes one value; false when it was not there or could not be deleted.
 bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name);
 // Deletes a key with all its subkeys; false when it was not there or could not be deleted.

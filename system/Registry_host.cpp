@@ -39,6 +39,11 @@ bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::s
     return true;
 }
 
+bool WriteRegistryNumber(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value) {
+    HostRegistryState().Set(root, key, name, {RegistryData::Kind::Number, "", value});
+    return true;
+}
+
 bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name) {
     auto& keys = HostRegistryState().keys;
     auto k = keys.find(KeyName(root, key));

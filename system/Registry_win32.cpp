@@ -86,6 +86,14 @@ bool WriteRegistryString(RegistryRoot root, const std::string& key, const std::s
                                     static_cast<DWORD>(value.size() + 1)));
 }
 
+bool WriteRegistryNumber(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value) {
+    Key k(root, key, KEY_WRITE, true);
+    if (!k) return false;
+    const DWORD number = value;
+    return Succeeded(RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                    sizeof number));
+}
+
 bool DeleteRegistryValue(RegistryRoot root, const std::string& key, const std::string& name) {
     Key k(root, key, KEY_WRITE, false);
     return k && Succeeded(RegDeleteValueA(k.get(), name.c_str()));

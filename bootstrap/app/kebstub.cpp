@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "bootstrap/kebstub.h"
+#include "core/StartupValues.h"
 #include "system/LoadedLibrary.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -8,10 +9,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // folder, where files named like system libraries may wait.
     RestrictLibrarySearch();
     // RunSetupEngine reports its own failures; this only keeps an exception
-    // from ending the process without an exit code.
+    // from ending the process without an exit code, and a deployment tool
+    // from reading it as success.
     try {
         return RunSetupEngine();
     } catch (...) {
-        return 11;
+        return kRunFailedExitCode;
     }
 }

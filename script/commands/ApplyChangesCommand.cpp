@@ -2,6 +2,8 @@
 // Installer, publish the outcome, and after a successful run keep the setup
 // cache and the uninstall registration in step with the machine.
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 
@@ -13,6 +15,7 @@
 #include "installer/uMSIThread.h"
 #include "script/CheckScript.h"
 #include "script/CommandTable.h"
+#include "script/MaintenanceChoices.h"
 #include "core/Components.h"
 #include "script/RecordedChanges.h"
 #include "script/ParameterFile.h"
@@ -24,6 +27,7 @@
 #include "script/commands/WebMediaFetch.h"
 #include "system/CommaText.h"
 #include "system/FailureReason.h"
+#include "system/FileTree.h"
 #include "system/Files.h"
 #include "system/FolderDialog.h"
 #include "system/GuidText.h"
@@ -163,7 +167,21 @@ void MaintainCache(const std::string& cache, bool install, bool remove, bool med
     }
 }
 
-void RegisterForMaintenance(const std::string& cache, bool install) {
+// KB of the files below the destination, rounded up: the size the system's
+// "Apps" page shows.
+uint32_t InstalledKilobytes(const std::string& folder) {
+    if (folder.empty()) return 0;
+    int64_t bytes = 0;
+    for (const std::string& file : FilesBelow(folder)) bytes += FileSizeOf(WithBackslash(folder) + file).value_or(0);
+    return static_cast<uint32_t>(std::min<int64_t>((bytes + 1023) / 1024, UINT32_MAX));
+}
+
+void WriteRegistryNumberValue(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value) {
+    if (!WriteRegistryNumber(root, key, name, value))
+        throw ScriptError(WithFailureReason("Unable to write the registry value " + key + "\\" + name));
+}
+
+void RegisterForMaintenance(const Script& script, const std::string& cache, bool install) {
     const std::string title = GetVariable("TITLE");
     const std::string productCode = GetVariable("PRODUCTCODE");
     const std::string uninstallKey = kUninstallKey + title;
@@ -187,6 +205,13 @@ void RegisterForMaintenance(const std::string& cache, bool install) {
     WriteRegistryValue(root, uninstallKey, "HelpLink", project.HelpLink);
     WriteRegistryValue(root, uninstallKey, "URLUpdateInfo", project.UpdateInfoLink);
     WriteRegistryValue(root, uninstallKey, "Comments", project.Comments);
+    WriteRegistryValue(root, uninstallKey, "DisplayVersion", InstalledProductVersion(productCode));
+    const std::string destination = GetVariable("TARGETDIR");
+    WriteRegistryValue(root, uninstallKey, "InstallLocation", destination);
+    WriteRegistryNumberValue(root, uninstallKey, "EstimatedSize", InstalledKilobytes(destination));
+    const MaintenanceChoices maintenance = ScriptMaintenanceChoices(script);
+    WriteRegistryNumberValue(root, uninstallKey, "NoModify", maintenance.modify ? 0 : 1);
+    WriteRegistryNumberValue(root, uninstallKey, "NoRepair", maintenance.repair ? 0 : 1);
     WriteRegistryValue(root, identKey, "", cache);
     WriteCacheFile(cache + "instance.dat", {productCode, GetVariable("REVISIONCODE"), title});
 }
@@ -263,7 +288,7 @@ void ApplyCommand(CommandContext& c, bool patch) {
     if (patch || (outcome.result != kApplySucceeded && outcome.result != kApplyNeedsReboot)) return;
     try {
         MaintainCache(*cache, install, remove, mediaMode2);
-        RegisterForMaintenance(*cache, install);
+        RegisterForMaintenance(c.script(), *cache, install);
     } catch (const CacheError& e) {
         SetVariable("LASTERROR", e.what(), tag);
         if (!resultVariable.empty()) c.SetResult(resultVariable, "ERROR");

@@ -4,13 +4,24 @@
 
 #include "script/CommandTable.h"
 #include "core/Components.h"
+#include "core/ScriptError.h"
 #include "script/commands/CommandFamilies.h"
 #include "system/TextUtils.h"
 
 namespace {
 
+// p4, required, is missing from older payloads: where the parameter list
+// ends after p3 the flag is FALSE, not an error.
+bool RequiredFlag(const CommandContext& c) {
+    try {
+        return c.Flag(4);
+    } catch (const ScriptError&) {
+        return false;
+    }
+}
+
 void DefineComponentCommand(CommandContext& c) {
-    DefineComponent(c.Translatable(1, 1), c.Translatable(3, 2), c.Flag(2));
+    DefineComponent(c.Translatable(1, 1), c.Translatable(3, 2), c.Flag(2), RequiredFlag(c));
 }
 
 void SetComponentStateCommand(CommandContext& c) { SetComponentState(c.Translatable(1, 1), c.Flag(2)); }

@@ -47,6 +47,7 @@ void TerminateInstall(CommandContext& c) { c.StopScript(); }
 
 void TerminateWithExitCode(CommandContext& c) {
     Startup().exitCode = ParseInt32(c.Expanded(1)).value_or(0);
+    Startup().exitCodeSetByScript = true;
     c.StopScript();
 }
 

@@ -8,24 +8,14 @@
 #include "media/WebMediaBlock.h"
 #include "script/CommandTable.h"
 #include "script/RecordedChanges.h"
+#include "script/RunLog.h"
 #include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/ShellFolders.h"
 #include "system/PathParts.h"
 #include "system/TextUtils.h"
-#include "system/WideText.h"
 
 namespace {
-
-// The log is the installer's log file, UTF-16LE as the installer writes it:
-// the line joins whatever is there.
-void AppendToLog(const std::string& path, const std::string& line) {
-    const std::string folder = FolderOf(path);
-    if (!folder.empty()) CreateFolderTree(folder);
-    std::string content = ReadFileText(path).value_or("");
-    content += Utf16LeFromAnsi("Orvanta: " + line + "\r\n");
-    WriteWholeFile(path, content);
-}
 
 // The data folder: in the application-data caching mode it follows ALLUSERS
 // and becomes the engine's current data folder.
@@ -67,7 +57,7 @@ void ReportStoppingMessage(const std::string& message) {
         ShowMessageBox(ProgressOwnerWindow(), message, kProductCaption, kMbOk | kMbIconError);
         return;
     }
-    if (!Startup().logFile.empty()) AppendToLog(Startup().logFile, message);
+    AppendToRunLog(message);
 }
 
 bool FetchBlockForCommand(CommandContext& c, const std::string& block) {
@@ -77,6 +67,6 @@ bool FetchBlockForCommand(CommandContext& c, const std::string& block) {
     } catch (const MediaFetchError& error) {
         ReportStoppingMessage(error.what());
     }
-    c.StopScript();
+    c.StopScriptOnFailure();
     return false;
 }

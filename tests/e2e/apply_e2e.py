@@ -100,8 +100,19 @@ def sample_lifecycle(s):
         "URLUpdateInfo": "http://example.invalid/update",
         "Comments": "A sample product installed by the Orvanta setup engine",
     }
+    # What the "Apps" page shows besides: the package's version, the place and its size in KB (rounded
+    # up), and no Modify or Repair, since the sample's script looks at neither MODIFY nor REPAIR.
+    installed = sum(f.stat().st_size for f in target.rglob("*") if f.is_file())
+    expected_entry.update({
+        "DisplayVersion": "1.0.0",
+        "InstallLocation": s.session.windows_path(target) + "\\",
+        "EstimatedSize": hex((installed + 1023) // 1024),
+        "NoModify": "0x1",
+        "NoRepair": "0x1",
+    })
     for name, value in expected_entry.items():
         equal(s.session.reg_query(hklm_uninstall, name), value, "uninstall entry value " + name)
+    check(installed > 0, "installed files counted")
     equal(default_value(s.session, IDENT_KEY), cache_windows, "the Ident.Cache key")
     if s.session.path.width == 64:
         # The x64 setup and its package write the 64-bit view, as a 64-bit program does.

@@ -670,7 +670,7 @@ def trackbar_error(s):
     check(text is not None and text.startswith("Runtime error in setup script:Line 2: ") and "abc" in text,
           f"the script error names the line and the value: {text!r}")
     check(s.ui.click("Orvanta", "OK"), "OK")
-    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.session.finish(process, timeout=60), 1603, "exit code: the script ended with an error")
     check(not (s.session.temp / "dialogs.txt").exists(), "no command runs after the error")
 
 

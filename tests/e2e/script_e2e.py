@@ -266,8 +266,16 @@ def script_error(s):
     equal(text, "Runtime error in setup script:Line 3: 'x' is not a valid integer value", "error box text")
     s.session.screenshot("script-error.png")
     check(s.ui.click("Orvanta", "OK"), "the OK button of the error box")
-    equal(s.session.finish(process, timeout=60), 0, "exit code")
+    equal(s.session.finish(process, timeout=60), 1603, "exit code")
     check(not (s.session.temp / "never.txt").exists(), "no command runs after the failing one")
+
+    # Silent: no box; the exit code and the log tell a deployment tool.
+    log = s.session.drive_c / "failing.log"
+    equal(s.session.run(exe, "/s", "/m=" + s.session.windows_path(log), timeout=60), 1603, "silent exit code")
+    logged = log.read_bytes().decode("utf-16-le", "replace") if log.exists() else ""
+    check("Orvanta: Runtime error in setup script: Line 3: 'x' is not a valid integer value\r\n" in logged,
+          f"the report in the log: {logged!r}")
+    check(not (s.session.temp / "never.txt").exists(), "no command runs after the failing one, silent")
 
 
 def message_box(s):

@@ -81,19 +81,19 @@ class Scenario(scenario.Scenario):
 
 
 def engine_alone(s):
-    """An engine with nothing appended is for internal use only; silent it just ends."""
+    """An engine with nothing appended is for internal use only; silent it just ends, exit code 11 either way."""
     s.make_setup(payload=b"", res=False, msi=False)
     text, code = s.run_with_box()
     equal(text, "For internal use only", "message")
-    equal(code, 0, "exit code")
+    equal(code, 11, "exit code")
 
     # The UI driver also sets texts and clicks by control id.
     process = s.session.start(s.exe)
     check(s.ui.set_text("Orvanta", "For internal use only", "read back"), "setting the box's text")
     equal(s.ui.message_box(), "read back", "text set through the UI driver")
     check(s.ui.click("Orvanta", "#1"), "clicking OK by its id")
-    equal(s.session.finish(process), 0, "exit code after clicking by id")
-    equal(s.session.run(s.exe, "/s", timeout=30), 0, "silent exit code")
+    equal(s.session.finish(process), 11, "exit code after clicking by id")
+    equal(s.session.run(s.exe, "/s", timeout=30), 11, "silent exit code")
     equal(s.temp_entries(), [], "temporary folder")
 
 
@@ -109,7 +109,7 @@ def missing_resource(s):
 
     text, code = s.run_with_box(screenshot="startup-preparing-over-splash.png", inspect=look_at_windows)
     equal(text, "Setup resource not found", "message")
-    equal(code, 0, "exit code")
+    equal(code, 11, "exit code: the setup did not start")
     equal(s.support_folders(), ["keb1"], "support folders")
     equal(list((s.session.temp / "keb1").iterdir()), [], "contents of keb1")
 
@@ -146,7 +146,7 @@ def missing_database(s):
     rect = {}
     text, code = s.run_with_box(inspect=lambda: rect.setdefault("r", s.ui.rect(PREPARING_CAPTION)))
     equal(text, "Setup database not found", "message")
-    equal(code, 0, "exit code")
+    equal(code, 11, "exit code: the setup did not start")
     _, top, _, height, _, _ = rect["r"]
     equal(top + height, winehost.SCREEN[1] - 45, "bottom edge of the preparing window")
     equal(s.support_folders(), ["keb1"], "support folders")
@@ -159,7 +159,7 @@ def damaged_resource(s):
     (s.folder / (SETUP + ".res")).write_bytes(b"7z\xbc\xaf\x27\x1c but cut short")
     text, code = s.run_with_box()
     equal(text, "Setup resource decompression failure", "message")
-    equal(code, 0, "exit code")
+    equal(code, 11, "exit code: the setup did not start")
     equal(s.support_folders(), ["keb1"], "support folders")
 
 
@@ -200,7 +200,7 @@ def translated_messages(s):
     s.make_setup(res=False, keb_messages=["Bitte Common Controls installieren.", "Setup-Ressource fehlt"])
     text, code = s.run_with_box()
     equal(text, "Setup-Ressource fehlt", "message")
-    equal(code, 0, "exit code")
+    equal(code, 11, "exit code: the setup did not start")
     equal(s.support_folders(), ["keb1"], "support folders")
 
 

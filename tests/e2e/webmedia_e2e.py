@@ -104,12 +104,13 @@ class Scenario(scenario.Scenario):
         files = {"block/" + name: data for name, data in self.files.items()}
         files.update({"support/" + name: text for name, text in (support or {}).items()})
         files["product.wxs"] = msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab")
+        self.url = url
         source = project_text(url, tail, head, "Support = support\n" if support else "")
         return (self.orvanta_build(self.project("webmedia", source, files), folder) / ARCHIVE).read_bytes()
 
-    def build_for_download(self, server):
+    def build_for_download(self, server, tail=""):
         """A setup whose block is only on the server."""
-        archive = self.build(server.url("/" + ARCHIVE))
+        archive = self.build(server.url("/" + ARCHIVE), tail=tail)
         (self.folder / ARCHIVE).unlink()
         server.files["/" + ARCHIVE] = archive
         return archive
@@ -120,8 +121,12 @@ class Scenario(scenario.Scenario):
 
     def run(self):
         self.log.unlink(missing_ok=True)
-        return self.session.run(self.folder / "webmedia.exe", "/s",
-                                "/m=" + self.session.windows_path(self.log), timeout=180)
+        self.exit_code = self.session.run(self.folder / "webmedia.exe", "/s",
+                                          "/m=" + self.session.windows_path(self.log), timeout=180)
+        return self.exit_code
+
+    def run_removal(self):
+        return self.session.run(self.folder / "webmedia.exe", "/s", "REMOVE=TRUE", timeout=180)
 
     def logged(self):
         return self.log.read_bytes().decode("utf-16-le", "replace") if self.log.exists() else ""
@@ -156,9 +161,16 @@ class Scenario(scenario.Scenario):
         self.expect_installed(label + ", resumed")
         return cut
 
-    def expect_failed(self, message, label):
+    def expect_failed(self, message, label, source=None, reason=""):
+        """The silent run ended at the fetch, exit code 1603; the log's line names the block, the source
+        (the URL unless given) and the reason."""
         check(not self.reported(), label + ": the script ended")
-        check(message in self.logged(), f"{label}: {message!r} in the log: {self.logged()!r}")
+        equal(self.exit_code, 1603, label + ": exit code")
+        start = f"Orvanta: {message} (block \"{BLOCK}\", "
+        check(start in self.logged(), f"{label}: {start!r} in the log: {self.logged()!r}")
+        line = self.logged().split(start, 1)[-1].split("\r\n", 1)[0]
+        check((source or self.url) + ")" in line and reason in line,
+              f"{label}: the source and reason {reason!r} in {line!r}")
         check(not (self.data / BLOCK / REVISION).exists(), label + ": no marker")
 
 
@@ -387,10 +399,33 @@ def not_found(s):
         s.build_for_download(server)
         del server.files["/" + ARCHIVE]
         s.run()
-        s.expect_failed(DOWNLOAD_FAILED, "urlmon 404")
+        s.expect_failed(DOWNLOAD_FAILED, "urlmon 404", reason="the server answered HTTP 404")
         s.without_urlmon()
         s.run()
-        s.expect_failed(DOWNLOAD_FAILED, "winhttp 404")
+        s.expect_failed(DOWNLOAD_FAILED, "winhttp 404", reason="the server answered HTTP 404")
+
+
+def server_down(s):
+    """No server at the block's URL: the silent run installs nothing, exits 1603 and logs why, through
+    either transport."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+    for transport in urlmon_and_winhttp(s):
+        s.run()
+        s.expect_failed(DOWNLOAD_FAILED, transport + ", server down", reason="the server cannot be reached")
+
+
+def changed_on_server(s):
+    """The archive on the server is not the one the setup was built with (rebuilt since): the log says so,
+    and the wrong download is not kept for a resume."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server)
+        s.files["readme.txt"] = b"rebuilt since\r\n"
+        server.files["/" + ARCHIVE] = s.build(s.url, s.work / "rebuilt")
+        s.run()
+        s.expect_failed(EXTRACT_FAILED, "changed on the server",
+                        reason=f"the server's copy of {ARCHIVE} differs from the one this setup was built with")
+        check(not (s.data / ARCHIVE).exists(), "the wrong download is deleted")
 
 
 def local_copy(s):
@@ -410,15 +445,64 @@ def damaged_archives(s):
         archive[len(archive) // 2] ^= 0x01
         (s.folder / ARCHIVE).write_bytes(bytes(archive))
         s.run()
-        s.expect_failed(EXTRACT_FAILED, "flipped byte")
+        s.expect_failed(EXTRACT_FAILED, "flipped byte", "\\" + ARCHIVE,
+                        "differs from the one this setup was built with")
         # A sound archive of other content: only the hash tells it apart.
         other = s.work / "other"
         s.files["readme.txt"] = b"not what was built\r\n"
         s.build(server.url("/" + ARCHIVE), other)
         shutil.copy(other / ARCHIVE, s.folder / ARCHIVE)
         s.run()
-        s.expect_failed(EXTRACT_FAILED, "hash mismatch")
+        s.expect_failed(EXTRACT_FAILED, "hash mismatch", "\\" + ARCHIVE,
+                        f"the copy beside the setup of {ARCHIVE} differs from the one this setup was built with")
         check(not (s.data / BLOCK).exists(), "the unfinished block is removed")
+
+
+# Installs, or with REMOVE=TRUE removes, and writes the outcome.
+APPLY = """If
+  | REMOVE
+  | 0
+  | TRUE
+  | FALSE
+  Apply Changes
+    | progress
+    | RESULT
+    | FALSE
+    | TRUE
+Else
+  Apply Changes
+    | progress
+    | RESULT
+    | TRUE
+    | FALSE
+End
+Write to Text File
+  | $TEMPDIR$result.txt
+  | $RESULT$
+  | FALSE
+"""
+
+
+def block_installed(s):
+    """The block's files travel only in its archive: the package holds none of them. After the download the
+    installer copies each from where the fetch left it (the block's tree, or where the media file map moved
+    it) into the destination; the removal deletes them again."""
+    with LoopbackServer({}) as server:
+        s.build_for_download(server, tail=APPLY)
+        package = s.folder / "webmedia.msi"
+        listed = subprocess.run(["msiextract", "-l", str(package)], capture_output=True, text=True, check=True).stdout
+        equal(listed.split(), [], "files in the package's cabinet")
+        check(not any(data[:64] in package.read_bytes() for data in s.files.values()), "no block bytes in the .msi")
+        equal(s.run(), 0, "exit code of the installation")
+        equal((s.session.temp / "result.txt").read_text().strip(), "COMPLETE", "outcome")
+        found = list(s.session.drive_c.glob("Program Files*/Web Media Test"))
+        equal(len(found), 1, "the destination folder")
+        target = found[0]
+        for name, data in s.files.items():
+            equal((target / name).read_bytes(), data, name + " installed from the block")
+        equal(s.run_removal(), 0, "exit code of the removal")
+        equal((s.session.temp / "result.txt").read_text().strip().splitlines()[-1], "COMPLETE", "removal outcome")
+        check(not any((target / name).exists() for name in s.files), "the removal deleted the block's files")
 
 
 def marker(s):
@@ -515,9 +599,10 @@ def retry_dialog(s):
         process = s.session.start(s.folder / "webmedia.exe")
         check(s.ui.wait(caption, timeout_ms=60000), "the question again")
         check(s.ui.click(caption, "&No"), "No")
-        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000),
+              f'{DOWNLOAD_FAILED} (block "{BLOCK}", {url}): the server cannot be reached', "the message box")
         check(s.ui.click("Orvanta", "OK"), "the box closed")
-        s.session.finish(process, timeout=60)
+        equal(s.session.finish(process, timeout=60), 1603, "exit code after No")
         check(not (s.data / BLOCK / REVISION).exists(), "no block")
 
 
@@ -588,9 +673,10 @@ def resume_question(s):
             check(expected in texts, f"{expected!r} among {texts!r}")
         s.session.screenshot("webmedia-resume-question.png")
         check(s.ui.click(caption, "&Cancel"), "Cancel")
-        equal(s.ui.message_box("Orvanta", timeout_ms=30000), DOWNLOAD_FAILED, "the message box")
+        equal(s.ui.message_box("Orvanta", timeout_ms=30000),
+              f'{DOWNLOAD_FAILED} (block "{BLOCK}", {s.url}): the server answered HTTP 404', "the message box")
         check(s.ui.click("Orvanta", "OK"), "the box closed")
-        s.session.finish(process, timeout=60)
+        equal(s.session.finish(process, timeout=60), 1603, "exit code after Cancel")
         check(not s.reported(), "the script ended")
 
 
@@ -623,7 +709,7 @@ SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
     arm64_block,
     resume_after_cut, ignored_ranges, no_length, odd_length_headers, foreign_ranges, head_answers,
-    range_not_satisfiable, not_found, local_copy, damaged_archives, marker, offline_copy, nginx,
+    range_not_satisfiable, not_found, server_down, changed_on_server, block_installed, local_copy, damaged_archives, marker, offline_copy, nginx,
     redirect_and_https, progress_page)}
 
 if __name__ == "__main__":

@@ -69,4 +69,32 @@ TEST_F(FeatureTreeTest, FeatureListShowsTopLevelAndChecksItsOwnComponentsOnly) {
     EXPECT_EQ(States(), "00011");
 }
 
+// A required feature: defined selected whatever its flag, and neither the
+// tree's menu nor the list can deselect it; what is not required still follows.
+TEST_F(FeatureTreeTest, ARequiredFeatureStaysSelectedInTreeAndList) {
+    ClearComponents();
+    DefineComponent("Core", "", false, true);
+    DefineComponent("Core\\Help", "", true);
+    DefineComponent("Samples", "", true);
+    EXPECT_EQ(States(), "111");
+    FeatureTree tree = FeatureTree::FromComponents();
+    EXPECT_TRUE(tree.items()[Find(tree, "Core")].required);
+    EXPECT_FALSE(tree.items()[Find(tree, "Core\\Help")].required);
+    tree.Apply(Find(tree, "Core"), FeatureAction::EntireFeatureUnavailable);
+    EXPECT_EQ(States(), "101") << "Core stays, its sub-feature goes";
+    EXPECT_TRUE(tree.items()[Find(tree, "Core")].selected);
+    tree.Apply(Find(tree, "Core"), FeatureAction::DoNotInstallComponentOnly);
+    EXPECT_EQ(States(), "101");
+
+    StatesFromFeatureList({{"Core", false}, {"Samples", false}});
+    EXPECT_EQ(States(), "100");
+    EXPECT_TRUE(FeatureListItemRequired("core"));
+    EXPECT_FALSE(FeatureListItemRequired("Samples"));
+
+    // Defined again without the flag (an older payload's three parameters): an ordinary feature.
+    DefineComponent("Core", "", false);
+    StatesFromFeatureList({{"Core", false}});
+    EXPECT_EQ(States(), "000");
+}
+
 }  // namespace

@@ -6,7 +6,9 @@
 #include "script/CommandTable.h"
 #include "core/InterpreterHooks.h"
 #include "support/ScriptRunTest.h"
+#include "system/Files.h"
 #include "system/HostMessageBoxes.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -163,6 +165,31 @@ TEST_F(InterpreterTest, SilentRunsReportWithoutABox) {
     Run();
     EXPECT_TRUE(HostBoxes().shown.empty());
     EXPECT_EQ(LastScriptErrorReport(), "Runtime error in setup script:\r\rLine 1: 'x' is not a valid integer value");
+}
+
+// A deployment tool reads the exit code and the log: a run a script error
+// ended is a failure there, in both.
+TEST_F(InterpreterTest, AScriptErrorEndsTheRunWith1603AndALogLine) {
+    Startup().logFile = Path("logs/setup.log");
+    CreateFolderTree(Path("logs"));
+    WriteFileText(Startup().logFile, Utf16LeFromAnsi("installer line\r\n"));
+    b.Add("Set Variable", {"T", "before"}).Add("Parse String", {"abc", "b", "A", "B", "x"});
+    EXPECT_EQ(Run(), "before");
+    EXPECT_EQ(Startup().exitCode, kRunFailedExitCode);
+    EXPECT_EQ(ReadFileText(Startup().logFile).value_or(""),
+              Utf16LeFromAnsi("installer line\r\nOrvanta: Runtime error in setup script: Line 2: 'x' is not a valid "
+                              "integer value\r\n"));
+
+    // A run without an error keeps the code it had; one that set its own keeps that.
+    ScriptBuilder clean;
+    clean.Add("Set Variable", {"T", "clean"});
+    Startup().exitCode = 0;
+    RunScript(clean.script(), ScriptBuilder::PackagePath(), nullptr);
+    EXPECT_EQ(Startup().exitCode, 0);
+    ScriptBuilder chosen;
+    chosen.Add("Terminate with Exit Code", {"0"});
+    RunScript(chosen.script(), ScriptBuilder::PackagePath(), nullptr);
+    EXPECT_EQ(Startup().exitCode, 0);
 }
 
 TEST_F(InterpreterTest, FailingCheckEndsSilently) {

@@ -15,7 +15,9 @@
 #include "system/HostMessageBoxes.h"
 #include "system/HostRegistry.h"
 #include "system/HostShellFolders.h"
+#include "system/Files.h"
 #include "system/ShellFolders.h"
+#include "system/WideText.h"
 
 namespace {
 
@@ -116,6 +118,28 @@ TEST_F(RecordingTest, InstallationCachesTheSetupAndRegistersIt) {
     EXPECT_EQ(ReadRegistryString(RegistryRoot::LocalMachine, kIdent, "").value_or(""), cache);
 }
 
+// What the system's "Apps" page shows beside the name: version, size,
+// place, and which maintenance the script offers.
+TEST_F(RecordingTest, TheUninstallEntryCarriesVersionSizePlaceAndMaintenance) {
+    temp.write("pf/Sample/app.bin", std::string(3000, 'x'));
+    temp.write("pf/Sample/docs/guide.txt", std::string(1100, 'y'));
+    msi.fake.productInfo[std::string(kProduct) + "/VersionString"] = "2.1.0";
+    b.Add("If", {"REPAIR", "0", "TRUE", "FALSE"}).Add("Set Variable", {"X", "repairing"}).Add("End");
+    b.Add("Apply Changes", {"progress", "RESULT", "TRUE", "FALSE"});
+    Run();
+    EXPECT_EQ(Value("RESULT"), "COMPLETE");
+    auto value = [&](const std::string& name) {
+        return ReadRegistryData(RegistryRoot::LocalMachine, kUninstall, name).value_or(RegistryData{});
+    };
+    EXPECT_EQ(value("DisplayVersion").text, "2.1.0");
+    EXPECT_EQ(value("InstallLocation").text, root + "\\pf\\Sample\\");
+    EXPECT_EQ(value("EstimatedSize").kind, RegistryData::Kind::Number);
+    EXPECT_EQ(value("EstimatedSize").number, 5u);  // 4,100 bytes, rounded up to whole KB
+    EXPECT_EQ(value("NoModify").number, 1u) << "the script never looks at MODIFY";
+    EXPECT_EQ(value("NoRepair").kind, RegistryData::Kind::Number);
+    EXPECT_EQ(value("NoRepair").number, 0u) << "the script has a branch for REPAIR";
+}
+
 TEST_F(RecordingTest, RemovalUnregistersFromBothRootsAndRemovesTheCache) {
     for (RegistryRoot r : {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser}) {
         WriteRegistryString(r, kUninstall, "DisplayName", "Sample");
@@ -173,6 +197,27 @@ TEST_F(RecordingTest, ARevisionCodeThatIsNoGuidNeverTouchesApplicationData) {
             EXPECT_FALSE(RegistryKeyExists(RegistryRoot::LocalMachine, kUninstall));
         }
     }
+}
+
+// The block's server is down: the silent run ends at the command that needs
+// the block, exits 1603 and says in the log which block, from where and why.
+TEST_F(RecordingTest, AFetchThatFailsEndsTheRunWith1603AndLogsBlockUrlAndReason) {
+    Project().MediaMode = 2;
+    Startup().logFile = root + "\\setup.log";
+    b.Add("Web Media Block", {"Block1", "http://127.0.0.1:9/Block1.7zip"});
+    b.Add("Install Files", {"block", "", "$TARGETDIR$"});
+    b.Add("Set Variable", {"AFTER", "ran"});
+    headers = {"INS", "1"};
+    Script s = script();
+    s.CommandMediaFolders[1] = "Block1\\";
+    RunScript(s, machine.msiPath, nullptr);
+    EXPECT_EQ(Value("AFTER"), "<undefined>");
+    EXPECT_EQ(Startup().exitCode, kRunFailedExitCode);
+    EXPECT_EQ(LastScriptErrorReport(), "") << "the fetch reported its own failure";
+    const std::string log = ReadFileText(Startup().logFile).value_or("");
+    EXPECT_NE(log.find(Utf16LeFromAnsi("Orvanta: Unable to download installation data from the web (block \"Block1\", "
+                                       "http://127.0.0.1:9/Block1.7zip): the server cannot be reached\r\n")),
+              std::string::npos);
 }
 
 TEST_F(RecordingTest, AnInstallationWithoutItsPropertiesFails) {

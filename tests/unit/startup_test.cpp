@@ -98,7 +98,7 @@ using Texts = std::vector<std::string>;
 
 TEST_F(StartupTest, EngineWithoutPayloadIsForInternalUseOnly) {
     dir.write("setup/mysetup.exe", EngineImage());
-    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(RunSetupEngine(), kStartupFailureExitCode);  // the setup did not start
     EXPECT_EQ(Boxes(), Texts{"For internal use only"});
     EXPECT_EQ(HostBoxes().shown[0].owner, 1u);  // the preparing window
     EXPECT_TRUE(HostProcessState().restrictedToFirstProcessor);
@@ -108,7 +108,7 @@ TEST_F(StartupTest, EngineWithoutPayloadIsForInternalUseOnly) {
 TEST_F(StartupTest, SilentRunsShowNothing) {
     dir.write("setup/mysetup.exe", EngineImage());
     CommandLine("/S");
-    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(RunSetupEngine(), kStartupFailureExitCode);  // the setup did not start
     EXPECT_TRUE(HostBoxes().shown.empty());
     EXPECT_EQ(HostStartupWindows().splashPicture, "");
     EXPECT_FALSE(HostStartupWindows().open);
@@ -117,7 +117,7 @@ TEST_F(StartupTest, SilentRunsShowNothing) {
 TEST_F(StartupTest, MissingResourceKeepsAnEmptySupportFolder) {
     MakeSetup(ValidPayload(), false);
     fs::create_directories(tempFolder + "keb1");
-    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(RunSetupEngine(), kStartupFailureExitCode);  // the setup did not start
     EXPECT_EQ(Boxes(), Texts{"Setup resource not found"});
     EXPECT_EQ(TempEntries(), (Texts{"keb1", "keb2"}));
     EXPECT_TRUE(fs::is_empty(tempFolder + "keb2"));
@@ -126,7 +126,7 @@ TEST_F(StartupTest, MissingResourceKeepsAnEmptySupportFolder) {
 
 TEST_F(StartupTest, MissingDatabaseIsReportedAfterUnpacking) {
     MakeSetup(ValidPayload(), true, false);
-    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(RunSetupEngine(), kStartupFailureExitCode);  // the setup did not start
     EXPECT_EQ(Boxes(), Texts{"Setup database not found"});
     EXPECT_EQ(TempEntries(), Texts{"keb1"});
     EXPECT_EQ(ReadWholeFile(tempFolder + "keb1/welcome.dfm"), "form");
@@ -135,7 +135,7 @@ TEST_F(StartupTest, MissingDatabaseIsReportedAfterUnpacking) {
 TEST_F(StartupTest, DamagedResourceIsReported) {
     MakeSetup(ValidPayload(), false);
     dir.write("setup/mysetup.res", "not an archive");
-    EXPECT_EQ(RunSetupEngine(), 0);
+    EXPECT_EQ(RunSetupEngine(), kStartupFailureExitCode);  // the setup did not start
     EXPECT_EQ(Boxes(), Texts{"Setup resource decompression failure"});
     EXPECT_EQ(TempEntries(), Texts{"keb1"});
 }

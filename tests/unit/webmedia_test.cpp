@@ -215,6 +215,8 @@ protected:
     }
     void Fetch() { FetchMediaBlock(request_); }
     std::string Marker() const { return dir_.file("data/Block1/" + std::string(kRevision)); }
+    // The copy beside the setup as the messages name it.
+    std::string LocalCopy() const { return WithBackslash(request_.sourceFolder) + "Block1.7zip"; }
 
     static constexpr const char* kRevision = "{7A2B3C4D-5E6F-4B7C-8D9E-0F1A2B3C4D5E}";
     TempDir dir_;
@@ -274,7 +276,8 @@ TEST_F(FetchBlock, ACancelFromTheProgressDialogEndsTheFetch) {
         Fetch();
         ADD_FAILURE() << "the block was fetched";
     } catch (const MediaFetchError& e) {
-        EXPECT_STREQ(e.what(), "Unable to extract installation data downloaded from the web");
+        EXPECT_STREQ(e.what(), ("Unable to extract installation data downloaded from the web (block \"Block1\", " +
+                                LocalCopy() + "): cancelled").c_str());
     }
     SetCancelRequested(false);
     EXPECT_FALSE(fs::exists(Marker()));
@@ -294,10 +297,15 @@ TEST_F(FetchBlock, AnArchiveWhoseHashDiffersIsRefused) {
         Fetch();
         FAIL() << "the block was fetched";
     } catch (const MediaFetchError& e) {
-        EXPECT_STREQ(e.what(), "Unable to extract installation data downloaded from the web");
+        // The copy an author rebuilt is not the one the setup knows: the message says so.
+        EXPECT_STREQ(e.what(), ("Unable to extract installation data downloaded from the web (block \"Block1\", " +
+                                LocalCopy() +
+                                "): the copy beside the setup of Block1.7zip differs from the one this setup was "
+                                "built with (SHA-256 check)").c_str());
     }
     EXPECT_FALSE(fs::exists(dir_.file("data/Block1")));
     EXPECT_FALSE(fs::exists(dir_.file("data/Program/tool.exe")));
+    EXPECT_TRUE(fs::exists(dir_.file("setup/Block1.7zip"))) << "a copy beside the setup is never deleted";
 
     dir_.write("support/webmedia.sha256", FileSha256(dir_.file("setup/Block1.7zip")) + "  Block1.7zip\r\n");
     Fetch();
@@ -326,7 +334,8 @@ TEST_F(FetchBlock, AnInteractiveRunAsksTheRequestsQuestionsBeforeGivingUp) {
         Fetch();
         FAIL() << "the block was fetched";
     } catch (const MediaFetchError& e) {
-        EXPECT_STREQ(e.what(), "Unable to download installation data from the web");
+        EXPECT_STREQ(e.what(), "Unable to download installation data from the web (block \"Block1\", "
+                               "http://127.0.0.1:9/Block1.7zip): the server cannot be reached");
     }
     // Extracted twice from the damaged copy beside the setup, which is then
     // set aside; the download from the unreachable server fails.
@@ -350,7 +359,8 @@ TEST_F(FetchBlock, ADamagedCopyFailsExtractionAndNoDownloadMeansTheDownloadMessa
         Fetch();
         FAIL() << "the block was fetched";
     } catch (const MediaFetchError& e) {
-        EXPECT_STREQ(e.what(), "Unable to download installation data from the web");
+        EXPECT_STREQ(e.what(), "Unable to download installation data from the web (block \"Block1\", "
+                               "http://127.0.0.1:9/Block1.7zip): the server cannot be reached");
     }
 }
 

@@ -206,8 +206,10 @@ std::vector<CommandEntry> BuildCatalogue() {
         {"Transform Instance", "System", "Installs a new instance of the product when NEWINSTANCE is TRUE.", {}, 0},
 
         // Features.
-        {"Define Component", "Features", "Adds a feature the user may choose.",
-         {Text("name", 1), Flag("selected"), Text("description", 2)}, 3},
+        {"Define Component", "Features",
+         "Adds a feature the user may choose; a required one stays selected, and the feature tree and list show it "
+         "so and never deselect it.",
+         {Text("name", 1), Flag("selected"), Text("description", 2), Flag("required")}, 3},
         {"Set Component State", "Features", "Selects or deselects a feature.", {Text("name", 1), Flag("selected")}, 2},
         {"Get Component State", "Features", "Stores TRUE when a feature is selected.",
          {Text("name", 1), Var("variable")}, 2},

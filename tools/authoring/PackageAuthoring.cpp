@@ -5,6 +5,7 @@
 #include <map>
 
 #include "system/TextUtils.h"
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/RecordingKinds.h"
 
 namespace fs = std::filesystem;
@@ -37,10 +38,12 @@ void AuthorFolder(const RecordingCommand& c, PackageRows& rows, const fs::path& 
 void CheckInstallFiles(const Project& project, const RecordingCommand& c) {
     if (c.at(1).empty() || !fs::exists(fs::path(project.folder) / c.at(1)))
         throw ParameterError(1, "'" + c.at(1) + "' is no file or folder of the project");
+    if (const WebMediaFolder* block = FetchedBlock(project, c)) BlockFiles(project, c, *block);
 }
 
 void AuthorInstallFiles(const RecordingCommand& c, PackageRows& rows) {
     CheckInstallFiles(rows.project(), c);
+    if (const WebMediaFolder* block = FetchedBlock(rows.project(), c)) return AuthorBlockFiles(c, rows, *block);
     const fs::path source = fs::path(rows.project().folder) / c.at(1);
     int counter = 0;
     rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n";
@@ -162,6 +165,7 @@ RecordedRows AuthorRecordedRows(const Project& project, SetupArch arch) {
         auto kind = Kinds().find(c.name);
         if (kind == Kinds().end()) continue;
         try {
+            FetchedBlock(project, c);
             kind->second.author(c, rows);
         } catch (const std::runtime_error& e) {
             throw AtCommand(project, c, e);
@@ -176,6 +180,7 @@ std::vector<std::string> RecordingCommandErrors(const Project& project) {
         auto kind = Kinds().find(c.name);
         if (kind == Kinds().end()) continue;
         try {
+            FetchedBlock(project, c);
             kind->second.check(project, c);
         } catch (const std::runtime_error& e) {
             errors.push_back(AtCommand(project, c, e).what());

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "Subcommand.h"
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/BuildInputs.h"
 #include "tools/authoring/BuildTime.h"
 #include "tools/authoring/DialogForms.h"
@@ -124,10 +125,23 @@ SetupResourceValues ResourceValues(const Project& project, std::optional<Elevati
     return values;
 }
 
+// -v: where the files of each web media block went: only into the block's
+// archive, and where the installer takes them from after the fetch.
+void ShowBlockFiles(const Project& project) {
+    for (const RecordingCommand& c : RecordingCommands(project)) {
+        const WebMediaFolder* block = FetchedBlock(project, c);
+        if (!block) continue;
+        for (const BlockFile& file : BlockFiles(project, c, *block))
+            std::cout << file.projectPath << ": in " << block->first << ".7zip only, not in the package; installed "
+                      << "from the data folder's " << file.fetchedFolder << file.name << "\n";
+    }
+}
+
 int Build(const std::vector<std::string>& args) {
     std::string projectPath, outDir, engineDir, mediaPassword;
     SetupArch arch = SetupArch::x86;
     bool asWritten = false;
+    bool verbose = false;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
     bool singleFile = false;
@@ -136,7 +150,7 @@ int Build(const std::vector<std::string>& args) {
         else if (args[i] == "--single-file") singleFile = true;
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
-        else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
+        else if (args[i] == "-v" || args[i] == "--verbose") verbose = true;
         else if (args[i] == "--as-written") asWritten = true;
         else if (args[i] == "--sign-cert" && i + 1 < args.size()) signing.certificate = args[++i];
         else if (args[i] == "--sign-key" && i + 1 < args.size()) signing.key = args[++i];
@@ -157,6 +171,7 @@ int Build(const std::vector<std::string>& args) {
         else throw UsageError{"unexpected argument '" + args[i] + "'"};
     }
     if (projectPath.empty() || outDir.empty()) throw UsageError{"a project and -o <dir> are required"};
+    ShowToolOutput(verbose);
     if (signing.certificate.empty() != signing.key.empty())
         throw UsageError{"--sign-cert and --sign-key go together"};
     if (!signing.timestampUrl.empty() && signing.certificate.empty())
@@ -227,6 +242,7 @@ int Build(const std::vector<std::string>& args) {
     PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
                       out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
+    if (verbose) ShowBlockFiles(project);
     if (!project.splashFile.empty())
         fs::copy_file(folder / project.splashFile, out / "setup.bmp", fs::copy_options::overwrite_existing);
     // The marker that tells a maintenance run these are the product's complete sources.
