@@ -1,5 +1,6 @@
 #include "script/commands/WebMediaFetch.h"
 
+#include "core/EngineLog.h"
 #include "core/StartupValues.h"
 #include "core/ProgressState.h"
 #include "core/VariableStore.h"
@@ -16,16 +17,6 @@
 #include "system/WideText.h"
 
 namespace {
-
-// The log is the installer's log file, UTF-16LE as the installer writes it:
-// the line joins whatever is there.
-void AppendToLog(const std::string& path, const std::string& line) {
-    const std::string folder = FolderOf(path);
-    if (!folder.empty()) CreateFolderTree(folder);
-    std::string content = ReadFileText(path).value_or("");
-    content += Utf16LeFromAnsi("Orvanta: " + line + "\r\n");
-    WriteWholeFile(path, content);
-}
 
 // The data folder: in the application-data caching mode it follows ALLUSERS
 // and becomes the engine's current data folder.
@@ -67,7 +58,7 @@ void ReportStoppingMessage(const std::string& message) {
         ShowMessageBox(ProgressOwnerWindow(), message, kProductCaption, kMbOk | kMbIconError);
         return;
     }
-    if (!Startup().logFile.empty()) AppendToLog(Startup().logFile, message);
+    AppendToEngineLog(message);
 }
 
 bool FetchBlockForCommand(CommandContext& c, const std::string& block) {

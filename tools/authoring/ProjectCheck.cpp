@@ -6,6 +6,7 @@
 
 #include "script/CheckScript.h"
 #include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/DialogFormCheck.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/RunProgram.h"
@@ -195,13 +196,16 @@ bool IsBlockBalanceMessage(const std::string& message) {
 
 std::vector<ScriptFinding> ScriptFindings(const Project& project) { return ScriptChecker(project).Run(); }
 
-ProjectCheckReport CheckProject(const Project& project) {
+ProjectCheckReport CheckProject(const Project& project, const ProjectCheckOptions& options) {
     ProjectCheckReport report;
     CheckNamedFiles(project, report.findings);
     CheckPackageProductCode(project, report.findings);
     const std::vector<ScriptFinding> script = ScriptFindings(project);
     for (const auto& f : script) report.findings.push_back(project.sourceFile + ":" + std::to_string(f.line) + ": " + f.text);
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);
+    DialogFormFindings forms = CheckDialogForms(project, options.strictForms);
+    report.findings.insert(report.findings.end(), forms.errors.begin(), forms.errors.end());
+    report.warnings = std::move(forms.warnings);
 
     const ScriptCheckResult engine = CheckScript(project.payload.script);
     report.engineMessage = engine.message;

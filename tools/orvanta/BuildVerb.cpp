@@ -40,12 +40,11 @@ fs::path EngineFolder(const std::string& option, SetupArch arch) {
 
 // Packs the support folder and the generated files (by name) into the archive.
 // Text forms among them are compiled on the way.
-void PackSupportFolder(const Project& project, const fs::path& support,
+void PackSupportFolder(const fs::path& support,
                        const std::map<std::string, std::string>& generated, const fs::path& archive) {
     fs::remove(archive);
     const bool haveSupport = !support.empty() && fs::is_directory(support) && !fs::is_empty(support);
     if (!haveSupport && generated.empty()) {
-        PrepareDialogForms(project, fs::path());
         std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(kEmpty7z), sizeof kEmpty7z);
         return;
     }
@@ -56,7 +55,7 @@ void PackSupportFolder(const Project& project, const fs::path& support,
     if (haveSupport) fs::copy(support, staging, fs::copy_options::recursive);
     for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
     try {
-        PrepareDialogForms(project, staging);
+        PrepareDialogForms(staging);
     } catch (...) {
         fs::remove_all(staging);
         throw;
@@ -133,8 +132,10 @@ int Build(const std::vector<std::string>& args) {
     SetupArch arch = SetupArch::x86;
     std::optional<Elevation> elevation;
     SigningIdentity signing;
+    ProjectCheckOptions checkOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
+        else if (args[i] == "--strict-forms") checkOptions.strictForms = true;
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "-v" || args[i] == "--verbose") ShowToolOutput(true);
@@ -164,8 +165,9 @@ int Build(const std::vector<std::string>& args) {
 
     Project project = LoadProject(projectPath);
     // A setup is built only from a project the check passes.
-    const ProjectCheckReport check = CheckProject(project);
+    const ProjectCheckReport check = CheckProject(project, checkOptions);
     for (const auto& finding : check.findings) std::cerr << finding << "\n";
+    for (const auto& warning : check.warnings) std::cerr << "warning: " << warning << "\n";
     if (!check.ok()) {
         std::cerr << "orvanta build: " << project.sourceFile << ": not built, the check found "
                   << check.findings.size() << " problem(s)\n";
@@ -214,7 +216,7 @@ int Build(const std::vector<std::string>& args) {
     if (!mediaHashes.empty()) supportFiles[kMediaHashListName] = mediaHashes;
     for (const std::string& library : project.pluginLibraries)
         supportFiles[fs::path(library).filename().string()] = ReadFileBytes(folder / library);
-    PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
+    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
                       out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (!project.splashFile.empty())
@@ -230,6 +232,7 @@ int Build(const std::vector<std::string>& args) {
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
                        "build <project> -o <dir> [-v] [--arch x86|x64] [--engine-dir <dir>] [--media-password <text>]\n"
+                       "        [--strict-forms]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);
