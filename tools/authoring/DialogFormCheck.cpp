@@ -10,6 +10,7 @@
 #include "dialogs/DialogRules.h"
 #include "dialogs/FormFile.h"
 #include "dialogs/UnknownDesign.h"
+#include "script/CheckScript.h"
 #include "system/TextUtils.h"
 #include "tools/authoring/CommandCatalogue.h"
 #include "tools/authoring/DialogForms.h"
@@ -18,14 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The variables the engine defines before and while the script runs.
-const char* const kPredefinedVariables[] = {
-    "SELECTED", "WINDOWHANDLE", "EXEFILE", "EXEDIR", "PROGRESSTEXT", "ABORT", "PROGRESS", "LASTERROR", "LICENSE",
-    "USERNAME", "USERCOMPANY", "REBOOTCOMPUTER", "RUNAPP", "WIZARD", "ALLUSERS", "SILENT", "LOGGED", "CMDLINE",
-    "SFXPATH", "SFXFILE", "COMPLETE", "MINIMUM", "PERSONALIZED", "MODIFY", "REPAIR", "REMOVE", "ROOTDIR", "TITLE",
-    "COMPANY", "TARGETDIR", "STARTMENU", "ADVERTISE", "DATE", "TIME", "TEMPDIR", "SUPPORTDIR", "MSIFILE", "LANGUAGE",
-    "PRODUCTCODE", "REVISIONCODE", "UNINSTALLLINK", "DATADIR", "NEEDSUPGRADE", "MAINTENANCE"};
 
 // The classes whose click runs a button role (Next, Back, Cancel, ...).
 const char* const kButtonClasses[] = {"TLabel", "TButton", "TBitBtn", "TSpeedButton", "TImage", "TShape"};
@@ -88,7 +81,7 @@ private:
     }
 
     void CollectVariables() {
-        for (const char* name : kPredefinedVariables) known_.insert(name);
+        known_.insert(ReservedVariableNames().begin(), ReservedVariableNames().end());
         const Script& script = project_.payload.script;
         for (const auto& block : script.ParameterBlocks)
             for (const std::string& line : block) AddReferences(line, known_);

@@ -20,3 +20,4 @@ struct DialogFormFindings {
 };
 
 DialogFormFindings CheckDialogForms(const Project& project, bool strictForms);
+
