@@ -236,10 +236,6 @@ std::string DefaultText(std::string_view className, std::string_view property, D
     }
 }
 
-std::string Describe(const FormObject& object) {
-    return object.className + (object.name.empty() ? "" : " " + object.name);
-}
-
 bool IsTextValue(const FormValue& value) { return value.IsText(); }
 
 bool IsLinesValue(const FormValue& value) {
@@ -247,8 +243,9 @@ bool IsLinesValue(const FormValue& value) {
     return std::all_of(value.list.begin(), value.list.end(), IsTextValue);
 }
 
-// Whether a stored value is of the kind the property needs.
-bool FitsKind(const FormValue& value, DesignedKind kind) {
+}  // namespace
+
+bool FitsDesignedKind(const FormValue& value, DesignedKind kind) {
     switch (kind) {
         case DesignedKind::Bool: return value.type == FormValueType::True || value.type == FormValueType::False;
         case DesignedKind::Integer: return value.IsInteger();
@@ -261,7 +258,7 @@ bool FitsKind(const FormValue& value, DesignedKind kind) {
     return true;
 }
 
-const char* KindName(DesignedKind kind) {
+const char* DesignedKindName(DesignedKind kind) {
     switch (kind) {
         case DesignedKind::Bool: return "True or False";
         case DesignedKind::Integer: return "an integer";
@@ -274,26 +271,11 @@ const char* KindName(DesignedKind kind) {
     return "a value";
 }
 
-void CheckObject(const FormObject& object, bool isRoot, const std::string& formFileName, int depth) {
-    const std::string className = isRoot ? "" : object.className;
-    if (!isRoot && !FindDesignedClass(object.className))
-        throw FormError(formFileName + ": unknown class " + object.className +
-                        (object.name.empty() ? "" : " (" + object.name + ")"));
-    for (const FormProperty& property : object.properties) {
-        if (!AcceptsProperty(className, property.name))
-            throw FormError(formFileName + ": " + Describe(object) + " has no property " + property.name);
-        const DesignedKind kind = KindOf(className, property.name);
-        if (!FitsKind(property.value, kind))
-            throw FormError(formFileName + ": " + Describe(object) + "." + property.name + " is not " + KindName(kind));
-    }
-    const DesignedClass* cls = isRoot ? nullptr : FindDesignedClass(object.className);
-    for (const FormObject& child : object.children) {
-        if (cls && !cls->container)
-            throw FormError(formFileName + ": " + Describe(object) + " cannot hold " + Describe(child));
-        if (depth >= kFormMaxNesting) throw FormError(formFileName + ": the components nest too deeply");
-        CheckObject(child, false, formFileName, depth + 1);
-    }
+std::string DescribeComponent(const FormObject& object) {
+    return object.className + (object.name.empty() ? "" : " " + object.name);
 }
+
+namespace {
 
 FormValue ValueOfKind(DesignedKind kind, const std::string& text, const std::string& where) {
     switch (kind) {
@@ -372,10 +354,6 @@ DesignedKind KindOf(std::string_view className, std::string_view property) {
     return it == kinds.end() ? DesignedKind::Other : it->second;
 }
 
-void CheckDesignedForm(const FormObject& root, const std::string& formFileName) {
-    CheckObject(root, true, formFileName, 0);
-}
-
 std::string StoredPropertyName(std::string_view property) {
     const std::string lower = Lower(property);
     if (lower == "items" || lower == "lines") return std::string(property) + ".Strings";
@@ -410,8 +388,8 @@ std::optional<std::string> DesignedPropertyText(const FormObject& object, std::s
 
 void SetDesignedPropertyText(FormObject& object, std::string_view className, std::string_view property,
                              const std::string& text) {
-    const std::string where = Describe(object) + "." + std::string(property);
-    if (!AcceptsProperty(className, property)) throw FormError(Describe(object) + " has no property " + std::string(property));
+    const std::string where = DescribeComponent(object) + "." + std::string(property);
+    if (!AcceptsProperty(className, property)) throw FormError(DescribeComponent(object) + " has no property " + std::string(property));
     if (Lower(property) == "name") {
         object.name = text;
         return;

@@ -1,7 +1,7 @@
 #pragma once
 // The component classes a wizard form may hold and the published properties
-// each accepts, so that a form with anything else is refused at load with the
-// form and the class (and property) named, never shown half-built.
+// each accepts; what a form holds beyond them is left out at load and listed
+// by the authoring check (dialogs/UnknownDesign.h).
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,10 +33,12 @@ const DesignedClass* FindDesignedClass(std::string_view className);  // exact na
 // ignored). className "" is the form itself.
 bool AcceptsProperty(std::string_view className, std::string_view property);
 
-// Refuses a form that holds an unknown class, an unknown property, or a child
-// inside a component that cannot hold one. The FormError text starts with the
-// form file's name: "welcome.dfm: unknown class TFoo (Foo1)".
-void CheckDesignedForm(const FormObject& root, const std::string& formFileName);
+// Whether a stored value is of the kind the property needs.
+bool FitsDesignedKind(const FormValue& value, DesignedKind kind);
+const char* DesignedKindName(DesignedKind kind);  // "an integer", for messages
+
+// "TButton Go": class and name, for messages.
+std::string DescribeComponent(const FormObject& object);
 
 // The property's text kind for the class (Other when the table has none).
 DesignedKind KindOf(std::string_view className, std::string_view property);

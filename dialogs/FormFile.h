@@ -172,6 +172,17 @@ FormFile ReadBinaryForm(std::string_view bytes);
 std::string WriteBinaryForm(const FormFile& form);
 std::string ResourceNameFor(const FormObject& root);
 
-// Text form: "object Name: TClass ... end" as Pascal writes it.
-FormObject ReadTextForm(std::string_view text);
+// Where a text form's objects and properties start: one entry per object,
+// depth first from the form itself, with the line of each stored property.
+struct FormTextLines {
+    struct Object {
+        int line = 0;
+        std::vector<int> properties;
+    };
+    std::vector<Object> objects;
+};
+
+// Text form: "object Name: TClass ... end" as Pascal writes it; `lines`,
+// when given, receives the places the authoring check names.
+FormObject ReadTextForm(std::string_view text, FormTextLines* lines = nullptr);
 std::string WriteTextForm(const FormObject& root);  // CR LF lines

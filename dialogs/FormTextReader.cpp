@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "dialogs/FormFile.h"
 #include "dialogs/FormNesting.h"
@@ -46,7 +47,14 @@ public:
     explicit Lexer(std::string_view text) : text_(text) {}
 
     [[noreturn]] void Fail(const std::string& what, size_t offset) const {
-        size_t line = 1, column = 1;
+        const auto [line, column] = Place(offset);
+        throw FormError("invalid form text at line " + std::to_string(line) + ", column " + std::to_string(column) +
+                        ": " + what);
+    }
+
+    // Line and column (from 1) of an offset.
+    std::pair<int, int> Place(size_t offset) const {
+        int line = 1, column = 1;
         for (size_t i = 0; i < offset && i < text_.size(); ++i) {
             if (text_[i] == '\n') {
                 ++line;
@@ -55,8 +63,7 @@ public:
                 ++column;
             }
         }
-        throw FormError("invalid form text at line " + std::to_string(line) + ", column " + std::to_string(column) +
-                        ": " + what);
+        return {line, column};
     }
 
     const Token& Peek() {
@@ -216,7 +223,7 @@ private:
 
 class TextParser {
 public:
-    explicit TextParser(std::string_view text) : lex_(text) {}
+    TextParser(std::string_view text, FormTextLines* lines) : lex_(text), lines_(lines) {}
 
     FormObject Form() {
         FormObject root = Object();
@@ -276,6 +283,8 @@ private:
         if (!NextStartsObject()) Expected("'object', 'inherited' or 'inline'");
         lex_.Next();
         const FormNestingLevel level = Level(keyword.offset);
+        const size_t place = lines_ ? lines_->objects.size() : 0;
+        if (lines_) lines_->objects.push_back({lex_.Place(keyword.offset).first, {}});
         FormObject object;
         object.inherited = IsKeyword(keyword, "inherited");
         object.isInline = IsKeyword(keyword, "inline");
@@ -290,7 +299,10 @@ private:
             object.childPosition = Integer32("the child position");
             Symbol(']');
         }
-        while (!NextStartsObject() && !IsKeyword(lex_.Peek(), "end")) object.properties.push_back(Property());
+        while (!NextStartsObject() && !IsKeyword(lex_.Peek(), "end")) {
+            if (lines_) lines_->objects[place].properties.push_back(lex_.Place(lex_.Peek().offset).first);
+            object.properties.push_back(Property());
+        }
         while (NextStartsObject()) object.children.push_back(Object());
         if (!IsKeyword(lex_.Peek(), "end")) Expected("'end' or a child object (properties come before children)");
         lex_.Next();
@@ -430,9 +442,13 @@ private:
     }
 
     Lexer lex_;
+    FormTextLines* lines_;
     int depth_ = 0;
 };
 
 }  // namespace
 
-FormObject ReadTextForm(std::string_view text) { return TextParser(text).Form(); }
+FormObject ReadTextForm(std::string_view text, FormTextLines* lines) {
+    if (lines) lines->objects.clear();
+    return TextParser(text, lines).Form();
+}

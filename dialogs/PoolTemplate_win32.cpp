@@ -91,6 +91,7 @@ protected:
 struct PoolTemplate::Impl : DialogWindow {
     PoolTemplate* owner = nullptr;
     std::string fileName;
+    std::vector<UnknownDesign> leftOut;  // what the form holds that the engine does not know
     FormFile form;
     DialogScale scale;
     DesignedFont formFont;
@@ -485,7 +486,7 @@ std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
     } catch (const FormError& e) {
         throw FormError(impl.fileName + ": " + e.what());
     }
-    CheckDesignedForm(impl.form.root, impl.fileName);
+    impl.leftOut = FitToDesignedClasses(impl.form.root);
 
     // Folder and drive controls never stop on a drive without a medium.
     SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
@@ -533,6 +534,7 @@ std::unique_ptr<PoolTemplate> PoolTemplate::Load(const std::string& formFile) {
 HWND PoolTemplate::Window() const { return impl_->window.get(); }
 
 const std::string& PoolTemplate::FileName() const { return impl_->fileName; }
+const std::vector<UnknownDesign>& PoolTemplate::LeftOut() const { return impl_->leftOut; }
 
 const std::vector<DesignedControl*>& PoolTemplate::Controls() const { return impl_->controls; }
 

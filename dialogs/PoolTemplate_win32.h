@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dialogs/FormFile.h"
+#include "dialogs/UnknownDesign.h"
 
 // What the user did to a control.
 enum class ControlEvent {
@@ -39,8 +40,9 @@ struct DesignedControl {
 class PoolTemplate {
 public:
     // Reads the form file (binary, with or without resource header) and builds
-    // the hidden dialog window with its controls. Throws FormError naming the
-    // form file and, for an unknown class or property, the class and property.
+    // the hidden dialog window with its controls, leaving out what the engine
+    // does not know (LeftOut). Throws FormError naming the form file when it
+    // cannot be read.
     static std::unique_ptr<PoolTemplate> Load(const std::string& formFile);
     ~PoolTemplate();
     PoolTemplate(const PoolTemplate&) = delete;
@@ -49,6 +51,8 @@ public:
     HWND Window() const;
     // The form file's name without folder ("welcome.dfm").
     const std::string& FileName() const;
+    // The unknown properties and classes the form held, left out.
+    const std::vector<UnknownDesign>& LeftOut() const;
     // Every designed component except the form itself, in creation order
     // (a container before its children).
     const std::vector<DesignedControl*>& Controls() const;

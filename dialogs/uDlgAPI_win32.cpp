@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
+#include "core/EngineLog.h"
 #include "core/StartupValues.h"
 #include "system/ScreenPlacement.h"
 #include "dialogs/DialogBindings_win32.h"
-#include "dialogs/DesignedClasses.h"
+#include "dialogs/UnknownDesign.h"
 #include "dialogs/DialogPlacement.h"
 #include "dialogs/PoolTemplate_win32.h"
 #include "core/ProgressState.h"
@@ -36,6 +38,7 @@ struct Runtime {
     std::string lastShownKey;
     PoolTemplate* current = nullptr;
     HWND releasedWindow = nullptr;
+    std::set<std::string> loggedForms;  // upper-cased paths whose left-out design is in the log
 };
 
 Runtime& State() {
@@ -193,6 +196,7 @@ void InitDialogs(const std::string& supportFolder) {
     FreeDialogs();
     runtime.supportFolder = supportFolder;
     runtime.placement = PlacementMemory();
+    runtime.loggedForms.clear();
     runtime.lastShownKey.clear();
     SetCancelRequested(false);
     // The folder controls would otherwise ask about drives without a medium.
@@ -218,19 +222,23 @@ WindowHandle LoadDialog(const std::string& key, const std::string& formFile) {
     const std::optional<std::string> rules = ReadFileText(rulesFile);
     if (!rules) throw std::runtime_error("Cannot open file \"" + rulesFile + "\".");
     RegisteredDialog dialog{UpperAscii(key), formFile, SplitLines(*rules), nullptr};
+    const std::string name = formFile.substr(FolderOfScriptPath(formFile).size());
+    std::vector<UnknownDesign> leftOut;
     if (Startup().silent) {
         const std::optional<std::string> bytes = ReadFileText(formFile);
         if (!bytes) throw std::runtime_error("Cannot open file \"" + formFile + "\".");
-        const std::string name = formFile.substr(FolderOfScriptPath(formFile).size());
         try {
-            CheckDesignedForm(ReadBinaryForm(*bytes).root, name);
+            leftOut = FindUnknownDesign(ReadBinaryForm(*bytes).root);
         } catch (const FormError& e) {
-            const std::string text = e.what();
-            throw FormError(StartsWith(text, name) ? text : name + ": " + text);
+            throw FormError(name + ": " + e.what());
         }
     } else {
         Build(dialog);
+        leftOut = dialog.form->LeftOut();
     }
+    // A form shown by several commands is named in the log once.
+    if (runtime.loggedForms.insert(UpperAscii(formFile)).second)
+        for (const std::string& line : UnknownDesignLogLines(name, leftOut)) AppendToEngineLog(line);
     const HWND window = dialog.form ? dialog.form->Window() : nullptr;
     runtime.registry.push_back(std::move(dialog));
     return reinterpret_cast<WindowHandle>(window);

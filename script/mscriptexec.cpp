@@ -9,7 +9,7 @@
 #include "script/Condition.h"
 #include "core/InterpreterHooks.h"
 #include "core/ScriptError.h"
-#include "script/RunLog.h"
+#include "core/EngineLog.h"
 #include "script/Session.h"
 #include "core/VariableStore.h"
 #include "script/commands/TextFileReader.h"
@@ -241,7 +241,7 @@ void ReportScriptError(int position, const std::string& message) {
         ShowMessageBox(0, LastScriptErrorReport(), kProductCaption, kMbIconError);
         return;
     }
-    AppendToRunLog(EngineText(EngineMessage::ScriptRuntimeError) + " Line " + std::to_string(position) + ": " + message);
+    AppendToEngineLog(EngineText(EngineMessage::ScriptRuntimeError) + " Line " + std::to_string(position) + ": " + message);
 }
 
 // Runs on every way out of RunScript; a failure to release is not reported.

@@ -1,5 +1,6 @@
 #include "script/commands/WebMediaFetch.h"
 
+#include "core/EngineLog.h"
 #include "core/StartupValues.h"
 #include "core/ProgressState.h"
 #include "core/VariableStore.h"
@@ -8,7 +9,6 @@
 #include "media/WebMediaBlock.h"
 #include "script/CommandTable.h"
 #include "script/RecordedChanges.h"
-#include "script/RunLog.h"
 #include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/ShellFolders.h"
@@ -57,7 +57,7 @@ void ReportStoppingMessage(const std::string& message) {
         ShowMessageBox(ProgressOwnerWindow(), message, kProductCaption, kMbOk | kMbIconError);
         return;
     }
-    AppendToRunLog(message);
+    AppendToEngineLog(message);
 }
 
 bool FetchBlockForCommand(CommandContext& c, const std::string& block) {

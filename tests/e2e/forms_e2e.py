@@ -530,21 +530,54 @@ def sample_pages_high_dpi(s):
             window.quit()
 
 
-def refused_forms(s):
-    """Forms the engine cannot show are refused with the form and the culprit
-    named, never shown half-built, never a crash."""
-    cases = {
-        "unknown": ("object Page: TPage\n  object Bar: TStatusBar\n  end\nend\n",
-                    "error: unknown.dfm: unknown class TStatusBar (Bar)"),
-        "property": ("object Page: TPage\n  object Go: TButton\n    Wallpaper = 'x'\n  end\nend\n",
-                     "error: property.dfm: TButton Go has no property Wallpaper"),
-        "nested": ("object Page: TPage\n  object Go: TButton\n    object L: TLabel\n    end\n  end\nend\n",
-                   "error: nested.dfm: TButton Go cannot hold TLabel L"),
-    }
-    for name, (text, expected) in cases.items():
+def designer_forms(s):
+    """A page as another designer writes it (its own root class, designer-only
+    and dotted properties, a collection, binary data, a panel of a class of
+    its own holding controls), compiled by Free Pascal: every control shown
+    where the form puts it, the unknown panel an empty one holding its
+    controls. Forms with an unknown class, property or child are shown too."""
+    window = s.show(s.pascal("designer"))
+    try:
+        equal(window.first, "ready", "formwindow")
+        layout = s.ui.layout("Sign in to the setup")
+        check(layout is not None, "the window captioned 'Sign in to the setup'")
+        rows = {row["id"]: row for row in layout if FIRST_ID <= row["id"] < 1000}
+        equal(sorted(rows), list(range(FIRST_ID, FIRST_ID + 7)), "the component windows")
+        card = (12, 44)
+        expected = [  # creation order: text, left, top, width, height, container
+            ("Who installs $TITLE$?", 12, 12, 220, 18, (0, 0)),
+            ("", 12, 44, 396, 150, (0, 0)),
+            ("User name:", 8, 12, 120, 16, card),
+            ("", 136, 8, 240, 24, card),
+            ("", 136, 44, 240, 24, card),
+            ("&Next >", 236, 256, 80, 28, (0, 0)),
+            ("Cancel", 328, 256, 80, 28, (0, 0)),
+        ]
+        for n, (text, left, top, width, height, within) in enumerate(expected):
+            row = rows[FIRST_ID + n]
+            equal((row["text"], row["left"], row["top"], row["width"], row["height"]),
+                  (text, within[0] + left, within[1] + top, width, height), f"component {n + 1}")
+            check(row["visible"], f"component {n + 1} is visible")
+        equal(rows[FIRST_ID + 1]["class"].lower(), "orvantapanel", "the unknown class's placeholder")
+        equal(window.get("NameEdit.Hint"), "ACCOUNT", "the binding inside the placeholder")
+        equal(window.get("FolderEdit.Tag"), "2", "the role inside the placeholder")
+        equal(window.get("CardPanel.Tag"), "0", "the placeholder's own role")
+        s.session.screenshot("forms-designer.png")
+    finally:
+        window.quit()
+    for name, text in (("unknown", "object Page: TPage\n  object Bar: TStatusBar\n  end\nend\n"),
+                       ("property", "object Page: TPage\n  object Go: TButton\n    Wallpaper = 'x'\n  end\nend\n"),
+                       ("nested", "object Page: TPage\n  object Go: TButton\n    object L: TLabel\n    end\n"
+                                  "  end\nend\n")):
         window = s.show(s.compile(name, text))
-        equal(window.first, expected, f"the refusal of {name}.dfm")
-        equal(window.process.wait(timeout=30), 3, f"the exit code for {name}.dfm")
+        try:
+            equal(window.first, "ready", f"formwindow showing {name}.dfm")
+        finally:
+            window.quit()
+
+
+def unreadable_forms(s):
+    """Form files that cannot be read are refused with a clear error, never a crash."""
     whole = s.compile("everycontrol").read_bytes()
     for name, data in (("cut", whole[:len(whole) // 2]), ("noise", bytes(range(256)) * 4), ("empty", b"")):
         damaged = s.folder / (name + ".dfm")
@@ -555,8 +588,7 @@ def refused_forms(s):
 
 
 SCENARIOS = {f.__name__: f for f in (every_control, pascal_compiled, designed_fonts, masked_input, glyph_buttons,
-                                      high_dpi,
-                                      sample_pages_high_dpi, refused_forms)}
+                                      high_dpi, sample_pages_high_dpi, designer_forms, unreadable_forms)}
 
 
 if __name__ == "__main__":

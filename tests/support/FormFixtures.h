@@ -18,9 +18,12 @@ inline std::string SourcePath(const std::string& relative) {
 // welcome: a wizard dialog as designers make them (picture, string lists,
 // collection, buttons); values: every value kind the text form has, at the
 // edges of each integer width; frames: inherited and inline children with
-// positions, a nameless object and nine levels of nesting.
+// positions, a nameless object and nine levels of nesting; designer: a page
+// as another designer writes it (its own root class, designer-only and
+// dotted properties, a collection, binary data, a component of a class of
+// its own holding controls).
 inline const std::vector<std::string>& TestFormNames() {
-    static const std::vector<std::string> names = {"welcome", "values", "frames"};
+    static const std::vector<std::string> names = {"welcome", "values", "frames", "designer"};
     return names;
 }
 

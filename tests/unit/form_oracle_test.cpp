@@ -12,42 +12,13 @@
 
 #include "support/ArchiveFixtures.h"
 #include "support/FormFixtures.h"
+#include "support/FreePascalForms.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Builds tests/support/FormOracle.pas into the build folder once; empty when
-// fpc is not installed.
-const std::string& Oracle() {
-    static const std::string path = []() -> std::string {
-        if (!fixtures::HaveCommand("fpc")) return "";
-        const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-        const fs::path dir = fs::path(buildDir ? buildDir : ".") / "tests" / "form_oracle";
-        fs::create_directories(dir);
-        const std::string exe = (dir / "form_oracle").string();
-        const std::string log = (dir / "fpc.log").string();
-        if (fixtures::Run("fpc -v0 -FE" + fixtures::Quote(dir.string()) + " -o" + fixtures::Quote(exe) + " " +
-                          fixtures::Quote(fixtures::SourcePath("tests/support/FormOracle.pas")) + " >" +
-                          fixtures::Quote(log) + " 2>&1") != 0)
-            throw std::runtime_error("fpc cannot build the form oracle:\n" + ReadWholeFile(log));
-        return exe;
-    }();
-    return path;
-}
-
-#define REQUIRE_ORACLE() \
-    if (Oracle().empty()) GTEST_SKIP() << "fpc is not installed"
-
-// Runs the oracle on bytes and returns its output file's bytes.
-std::string Pascal(const std::string& mode, const std::string& input) {
-    TempDir dir;
-    const std::string in = dir.write("in", input), out = dir.file("out");
-    const int status =
-        fixtures::Run(fixtures::Quote(Oracle()) + " " + mode + " " + in + " " + out + " >" + dir.file("log") + " 2>&1");
-    if (status != 0) throw std::runtime_error("the form oracle failed:\n" + ReadWholeFile(dir.file("log")));
-    return ReadWholeFile(out);
-}
+using fixtures::Oracle;
+using fixtures::Pascal;
 
 std::string WithoutCarriageReturns(std::string text) {
     std::erase(text, '\r');

@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <fstream>
 
-#include "dialogs/DesignedClasses.h"
 #include "dialogs/FormFile.h"
 #include "system/TextUtils.h"
 #include "tools/authoring/FileBytes.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A text form starts with its first object, after an optional UTF-8 mark
-// and blanks; a binary form starts with its resource header or "TPF0".
 bool IsTextForm(const std::string& bytes) {
     size_t at = StartsWith(bytes, "\xEF\xBB\xBF") ? 3 : 0;
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
@@ -21,6 +16,8 @@ bool IsTextForm(const std::string& bytes) {
     const std::string first = UpperAscii(bytes.substr(at, 9));
     return StartsWith(first, "OBJECT ") || StartsWith(first, "INHERITED") || StartsWith(first, "INLINE ");
 }
+
+namespace {
 
 void CompileTextForm(const fs::path& file) {
     std::string bytes = ReadFileBytes(file);
@@ -40,30 +37,11 @@ void CompileTextForm(const fs::path& file) {
 
 }  // namespace
 
-void PrepareDialogForms(const Project& project, const fs::path& stagedSupport) {
+void PrepareDialogForms(const fs::path& stagedSupport) {
     if (fs::is_directory(stagedSupport))
         for (const auto& entry : fs::directory_iterator(stagedSupport))
             if (entry.is_regular_file() && UpperAscii(entry.path().extension().string()) == ".DFM")
                 CompileTextForm(entry.path());
-
-    const Script& script = project.payload.script;
-    for (size_t n = 0; n < script.size(); ++n) {
-        if (script.CommandNames[n] != "Display Dialog" || script.IsCommentedOut(n)) continue;
-        const std::string form = GetParameter(script.ParameterBlocks, script.CommandIds[n], 1) + ".dfm";
-        const int line = n < project.commandLines.size() ? project.commandLines[n] : 1;
-        if (!fs::is_regular_file(stagedSupport / form))
-            throw SourceError(project.sourceFile, line, "the dialog form " + form + " is not in the support folder");
-        // The engine refuses a form it cannot build at start-up; say so now.
-        try {
-            CheckDesignedForm(ReadBinaryForm(ReadFileBytes(stagedSupport / form)).root, form);
-        } catch (const FormError& e) {
-            throw SourceError(project.sourceFile, line, e.what());
-        }
-        if (!fs::is_regular_file(stagedSupport / (form + ".kebf")))
-            throw SourceError(project.sourceFile, line,
-                              "the rules file " + form + ".kebf is not in the support folder (an empty file "
-                              "is enough for a dialog without rules)");
-    }
 }
 
 namespace {

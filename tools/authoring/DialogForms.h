@@ -10,11 +10,14 @@
 // (name + ".dfm.kebf", empty when the dialog has no rules). Authors may write
 // forms in the text form; the engine loads only the binary form.
 
+// A text form starts with its first object, after an optional UTF-8 mark
+// and blanks; a binary form starts with its resource header or "TPF0".
+bool IsTextForm(const std::string& bytes);
+
 // Compiles every text form (*.dfm) directly in the staged support folder to
-// the binary form in place, then checks that each dialog the script displays
-// has its form, one the engine can build, and its rules file there. Errors name the form file, or the
-// project's source line of the command whose dialog is missing.
-void PrepareDialogForms(const Project& project, const std::filesystem::path& stagedSupport);
+// the binary form in place. What the forms lack or hold beyond what the
+// engine knows the check has named before (tools/authoring/DialogFormCheck.h).
+void PrepareDialogForms(const std::filesystem::path& stagedSupport);
 
 // A text of a form that a language replaces when the dialog is shown: the
 // form's file name, the component's name (the file name again for the

@@ -7,6 +7,7 @@
 #include "script/CheckScript.h"
 #include "tools/authoring/BuildInputs.h"
 #include "tools/authoring/CommandCatalogue.h"
+#include "tools/authoring/DialogFormCheck.h"
 #include "tools/authoring/FileBytes.h"
 #include "tools/authoring/PackageAuthoring.h"
 #include "tools/authoring/ProjectTranslations.h"
@@ -224,13 +225,13 @@ std::vector<ScriptFinding> ScriptFindings(const Project& project) { return Scrip
 // a msgid that matches no text a warning.
 void CheckTranslations(const Project& project, ProjectCheckReport& report) {
     try {
-        report.warnings = AuthorTranslations(project).warnings;
+        for (auto& warning : AuthorTranslations(project).warnings) report.warnings.push_back(std::move(warning));
     } catch (const std::exception& e) {
         report.findings.push_back(e.what());
     }
 }
 
-ProjectCheckReport CheckProject(const Project& project) {
+ProjectCheckReport CheckProject(const Project& project, const ProjectCheckOptions& options) {
     ProjectCheckReport report;
     CheckNamedFiles(project, report.findings);
     CheckPackageProductCode(project, report.findings);
@@ -241,6 +242,9 @@ ProjectCheckReport CheckProject(const Project& project) {
         if (f.runTime) ++report.runTimeFindings;
     }
     for (const auto& error : RecordingCommandErrors(project)) report.findings.push_back(error);
+    DialogFormFindings forms = CheckDialogForms(project, options.strictForms);
+    report.findings.insert(report.findings.end(), forms.errors.begin(), forms.errors.end());
+    report.warnings.insert(report.warnings.end(), forms.warnings.begin(), forms.warnings.end());
     CheckTranslations(project, report);
 
     const ScriptCheckResult engine = CheckScript(project.payload.script);

@@ -7,13 +7,14 @@
 // `orvanta check`, also run by `orvanta build` before it builds: the
 // authoring check of the script against the command catalogue (names,
 // parameter counts, values for their kinds, block structure, each at its
-// source line), the recording commands' values, and the engine's own script
+// source line), the recording commands' values, the wizard forms
+// (tools/authoring/DialogFormCheck.h), and the engine's own script
 // check, whose refusal is marked as such.
 
 struct ProjectCheckReport {
     // "file:line: text", in source order; empty when the project passes.
     std::vector<std::string> findings;
-    // "file:line: text" of what build accepts but is likely a mistake.
+    // "file:line: warning: text": what build accepts but its author should know.
     std::vector<std::string> warnings;
     // The engine's verdict ("Script compiled successfully" when it runs the script).
     std::string engineMessage;
@@ -25,7 +26,11 @@ struct ProjectCheckReport {
     bool onlyRunTimeFindings() const { return findings.size() == runTimeFindings; }
 };
 
-ProjectCheckReport CheckProject(const Project& project);
+struct ProjectCheckOptions {
+    bool strictForms = false;  // what the engine leaves out of a form is an error, not a warning
+};
+
+ProjectCheckReport CheckProject(const Project& project, const ProjectCheckOptions& options = {});
 
 // The catalogue part alone, as (source line, text) pairs in source order.
 struct ScriptFinding {

@@ -49,12 +49,11 @@ fs::path EngineFolder(const std::string& option, SetupArch arch) {
 
 // Packs the support folder and the generated files (by name) into the archive.
 // Text forms among them are compiled on the way.
-void PackSupportFolder(const Project& project, const fs::path& support,
+void PackSupportFolder(const fs::path& support,
                        const std::map<std::string, std::string>& generated, const fs::path& archive) {
     fs::remove(archive);
     const bool haveSupport = !support.empty() && fs::is_directory(support) && !fs::is_empty(support);
     if (!haveSupport && generated.empty()) {
-        PrepareDialogForms(project, fs::path());
         std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(kEmpty7z), sizeof kEmpty7z);
         return;
     }
@@ -65,7 +64,7 @@ void PackSupportFolder(const Project& project, const fs::path& support,
     if (haveSupport) fs::copy(support, staging, fs::copy_options::recursive);
     for (const auto& [name, content] : generated) std::ofstream(staging / name, std::ios::binary) << content;
     try {
-        PrepareDialogForms(project, staging);
+        PrepareDialogForms(staging);
         StampTree(staging, BuildTime());
     } catch (...) {
         fs::remove_all(staging);
@@ -145,9 +144,11 @@ int Build(const std::vector<std::string>& args) {
     std::optional<Elevation> elevation;
     SigningIdentity signing;
     bool singleFile = false;
+    ProjectCheckOptions checkOptions;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size()) outDir = args[++i];
         else if (args[i] == "--single-file") singleFile = true;
+        else if (args[i] == "--strict-forms") checkOptions.strictForms = true;
         else if (args[i] == "--engine-dir" && i + 1 < args.size()) engineDir = args[++i];
         else if (args[i] == "--media-password" && i + 1 < args.size()) mediaPassword = args[++i];
         else if (args[i] == "-v" || args[i] == "--verbose") verbose = true;
@@ -181,7 +182,7 @@ int Build(const std::vector<std::string>& args) {
     // A setup is built only from a project the check passes, or, with
     // --as-written, whose findings are all values the engine runs by its own
     // rules (setups made elsewhere hold them).
-    const ProjectCheckReport check = CheckProject(project);
+    const ProjectCheckReport check = CheckProject(project, checkOptions);
     for (const auto& finding : check.findings) std::cerr << finding << "\n";
     for (const auto& warning : check.warnings) std::cerr << warning << "\n";
     if (!check.ok() && !(asWritten && check.onlyRunTimeFindings())) {
@@ -239,7 +240,7 @@ int Build(const std::vector<std::string>& args) {
     if (!mediaHashes.empty()) supportFiles[kMediaHashListName] = mediaHashes;
     for (const std::string& library : project.pluginLibraries)
         supportFiles[fs::path(library).filename().string()] = ReadFileBytes(folder / library);
-    PackSupportFolder(project, project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
+    PackSupportFolder(project.supportFolder.empty() ? fs::path() : folder / project.supportFolder, supportFiles,
                       out / (base + ".res"));
     MakePackage(project, arch, folder / project.packageFile, out / (base + ".msi"));
     if (verbose) ShowBlockFiles(project);
@@ -265,7 +266,7 @@ int Build(const std::vector<std::string>& args) {
 
 OrvantaSubcommand verb("build", "checks a project, then builds its setup",
                        "build <project> -o <dir> [-v] [--as-written] [--single-file] [--arch x86|x64]\n"
-                       "        [--engine-dir <dir>] [--media-password <text>]\n"
+                       "        [--engine-dir <dir>] [--media-password <text>] [--strict-forms]\n"
                        "        [--elevation asInvoker|highestAvailable|requireAdministrator]\n"
                        "        [--sign-cert <cert> --sign-key <key> [--timestamp <url>]]",
                        Build);

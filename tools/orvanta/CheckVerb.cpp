@@ -9,9 +9,16 @@
 namespace {
 
 int Check(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw UsageError{"expected one project"};
-    const Project project = LoadProject(args[0]);
-    const ProjectCheckReport report = CheckProject(project);
+    ProjectCheckOptions options;
+    std::string projectPath;
+    for (const std::string& arg : args) {
+        if (arg == "--strict-forms") options.strictForms = true;
+        else if (projectPath.empty()) projectPath = arg;
+        else throw UsageError{"expected one project"};
+    }
+    if (projectPath.empty()) throw UsageError{"expected one project"};
+    const Project project = LoadProject(projectPath);
+    const ProjectCheckReport report = CheckProject(project, options);
     for (const auto& finding : report.findings) std::cerr << finding << "\n";
     for (const auto& warning : report.warnings) std::cerr << warning << "\n";
     if (!report.ok()) return 1;
@@ -20,6 +27,6 @@ int Check(const std::vector<std::string>& args) {
 }
 
 const OrvantaSubcommand kCheck("check", "checks a project and reports its mistakes by file:line",
-                               "check <project>", Check);
+                               "check <project> [--strict-forms]", Check);
 
 }  // namespace

@@ -1,12 +1,11 @@
-#include "script/RunLog.h"
+#include "core/EngineLog.h"
 
 #include "core/StartupValues.h"
 #include "system/Files.h"
 #include "system/PathParts.h"
 #include "system/WideText.h"
 
-// The line joins whatever the installer has written there.
-void AppendToRunLog(const std::string& line) {
+void AppendToEngineLog(const std::string& line) {
     const std::string& path = Startup().logFile;
     if (path.empty()) return;
     const std::string folder = FolderOf(path);
