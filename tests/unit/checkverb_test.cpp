@@ -8,27 +8,14 @@
 #include <vector>
 
 #include "support/PeImage.h"
+#include "support/OrvantaShell.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// The output and exit status of a shell command.
-std::pair<std::string, int> Shell(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
-    return {text, WEXITSTATUS(pclose(pipe.release()))};
-}
-
-std::string Orvanta() {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    return std::string(buildDir ? buildDir : ".") + "/orvanta";
-}
-
 // Runs build/host/orvanta <verb> on a project folder; output and exit status.
 std::pair<std::string, int> CheckProject(const TempDir& dir, const std::string& verb = "check") {
-    return Shell(Orvanta() + " " + verb + " " + dir.path().string());
+    return Shell(OrvantaProgram() + " " + verb + " " + dir.path().string());
 }
 
 const char* kHead =
@@ -232,7 +219,7 @@ TEST(CheckVerbTest, ADestinationTheBuildCannotReplaceStopsItBeforeAnyFileMoves) 
     std::string package = ReadWholeFile(dir.file("second/product.wxs"));
     dir.write("second/product.wxs", package.replace(package.find("1.0.0"), 5, "2.0.0"));
     const std::string build = " -o " + dir.file("out") + " --engine-dir " + dir.file("engine");
-    auto [text, status] = Shell(Orvanta() + " build " + dir.file("first") + build);
+    auto [text, status] = Shell(OrvantaProgram() + " build " + dir.file("first") + build);
     ASSERT_EQ(status, 0) << text;
     const std::vector<std::string> built = Listing(dir.file("out"));
     EXPECT_EQ(built, (std::vector<std::string>{"data", "keb.dll", "t.exe", "t.msi", "t.res"}));
@@ -242,7 +229,7 @@ TEST(CheckVerbTest, ADestinationTheBuildCannotReplaceStopsItBeforeAnyFileMoves) 
     std::filesystem::remove_all(dir.file("out/data"));
     std::filesystem::create_directory(dir.file("elsewhere"));
     std::filesystem::create_directory_symlink(dir.file("elsewhere"), dir.file("out/data"));
-    std::tie(text, status) = Shell(Orvanta() + " build " + dir.file("second") + build);
+    std::tie(text, status) = Shell(OrvantaProgram() + " build " + dir.file("second") + build);
     EXPECT_EQ(status, 1) << text;
     EXPECT_NE(text.find(dir.file("out/data") + " is a link; not building through it"), std::string::npos) << text;
     EXPECT_TRUE(ReadWholeFile(dir.file("out/t.exe")) == setup) << "t.exe was replaced";
@@ -255,7 +242,7 @@ TEST(CheckVerbTest, ADestinationTheBuildCannotReplaceStopsItBeforeAnyFileMoves) 
     std::filesystem::create_directory(dir.file("out/data"));
     std::filesystem::remove(dir.file("out/t.res"));
     std::filesystem::create_directory(dir.file("out/t.res"));
-    std::tie(text, status) = Shell(Orvanta() + " build " + dir.file("second") + build);
+    std::tie(text, status) = Shell(OrvantaProgram() + " build " + dir.file("second") + build);
     EXPECT_EQ(status, 1) << text;
     EXPECT_NE(text.find(dir.file("out/t.res") + " is a folder where the build makes a file"), std::string::npos) << text;
     EXPECT_TRUE(ReadWholeFile(dir.file("out/t.exe")) == setup) << "t.exe was replaced";
@@ -276,7 +263,7 @@ TEST(CheckVerbTest, BuildsIntoAMountPointAndRefusesAMountInsideIt) {
     WriteBuildableProject(dir, "first", "Comment\n");
     WriteBuildableProject(dir, "second", "Comment\nComment\n  | another setup\n");
     std::filesystem::create_directory(dir.file("out"));
-    const std::string orvanta = Orvanta();
+    const std::string orvanta = OrvantaProgram();
     const std::string out = dir.file("out"), engine = " --engine-dir " + dir.file("engine");
     auto [text, status] = InOwnMounts(
         "mount -t tmpfs orvanta-test " + out + "; echo own > " + out + "/notes.txt; " +

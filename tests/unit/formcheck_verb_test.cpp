@@ -3,26 +3,12 @@
 // and what makes a page misbehave is an error before anything is built.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 
 #include "support/FormFixtures.h"
+#include "support/OrvantaShell.h"
 #include "support/TempDir.h"
 
 namespace {
-
-std::pair<std::string, int> Shell(const std::string& command) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
-    return {text, WEXITSTATUS(pclose(pipe.release()))};
-}
-
-std::string Orvanta() {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    return std::string(buildDir ? buildDir : ".") + "/orvanta";
-}
 
 const char* kHead =
     "ProductCode = {11111111-2222-3333-4444-555555555555}\nRevisionCode = {21111111-2222-3333-4444-555555555555}\n"
@@ -46,7 +32,7 @@ protected:
     }
     void Form(const std::string& name, const std::string& text) { dir.write("support/" + name + ".dfm", text); }
     std::pair<std::string, int> Check(const std::string& options = "") {
-        return Shell(Orvanta() + " check " + options + " " + dir.path().string());
+        return Shell(OrvantaProgram() + " check " + options + " " + dir.path().string());
     }
     std::string Login() const { return dir.file("support/login.dfm"); }
     std::string Project() const { return dir.file("project.orv"); }
@@ -73,7 +59,7 @@ TEST_F(FormCheck, WhatTheEngineLeavesOutIsAWarningAtItsLine) {
 
 TEST_F(FormCheck, ABinaryFormIsNamedByFileAndComponent) {
     const std::string source = dir.write("login.txt", fixtures::TestFormText("designer"));
-    ASSERT_EQ(Shell(Orvanta() + " form " + source + " -o " + Login()).second, 0);
+    ASSERT_EQ(Shell(OrvantaProgram() + " form " + source + " -o " + Login()).second, 0);
     auto [text, status] = Check();
     EXPECT_EQ(status, 0) << text;
     EXPECT_TRUE(Has(text, Login() + ": warning: TLoginForm LoginForm has no property LCLVersion (left out when shown)"))
@@ -91,7 +77,7 @@ TEST_F(FormCheck, ABindingToAVariableNothingDefinesIsAnErrorAtItsHint) {
                                       "defines or uses and the engine does not predefine"))
         << output;
     // Build refuses it too, before building anything.
-    const auto [built, buildStatus] = Shell(Orvanta() + " build " + dir.path().string() + " -o " + dir.file("out"));
+    const auto [built, buildStatus] = Shell(OrvantaProgram() + " build " + dir.path().string() + " -o " + dir.file("out"));
     EXPECT_EQ(buildStatus, 1);
     EXPECT_NE(built.find("TARGETDIRR"), std::string::npos) << built;
     // A variable the script uses is one it expects the dialog to write.

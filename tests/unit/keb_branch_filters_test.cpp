@@ -13,25 +13,11 @@
 #include "keb/BranchStreams.h"
 #include "support/ArchiveFixtures.h"
 #include "support/InstructionBytes.h"
+#include "support/MemoryStream.h"
 
 namespace {
 
 using fixtures::Architecture;
-
-class MemoryStream : public keb::InStream {
-public:
-    explicit MemoryStream(std::string data) : data_(std::move(data)) {}
-    size_t Read(uint8_t* buffer, size_t size) override {
-        size_t n = std::min({size, data_.size() - pos_, size_t(9973)});
-        std::memcpy(buffer, data_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    std::string data_;
-    size_t pos_ = 0;
-};
 
 std::string ReadAll(keb::InStream& in) {
     std::string out;
@@ -88,7 +74,7 @@ TEST_P(RawBranchFilter, DecodesAsLiblzmaAtOddLengthsAndStartOffsets) {
             if (size > 1000) {
                 EXPECT_NE(expected, filtered) << "the data gives the filter nothing to convert";
             }
-            MemoryStream in(filtered);
+            MemoryStream in(filtered, 9973);
             keb::BranchStream stream(in, f.decoder, StartProperty(start));
             EXPECT_EQ(ReadAll(stream), expected) << f.xzName << " size " << size << " start " << start;
         }

@@ -13,24 +13,9 @@
 #include "keb/BranchStreams.h"
 #include "keb/LzmaStream.h"
 #include "support/ArchiveFixtures.h"
+#include "support/MemoryStream.h"
 
 namespace {
-
-class MemoryStream : public keb::InStream {
-public:
-    explicit MemoryStream(std::string data) : data_(std::move(data)) {}
-    size_t Read(uint8_t* buffer, size_t size) override {
-        // Odd piece sizes exercise the decoders' refills.
-        size_t n = std::min({size, data_.size() - pos_, size_t(7777)});
-        std::memcpy(buffer, data_.data() + pos_, n);
-        pos_ += n;
-        return n;
-    }
-
-private:
-    std::string data_;
-    size_t pos_ = 0;
-};
 
 std::string ReadAll(keb::InStream& in, size_t limit) {
     std::string out;
