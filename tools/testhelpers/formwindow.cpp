@@ -21,7 +21,7 @@
 //
 // CONTROL is a component's name, empty for the form itself (".Caption").
 // Prints "ready" once the window is shown, or "error: TEXT" and ends with
-// exit code 3 when the form is refused.
+// exit code 3 when the form cannot be read.
 #include <windows.h>
 
 #include <algorithm>
