@@ -9,10 +9,8 @@
 #include "media/WebMediaBlock.h"
 #include "script/CommandTable.h"
 #include "script/RecordedChanges.h"
-#include "system/Files.h"
 #include "system/MessageBox.h"
 #include "system/ShellFolders.h"
-#include "system/PathParts.h"
 #include "system/TextUtils.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "script/Payload.h"
 #include "support/ArchiveFixtures.h"
 #include "support/ScriptBuilder.h"
+#include "support/OrvantaShell.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -19,20 +20,9 @@ struct RunOutput {
     int status;
 };
 
-std::string OrvantaProgram() {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    return std::string(buildDir ? buildDir : ".") + "/orvanta";
-}
-
-// Runs build/host/orvanta with the arguments; standard output and error together.
-RunOutput RunOrvanta(const std::string& arguments) {
-    const std::string command = OrvantaProgram() + " " + arguments + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    RunOutput output{"", -1};
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.text.append(buffer, n);
-    output.status = WEXITSTATUS(pclose(pipe.release()));
-    return output;
+RunOutput Orvanta(const std::string& arguments) {
+    auto [text, status] = RunOrvanta(arguments);
+    return {text, status};
 }
 
 std::string WritePayloadFile(const TempDir& dir, const ScriptBuilder& b) {
@@ -47,7 +37,7 @@ TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
     ScriptBuilder b;
     b.Add("Set Variable", {"GREETING", "Hello$NEWLINE$$TITLE$"}).Add("Mathematics", {"$COUNT$", "2", "2", "RESULT"});
     b.Add("Set Variable", {"COUNT", "0"}).Add("Terminate with Exit Code", {"1602"});
-    const RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
+    const RunOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
     EXPECT_EQ(out.status, 0) << out.text;
     EXPECT_NE(out.text.find("\nTITLE=Dry Run\n"), std::string::npos) << out.text;
     // The override is defined before the first command and outlives the script's assignment.
@@ -60,7 +50,7 @@ TEST(RunVerbTest, WindowsOnlyCommandsAreSkippedAndErrorsNameTheirPlace) {
     TempDir dir;
     ScriptBuilder b;
     b.Add("Run Program", {"C:\\tool.exe", "FALSE", "", "TRUE", "RC"}).Add("Set Variable", {"B", "2"});
-    RunOutput out = RunOrvanta("run " + WritePayloadFile(dir, b) + " --silent");
+    RunOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " --silent");
     EXPECT_EQ(out.status, 0) << out.text;
     EXPECT_NE(out.text.find("setup.payload: command 1: skipped: \"Run Program\" needs Windows"), std::string::npos)
         << out.text;
@@ -73,7 +63,7 @@ TEST(RunVerbTest, WindowsOnlyCommandsAreSkippedAndErrorsNameTheirPlace) {
                              "# a window mode known only at run time\n"
                              "Run Program As\n  | C:\\tool.exe\n  | C:\\\n  |\n  | $MODE$\n  | TRUE\n"
                              "  |\n  |\n  |\n  |\n  | RC\n");
-    out = RunOrvanta("run " + dir.path().string() + " --silent");
+    out = Orvanta("run " + dir.path().string() + " --silent");
     EXPECT_EQ(out.status, 1);
     EXPECT_NE(out.text.find(dir.file("project.orv") + ":8: '9' is not a window mode (0 to 4)"), std::string::npos)
         << out.text;
@@ -83,21 +73,21 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
     TempDir dir;
     ScriptBuilder b;
     b.Add("If", {"TITLE", "0", "x"});
-    const RunOutput check = RunOrvanta("run " + WritePayloadFile(dir, b));
+    const RunOutput check = Orvanta("run " + WritePayloadFile(dir, b));
     EXPECT_EQ(check.status, 1);
     EXPECT_NE(check.text.find("command 1: Insufficient END statements"), std::string::npos) << check.text;
     // From a project source the message names the source line.
     dir.write("project.orv", "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
                              "RevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n"
                              "Set Variable\n  | A\n  | 1\nIf\n  | A\n  | 0\n  | 1\n  | FALSE\n");
-    const RunOutput source = RunOrvanta("run " + dir.path().string());
+    const RunOutput source = Orvanta("run " + dir.path().string());
     EXPECT_EQ(source.status, 1);
     EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: \"If\" without its \"End\""), std::string::npos)
         << source.text;
-    EXPECT_NE(RunOrvanta("decompile " + dir.file("missing.exe")).text.find("missing.exe: no such file"),
+    EXPECT_NE(Orvanta("decompile " + dir.file("missing.exe")).text.find("missing.exe: no such file"),
               std::string::npos);
-    EXPECT_EQ(RunOrvanta("run").status, 2);
-    EXPECT_EQ(RunOrvanta("run " + WritePayloadFile(dir, b) + " NOEQUALS").status, 2);
+    EXPECT_EQ(Orvanta("run").status, 2);
+    EXPECT_EQ(Orvanta("run " + WritePayloadFile(dir, b) + " NOEQUALS").status, 2);
 }
 
 }  // namespace
@@ -110,41 +100,41 @@ TEST(CheckVerbTest, NamesTheSourceLineOfTheOffendingCommand) {
         "Setup = checked\nTitle = Checked\nProductCode = {00000000-0000-0000-0000-000000000001}\n"
         "RevisionCode = {00000000-0000-0000-0000-000000000002}\n\n[script]\n";
     dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
-    const RunOutput failing = RunOrvanta("check " + dir.path().string());
+    const RunOutput failing = Orvanta("check " + dir.path().string());
     EXPECT_EQ(failing.status, 1);
     EXPECT_NE(failing.text.find("project.orv:11: Variable not defined: LATER"), std::string::npos) << failing.text;
     dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
-    const RunOutput passing = RunOrvanta("check " + dir.path().string());
+    const RunOutput passing = Orvanta("check " + dir.path().string());
     EXPECT_EQ(passing.status, 0) << passing.text;
     EXPECT_NE(passing.text.find("Script compiled successfully"), std::string::npos) << passing.text;
 }
 
 TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
-    const RunOutput help = RunOrvanta("--help");
+    const RunOutput help = Orvanta("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.text.find("  check      checks a project"), std::string::npos) << help.text;
     EXPECT_NE(help.text.find("exit codes: 0 success, 1 findings or failure, 2 wrong usage"), std::string::npos);
-    const RunOutput verbHelp = RunOrvanta("build --help");
+    const RunOutput verbHelp = Orvanta("build --help");
     EXPECT_EQ(verbHelp.status, 0);
     EXPECT_EQ(verbHelp.text.rfind("orvanta build: checks a project, then builds its setup\nusage: orvanta build <project>", 0), 0u)
         << verbHelp.text;
-    EXPECT_EQ(RunOrvanta("help check").status, 0);
-    const RunOutput version = RunOrvanta("--version");
+    EXPECT_EQ(Orvanta("help check").status, 0);
+    const RunOutput version = Orvanta("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.text.rfind("orvanta ", 0), 0u);
-    EXPECT_EQ(RunOrvanta("").status, 2);
-    EXPECT_EQ(RunOrvanta("frobnicate").status, 2);
-    EXPECT_EQ(RunOrvanta("check").status, 2);
-    EXPECT_EQ(RunOrvanta("check /nonexistent/project.orv").status, 1);
+    EXPECT_EQ(Orvanta("").status, 2);
+    EXPECT_EQ(Orvanta("frobnicate").status, 2);
+    EXPECT_EQ(Orvanta("check").status, 2);
+    EXPECT_EQ(Orvanta("check /nonexistent/project.orv").status, 1);
 
-    const RunOutput one = RunOrvanta("commands Parse String");
+    const RunOutput one = Orvanta("commands Parse String");
     EXPECT_EQ(one.status, 0);
     EXPECT_NE(one.text.find("  | p5  mode (enumeration)\n          0 or first  split at the first occurrence"), std::string::npos)
         << one.text;
-    const RunOutput misspelt = RunOrvanta("commands Parse Strng");
+    const RunOutput misspelt = Orvanta("commands Parse Strng");
     EXPECT_EQ(misspelt.status, 1);
     EXPECT_NE(misspelt.text.find("did you mean \"Parse String\"?"), std::string::npos) << misspelt.text;
-    EXPECT_NE(RunOrvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
+    EXPECT_NE(Orvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
 }
 
 TEST(ArchiveVerbTest, ListsSizesAndTimesAsSevenZipShowsThemAndExtractsHere) {
@@ -156,7 +146,7 @@ TEST(ArchiveVerbTest, ListsSizesAndTimesAsSevenZipShowsThemAndExtractsHere) {
     ASSERT_EQ(std::system(("cd " + src + " && TZ=UTC touch -d '2020-01-02 03:04:05' a.txt sub/b.txt sub && " +
                            "7zz a -bd -bso0 ../t.7z . >/dev/null").c_str()), 0);
     setenv("TZ", "UTC", 1);  // the listing shows local time, as 7zz does
-    const RunOutput list = RunOrvanta("archive list " + dir.file("t.7z"));
+    const RunOutput list = Orvanta("archive list " + dir.file("t.7z"));
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(list.text,
               "2020-01-02 03:04:05      <folder>  sub\n"
@@ -201,7 +191,7 @@ TEST(ArchiveVerbTest, ListsEachFolderMethodsBy7zzNames) {
         if (!summary) theirs.insert(text.substr(9, text.size() - 10));
         summary = false;
     }
-    const RunOutput list = RunOrvanta("archive list " + archive + " -pSecret");
+    const RunOutput list = Orvanta("archive list " + archive + " -pSecret");
     EXPECT_EQ(list.status, 0) << list.text;
     for (size_t at = list.text.find("folder "); at != std::string::npos; at = list.text.find("\nfolder ", at + 1)) {
         size_t begin = list.text.find(": ", at) + 2, end = list.text.find('\n', begin);

@@ -2,11 +2,9 @@
 // first, at the line of the translation file.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string>
 
+#include "support/OrvantaShell.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -16,15 +14,9 @@ struct RunOutput {
     int status;
 };
 
-RunOutput RunOrvanta(const std::string& arguments) {
-    const char* buildDir = std::getenv("ORVANTA_BUILD_DIR");
-    const std::string command = std::string(buildDir ? buildDir : ".") + "/orvanta " + arguments + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    RunOutput output{"", -1};
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.text.append(buffer, n);
-    output.status = WEXITSTATUS(pclose(pipe.release()));
-    return output;
+RunOutput Orvanta(const std::string& arguments) {
+    auto [text, status] = RunOrvanta(arguments);
+    return {text, status};
 }
 
 const char* kProject =
@@ -47,7 +39,7 @@ TEST(TranslationsCheckTest, CheckRefusesWhatBuildRefusesAtItsLine) {
     };
     for (const auto& b : broken) {
         dir.write("demo/translations/German.txt", b.file);
-        const RunOutput check = RunOrvanta("check " + dir.file("demo"));
+        const RunOutput check = Orvanta("check " + dir.file("demo"));
         EXPECT_EQ(check.status, 1) << check.text;
         EXPECT_NE(check.text.find(b.finding), std::string::npos) << check.text;
         EXPECT_EQ(check.text.find("Script compiled successfully"), std::string::npos) << check.text;
@@ -58,15 +50,15 @@ TEST(TranslationsCheckTest, AMsgidNoTextHasIsAWarningOnly) {
     TempDir dir;
     dir.write("demo/project.orv", kProject);
     dir.write("demo/translations/German.txt", "msgid \"Hello\"\nmsgstr \"Hallo\"\nmsgid \"Helo\"\nmsgstr \"Halo\"\n");
-    const RunOutput check = RunOrvanta("check " + dir.file("demo"));
+    const RunOutput check = Orvanta("check " + dir.file("demo"));
     EXPECT_EQ(check.status, 0) << check.text;
     EXPECT_NE(check.text.find("German.txt:3: warning: msgid \"Helo\" matches no text"), std::string::npos)
         << check.text;
 
-    const RunOutput missing = RunOrvanta("translations " + dir.file("demo") + " --missing French");
+    const RunOutput missing = Orvanta("translations " + dir.file("demo") + " --missing French");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.text.find("project.orv:7: \"Hello\""), std::string::npos) << missing.text;
-    EXPECT_EQ(RunOrvanta("translations " + dir.file("demo") + " --missing German").status, 0);
+    EXPECT_EQ(Orvanta("translations " + dir.file("demo") + " --missing German").status, 0);
 }
 
 }  // namespace
