@@ -26,3 +26,14 @@ inline std::string OrvantaProgram() {
 inline std::pair<std::string, int> RunOrvanta(const std::string& arguments) {
     return Shell(OrvantaProgram() + " " + arguments);
 }
+
+// The same with named fields, for tests that keep several runs side by side.
+struct OrvantaOutput {
+    std::string text;
+    int status;
+};
+
+inline OrvantaOutput Orvanta(const std::string& arguments) {
+    auto [text, status] = RunOrvanta(arguments);
+    return {text, status};
+}

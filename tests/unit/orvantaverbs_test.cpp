@@ -15,16 +15,6 @@
 
 namespace {
 
-struct RunOutput {
-    std::string text;
-    int status;
-};
-
-RunOutput Orvanta(const std::string& arguments) {
-    auto [text, status] = RunOrvanta(arguments);
-    return {text, status};
-}
-
 std::string WritePayloadFile(const TempDir& dir, const ScriptBuilder& b) {
     Payload payload;
     payload.script = b.script();
@@ -37,7 +27,7 @@ TEST(RunVerbTest, PrintsTheStoreInOrderAndTheExitCode) {
     ScriptBuilder b;
     b.Add("Set Variable", {"GREETING", "Hello$NEWLINE$$TITLE$"}).Add("Mathematics", {"$COUNT$", "2", "2", "RESULT"});
     b.Add("Set Variable", {"COUNT", "0"}).Add("Terminate with Exit Code", {"1602"});
-    const RunOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
+    const OrvantaOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " COUNT=21 --silent");
     EXPECT_EQ(out.status, 0) << out.text;
     EXPECT_NE(out.text.find("\nTITLE=Dry Run\n"), std::string::npos) << out.text;
     // The override is defined before the first command and outlives the script's assignment.
@@ -50,7 +40,7 @@ TEST(RunVerbTest, WindowsOnlyCommandsAreSkippedAndErrorsNameTheirPlace) {
     TempDir dir;
     ScriptBuilder b;
     b.Add("Run Program", {"C:\\tool.exe", "FALSE", "", "TRUE", "RC"}).Add("Set Variable", {"B", "2"});
-    RunOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " --silent");
+    OrvantaOutput out = Orvanta("run " + WritePayloadFile(dir, b) + " --silent");
     EXPECT_EQ(out.status, 0) << out.text;
     EXPECT_NE(out.text.find("setup.payload: command 1: skipped: \"Run Program\" needs Windows"), std::string::npos)
         << out.text;
@@ -73,14 +63,14 @@ TEST(RunVerbTest, CheckFailuresAndBadArguments) {
     TempDir dir;
     ScriptBuilder b;
     b.Add("If", {"TITLE", "0", "x"});
-    const RunOutput check = Orvanta("run " + WritePayloadFile(dir, b));
+    const OrvantaOutput check = Orvanta("run " + WritePayloadFile(dir, b));
     EXPECT_EQ(check.status, 1);
     EXPECT_NE(check.text.find("command 1: Insufficient END statements"), std::string::npos) << check.text;
     // From a project source the message names the source line.
     dir.write("project.orv", "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
                              "RevisionCode = {21111111-2222-3333-4444-555555555555}\n[script]\n"
                              "Set Variable\n  | A\n  | 1\nIf\n  | A\n  | 0\n  | 1\n  | FALSE\n");
-    const RunOutput source = Orvanta("run " + dir.path().string());
+    const OrvantaOutput source = Orvanta("run " + dir.path().string());
     EXPECT_EQ(source.status, 1);
     EXPECT_NE(source.text.find(dir.file("project.orv") + ":7: \"If\" without its \"End\""), std::string::npos)
         << source.text;
@@ -100,26 +90,26 @@ TEST(CheckVerbTest, NamesTheSourceLineOfTheOffendingCommand) {
         "Setup = checked\nTitle = Checked\nProductCode = {00000000-0000-0000-0000-000000000001}\n"
         "RevisionCode = {00000000-0000-0000-0000-000000000002}\n\n[script]\n";
     dir.write("project.orv", header + "Set Variable\n  | A\n  | 1\n# a comment line\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
-    const RunOutput failing = Orvanta("check " + dir.path().string());
+    const OrvantaOutput failing = Orvanta("check " + dir.path().string());
     EXPECT_EQ(failing.status, 1);
     EXPECT_NE(failing.text.find("project.orv:11: Variable not defined: LATER"), std::string::npos) << failing.text;
     dir.write("project.orv", header + "Set Variable\n  | LATER\n  | 1\nIf\n  | LATER\n  | 0\n  | 1\n  | FALSE\nEnd\n");
-    const RunOutput passing = Orvanta("check " + dir.path().string());
+    const OrvantaOutput passing = Orvanta("check " + dir.path().string());
     EXPECT_EQ(passing.status, 0) << passing.text;
     EXPECT_NE(passing.text.find("Script compiled successfully"), std::string::npos) << passing.text;
 }
 
 TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
-    const RunOutput help = Orvanta("--help");
+    const OrvantaOutput help = Orvanta("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.text.find("  check      checks a project"), std::string::npos) << help.text;
     EXPECT_NE(help.text.find("exit codes: 0 success, 1 findings or failure, 2 wrong usage"), std::string::npos);
-    const RunOutput verbHelp = Orvanta("build --help");
+    const OrvantaOutput verbHelp = Orvanta("build --help");
     EXPECT_EQ(verbHelp.status, 0);
     EXPECT_EQ(verbHelp.text.rfind("orvanta build: checks a project, then builds its setup\nusage: orvanta build <project>", 0), 0u)
         << verbHelp.text;
     EXPECT_EQ(Orvanta("help check").status, 0);
-    const RunOutput version = Orvanta("--version");
+    const OrvantaOutput version = Orvanta("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.text.rfind("orvanta ", 0), 0u);
     EXPECT_EQ(Orvanta("").status, 2);
@@ -127,11 +117,11 @@ TEST(OrvantaCommandLineTest, HelpVersionCommandsAndExitCodes) {
     EXPECT_EQ(Orvanta("check").status, 2);
     EXPECT_EQ(Orvanta("check /nonexistent/project.orv").status, 1);
 
-    const RunOutput one = Orvanta("commands Parse String");
+    const OrvantaOutput one = Orvanta("commands Parse String");
     EXPECT_EQ(one.status, 0);
     EXPECT_NE(one.text.find("  | p5  mode (enumeration)\n          0 or first  split at the first occurrence"), std::string::npos)
         << one.text;
-    const RunOutput misspelt = Orvanta("commands Parse Strng");
+    const OrvantaOutput misspelt = Orvanta("commands Parse Strng");
     EXPECT_EQ(misspelt.status, 1);
     EXPECT_NE(misspelt.text.find("did you mean \"Parse String\"?"), std::string::npos) << misspelt.text;
     EXPECT_NE(Orvanta("commands").text.find("  Set Variable              Sets a variable to a value."), std::string::npos);
@@ -146,7 +136,7 @@ TEST(ArchiveVerbTest, ListsSizesAndTimesAsSevenZipShowsThemAndExtractsHere) {
     ASSERT_EQ(std::system(("cd " + src + " && TZ=UTC touch -d '2020-01-02 03:04:05' a.txt sub/b.txt sub && " +
                            "7zz a -bd -bso0 ../t.7z . >/dev/null").c_str()), 0);
     setenv("TZ", "UTC", 1);  // the listing shows local time, as 7zz does
-    const RunOutput list = Orvanta("archive list " + dir.file("t.7z"));
+    const OrvantaOutput list = Orvanta("archive list " + dir.file("t.7z"));
     EXPECT_EQ(list.status, 0);
     EXPECT_EQ(list.text,
               "2020-01-02 03:04:05      <folder>  sub\n"
@@ -191,7 +181,7 @@ TEST(ArchiveVerbTest, ListsEachFolderMethodsBy7zzNames) {
         if (!summary) theirs.insert(text.substr(9, text.size() - 10));
         summary = false;
     }
-    const RunOutput list = Orvanta("archive list " + archive + " -pSecret");
+    const OrvantaOutput list = Orvanta("archive list " + archive + " -pSecret");
     EXPECT_EQ(list.status, 0) << list.text;
     for (size_t at = list.text.find("folder "); at != std::string::npos; at = list.text.find("\nfolder ", at + 1)) {
         size_t begin = list.text.find(": ", at) + 2, end = list.text.find('\n', begin);

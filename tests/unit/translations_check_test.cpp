@@ -9,16 +9,6 @@
 
 namespace {
 
-struct RunOutput {
-    std::string text;
-    int status;
-};
-
-RunOutput Orvanta(const std::string& arguments) {
-    auto [text, status] = RunOrvanta(arguments);
-    return {text, status};
-}
-
 const char* kProject =
     "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
     "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
@@ -39,7 +29,7 @@ TEST(TranslationsCheckTest, CheckRefusesWhatBuildRefusesAtItsLine) {
     };
     for (const auto& b : broken) {
         dir.write("demo/translations/German.txt", b.file);
-        const RunOutput check = Orvanta("check " + dir.file("demo"));
+        const OrvantaOutput check = Orvanta("check " + dir.file("demo"));
         EXPECT_EQ(check.status, 1) << check.text;
         EXPECT_NE(check.text.find(b.finding), std::string::npos) << check.text;
         EXPECT_EQ(check.text.find("Script compiled successfully"), std::string::npos) << check.text;
@@ -50,12 +40,12 @@ TEST(TranslationsCheckTest, AMsgidNoTextHasIsAWarningOnly) {
     TempDir dir;
     dir.write("demo/project.orv", kProject);
     dir.write("demo/translations/German.txt", "msgid \"Hello\"\nmsgstr \"Hallo\"\nmsgid \"Helo\"\nmsgstr \"Halo\"\n");
-    const RunOutput check = Orvanta("check " + dir.file("demo"));
+    const OrvantaOutput check = Orvanta("check " + dir.file("demo"));
     EXPECT_EQ(check.status, 0) << check.text;
     EXPECT_NE(check.text.find("German.txt:3: warning: msgid \"Helo\" matches no text"), std::string::npos)
         << check.text;
 
-    const RunOutput missing = Orvanta("translations " + dir.file("demo") + " --missing French");
+    const OrvantaOutput missing = Orvanta("translations " + dir.file("demo") + " --missing French");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.text.find("project.orv:7: \"Hello\""), std::string::npos) << missing.text;
     EXPECT_EQ(Orvanta("translations " + dir.file("demo") + " --missing German").status, 0);
