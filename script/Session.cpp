@@ -111,7 +111,8 @@ bool StartSession(const Script& script, const std::string& msiPath) {
     InstanceParameters().clear();
     ResetRecordedChanges();
     ClearNewInstanceRequest();
-    if (!CheckScript(script).ok()) return false;
+    const ScriptCheckResult check = CheckScript(script);
+    if (!check.ok()) throw ScriptCheckFailure(check.commandNumber + 1, check.message);
     ClearVariables();
     ClearComponents();
     LoadComponentSizes(Project().ComponentSizes);

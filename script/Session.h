@@ -1,13 +1,22 @@
 #pragma once
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "script/Script.h"
 
+// A script the check refuses cannot run: the check's reason, and the place of
+// the offending command as messages show it.
+struct ScriptCheckFailure : std::runtime_error {
+    ScriptCheckFailure(int position, const std::string& reason) : std::runtime_error(reason), position(position) {}
+    int position;
+};
+
 // Session start: everything between the script check and the first command.
-// Returns false when the run must end at once (a failing script check ends it
-// silently).
+// Returns false when the run must end at once without a failure (no package,
+// the language question cancelled); a failing script check throws
+// ScriptCheckFailure, a failure the run reports like any script error.
 bool StartSession(const Script& script, const std::string& msiPath);
 
 // Before every command: the silent flag and the log file from SILENT and

@@ -274,6 +274,8 @@ void RunScript(const Script& script, const std::string& msiPath, const StepCallb
     Interpreter interpreter(script, step);
     try {
         if (StartSession(script, msiPath)) interpreter.Run();
+    } catch (const ScriptCheckFailure& failure) {
+        ReportScriptError(failure.position, failure.what());
     } catch (const std::exception& error) {
         ReportScriptError(interpreter.position(), error.what());
     } catch (...) {

@@ -343,6 +343,66 @@ def sample_wizard(s):
     check((s.session.drive_c / "Custom Sample" / "readme.txt").exists(), "installed into the chosen folder")
     check((s.session.drive_c / "Custom Sample" / "docs" / "guide.txt").exists(), "with the documentation feature")
 
+def choose_unavailable(s, caption, path):
+    """Clicks the icon of the feature tree's item, left of its text, and picks "Entire feature will be
+    &unavailable" from its menu by its key."""
+    _, (left, top, _, bottom) = s.ui.tree_items(caption)[path]
+    subprocess.run(["xdotool", "mousemove", str(left - 10), str((top + bottom) // 2), "click", "1"], env=s.session.env,
+                   check=True)
+    time.sleep(1)
+    subprocess.run(["xdotool", "key", "u"], env=s.session.env, check=True)
+    time.sleep(0.5)
+
+
+def required_feature(s):
+    """The sample's wizard with its Program feature required (the fourth parameter of "Define Component"): the
+    tree shows it selected and required, its menu's "unavailable" leaves it so while the same choice deselects
+    the optional Documentation, and the installation brings the program's files without the documentation."""
+    if not shutil.which("xdotool"):
+        raise winehost.SkipScenario("xdotool is needed to click into the tree")
+    project = s.sample_project("required")
+    source = (project / "project.orv").read_text(encoding="latin-1")
+    program = "Define Component\n  | Program\n  | TRUE\n  | The program and its readme.\n"
+    check(program in source, "the sample defines its Program feature")
+    (project / "project.orv").write_text(source.replace(program, program + "  | TRUE\n"), encoding="latin-1")
+    out = s.folder / "required"
+    s.orvanta_build(project, out)
+    process = s.session.start(out / "sample.exe")
+    caption = "Orvanta Sample Setup"
+    check(s.visible(caption, 60000), "the welcome page")
+    check(s.ui.click(caption, "Next >"), "Next on the welcome page")
+    time.sleep(1)
+    check(s.ui.click(caption, "I accept the terms of the license agreement"), "accept the licence")
+    time.sleep(0.5)
+    check(s.ui.click(caption, "Next >"), "Next after accepting")
+    time.sleep(1)
+    images = {path: image for path, (image, _) in (s.ui.tree_items(caption) or {}).items()}
+    # Images: 6 selected and required, 1 selected, 0 not.
+    equal(images, {"Program": 6, "Documentation": 1}, "the features as the tree shows them")
+    s.session.screenshot("required-feature.png")
+    choose_unavailable(s, caption, "Program")
+    s.session.screenshot("required-feature-kept.png")
+    equal(s.ui.tree_items(caption)["Program"][0], 6, "the required feature after choosing unavailable")
+    choose_unavailable(s, caption, "Documentation")
+    s.session.screenshot("required-feature-optional-off.png")
+    equal(s.ui.tree_items(caption)["Documentation"][0], 0, "the optional feature after choosing unavailable")
+    check(s.ui.click(caption, "Next >"), "Next on the features page")
+    time.sleep(1)
+    edits = [text for cls, _, text in s.ui.controls(caption) if cls.lower() == "edit"]
+    check(len(edits) == 1, f"the destination folder: {edits}")
+    check(s.ui.set_text(caption, edits[0], "C:\\Required Sample\\"), "another folder")
+    check(s.ui.click(caption, "Install"), "Install")
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline and not any(text in ("&Finish", "Finish")
+                                                  for _, _, text in s.ui.controls(caption, 2000) or []):
+        time.sleep(0.5)
+    check(s.ui.click(caption, "Finish"), "Finish")
+    equal(s.session.finish(process, timeout=120), 0, "exit code")
+    target = s.session.drive_c / "Required Sample"
+    check((target / "readme.txt").exists(), "the required feature's file is installed")
+    check(not (target / "docs" / "guide.txt").exists(), "the deselected feature's file is not")
+
+
 def sample_high_dpi(s):
     """The sample's wizard at 144 dots per inch: the welcome page one and a half times its design, its
     heading still bold; the screenshot shows it."""
@@ -712,7 +772,7 @@ def trackbar_error(s):
 
 SCENARIOS = {f.__name__: f for f in (wizard_walk, silent_wizard, modeless_and_hide, worker_progress, broken_form, designer_pages,
                                       sample_wizard, content_and_features, trackbar_error, fields_and_targets,
-                                      program_link, feature_tree_menu, sample_in_german, sample_high_dpi, browse_folder, font_rule,
+                                      program_link, feature_tree_menu, required_feature, sample_in_german, sample_high_dpi, browse_folder, font_rule,
                                       modeless_cancel)}
 
 if __name__ == "__main__":

@@ -19,7 +19,9 @@ from scenario import check, equal  # noqa: E402
 
 SETUP = "mysetup"
 PREPARING_CAPTION = "Orvanta Wizard"
-DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome"], False)
+# A modeless dialog: the script goes on to its end.
+DIALOG = ("Display Dialog", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000001}", ["welcome", "RESULT", "FALSE", "", "TRUE", "FALSE"],
+          False)
 # The smallest form the engine loads: a form object without properties.
 WELCOME_FORM = b"TPF0\x05TForm\x07Welcome\x00\x00"
 
@@ -195,6 +197,26 @@ def script_exit_code(s):
     equal(s.session.run(s.exe, timeout=60), 0x80070005, "interactive exit code")
 
 
+def failing_check(s):
+    """A script the engine's check refuses runs none of its commands and ends as a failure a deployment tool
+    sees: exit code 1603, and the check's reason in the /m= log of a silent run, in a box otherwise."""
+    written = ("Write to Text File", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000003}", ["$TEMPDIR$ran.txt", "ran", "FALSE"],
+               False)
+    unclosed = ("If", "{0C9A8E7E-1B5B-4B8E-9E4A-5D2F1C000004}", ["TITLE", "0", "x"], False)
+    s.make_setup(payload=setupfiles.payload([written, unclosed]))
+    log = s.session.drive_c / "check.log"
+    equal(s.session.run(s.exe, "/s", "/m=" + s.session.windows_path(log), timeout=60), 1603, "silent exit code")
+    logged = log.read_bytes().decode("utf-16-le") if log.exists() else ""
+    check("Orvanta: Runtime error in setup script: Line 2: Insufficient END statements\r\n" in logged,
+          f"the check's reason in the log: {logged!r}")
+    check(not (s.session.temp / "ran.txt").exists(), "no command ran")
+    text, code = s.run_with_box()
+    check("Line 2: Insufficient END statements" in (text or ""), f"the check's reason in the box: {text!r}")
+    equal(code, 1603, "interactive exit code")
+    check(not (s.session.temp / "ran.txt").exists(), "no command ran with windows either")
+    equal(s.temp_entries(), [], "temporary folder")
+
+
 def translated_messages(s):
     """The message file appended to keb.dll replaces the built-in texts."""
     s.make_setup(res=False, keb_messages=["Bitte Common Controls installieren.", "Setup-Ressource fehlt"])
@@ -322,7 +344,7 @@ def orvanta_sample(s):
     check((s.session.temp / "orvanta-sample.txt").exists(), "the sample script's report in TEMP")
 
 
-SCENARIOS = {f.__name__: f for f in (engine_alone, missing_resource, high_dpi, missing_database, damaged_resource,
+SCENARIOS = {f.__name__: f for f in (engine_alone, failing_check, missing_resource, high_dpi, missing_database, damaged_resource,
                                      orvanta_sample, bad_media_mode, script_exit_code,
                                      valid_setup, translated_messages, bad_input, unusable_temp_folder,
                                      held_installer_package, planted_libraries)}

@@ -98,19 +98,20 @@ class Scenario(scenario.Scenario):
         self.data = session.drive_c / "users" / "Public" / "Application Data" / REVISION
         self.log = session.drive_c / "setup.log"
 
-    def build(self, url, folder=None, tail="", head="", support=None):
+    def build(self, url, folder=None, tail="", head="", support=None, values=""):
         """Builds the setup into folder (default: the setup folder); returns the archive's bytes. head comes
-        before the script's commands; support (name: text) is the project's support folder."""
+        before the script's commands; support (name: text) is the project's support folder; values are more
+        project values."""
         files = {"block/" + name: data for name, data in self.files.items()}
         files.update({"support/" + name: text for name, text in (support or {}).items()})
         files["product.wxs"] = msipackages.product_wxs(PRODUCT, "Web Media Test", UPGRADE, "w.cab")
         self.url = url
-        source = project_text(url, tail, head, "Support = support\n" if support else "")
+        source = project_text(url, tail, head, values + ("Support = support\n" if support else ""))
         return (self.orvanta_build(self.project("webmedia", source, files), folder) / ARCHIVE).read_bytes()
 
-    def build_for_download(self, server, tail=""):
+    def build_for_download(self, server, tail="", values=""):
         """A setup whose block is only on the server."""
-        archive = self.build(server.url("/" + ARCHIVE), tail=tail)
+        archive = self.build(server.url("/" + ARCHIVE), tail=tail, values=values)
         (self.folder / ARCHIVE).unlink()
         server.files["/" + ARCHIVE] = archive
         return archive
@@ -505,6 +506,85 @@ def block_installed(s):
         check(not any((target / name).exists() for name in s.files), "the removal deleted the block's files")
 
 
+# A service, an ODBC driver with its setup library (moved by the media file map) and a private assembly,
+# each from the block.
+PROGRAMS = {"svc/orvsvc.exe": b"the block's service program\r\n" * 40,
+            "odbc/orvodbc.dll": b"the block's ODBC driver\r\n" * 40,
+            "odbc/orvodbcsetup.dll": b"the block's ODBC setup library\r\n" * 40,
+            "lib/Orv.Private.dll": b"the block's private assembly\r\n" * 40}
+PROGRAM_MAP = (f"MediaFile = {BLOCK} | odbc\\orvodbc.dll | Drivers\\odbc\n"
+               f"MediaFile = {BLOCK} | odbc\\orvodbcsetup.dll | Drivers\\odbc\n")
+PROGRAM_COMMANDS = f"""Install Service @ media={BLOCK}\\
+  | block/svc/orvsvc.exe
+  | $TARGETDIR$service\\
+  | own
+  | OrvBlockService
+  | Orvanta Block Service
+  |
+  | demand
+  | normal
+  |
+  |
+  |
+  | stop, remove
+  |
+  |
+  |
+Install ODBC Driver @ media={BLOCK}\\
+  | Orvanta Block Driver
+  | block/odbc/orvodbc.dll
+  | block/odbc/orvodbcsetup.dll
+  | $TARGETDIR$driver\\
+Install Assembly @ media={BLOCK}\\
+  | block/lib/Orv.Private.dll
+  | FALSE
+  | $TARGETDIR$assembly\\
+  | Orv.Private
+  | 1.0.0.0
+"""
+
+
+def block_programs(s):
+    """A service's program, an ODBC driver and an assembly from the block travel only in its archive. After the
+    download the installer copies each from where the fetch left it, the service and the driver are registered
+    with the copies, and the removal takes them away again."""
+    s.files.update(PROGRAMS)
+    with LoopbackServer({}) as server:
+        s.build_for_download(server, tail=PROGRAM_COMMANDS + APPLY, values=PROGRAM_MAP)
+        package = (s.folder / "webmedia.msi").read_bytes()
+        check(not any(data[:64] in package for data in PROGRAMS.values()), "no program of the block in the .msi")
+        verbose = subprocess.run([s.orvanta, "build", str(s.session.prefix / "project-webmedia"), "-o",
+                                  str(s.work / "verbose"), "--engine-dir", str(s.engine), "--arch",
+                                  s.session.path.arch, "-v"], capture_output=True, text=True, check=True).stdout
+        for line in ("block/svc/orvsvc.exe: in Block1.7zip only, not in the package; installed from the data "
+                     "folder's Block1\\svc\\orvsvc.exe",
+                     "block/odbc/orvodbcsetup.dll: in Block1.7zip only, not in the package; installed from the data "
+                     "folder's Drivers\\odbc\\orvodbcsetup.dll"):
+            check(line in verbose.splitlines(), f"build -v says where {line.split(':')[0]} went: {verbose!r}")
+        equal(s.run(), 0, "exit code of the installation")
+        equal((s.session.temp / "result.txt").read_text().strip(), "COMPLETE", "outcome")
+        equal((s.data / "Drivers" / "odbc" / "orvodbc.dll").read_bytes(), PROGRAMS["odbc/orvodbc.dll"],
+              "the driver where the media file map moved it")
+        target = next(s.session.drive_c.glob("Program Files*/Web Media Test"))
+        installed = {"service/orvsvc.exe": "svc/orvsvc.exe", "driver/orvodbc.dll": "odbc/orvodbc.dll",
+                     "driver/orvodbcsetup.dll": "odbc/orvodbcsetup.dll",
+                     "assembly/Orv.Private.dll": "lib/Orv.Private.dll"}
+        for path, name in installed.items():
+            equal((target / path).read_bytes(), PROGRAMS[name], path + " installed from the block")
+        service = r"HKLM\System\CurrentControlSet\Services\OrvBlockService"
+        equal(s.session.reg_query(service, "ImagePath"), s.session.windows_path(target / "service" / "orvsvc.exe"),
+              "the service runs the program from the block")
+        driver = r"HKLM\Software\ODBC\ODBCINST.INI\Orvanta Block Driver"
+        equal(s.session.reg_query(driver, "Driver"), s.session.windows_path(target / "driver" / "orvodbc.dll"),
+              "the driver library from the block")
+        equal(s.session.reg_query(driver, "Setup"), s.session.windows_path(target / "driver" / "orvodbcsetup.dll"),
+              "the setup library from the block")
+        equal(s.run_removal(), 0, "exit code of the removal")
+        check(not any((target / path).exists() for path in installed), "the removal deleted the programs")
+        equal(s.session.reg_query(service), None, "the service after the removal")
+        equal(s.session.reg_query(driver), None, "the driver after the removal")
+
+
 def marker(s):
     """A block with its marker is not fetched again."""
     with LoopbackServer({}) as server:
@@ -709,7 +789,7 @@ SCENARIOS = {f.__name__: f for f in (
     retry_dialog, resume_question, extraction_question, silent_download, download_again, http_client_download,
     arm64_block,
     resume_after_cut, ignored_ranges, no_length, odd_length_headers, foreign_ranges, head_answers,
-    range_not_satisfiable, not_found, server_down, changed_on_server, block_installed, local_copy, damaged_archives, marker, offline_copy, nginx,
+    range_not_satisfiable, not_found, server_down, changed_on_server, block_installed, block_programs, local_copy, damaged_archives, marker, offline_copy, nginx,
     redirect_and_https, progress_page)}
 
 if __name__ == "__main__":

@@ -384,6 +384,19 @@ class UiDriver:
         code, out = self._call("treepick", caption, path, timeout_ms=timeout_ms)
         return code == 0, out
 
+    def tree_items(self, caption, timeout_ms=15000):
+        """The items of the window's tree view: path -> (image index, (left, top, right, bottom) of its text on
+        the screen); None when the window does not appear."""
+        code, out = self._call("treeitems", caption, timeout_ms=timeout_ms)
+        if code != 0:
+            return None
+        items = {}
+        for line in out.splitlines():
+            parts = line.rstrip("\r").split("\t")
+            if len(parts) == 6:
+                items[parts[0]] = (int(parts[1]), tuple(int(v) for v in parts[2:]))
+        return items
+
     def move(self, caption, left, top, timeout_ms=15000):
         return self._call("move", caption, str(left), str(top), timeout_ms=timeout_ms)[0] == 0
 

@@ -222,6 +222,25 @@ TEST_F(FeatureSelectionsTest, SavedSelectionsComeBackForTheComponentsOfTheList) 
     EXPECT_EQ(GetVariable("TARGETDIR"), "C:\\Chosen\\");
 }
 
+// p4 marks a feature required, and selects it whatever p2 says; a payload
+// written before p4 existed ends its parameter list after p3: no feature of
+// it is required and p2 alone decides.
+TEST_F(FeatureSelectionsTest, RequiredIsTheOptionalFourthParameter) {
+    b.Add("Define Component", {"Core", "FALSE", "the core", "TRUE"});
+    b.Add("Define Component", {"Samples", "TRUE", "the samples", "FALSE"});
+    b.Add("Define Component", {"Old", "FALSE", "from an older payload"});
+    b.Add("Define Component", {"OldOn", "TRUE", "from an older payload"});
+    Run();
+    EXPECT_TRUE(IsComponentSelected("Core"));
+    EXPECT_TRUE(IsComponentRequiredAt(ComponentIndex("Core")));
+    EXPECT_TRUE(IsComponentSelected("Samples"));
+    EXPECT_FALSE(IsComponentRequiredAt(ComponentIndex("Samples")));
+    EXPECT_FALSE(IsComponentSelected("Old"));
+    EXPECT_FALSE(IsComponentRequiredAt(ComponentIndex("Old")));
+    EXPECT_TRUE(IsComponentSelected("OldOn"));
+    EXPECT_FALSE(IsComponentRequiredAt(ComponentIndex("OldOn")));
+}
+
 TEST_F(FeatureSelectionsTest, ALaterDuplicateWinsAndATruncatedFileIsAnErrorNamingIt) {
     const std::string twice =
         temp.write("twice.sel", "docs\r\nDOCS\r\n$\r\nTRUE\r\nFALSE\r\n$\r\nC:\\T\\\r\nTRUE\r\nMenu\r\n");

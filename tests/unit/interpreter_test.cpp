@@ -192,13 +192,28 @@ TEST_F(InterpreterTest, AScriptErrorEndsTheRunWith1603AndALogLine) {
     EXPECT_EQ(Startup().exitCode, 0);
 }
 
-TEST_F(InterpreterTest, FailingCheckEndsSilently) {
+// A script the check refuses runs none of its commands, and the run is a
+// failure: the check's reason in a box, or in a silent run in the log, and
+// exit code 1603.
+TEST_F(InterpreterTest, AFailingCheckRunsNothingAndEndsWith1603) {
     Startup().silent = false;
     If("TARGETDIR", "0", "x");
     Trace("never");
+    Startup().exitCode = 0;
     Run();
-    EXPECT_TRUE(HostBoxes().shown.empty());
     EXPECT_FALSE(VariableExists("T"));
+    EXPECT_EQ(Startup().exitCode, kRunFailedExitCode);
+    ASSERT_EQ(HostBoxes().shown.size(), 1u);
+    EXPECT_EQ(HostBoxes().shown[0].text, "Runtime error in setup script:\r\rLine 2: Insufficient END statements");
+
+    Startup().silent = true;
+    Startup().logFile = Path("check.log");
+    Startup().exitCode = 0;
+    Run();
+    EXPECT_EQ(HostBoxes().shown.size(), 1u);
+    EXPECT_EQ(Startup().exitCode, kRunFailedExitCode);
+    EXPECT_EQ(ReadFileText(Startup().logFile).value_or(""),
+              Utf16LeFromAnsi("Orvanta: Runtime error in setup script: Line 2: Insufficient END statements\r\n"));
 }
 
 TEST_F(InterpreterTest, WizardNavigatesForwardAndBack) {

@@ -9,6 +9,7 @@
 
 #include "support/TempDir.h"
 #include "tools/authoring/PackageAuthoring.h"
+#include "tools/authoring/PackageTimes.h"
 #include "tools/authoring/RunProgram.h"
 
 namespace {
@@ -271,6 +272,90 @@ TEST(PackageAuthoringTest, AssembliesGetTheirRows) {
     EXPECT_NE(sequence.find("MsiPublishAssemblies\t\t6250"), std::string::npos);
     EXPECT_NE(sequence.find("MsiUnpublishAssemblies\t\t1750"), std::string::npos);
     EXPECT_NE(exportTable("Component").find("AGAC=\"TRUE\""), std::string::npos);
+}
+
+// A service, an ODBC driver with its setup library and an assembly whose
+// files a web media block brings: payload/a.txt stays in the block's own
+// tree, payload/sub/ is moved to Drivers\odbc\ by the media file map.
+const char* kFromBlock =
+    "ProductCode = {11111111-2222-3333-4444-555555555555}\n"
+    "RevisionCode = {21111111-2222-3333-4444-555555555555}\n"
+    "Package = product.wxs\n"
+    "MediaMode = 2\n"
+    "WebMedia = Block1 | payload\n"
+    "MediaFile = Block1 | sub\\b.txt | Drivers\\odbc\n"
+    "MediaFile = Block1 | sub\\c.txt | Drivers\\odbc\n"
+    "[script]\n"
+    "Install Files @ header=CAB\n  | payload/sub/b.txt\n  |\n  | $TARGETDIR$\n"
+    "Web Media Block\n  | Block1\n  | http://127.0.0.1/Block1.7zip\n"
+    "Install Service @ header=SVC media=Block1\\\n  | payload/a.txt\n  | $TARGETDIR$\n  | own\n  | OrvSvc\n"
+    "Install ODBC Driver @ header=DRV media=Block1\\\n  | Orv Driver\n  | payload/sub/b.txt\n  | payload/sub/c.txt\n"
+    "  | $TARGETDIR$odbc\\\n"
+    "Install Assembly @ header=PRV media=Block1\\\n  | payload/a.txt\n  | FALSE\n  | $TARGETDIR$lib\\\n  | Orv.Private\n";
+
+// Their files are rows of the package but not in its cabinet: the installer
+// copies them from its source folder, the data folder, where the fetch leaves
+// them. The package's source is then not compressed, and a file in the
+// cabinet says it is compressed.
+TEST(PackageAuthoringTest, KindsWithFilesFromABlockInstallThemFromTheDataFolder) {
+    if (!HaveMsiTools()) GTEST_SKIP() << "msitools/wixl not installed";
+    TempDir dir;
+    dir.write("payload/sub/c.txt", "c");
+    auto exportTable = CompilePackage(dir, SetupArch::x86, kFromBlock);
+    // 8192: not compressed; the sequence on the data folder's medium, above the cabinet's.
+    auto files = TableRows(exportTable("File"));
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, std::vector<Row>({{"FCAB_1", "CCAB_1", "b.txt", "1", "", "", "16896", "1"},
+                                       {"FDRV", "CDRV", "b.txt", "1", "", "", "8192", "1000002"},
+                                       {"FPRV", "CPRV", "a.txt", "1", "", "", "8192", "1000004"},
+                                       {"FSVC", "CSVC", "a.txt", "1", "", "", "8192", "1000001"},
+                                       {"GDRV", "CDRV", "c.txt", "1", "", "", "8192", "1000003"}}));
+    // The embedded cabinet's header counts its files (cFiles, at offset 28).
+    EXPECT_EQ(RunProgram({"sh", "-c", "msiinfo extract t.msi t.cab > t.cab.bin"}, dir.path().string()), 0);
+    const std::string cabinet = ReadWholeFile(dir.file("t.cab.bin"));
+    ASSERT_GE(cabinet.size(), 30u);
+    EXPECT_EQ(cabinet.substr(0, 4), "MSCF");
+    EXPECT_EQ(cabinet[28] | cabinet[29] << 8, 1) << "files in the cabinet";
+    EXPECT_EQ(RunProgram({"sh", "-c", "msiinfo suminfo t.msi > before.txt"}, dir.path().string()), 0);
+    EXPECT_NE(ReadWholeFile(dir.file("before.txt")).find("Source: 2 (2)"), std::string::npos);
+    SetSourceUncompressed(dir.file("t.msi"));
+    EXPECT_EQ(RunProgram({"sh", "-c", "msiinfo suminfo t.msi > after.txt"}, dir.path().string()), 0);
+    const std::string after = ReadWholeFile(dir.file("after.txt"));
+    EXPECT_NE(after.find("Source: 0 (0)"), std::string::npos) << after;
+    EXPECT_NE(after.find("Title: Installation Database"), std::string::npos) << after;
+    EXPECT_NE(exportTable("Media").find("30000\t2147483647\t\t\t\t"), std::string::npos);
+    EXPECT_NE(exportTable("CustomAction").find("SourceFromData\t51\tSourceDir\t[SRCDIR]"), std::string::npos);
+    const std::string sequence = exportTable("InstallExecuteSequence");
+    for (const char* action : {"SourceFromData\tSRCDIR\t5", "RemoveFiles\t\t3500", "InstallFiles\t\t4000"})
+        EXPECT_NE(sequence.find(action), std::string::npos) << action;
+    // The source folders below the data folder: Block1\ and Drivers\odbc\.
+    auto directories = TableRows(exportTable("Directory"));
+    std::sort(directories.begin(), directories.end());
+    EXPECT_EQ(directories, std::vector<Row>({{"BDRV_1", "TARGETDIR", ".:Drivers"},
+                                             {"PCAB_1", "TARGETDIR", "."},
+                                             {"PDRV_1", "BDRV_1", ".:odbc"},
+                                             {"PPRV_1", "TARGETDIR", ".:Block1"},
+                                             {"PSVC_1", "TARGETDIR", ".:Block1"},
+                                             {"TARGETDIR", "", "SourceDir"}}));
+    const std::string components = exportTable("Component");
+    for (const char* key : {"\tFSVC\r\n", "\tFDRV\r\n", "\tFPRV\r\n"}) EXPECT_NE(components.find(key), std::string::npos) << key;
+    EXPECT_EQ(TableRows(exportTable("ODBCDriver")), std::vector<Row>({{"DDRV", "CDRV", "Orv Driver", "FDRV", "GDRV"}}));
+    EXPECT_NE(exportTable("MsiAssembly").find("CPRV\tOrvantaRecorded\tFPRV\tFPRV"), std::string::npos);
+    EXPECT_NE(exportTable("ServiceInstall").find("CSVC"), std::string::npos);
+}
+
+// The driver and its setup library are one component: they must be fetched into one folder.
+TEST(PackageAuthoringTest, ADriversFilesFetchedIntoTwoFoldersAreRefused) {
+    TempDir dir;
+    dir.write("payload/sub/c.txt", "c");
+    std::string text = kFromBlock;
+    text.replace(text.find("payload/sub/c.txt"), 17, "payload/a.txt");
+    const std::vector<std::string> errors = RecordingCommandErrors(MakeProject(dir, text.c_str()));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("p.orv:21: \"Install ODBC Driver\": p3 'payload/a.txt' is fetched into 'Block1\\', p2 "
+                             "into 'Drivers\\odbc\\'"),
+              std::string::npos)
+        << errors[0];
 }
 
 // A recording command's value the rows cannot be made from is refused with

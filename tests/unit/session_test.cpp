@@ -101,9 +101,16 @@ TEST_F(SessionTest, HeaderPassQueuesOneFalsePropertyPerHeader) {
     EXPECT_EQ(ExecutionStates(), (std::vector<std::string>{"FALSE", "SKIP", "FALSE"}));
 }
 
-TEST_F(SessionTest, FailingCheckEndsTheSession) {
+TEST_F(SessionTest, FailingCheckEndsTheSessionWithItsReason) {
+    b.Add("Comment", {});
     b.Add("If", {"TITLE", "0", "x"});
-    EXPECT_FALSE(StartSession(b.script(), ScriptBuilder::PackagePath()));
+    try {
+        StartSession(b.script(), ScriptBuilder::PackagePath());
+        ADD_FAILURE() << "the session started";
+    } catch (const ScriptCheckFailure& failure) {
+        EXPECT_EQ(failure.position, 2);
+        EXPECT_NE(std::string(failure.what()), "Script compiled successfully");
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // "Install Assembly": a .NET assembly's file with its MsiAssembly and
 // MsiAssemblyName rows, into a folder of its own or the global assembly cache.
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/RecordingKinds.h"
 
 namespace {
@@ -26,8 +27,7 @@ void CheckInstallAssembly(const Project& project, const RecordingCommand& c) {
 // application file; a global one (no application file) goes to the cache.
 void AuthorInstallAssembly(const RecordingCommand& c, PackageRows& rows) {
     CheckInstallAssembly(rows.project(), c);
-    rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n"
-                << rows.Component(c, "C" + c.header, rows.File("F" + c.header, c.at(1))) << "</Directory>\n";
+    AuthorCommandFiles(c, rows);
     rows.Table("MsiAssembly", "`Component_` CHAR(72) NOT NULL, `Feature_` CHAR(38) NOT NULL, `File_Manifest` CHAR(72), "
                               "`File_Application` CHAR(72), `Attributes` SHORT PRIMARY KEY `Component_`");
     rows.Table("MsiAssemblyName", "`Component_` CHAR(72) NOT NULL, `Name` CHAR(255) NOT NULL, `Value` CHAR(255) NOT "

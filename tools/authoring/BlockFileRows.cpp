@@ -104,6 +104,36 @@ private:
     int counter_ = 0;
 };
 
+// The files of parameter k, appended to out.
+void ParameterFiles(const Project& project, const RecordingCommand& c, size_t k, const WebMediaFolder& block,
+                    std::vector<BlockFile>& out) {
+    const fs::path root = (fs::path(project.folder) / Slashed(block.second)).lexically_normal();
+    const fs::path source = (fs::path(project.folder) / Slashed(c.at(k))).lexically_normal();
+    const fs::path inside = source.lexically_relative(root);
+    if (inside.empty() || *inside.begin() == "..")
+        throw ParameterError(k, "'" + c.at(k) + "' is not in the folder '" + block.second + "' of web media block " +
+                                    block.first + ": its files travel only in the block's archive");
+    std::vector<fs::path> files;
+    if (fs::is_directory(source)) {
+        for (const auto& e : fs::recursive_directory_iterator(source))
+            if (e.is_regular_file()) files.push_back(e.path());
+        std::sort(files.begin(), files.end());
+    } else {
+        files.push_back(source);
+    }
+    for (const fs::path& file : files) {
+        BlockFile f;
+        f.projectPath = fs::relative(file, project.folder).generic_string();
+        const fs::path below = fs::is_directory(source) ? file.parent_path().lexically_relative(source) : fs::path();
+        f.targetFolder = below == "." ? std::string() : below.generic_string();
+        const std::string inner = Backslashed(file.lexically_relative(root).generic_string());
+        f.fetchedFolder = FetchedFolder(project, block.first, inner);
+        f.name = file.filename().string();
+        Sql(f.name);
+        out.push_back(std::move(f));
+    }
+}
+
 }  // namespace
 
 const WebMediaFolder* FetchedBlock(const Project& project, const RecordingCommand& c) {
@@ -123,36 +153,95 @@ const WebMediaFolder* FetchedBlock(const Project& project, const RecordingComman
                              " names no web media block of the project (its blocks: " + known + ")");
 }
 
+std::vector<size_t> FileParameters(const RecordingCommand& c) {
+    if (c.name != "Install ODBC Driver") return {1};
+    if (c.at(3).empty() || c.at(3) == c.at(2)) return {2};
+    return {2, 3};
+}
+
 std::vector<BlockFile> BlockFiles(const Project& project, const RecordingCommand& c, const WebMediaFolder& block) {
-    const fs::path root = (fs::path(project.folder) / Slashed(block.second)).lexically_normal();
-    const fs::path source = (fs::path(project.folder) / Slashed(c.at(1))).lexically_normal();
-    const fs::path inside = source.lexically_relative(root);
-    if (inside.empty() || *inside.begin() == "..")
-        throw ParameterError(1, "'" + c.at(1) + "' is not in the folder '" + block.second + "' of web media block " +
-                                    block.first + ": its files travel only in the block's archive");
-    std::vector<fs::path> files;
-    if (fs::is_directory(source)) {
-        for (const auto& e : fs::recursive_directory_iterator(source))
-            if (e.is_regular_file()) files.push_back(e.path());
-        std::sort(files.begin(), files.end());
-    } else {
-        files.push_back(source);
-    }
     std::vector<BlockFile> out;
-    for (const fs::path& file : files) {
-        BlockFile f;
-        f.projectPath = fs::relative(file, project.folder).generic_string();
-        const fs::path below = fs::is_directory(source) ? file.parent_path().lexically_relative(source) : fs::path();
-        f.targetFolder = below == "." ? std::string() : below.generic_string();
-        const std::string inner = Backslashed(file.lexically_relative(root).generic_string());
-        f.fetchedFolder = FetchedFolder(project, block.first, inner);
-        f.name = file.filename().string();
-        Sql(f.name);
-        out.push_back(std::move(f));
+    for (size_t k : FileParameters(c)) {
+        const size_t first = out.size();
+        ParameterFiles(project, c, k, block, out);
+        if (c.name != "Install Files" && out[first].fetchedFolder != out.front().fetchedFolder)
+            throw ParameterError(k, "'" + c.at(k) + "' is fetched into '" + out[first].fetchedFolder + "', p" +
+                                        std::to_string(FileParameters(c).front()) + " into '" +
+                                        out.front().fetchedFolder + "': the command's files install from one folder");
     }
     return out;
 }
 
 void AuthorBlockFiles(const RecordingCommand& c, PackageRows& rows, const WebMediaFolder& block) {
     BlockRows(c, rows).Author(BlockFiles(rows.project(), c, block));
+}
+
+namespace {
+
+// The files not in the cabinet lie on a medium of their own, the source
+// folder; the sequence numbers stay above those of the cabinet's files.
+constexpr const char* kFetchedDisk = "30000";
+constexpr int kFetchedSequence = 1000000;
+
+// The command's files as File rows not compressed (the installer copies
+// them from its source folder, below which the folder P<H>_1 names the
+// folders the fetch leaves them in), the first the component's key path.
+void AuthorFetchedFiles(const RecordingCommand& c, PackageRows& rows, const WebMediaFolder& block,
+                        const std::vector<std::string>& ids) {
+    const std::vector<BlockFile> files = BlockFiles(rows.project(), c, block);
+    // A package source without files of its own gets no file actions from the WiX compiler.
+    rows.Sequence("RemoveFiles", 3500);
+    rows.Sequence("InstallFiles", 4000);
+    if (rows.Next("fetched files") == 1) {
+        // The package's source is then not compressed, so that these files are
+        // found by their folders; the files the WiX compiler put into the
+        // cabinet (vital, 512, or none) are flagged compressed (16384).
+        rows.SetUncompressedSource();
+        rows.Statement("UPDATE `File` SET `Attributes` = 16896 WHERE `Attributes` = 512");
+        rows.Statement("UPDATE `File` SET `Attributes` = 16384 WHERE `Attributes` = 0");
+        // The cabinet is embedded and needs no source folder: the data folder can be it.
+        rows.Statement("INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('SourceFromData', "
+                       "51, 'SourceDir', '[SRCDIR]')");
+        rows.Statement("INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES "
+                       "('SourceFromData', 'SRCDIR', 5)");
+        rows.Statement(std::string("INSERT INTO `Media` (`DiskId`, `LastSequence`) VALUES (") + kFetchedDisk +
+                       ", 2147483647)");
+    }
+    std::string parent = "TARGETDIR", folder, below = files.front().fetchedFolder;
+    int folders = 0;
+    for (size_t slash; (slash = below.find('\\')) != std::string::npos; below.erase(0, slash + 1)) {
+        if (!folder.empty()) {
+            const std::string id = "B" + c.header + "_" + std::to_string(++folders);
+            rows.Statement("INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) VALUES ('" + id +
+                           "', '" + parent + "', '.:" + Sql(folder) + "')");
+            parent = id;
+        }
+        folder = below.substr(0, slash);
+    }
+    if (!folder.empty())
+        rows.Statement("UPDATE `Directory` SET `Directory_Parent` = '" + parent + "', `DefaultDir` = '.:" + Sql(folder) +
+                       "' WHERE `Directory` = '" + Property(c, 1) + "'");
+    const std::string component = "C" + c.header;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto size = fs::file_size(fs::path(rows.project().folder) / files[i].projectPath);
+        rows.Statement("INSERT INTO `File` (`File`, `Component_`, `FileName`, `FileSize`, `Attributes`, `Sequence`) "
+                       "VALUES ('" + ids[i] + "', '" + component + "', '" + files[i].name + "', " +
+                       std::to_string(size) + ", 8192, " + std::to_string(kFetchedSequence + rows.Next("fetched file")) +
+                       ")");
+    }
+    rows.Statement("UPDATE `Component` SET `KeyPath` = '" + ids.front() + "' WHERE `Component` = '" + component + "'");
+    rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n"
+                << rows.Component(c, component, "") << "</Directory>\n";
+}
+
+}  // namespace
+
+void AuthorCommandFiles(const RecordingCommand& c, PackageRows& rows) {
+    std::vector<std::string> ids;
+    for (size_t i = 0; i < FileParameters(c).size(); ++i) ids.push_back((i == 0 ? "F" : "G") + c.header);
+    if (const WebMediaFolder* block = FetchedBlock(rows.project(), c)) return AuthorFetchedFiles(c, rows, *block, ids);
+    std::string files;
+    for (size_t i = 0; i < ids.size(); ++i) files += rows.File(ids[i], c.at(FileParameters(c)[i]), i == 0);
+    rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n"
+                << rows.Component(c, "C" + c.header, files) << "</Directory>\n";
 }

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/RecordingKinds.h"
 
 namespace {
@@ -42,11 +43,8 @@ void CheckInstallOdbcDriver(const Project& project, const RecordingCommand& c) {
 // The driver and its setup library are installed into the folder P<H>_1.
 void AuthorInstallOdbcDriver(const RecordingCommand& c, PackageRows& rows) {
     CheckInstallOdbcDriver(rows.project(), c);
-    const bool ownSetup = !c.at(3).empty() && c.at(3) != c.at(2);
-    std::string files = rows.File("F" + c.header, c.at(2));
-    if (ownSetup) files += rows.File("G" + c.header, c.at(3), false);
-    rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n"
-                << rows.Component(c, "C" + c.header, files) << "</Directory>\n";
+    const bool ownSetup = FileParameters(c).size() > 1;
+    AuthorCommandFiles(c, rows);
     rows.Table("ODBCDriver", "`Driver` CHAR(72) NOT NULL, `Component_` CHAR(72) NOT NULL, `Description` CHAR(255) NOT "
                              "NULL, `File_` CHAR(72) NOT NULL, `File_Setup` CHAR(72) PRIMARY KEY `Driver`");
     rows.Table("ODBCAttribute", "`Driver_` CHAR(72) NOT NULL, `Attribute` CHAR(40) NOT NULL, `Value` CHAR(0) "

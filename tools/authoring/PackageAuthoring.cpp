@@ -38,7 +38,6 @@ void AuthorFolder(const RecordingCommand& c, PackageRows& rows, const fs::path& 
 void CheckInstallFiles(const Project& project, const RecordingCommand& c) {
     if (c.at(1).empty() || !fs::exists(fs::path(project.folder) / c.at(1)))
         throw ParameterError(1, "'" + c.at(1) + "' is no file or folder of the project");
-    if (const WebMediaFolder* block = FetchedBlock(project, c)) BlockFiles(project, c, *block);
 }
 
 void AuthorInstallFiles(const RecordingCommand& c, PackageRows& rows) {
@@ -180,8 +179,9 @@ std::vector<std::string> RecordingCommandErrors(const Project& project) {
         auto kind = Kinds().find(c.name);
         if (kind == Kinds().end()) continue;
         try {
-            FetchedBlock(project, c);
+            const WebMediaFolder* block = FetchedBlock(project, c);
             kind->second.check(project, c);
+            if (block) BlockFiles(project, c, *block);
         } catch (const std::runtime_error& e) {
             errors.push_back(AtCommand(project, c, e).what());
         }

@@ -60,6 +60,9 @@ struct RecordedRows {
     // conditions, INI and environment rows with their actions), run on the
     // compiled package.
     std::vector<std::string> sql;
+    // Files outside the cabinet: the package's source is to be marked not
+    // compressed (SetSourceUncompressed).
+    bool uncompressedSource = false;
 };
 
 // The width of the setup being built. An x64 setup carries the 64-bit engine

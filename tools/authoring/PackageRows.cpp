@@ -140,6 +140,7 @@ RecordedRows PackageRows::Rows() const {
     out << "</Feature>\n";
     rows.wix = out.str();
     rows.sql = statements_;
+    rows.uncompressedSource = uncompressedSource_;
     for (const auto& [id, header] : components_)
         rows.sql.push_back("UPDATE `Component` SET `Condition` = 'A" + header + "=\"TRUE\"' WHERE `Component` = '" + id +
                            "'");

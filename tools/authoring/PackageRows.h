@@ -1,4 +1,5 @@
 #pragma once
+#include <map>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -67,6 +68,11 @@ public:
     // A standard action at its place in the execution sequence (once).
     void Sequence(const char* action, int number);
     void Statement(std::string sql) { statements_.push_back(std::move(sql)); }
+    // How often what was asked for, this time included: for rows a package
+    // needs once and numbers that must not repeat.
+    int Next(const std::string& what) { return ++counts_[what]; }
+    // Some files lie outside the cabinet (RecordedRows::uncompressedSource).
+    void SetUncompressedSource() { uncompressedSource_ = true; }
 
     RecordedRows Rows() const;
 
@@ -77,4 +83,6 @@ private:
     std::vector<std::pair<std::string, std::string>> components_;  // component id, header
     std::vector<std::string> statements_;
     std::set<std::string> tables_, actions_;
+    std::map<std::string, int> counts_;
+    bool uncompressedSource_ = false;
 };

@@ -2,8 +2,10 @@
 
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "tools/authoring/CompoundFile.h"
 #include "tools/authoring/FileBytes.h"
@@ -13,6 +15,9 @@ namespace {
 
 const uint32_t kFileTimeType = 64;  // VT_FILETIME
 const uint32_t kTimeProperties[] = {11, 12, 13};  // last printed, created, last saved
+const uint32_t kInt32Type = 3;      // VT_I4
+const uint32_t kWordCount = 15;     // the source type: bit 1 compressed, bit 0 short names
+const char* const kSummaryStream = "\x05SummaryInformation";
 
 std::string FileTime(std::int64_t seconds) {
     const uint64_t ticks = static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL;  // 100 ns since 1601
@@ -24,19 +29,27 @@ std::string FileTime(std::int64_t seconds) {
 
 // The summary is a property set: a header, the first section's offset at 44,
 // then the section's (identifier, offset) pairs, each value led by its type.
-void SetSummaryTimes(CompoundFile& file, const CompoundFile::Stream& stream, std::int64_t seconds) {
-    const std::string summary = file.Read(stream);
+// The offsets of the values of property id with that type.
+std::vector<uint64_t> SummaryValues(const std::string& summary, uint32_t id, uint32_t type) {
+    std::vector<uint64_t> out;
     const uint32_t section = ReadLE(summary, 44, 4);
     const uint32_t count = ReadLE(summary, section + 4, 4);
     for (uint32_t i = 0; i < count && i < summary.size() / 8; ++i) {
-        const uint32_t id = ReadLE(summary, section + 8 + 8 * i, 4);
         const uint64_t at = uint64_t(section) + ReadLE(summary, section + 12 + 8 * i, 4);
-        for (uint32_t wanted : kTimeProperties)
-            if (id == wanted && ReadLE(summary, at, 4) == kFileTimeType) {
-                ReadLE(summary, at + 8, 4);  // the value lies within the stream
-                file.Write(stream, at + 4, FileTime(seconds));
-            }
+        if (ReadLE(summary, section + 8 + 8 * i, 4) != id || ReadLE(summary, at, 4) != type) continue;
+        ReadLE(summary, at + 4, 4);  // the value lies within the stream
+        out.push_back(at + 4);
     }
+    return out;
+}
+
+void SetSummaryTimes(CompoundFile& file, const CompoundFile::Stream& stream, std::int64_t seconds) {
+    const std::string summary = file.Read(stream);
+    for (uint32_t wanted : kTimeProperties)
+        for (uint64_t at : SummaryValues(summary, wanted, kFileTimeType)) {
+            ReadLE(summary, at + 4, 4);
+            file.Write(stream, at, FileTime(seconds));
+        }
 }
 
 // A cabinet's file entries start at the header's offset 16; each holds its
@@ -62,16 +75,31 @@ void SetCabinetDates(CompoundFile& file, const CompoundFile::Stream& stream, std
     }
 }
 
-}  // namespace
-
-void SetPackageTimes(const std::filesystem::path& package, std::int64_t seconds) {
+// Rewrites the package's streams in place.
+void EditPackage(const std::filesystem::path& package,
+                 const std::function<void(CompoundFile&, const CompoundFile::Stream&)>& edit) {
     std::string bytes = ReadFileBytes(package);
     CompoundFile file(bytes);
-    for (const CompoundFile::Stream& stream : file.streams()) {
-        if (stream.name == "\x05SummaryInformation") SetSummaryTimes(file, stream, seconds);
-        else if (file.Read(stream, 4) == "MSCF") SetCabinetDates(file, stream, seconds);
-    }
+    for (const CompoundFile::Stream& stream : file.streams()) edit(file, stream);
     std::ofstream out(package, std::ios::binary | std::ios::trunc);
     out << bytes;
     if (!out) throw std::runtime_error("cannot write " + package.string());
+}
+
+}  // namespace
+
+void SetPackageTimes(const std::filesystem::path& package, std::int64_t seconds) {
+    EditPackage(package, [seconds](CompoundFile& file, const CompoundFile::Stream& stream) {
+        if (stream.name == kSummaryStream) SetSummaryTimes(file, stream, seconds);
+        else if (file.Read(stream, 4) == "MSCF") SetCabinetDates(file, stream, seconds);
+    });
+}
+
+void SetSourceUncompressed(const std::filesystem::path& package) {
+    EditPackage(package, [](CompoundFile& file, const CompoundFile::Stream& stream) {
+        if (stream.name != kSummaryStream) return;
+        std::string zero;
+        AppendLE(zero, 0, 4);
+        for (uint64_t at : SummaryValues(file.Read(stream), kWordCount, kInt32Type)) file.Write(stream, at, zero);
+    });
 }

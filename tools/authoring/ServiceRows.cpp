@@ -2,6 +2,7 @@
 #include <string>
 
 #include "system/TextUtils.h"
+#include "tools/authoring/BlockFileRows.h"
 #include "tools/authoring/RecordingKinds.h"
 
 namespace {
@@ -64,8 +65,7 @@ void CheckInstallService(const Project& project, const RecordingCommand& c) { In
 // folder P<H>_1; the service runs it with the recorded arguments.
 void AuthorInstallService(const RecordingCommand& c, PackageRows& rows) {
     const ServiceCodes codes = InstallServiceCodes(rows.project(), c);
-    rows.Body() << "<Directory Id=\"" << Property(c, 1) << "\" Name=\".\">\n"
-                << rows.Component(c, "C" + c.header, rows.File("F" + c.header, c.at(1))) << "</Directory>\n";
+    AuthorCommandFiles(c, rows);
     rows.Sequence("InstallServices", 5800);
     rows.Statement("INSERT INTO `ServiceInstall` (`ServiceInstall`, `Name`, `DisplayName`, `ServiceType`, `StartType`, "
                    "`ErrorControl`, `LoadOrderGroup`, `Dependencies`, `StartName`, `Password`, `Arguments`, "

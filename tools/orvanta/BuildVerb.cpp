@@ -111,6 +111,7 @@ void MakePackage(const Project& project, SetupArch arch, const fs::path& source,
                                    std::string(arch == SetupArch::x64 ? "x64;" : "Intel;") + (language.empty() ? std::string("1033") : language[1].str()),
                                    project.payload.project.RevisionCode});
     if (RunProgram(command) != 0) throw std::runtime_error("msibuild failed to finish the package " + msi.string());
+    if (rows.uncompressedSource) SetSourceUncompressed(msi);
     SetPackageTimes(msi, BuildTime());
 }
 

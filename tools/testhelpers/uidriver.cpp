@@ -20,6 +20,9 @@
 //                                               opening its branches would: PATH is "\\"-joined parts
 //                                               of the items' texts from the top ("Desktop\\C:\\Apps");
 //                                               prints the texts of a level where a part is not found
+//   uidriver treeitems CAPTION [TIMEOUT_MS]     one line per item of the window's tree view, parents
+//                                               first: "\\"-joined path, image index, and left top
+//                                               right bottom of its text on the screen
 //   uidriver close CAPTION [TIMEOUT_MS]         asks the window to close (WM_CLOSE)
 //   uidriver move CAPTION LEFT TOP [TIMEOUT_MS] moves the window
 //   uidriver progress CAPTION [TIMEOUT_MS]      one line per progress bar: minimum maximum position
@@ -37,6 +40,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -150,18 +154,36 @@ public:
     RemoteItem& operator=(const RemoteItem&) = delete;
 
     std::string Text(HTREEITEM item) {
+        int image = 0;
+        return Read(item, image);
+    }
+
+    // The item's text, and its image index into image.
+    std::string Read(HTREEITEM item, int& image) {
         if (!at_) return "";
         TVITEMA info{};
-        info.mask = TVIF_TEXT;
+        info.mask = TVIF_TEXT | TVIF_IMAGE;
         info.hItem = item;
         info.pszText = static_cast<char*>(at_) + sizeof info;
         info.cchTextMax = kSize - sizeof info - 1;
         char text[kSize] = {};
         if (!WriteProcessMemory(process_, at_, &info, sizeof info, nullptr) ||
             !SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(at_)) ||
-            !ReadProcessMemory(process_, info.pszText, text, kSize - sizeof info - 1, nullptr))
+            !ReadProcessMemory(process_, at_, &info, sizeof info, nullptr) ||
+            !ReadProcessMemory(process_, static_cast<char*>(at_) + sizeof info, text, kSize - sizeof info - 1, nullptr))
             return "";
+        image = info.iImage;
         return text;
+    }
+
+    // The rectangle of the item's text in the tree's client area (the tree
+    // view reads the item from the rectangle's first bytes).
+    bool TextRect(HTREEITEM item, RECT& rect) {
+        if (!at_) return false;
+        std::memcpy(&rect, &item, sizeof item);
+        return WriteProcessMemory(process_, at_, &rect, sizeof rect, nullptr) &&
+               SendMessageA(tree_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(at_)) &&
+               ReadProcessMemory(process_, at_, &rect, sizeof rect, nullptr);
     }
 
 private:
@@ -204,6 +226,18 @@ bool PickTreeItem(HWND tree, const std::string& path) {
     return true;
 }
 
+// Every item, parents first: its path, image index and the screen rectangle of its text.
+void ListTreeItems(HWND tree, RemoteItem& remote, HTREEITEM first, const std::string& parentPath) {
+    for (HTREEITEM item = first; item; item = TreeItem(tree, TVGN_NEXT, item)) {
+        int image = -1;
+        const std::string path = parentPath + remote.Read(item, image);
+        RECT rect{};
+        if (remote.TextRect(item, rect)) MapWindowPoints(tree, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+        std::printf("%s\t%d\t%ld\t%ld\t%ld\t%ld\n", path.c_str(), image, rect.left, rect.top, rect.right, rect.bottom);
+        ListTreeItems(tree, remote, TreeItem(tree, TVGN_CHILD, item), path + "\\");
+    }
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: uidriver wait|controls|rect|layout|close|progress CAPTION [TIMEOUT_MS]\n"
                          "       (a CAPTION of \"*part\" finds the window whose caption holds part)\n"
@@ -212,7 +246,8 @@ int Usage() {
                          "       uidriver move CAPTION LEFT TOP [TIMEOUT_MS]\n"
                          "       uidriver focus CAPTION [TIMEOUT_MS]\n"
                          "       uidriver select CAPTION CONTROL INDEX [TIMEOUT_MS]\n"
-                         "       uidriver treepick CAPTION PATH [TIMEOUT_MS]\n");
+                         "       uidriver treepick CAPTION PATH [TIMEOUT_MS]\n"
+                         "       uidriver treeitems CAPTION [TIMEOUT_MS]\n");
     return 2;
 }
 
@@ -282,7 +317,7 @@ int Run(int argc, char** argv) {
         const WORD code = combo ? CBN_SELCHANGE : LBN_SELCHANGE;
         SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
                      reinterpret_cast<LPARAM>(control));
-    } else if (treePick) {
+    } else if (treePick || verb == "treeitems") {
         HWND tree = nullptr;
         for (HWND child : Controls(window))
             if (ClassOf(child) == WC_TREEVIEWA) tree = child;
@@ -290,7 +325,11 @@ int Run(int argc, char** argv) {
             std::fprintf(stderr, "no tree view\n");
             return 1;
         }
-        if (!PickTreeItem(tree, argv[3])) return 1;
+        if (treePick && !PickTreeItem(tree, argv[3])) return 1;
+        if (!treePick) {
+            RemoteItem remote(tree);
+            ListTreeItems(tree, remote, TreeItem(tree, TVGN_ROOT, nullptr), "");
+        }
     } else if (type) {
         HWND control = FindControl(window, argv[3]);
         if (!control) {
