@@ -1,7 +1,5 @@
 #include "keb/MethodNames.h"
 
-#include <cstdio>
-
 namespace keb {
 namespace {
 
@@ -77,11 +75,11 @@ std::string PropertiesText(const Coder& coder) {
 std::string MethodName(const std::vector<uint8_t>& id) {
     for (const auto& m : kNamedMethods)
         if (m.id == id) return m.name;
+    static const char kHex[] = "0123456789ABCDEF";
     std::string hex;
-    char digits[3];
     for (uint8_t b : id) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        hex += digits;
+        hex += kHex[b >> 4];
+        hex += kHex[b & 15];
     }
     return hex.empty() ? "(empty)" : hex;
 }
