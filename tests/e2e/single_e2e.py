@@ -27,7 +27,7 @@ ARCHIVE_SIGNATURE = b"7z\xbc\xaf\x27\x1c"
 PROGRESS_CAPTION = "Setup"  # the launcher's progress window
 # Random hexadecimal digits: nearly every byte is a literal for the decoder,
 # so this much takes seconds to unpack while 7zz packs it fast.
-SLOW_FILLER_BYTES = 96 << 20
+SLOW_FILLER_BYTES = 160 << 20
 
 # The first run arranges for the setup to start again after the restart and
 # asks for it; the run the restart starts writes down where it came from.
@@ -100,6 +100,9 @@ class Scenario(scenario.Scenario):
                        stdout=subprocess.DEVNULL)
         launcher = self.folder / (name + ".exe")
         launcher.write_bytes(data[:start] + archive.read_bytes())
+        shutil.rmtree(unpacked)
+        archive.unlink()
+        carried.unlink()
         return launcher
 
     def slow_setup(self, project=scenario.SOURCE / "examples" / "sample"):
