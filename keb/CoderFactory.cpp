@@ -23,7 +23,7 @@ private:
 };
 
 struct BranchMethod {
-    const std::vector<uint8_t>* id;
+    const MethodId* id;
     BranchDecoder decoder;
 };
 
