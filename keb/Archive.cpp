@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "keb/ArchiveError.h"
+#include "keb/BuildProfile.h"
 #include "keb/Crc32.h"
 #include "keb/FolderDecoder.h"
 #include "keb/HeaderParser.h"
@@ -70,7 +71,7 @@ Archive::Archive(const std::string& path, const FileWindow& window, PasswordProv
         uint8_t id = header[0];
         if (id == kHeader) {
             db_ = ParsePlainHeader(header.data() + 1, header.size() - 1, kStartHeaderSize);
-            password.CheckKeyWork(db_);
+            if (kEveryMethod) password.CheckKeyWork(db_);  // only AES needs keys
             return;
         }
         if (id != kEncodedHeader || level >= kMaxHeaderLevels) ThrowCorrupt("unknown header kind");

@@ -1,5 +1,8 @@
 #pragma once
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,24 +63,39 @@ struct ArchiveDatabase {
     std::vector<Entry> entries;
 };
 
+// A method id as stored in the archive (7-Zip writes at most 15 bytes):
+// constant data without construction at start-up, compared with the ids a
+// header holds.
+struct MethodId {
+    uint8_t size = 0;
+    std::array<uint8_t, 15> bytes{};
+    constexpr MethodId(std::initializer_list<uint8_t> id) {
+        for (uint8_t b : id) bytes[size++] = b;
+    }
+};
+
+inline bool operator==(const std::vector<uint8_t>& id, const MethodId& known) {
+    return id.size() == known.size && std::equal(id.begin(), id.end(), known.bytes.begin());
+}
+
 // Method ids as stored in the archive.
 namespace method {
-inline const std::vector<uint8_t> kCopy{0x00};
-inline const std::vector<uint8_t> kDelta{0x03};
-inline const std::vector<uint8_t> kBcjX86{0x03, 0x03, 0x01, 0x03};
-inline const std::vector<uint8_t> kBcj2{0x03, 0x03, 0x01, 0x1B};
-inline const std::vector<uint8_t> kPowerPc{0x03, 0x03, 0x02, 0x05};
-inline const std::vector<uint8_t> kIa64{0x03, 0x03, 0x04, 0x01};
-inline const std::vector<uint8_t> kArm{0x03, 0x03, 0x05, 0x01};
-inline const std::vector<uint8_t> kArmThumb{0x03, 0x03, 0x07, 0x01};
-inline const std::vector<uint8_t> kSparc{0x03, 0x03, 0x08, 0x05};
-inline const std::vector<uint8_t> kArm64{0x0A};
-inline const std::vector<uint8_t> kRiscV{0x0B};
-inline const std::vector<uint8_t> kSwap2{0x02, 0x03, 0x02};
-inline const std::vector<uint8_t> kSwap4{0x02, 0x03, 0x04};
-inline const std::vector<uint8_t> kLzma{0x03, 0x01, 0x01};
-inline const std::vector<uint8_t> kLzma2{0x21};
-inline const std::vector<uint8_t> kAes{0x06, 0xF1, 0x07, 0x01};
+inline constexpr MethodId kCopy{0x00};
+inline constexpr MethodId kDelta{0x03};
+inline constexpr MethodId kBcjX86{0x03, 0x03, 0x01, 0x03};
+inline constexpr MethodId kBcj2{0x03, 0x03, 0x01, 0x1B};
+inline constexpr MethodId kPowerPc{0x03, 0x03, 0x02, 0x05};
+inline constexpr MethodId kIa64{0x03, 0x03, 0x04, 0x01};
+inline constexpr MethodId kArm{0x03, 0x03, 0x05, 0x01};
+inline constexpr MethodId kArmThumb{0x03, 0x03, 0x07, 0x01};
+inline constexpr MethodId kSparc{0x03, 0x03, 0x08, 0x05};
+inline constexpr MethodId kArm64{0x0A};
+inline constexpr MethodId kRiscV{0x0B};
+inline constexpr MethodId kSwap2{0x02, 0x03, 0x02};
+inline constexpr MethodId kSwap4{0x02, 0x03, 0x04};
+inline constexpr MethodId kLzma{0x03, 0x01, 0x01};
+inline constexpr MethodId kLzma2{0x21};
+inline constexpr MethodId kAes{0x06, 0xF1, 0x07, 0x01};
 }  // namespace method
 
 }  // namespace keb

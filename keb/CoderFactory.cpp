@@ -5,6 +5,7 @@
 #include "keb/ArchiveError.h"
 #include "keb/Bcj2Stream.h"
 #include "keb/BranchStreams.h"
+#include "keb/BuildProfile.h"
 #include "keb/LzmaStream.h"
 #include "keb/MethodNames.h"
 
@@ -22,7 +23,7 @@ private:
 };
 
 struct BranchMethod {
-    const std::vector<uint8_t>* id;
+    const MethodId* id;
     BranchDecoder decoder;
 };
 
@@ -36,16 +37,24 @@ void RequireInputs(const Coder& coder, const std::vector<InStream*>& inputs, siz
     if (inputs.size() != count) ThrowCorrupt("wrong stream count for " + MethodName(coder.methodId));
 }
 
-}  // namespace
-
-bool CanDecode(const std::vector<uint8_t>& id) {
+// LZMA2, the filters 7-Zip picks by itself and their kin: in every build.
+bool IsBasicMethod(const std::vector<uint8_t>& id) {
     for (const BranchMethod& branch : kBranchMethods)
         if (id == *branch.id) return true;
-    for (const auto* known : {&method::kCopy, &method::kLzma, &method::kLzma2, &method::kBcjX86, &method::kBcj2,
-                              &method::kDelta, &method::kAes, &method::kSwap2, &method::kSwap4})
+    for (const auto* known : {&method::kCopy, &method::kLzma, &method::kLzma2, &method::kBcjX86, &method::kDelta})
         if (id == *known) return true;
     return false;
 }
+
+bool IsFurtherMethod(const std::vector<uint8_t>& id) {
+    for (const auto* known : {&method::kBcj2, &method::kAes, &method::kSwap2, &method::kSwap4})
+        if (id == *known) return true;
+    return false;
+}
+
+}  // namespace
+
+bool CanDecode(const std::vector<uint8_t>& id) { return IsBasicMethod(id) || (kEveryMethod && IsFurtherMethod(id)); }
 
 std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InStream*>& inputs, uint64_t unpackSize,
                                       PasswordProvider& password) {
@@ -71,22 +80,24 @@ std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InSt
             RequireInputs(coder, inputs, 1);
             return std::make_unique<BranchStream>(*inputs[0], branch.decoder, coder.properties);
         }
-    if (id == method::kSwap2 || id == method::kSwap4) {
-        RequireInputs(coder, inputs, 1);
-        return std::make_unique<SwapStream>(*inputs[0], id == method::kSwap2 ? 2 : 4);
-    }
-    if (id == method::kBcj2) {
-        RequireInputs(coder, inputs, 4);
-        return std::make_unique<Bcj2Stream>(*inputs[0], *inputs[1], *inputs[2], *inputs[3]);
-    }
     if (id == method::kDelta) {
         RequireInputs(coder, inputs, 1);
         return std::make_unique<DeltaStream>(*inputs[0], coder.properties);
     }
-    if (id == method::kAes) {
-        RequireInputs(coder, inputs, 1);
-        AesParameters aes = ParseAesProperties(coder.properties);
-        return std::make_unique<AesStream>(*inputs[0], password.AesKey(aes.cycles, aes.salt), aes.iv);
+    if constexpr (kEveryMethod) {
+        if (id == method::kSwap2 || id == method::kSwap4) {
+            RequireInputs(coder, inputs, 1);
+            return std::make_unique<SwapStream>(*inputs[0], id == method::kSwap2 ? 2 : 4);
+        }
+        if (id == method::kBcj2) {
+            RequireInputs(coder, inputs, 4);
+            return std::make_unique<Bcj2Stream>(*inputs[0], *inputs[1], *inputs[2], *inputs[3]);
+        }
+        if (id == method::kAes) {
+            RequireInputs(coder, inputs, 1);
+            AesParameters aes = ParseAesProperties(coder.properties);
+            return std::make_unique<AesStream>(*inputs[0], password.AesKey(aes.cycles, aes.salt), aes.iv);
+        }
     }
     throw ArchiveError(kKebErrorCannotOpen, "unsupported method: " + MethodName(id));
 }

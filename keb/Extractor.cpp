@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "keb/ArchiveError.h"
+#include "keb/BuildProfile.h"
 #include "keb/CallerThreadGroup.h"
 #include "keb/CoderFactory.h"
 #include "keb/Crc32.h"
@@ -91,7 +92,7 @@ public:
         }
         std::string undecodable = SetAsideUndecodable(folderEntries);
         unsigned threads = ThreadsFor(folderEntries);
-        if (threads > 1) RunOnThreads(folderEntries, threads);
+        if (kMostThreads > 1 && threads > 1) RunOnThreads(folderEntries, threads);
         else RunInOrder(folderEntries);
         if (!refused_.empty())
             throw ArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
@@ -124,9 +125,10 @@ private:
     // One thread where decoding may ask for a password: that callback and
     // its progress reports stay in order on the caller's thread.
     unsigned AllowedThreads(const std::vector<std::vector<size_t>>& folderEntries) const {
+        if (kMostThreads == 1) return 1;
         for (size_t f = 0; f < folderEntries.size(); ++f)
             if (!folderEntries[f].empty() && db_.folders[f].IsEncrypted()) return 1;
-        return request_.threads ? request_.threads : std::min(std::thread::hardware_concurrency(), 2u);
+        return request_.threads ? request_.threads : std::min(std::thread::hardware_concurrency(), kMostThreads);
     }
 
     // Folders are decoded two at a time where there are several; a single
@@ -206,7 +208,7 @@ private:
     }
 
     size_t ReadChunk(Lane& lane, size_t want) {
-        if (lane.shared) lane.shared->group.ThrowIfStopping();
+        if (kMostThreads > 1 && lane.shared) lane.shared->group.ThrowIfStopping();
         try {
             size_t got = ReadFully(*lane.decoder, lane.buffer.data(), want);
             if (got != want) ThrowCorrupt("data ends before the file's size");
@@ -224,7 +226,7 @@ private:
 
     // The caller hears of progress directly, or from the reporting thread.
     void Advance(Lane& lane, uint64_t bytes) {
-        if (lane.shared) {
+        if (kMostThreads > 1 && lane.shared) {
             lane.shared->done += bytes;
             return;
         }

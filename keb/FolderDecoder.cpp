@@ -2,6 +2,7 @@
 
 #include "keb/ArchiveError.h"
 #include "keb/BasicStreams.h"
+#include "keb/BuildProfile.h"
 #include "keb/CoderFactory.h"
 #include "keb/Lzma2Blocks.h"
 
@@ -40,7 +41,7 @@ InStream& FolderDecoder::OutStream(uint32_t outIndex, unsigned depth) {
 
 std::unique_ptr<InStream> FolderDecoder::CreateBlockCoder(const Coder& coder, uint32_t firstIn,
                                                           uint64_t unpackSize) const {
-    if (!secondThread_ || coder.methodId != method::kLzma2 || coder.numInStreams != 1) return nullptr;
+    if (kMostThreads == 1 || !secondThread_ || coder.methodId != method::kLzma2 || coder.numInStreams != 1) return nullptr;
     const PackStream* packed = PackedInput(firstIn);
     if (!packed) return nullptr;
     std::vector<Lzma2Block> blocks = FindLzma2Blocks(file_, *packed, unpackSize);

@@ -1,20 +1,18 @@
 #include "keb/MethodNames.h"
 
-#include <cstdio>
-
 namespace keb {
 namespace {
 
-const std::vector<uint8_t> kPpmd{0x03, 0x04, 0x01};
+constexpr MethodId kPpmd{0x03, 0x04, 0x01};
 
 struct NamedMethod {
-    std::vector<uint8_t> id;
+    MethodId id;
     const char* name;
 };
 
 // The coders the library decodes, then the ones archives may hold that it
 // does not (the names of 7-Zip and of the archivers that add codecs to it).
-const NamedMethod kNamedMethods[] = {
+constexpr NamedMethod kNamedMethods[] = {
     {method::kCopy, "Copy"},   {method::kDelta, "Delta"},       {method::kBcjX86, "BCJ"},
     {method::kBcj2, "BCJ2"},   {method::kPowerPc, "PPC"},       {method::kIa64, "IA64"},
     {method::kArm, "ARM"},     {method::kArmThumb, "ARMT"},     {method::kSparc, "SPARC"},
@@ -77,11 +75,11 @@ std::string PropertiesText(const Coder& coder) {
 std::string MethodName(const std::vector<uint8_t>& id) {
     for (const auto& m : kNamedMethods)
         if (m.id == id) return m.name;
+    static const char kHex[] = "0123456789ABCDEF";
     std::string hex;
-    char digits[3];
     for (uint8_t b : id) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        hex += digits;
+        hex += kHex[b >> 4];
+        hex += kHex[b & 15];
     }
     return hex.empty() ? "(empty)" : hex;
 }

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -60,9 +60,8 @@ bool ExtractionWindow::Update(uint64_t done, uint64_t total) {
     if (window_) {
         const int percent = total ? static_cast<int>(done * 100 / total) : 0;
         if (percent != shownPercent_) {
-            char text[64];
-            std::snprintf(text, sizeof text, "Preparing the setup... %d %%", percent);
-            SetDlgItemTextA(static_cast<HWND>(window_), kTextId, text);
+            const std::string text = "Preparing the setup... " + std::to_string(percent) + " %";
+            SetDlgItemTextA(static_cast<HWND>(window_), kTextId, text.c_str());
             shownPercent_ = percent;
         }
         MSG message;

@@ -13,8 +13,9 @@
 #include "keb/Extractor.h"
 #include "launcher/ExtractionWindow.h"
 #include "launcher/LaunchCommand.h"
+#include "launcher/LauncherError.h"
 #include "launcher/PrivateFolder.h"
-#include "script/Payload.h"
+#include "script/AppendedData.h"
 #include "system/LoadedLibrary.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::string OwnPath() {
 std::string TempFolder() {
     char buffer[MAX_PATH + 1];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temporary folder");
+    if (length == 0 || length > MAX_PATH) throw LauncherError("no temporary folder");
     return std::string(buffer, length);
 }
 

@@ -8,7 +8,7 @@
 // cannot be removed then is left to the system to delete at the next restart.
 class PrivateFolder {
 public:
-    // Throws std::runtime_error when no such folder can be made.
+    // Throws LauncherError when no such folder can be made.
     explicit PrivateFolder(const std::string& tempFolder);
     ~PrivateFolder();
     PrivateFolder(const PrivateFolder&) = delete;

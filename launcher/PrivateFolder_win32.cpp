@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <stdexcept>
-
+#include "launcher/LauncherError.h"
 #include "system/Files.h"
 
 extern "C" BOOLEAN NTAPI SystemFunction036(PVOID buffer, ULONG length);  // RtlGenRandom, advapi32
@@ -15,7 +14,7 @@ const int kRemovalPasses = 5;  // files the engine's last children held may take
 
 std::string RandomName() {
     unsigned char bytes[16];
-    if (!SystemFunction036(bytes, sizeof bytes)) throw std::runtime_error("the system gave no random numbers");
+    if (!SystemFunction036(bytes, sizeof bytes)) throw LauncherError("the system gave no random numbers");
     static const char kHex[] = "0123456789abcdef";
     std::string name = "orv-";
     for (unsigned char b : bytes) {
@@ -33,11 +32,11 @@ PrivateFolder::PrivateFolder(const std::string& tempFolder) {
     for (int i = 0; i < kAttempts; ++i) {
         const std::string candidate = base + RandomName();
         if (!CreateDirectoryA(candidate.c_str(), nullptr)) continue;
-        if (IsLink(candidate)) throw std::runtime_error(candidate + " turned out to be a link");
+        if (IsLink(candidate)) throw LauncherError(candidate + " turned out to be a link");
         path_ = candidate + "\\";
         return;
     }
-    throw std::runtime_error("no private folder could be created in " + tempFolder);
+    throw LauncherError("no private folder could be created in " + tempFolder);
 }
 
 PrivateFolder::~PrivateFolder() {

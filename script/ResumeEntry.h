@@ -10,3 +10,11 @@ inline std::string ResumeEntryName(const std::string& productCode) {
     const size_t brace = productCode.find('{');
     return productCode.substr(brace == std::string::npos ? 0 : brace + 1, 8);
 }
+
+// The program the entry starts: the self-extracting package that started the
+// engine when there is one (the engine's own folder is gone by then), else the
+// engine. Quoted: the system reads a Run value as a command line, and an
+// unquoted "C:\Program Files\..." would first start a planted C:\Program.exe.
+inline std::string ResumeEntryCommand(const std::string& launcherPath, const std::string& enginePath) {
+    return "\"" + (launcherPath.empty() ? enginePath : launcherPath) + "\"";
+}

@@ -60,7 +60,8 @@ void RebootAndResume(CommandContext& c) {
     const RegistryRoot root = TextToBool(ResolveReferenceOrEmpty("ALLUSERS")) ? RegistryRoot::LocalMachine
                                                                                 : RegistryRoot::CurrentUser;
     const StartupValues& start = Startup();
-    WriteRegistryString(root, kRunKey, ResumeEntryName(ResolveReferenceOrEmpty("PRODUCTCODE")), start.launcherPath.empty() ? start.exePath : start.launcherPath);
+    WriteRegistryString(root, kRunKey, ResumeEntryName(ResolveReferenceOrEmpty("PRODUCTCODE")),
+                        ResumeEntryCommand(start.launcherPath, start.exePath));
     c.StopScript();
     RestartComputer();
 }

@@ -315,7 +315,7 @@ def reboot_and_resume(s):
     exe = s.build("resume", RESUME_SCRIPT)
     s.session.run(exe, "/s", timeout=120)
     entry = s.session.reg_query(r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run", "5D0C3B2A")
-    equal(entry, s.session.windows_path(exe), "resume entry under the current user's Run key")
+    equal(entry, '"%s"' % s.session.windows_path(exe), "resume entry under the current user's Run key")
     check(not (s.session.temp / "never.txt").exists(), "the script ends after the restart request")
     # Wine answers the restart request by restarting its own session in the
     # prefix, racing any later program: the removal at the next start is

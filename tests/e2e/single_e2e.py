@@ -6,8 +6,11 @@ usage: single_e2e.py --builds DIR --work-dir DIR --orvanta PATH SCENARIO
 Exit code 77 means skipped.
 """
 
+import os
+import shutil
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -19,6 +22,40 @@ from webserver import LoopbackServer  # noqa: E402
 from scenario import check, equal  # noqa: E402
 
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta Sample"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+ARCHIVE_SIGNATURE = b"7z\xbc\xaf\x27\x1c"
+PROGRESS_CAPTION = "Setup"  # the launcher's progress window
+# Random hexadecimal digits: nearly every byte is a literal for the decoder,
+# so this much takes seconds to unpack while 7zz packs it fast.
+SLOW_FILLER_BYTES = 160 << 20
+
+# The first run arranges for the setup to start again after the restart and
+# asks for it; the run the restart starts writes down where it came from.
+RESUME_AFTER_RESTART = """Does File/Folder Exist
+  | RESUMED
+  | $TEMPDIR$restart-asked.txt
+  | TRUE
+If
+  | RESUMED
+  | 0
+  | TRUE
+  | FALSE
+  Write to Text File
+    | $TEMPDIR$resumed.txt
+    | $SFXPATH$|$SFXFILE$
+    | FALSE
+  Terminate with Exit Code
+    | 0
+End
+Write to Text File
+  | $TEMPDIR$restart-asked.txt
+  | asked
+  | FALSE
+Set Variable
+  | ALLUSERS
+  | FALSE
+Reboot and Resume
+"""
 
 # Writes what the engine was given, then ends with the code CODE names.
 ECHO_AND_END = """Write to Text File
@@ -42,6 +79,37 @@ class Scenario(scenario.Scenario):
         code = self.session.run(exe, *args, timeout=timeout)
         equal(self.private_folders(), [], f"private folders left after {exe.name} {' '.join(args)}")
         return code
+
+    def repacked(self, exe, name, options, extra=None):
+        """The launcher of a built single-file setup carrying, instead of its archive, the same setup folder
+        (with the extra files) packed by 7zz with the given options: NAME.exe in the setup folder."""
+        data = exe.read_bytes()
+        start = data.rfind(ARCHIVE_SIGNATURE)
+        check(start > 0, "the appended archive")
+        unpacked, archive = self.work / (name + "-folder"), self.work / (name + ".7z")
+        shutil.rmtree(unpacked, ignore_errors=True)
+        unpacked.mkdir(parents=True)
+        archive.unlink(missing_ok=True)
+        carried = self.work / (name + "-carried.7z")
+        carried.write_bytes(data[start:])
+        subprocess.run(["7zz", "x", "-bd", "-y", "-o" + str(unpacked), str(carried)], check=True,
+                       stdout=subprocess.DEVNULL)
+        for file_name, content in (extra or {}).items():
+            (unpacked / file_name).write_bytes(content)
+        subprocess.run(["7zz", "a", "-t7z", "-bd", "-y", *options, str(archive), "."], cwd=unpacked, check=True,
+                       stdout=subprocess.DEVNULL)
+        launcher = self.folder / (name + ".exe")
+        launcher.write_bytes(data[:start] + archive.read_bytes())
+        shutil.rmtree(unpacked)
+        archive.unlink()
+        carried.unlink()
+        return launcher
+
+    def slow_setup(self, project=scenario.SOURCE / "examples" / "sample"):
+        """The project as one file whose archive also carries a file that takes seconds to unpack."""
+        exe = self.build_single(project)
+        filler = os.urandom(SLOW_FILLER_BYTES // 2).hex().encode()
+        return self.repacked(exe, "slow", ["-m0=LZMA2", "-mx1", "-mmt=2"], {"filler.txt": filler})
 
 
 class SingleFileDialogs(dialogs_e2e.Scenario):
@@ -182,8 +250,86 @@ def web_media_beside(s):
     equal(s.private_folders(), [], "private folders after the run")
 
 
+def progress_window_cancel(s):
+    """An extraction that takes seconds shows the progress window; its Cancel ends the launcher with 1602
+    before any engine starts, and the private folder is gone."""
+    exe = s.slow_setup()
+    process = s.session.start(exe)
+    check(s.ui.wait(PROGRESS_CAPTION, 60000), "the progress window")
+    controls = s.ui.controls(PROGRESS_CAPTION) or []
+    check(any(cls.lower() == "static" and text.startswith("Preparing the setup...") for cls, _, text in controls),
+          "the window's text: %r" % controls)
+    check(s.ui.click(PROGRESS_CAPTION, "Cancel"), "the Cancel button")
+    equal(s.session.finish(process, timeout=240), 1602, "exit code after Cancel")
+    equal(s.private_folders(), [], "private folders after Cancel")
+    equal(s.report("orvanta-sample.txt"), [], "the engine's report: no engine ran")
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
+
+
+def silent_shows_no_window(s):
+    """With /s the same slow extraction shows no window at all, and the setup installs."""
+    exe = s.slow_setup()
+    process = s.session.start(exe, "/s")
+    looks, seen = 0, False
+    while process.poll() is None and looks < 100:
+        seen = seen or s.ui.wait(PROGRESS_CAPTION, 300)
+        looks += 1
+    equal(s.session.finish(process, timeout=240), 0, "exit code of the silent installation")
+    check(looks >= 2, f"the window looked for while the launcher ran ({looks} times)")
+    check(not seen, "no progress window in a silent run")
+    equal(s.private_folders(), [], "private folders after the silent run")
+    check((s.session.drive_c / "Program Files" / "Orvanta Sample" / "readme.txt").is_file(), "the installed file")
+
+
+def other_methods_refused(s):
+    """The launcher unpacks what orvanta packs (LZMA2, and BCJ for programs); an archive of other methods is
+    refused by the method's name with exit code 11, and nothing is left behind."""
+    exe = s.build_single(scenario.SOURCE / "examples" / "sample")
+    for name, options, method in (("bcj2", ["-m0=LZMA2", "-mf=BCJ2"], "BCJ2"),
+                                  ("encrypted", ["-m0=LZMA2", "-pSecret"], "7zAES")):
+        launcher = s.repacked(exe, name, options)
+        equal(s.run(launcher, "/s"), 11, f"silent exit code of the {name} archive")
+        process = s.session.start(launcher)
+        text = s.ui.message_box("Setup", timeout_ms=30000)
+        check(text is not None and "unsupported method: " + method in text, "the message box: %r" % text)
+        check(s.ui.click("Setup", "OK"), "the OK button of the message box")
+        equal(s.session.finish(process), 11, f"exit code after the message of the {name} archive")
+        equal(s.private_folders(), [], f"private folders after the {name} archive")
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
+
+
+def reboot_resume_entry(s):
+    """"Reboot and Resume" in a single-file setup: the Run entry starts the launcher (the engine's private
+    folder is gone after the restart), quoted for the blank in its folder's name, without arguments. Wine's
+    restart runs the entry at once; the resumed setup, started through the launcher, removes it."""
+    # Slow to unpack: the resumed run removes the entry only once its engine starts.
+    built = s.slow_setup(s.sample_project("resume", script_start=RESUME_AFTER_RESTART))
+    downloads = s.folder / "My Downloads"
+    downloads.mkdir()
+    launcher = downloads / "sample.exe"
+    built.rename(launcher)
+    # Run directly: Wine's start.exe cannot start a program whose path has a blank.
+    equal(s.session.wine(launcher, "/s", timeout=240).returncode, 0, "exit code of the run that asks for the restart")
+    equal(s.report("restart-asked.txt"), ["asked"], "the first run's mark")
+    # The engine reads the launcher's path lower-cased from its "/l=".
+    equal((s.session.reg_query(RUN_KEY, "6F1B2C3D") or "").lower(), '"%s"' % s.session.windows_path(launcher).lower(),
+          "the resume entry under the current user's Run key")
+    deadline = time.monotonic() + 180
+    while not s.report("resumed.txt") and time.monotonic() < deadline:
+        time.sleep(0.5)
+    folder = s.session.windows_path(downloads) + "\\"
+    equal([line.lower() for line in s.report("resumed.txt")], [f"{folder}|sample.exe".lower()],
+          "SFXPATH and SFXFILE of the resumed run")
+    while s.private_folders() and time.monotonic() < deadline:
+        time.sleep(0.5)
+    equal(s.private_folders(), [], "private folders after the resumed run")
+    equal(s.session.reg_query(RUN_KEY, "6F1B2C3D"), None, "the resume entry after the resumed run")
+
+
 SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive,
-                                     signed_single_file, engine_killed, wizard_install, web_media_beside)}
+                                     signed_single_file, engine_killed, wizard_install, web_media_beside,
+                                     progress_window_cancel, silent_shows_no_window, other_methods_refused,
+                                     reboot_resume_entry)}
 
 if __name__ == "__main__":
     sys.exit(scenario.main("single", SCENARIOS, Scenario,

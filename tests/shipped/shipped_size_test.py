@@ -1,6 +1,6 @@
-"""The shipped programs stay small: each of kebstub.exe and keb.dll of the
-win32 and win64 builds may be at most 10 % larger than its figure recorded
-in bench/recorded_sizes.txt.
+"""The shipped programs stay small: each of kebstub.exe, keb.dll and the
+single-file launcher kebsfx.exe of the win32 and win64 builds may be at most
+10 % larger than its figure recorded in bench/recorded_sizes.txt.
 
 usage: shipped_size_test.py BUILDS_DIR RECORDED_SIZES
 Exits 77 (skipped) when neither Windows build is there.

@@ -168,7 +168,7 @@ TEST_F(CommandsTest, RebootAndResumeWritesTheRunEntryThenNeedsWindows) {
     b.Add("Set Variable", {"ALLUSERS", "FALSE"}).Add("Reboot and Resume").Add("Set Variable", {"A", "after"});
     RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "1234ABCD"),
-              "C:\\Setup\\setup.exe");
+              "\"C:\\Setup\\setup.exe\"");
     EXPECT_EQ(LastScriptErrorReport(),
               "Runtime error in setup script:\r\rLine 2: \"Reboot and Resume\" needs Windows: restarting the computer");
     EXPECT_FALSE(VariableExists("A"));
@@ -178,6 +178,20 @@ TEST_F(CommandsTest, RebootAndResumeWritesTheRunEntryThenNeedsWindows) {
     RunScript(next.script(), ScriptBuilder::PackagePath(), nullptr);
     EXPECT_FALSE(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "1234ABCD"));
     Project() = {};
+}
+
+// Started by a self-extracting package, the engine runs from a folder that is
+// gone after the restart: the entry starts the package, quoted for its blanks.
+TEST_F(CommandsTest, RebootAndResumeStartsTheLauncherQuoted) {
+    Project().ProductCode = "{1234ABCD-0000-1111-2222-333344445555}";
+    Startup().exePath = "C:\\Temp\\orv-0123\\setup.exe";
+    Startup().launcherPath = "C:\\My Downloads\\setup.exe";
+    b.Add("Set Variable", {"ALLUSERS", "FALSE"}).Add("Reboot and Resume");
+    RunScript(b.script(), ScriptBuilder::PackagePath(), nullptr);
+    EXPECT_EQ(ReadRegistryString(RegistryRoot::CurrentUser, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\", "1234ABCD"),
+              "\"C:\\My Downloads\\setup.exe\"");
+    Project() = {};
+    Startup() = {};
 }
 
 TEST_F(CommandsTest, TextFilesReadLineByLineAndRestart) {
