@@ -31,11 +31,12 @@ std::string Lines(std::initializer_list<const char*> lines) {
     return text;
 }
 
-// Two "Display Dialog" commands (one commented out) and a "Set Variable".
+// Two modeless "Display Dialog" commands (one commented out) and a "Set Variable".
 std::string ValidPayload(const char* mediaMode = "1") {
     return Lines({"Display Dialog", "Set Variable", "Display Dialog", "$",
                   "{A}", "{B}", "{C}", "$",
-                  "{A}", "welcome", "{B}", "NAME", "value", "{C}", "finish", "$",
+                  "{A}", "welcome", "RESULT", "FALSE", "", "TRUE", "FALSE", "{B}", "NAME", "value",
+                  "{C}", "finish", "RESULT", "FALSE", "", "TRUE", "FALSE", "$",
                   "", "", "C", "$",
                   "{PRODUCT}", "My Product", "$", "Publisher", "", "", "", "",
                   "", "", "", "$", mediaMode, "$", "{REVISION}", "$", "FALSE", "English", "$"});
