@@ -143,8 +143,8 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
             onOne;                                                   \
         }                                                            \
     }
-// Bits of a symbol (literal, length, slot) are hard to predict: decoded
-// without branches. The compiler turns conditional expressions back into
+// Bits of literals and of distances are hard to predict: decoded without
+// branches. The compiler turns conditional expressions back into
 // jumps, so the choice is made with a mask (all ones after a one). Both
 // probability updates are one formula, v - ((v - offset) >> 5) with an
 // arithmetic shift: offset 0 after a one, 2048 - 32 + 1 after a zero.
@@ -160,11 +160,13 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
         symbol = symbol + symbol - mask_;                                                    \
     }
-// A fixed bit count: the loop is unrolled by the compiler.
+// Length and slot trees: a fixed bit count, unrolled by the compiler. Their
+// bits are skewed (short lengths, a few slots), so branches predict well and
+// keep the next bit off the previous one's dependency chain.
 #define RC_TREE(probs, bits, result)                                   \
     {                                                                  \
         uint32_t m_ = 1;                                               \
-        for (unsigned i_ = 0; i_ < (bits); ++i_) RC_SYMBOL_BIT(&(probs)[m_], m_); \
+        for (unsigned i_ = 0; i_ < (bits); ++i_) RC_BIT(&(probs)[m_], m_ += m_, m_ += m_ + 1); \
         result = m_ - (1u << (bits));                                  \
     }
 // Distance bits, lowest first: as random as symbol bits, so also branchless.
