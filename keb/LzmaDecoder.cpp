@@ -160,6 +160,22 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
         symbol = symbol + symbol - mask_;                                                    \
     }
+// A bit of a plain literal, whose probability v the previous bit loaded:
+// both children's probabilities are read before the bit is known, so that
+// the next bit does not wait for a load that depends on this one. They lie
+// side by side; the last bit's read stays inside the literal's 0x300 slots.
+#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+    {                                                                                        \
+        uint32_t zeroNext_ = (probs)[symbol + symbol], oneNext_ = (probs)[symbol + symbol + 1]; \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v;                                          \
+        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
+        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
+        code -= bound_ & mask_;                                                              \
+        (probs)[symbol] = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask_;                                                    \
+        v = zeroNext_ ^ ((zeroNext_ ^ oneNext_) & mask_);                                    \
+    }
 // Length and slot trees: a fixed bit count, unrolled by the compiler. Their
 // bits are skewed (short lengths, a few slots), so branches predict well and
 // keep the next bit off the previous one's dependency chain.
@@ -251,14 +267,15 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
             uint32_t symbol = 1;
             if (state < kLiteralStates) {
                 // Always eight bits: unrolled, without a loop test per bit.
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                uint32_t v = probs[1];
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
             } else {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                 uint32_t matchByte = uint32_t(dict[src]) << 1;
@@ -406,6 +423,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 
 #undef RC_REVERSE_BIT
 #undef RC_TREE
+#undef RC_LITERAL_BIT
 #undef RC_SYMBOL_BIT
 #undef RC_BIT
 #undef RC_NORMALIZE
