@@ -160,22 +160,25 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
         symbol = symbol + symbol - mask_;                                                    \
     }
-// A bit of a plain literal, whose probability v the previous bit loaded:
-// both children's probabilities are read before the bit is known, so that
-// the next bit does not wait for a load that depends on this one. They lie
-// side by side; the last bit's read stays inside the literal's 0x300 slots.
-#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+// A literal bit whose probability v (at prob) is already loaded: both
+// children's probabilities are read before the bit is known, so that the
+// next bit does not wait for a load that depends on this one.
+#define RC_LITERAL_BIT_AHEAD(prob, v, zeroNext, oneNext, symbol)                             \
     {                                                                                        \
-        uint32_t zeroNext_ = (probs)[symbol + symbol], oneNext_ = (probs)[symbol + symbol + 1]; \
+        uint32_t zeroNext_ = (zeroNext), oneNext_ = (oneNext);                               \
         RC_NORMALIZE;                                                                        \
         uint32_t bound_ = (range >> kProbBits) * v;                                          \
         uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
         range = bound_ + ((range - bound_ - bound_) & mask_);                                \
         code -= bound_ & mask_;                                                              \
-        (probs)[symbol] = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        *(prob) = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
         symbol = symbol + symbol - mask_;                                                    \
         v = zeroNext_ ^ ((zeroNext_ ^ oneNext_) & mask_);                                    \
     }
+// A plain literal's children lie side by side; the last bit's read stays
+// inside the literal's 0x300 slots.
+#define RC_LITERAL_BIT(probs, symbol, v) \
+    RC_LITERAL_BIT_AHEAD(&(probs)[symbol], v, (probs)[symbol + symbol], (probs)[symbol + symbol + 1], symbol)
 // Length and slot trees: a fixed bit count, unrolled by the compiler. Their
 // bits are skewed (short lengths, a few slots), so branches predict well and
 // keep the next bit off the previous one's dependency chain.
@@ -280,12 +283,21 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                 uint32_t matchByte = uint32_t(dict[src]) << 1;
                 uint32_t offset = 0x100;
-                do {
-                    uint32_t matchBit = matchByte & offset;
+                uint32_t matchBit = matchByte & offset;
+                matchByte <<= 1;
+                uint32_t v = probs[offset + matchBit + symbol];
+                // The next bit's offset is offset ^ matchBit after a zero and
+                // matchBit after a one; the eighth bit has no next.
+                for (int bit = 0; bit < 7; ++bit) {
+                    uint32_t zeroOffset = offset ^ matchBit, oneOffset = matchBit;
+                    RC_LITERAL_BIT_AHEAD(&probs[offset + matchBit + symbol], v,
+                                         probs[zeroOffset + (matchByte & zeroOffset) + symbol + symbol],
+                                         probs[oneOffset + (matchByte & oneOffset) + symbol + symbol + 1], symbol);
+                    offset = zeroOffset ^ ((zeroOffset ^ oneOffset) & (0u - (symbol & 1)));
+                    matchBit = matchByte & offset;
                     matchByte <<= 1;
-                    RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
-                    offset &= ~(matchBit ^ (0u - (symbol & 1)));
-                } while (symbol < 0x100);
+                }
+                RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
             }
             prevByte = symbol & 0xFF;
             dict[pos++] = uint8_t(prevByte);
@@ -424,6 +436,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 #undef RC_REVERSE_BIT
 #undef RC_TREE
 #undef RC_LITERAL_BIT
+#undef RC_LITERAL_BIT_AHEAD
 #undef RC_SYMBOL_BIT
 #undef RC_BIT
 #undef RC_NORMALIZE
