@@ -175,10 +175,67 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         symbol = symbol + symbol - mask_;                                                    \
         v = zeroNext_ ^ ((zeroNext_ ^ oneNext_) & mask_);                                    \
     }
-// A plain literal's children lie side by side; the last bit's read stays
-// inside the literal's 0x300 slots.
-#define RC_LITERAL_BIT(probs, symbol, v) \
-    RC_LITERAL_BIT_AHEAD(&(probs)[symbol], v, (probs)[symbol + symbol], (probs)[symbol + symbol + 1], symbol)
+// A plain literal's children lie side by side: read as one word, which
+// leaves i686 one register more. The last bit's read stays inside the
+// literal's 0x300 slots.
+#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+    {                                                                                        \
+        uint32_t children_;                                                                  \
+        std::memcpy(&children_, &(probs)[symbol + symbol], sizeof children_);                \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v;                                          \
+        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
+        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
+        code -= bound_ & mask_;                                                              \
+        (probs)[symbol] = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask_;                                                    \
+        v = uint16_t(children_ >> (mask_ & 16));                                             \
+    }
+#if defined(__GNUC__) && defined(__i386__)
+// i686 has seven registers, and the compiler spills the range coder's code,
+// the symbol and the probabilities of the formula above to the stack, which
+// puts a store and a load on the chain from bit to bit. The same steps with
+// all seven in registers and the table's base left in memory: the compare's
+// borrow gives the bit, the mask and both selections. 2017 is
+// kZeroUpdateOffset.
+static_assert(kZeroUpdateOffset == 2017 && kProbBits == 11 && kMoveBits == 5);
+#undef RC_LITERAL_BIT
+#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+    {                                                                                        \
+        RC_NORMALIZE;                                                                        \
+        uint32_t children_, bound_, mask_;                                                   \
+        __asm__("movl %[base], %[mask]\n\t"                                                  \
+                "movl (%[mask],%[sym],4), %[children]\n\t"                                   \
+                "movl %[range], %[bound]\n\t"                                               \
+                "shrl $11, %[bound]\n\t"                                                    \
+                "imull %[v], %[bound]\n\t"                                                  \
+                "subl %[bound], %[range]\n\t"                                               \
+                "subl %[bound], %[code]\n\t"                                                \
+                "cmovbl %[bound], %[range]\n\t"                                             \
+                "leal (%[code],%[bound]), %[mask]\n\t"                                      \
+                "cmovbl %[mask], %[code]\n\t"                                               \
+                "sbbl %[mask], %[mask]\n\t"                                                 \
+                "movl %[mask], %[bound]\n\t"                                                \
+                "andl $2017, %[bound]\n\t"                                                  \
+                "negl %[bound]\n\t"                                                         \
+                "addl %[v], %[bound]\n\t"                                                   \
+                "sarl $5, %[bound]\n\t"                                                     \
+                "subl %[bound], %[v]\n\t"                                                   \
+                "movl %[base], %[bound]\n\t"                                                \
+                "movw %w[v], (%[bound],%[sym],2)\n\t"                                       \
+                "leal 1(%[sym],%[sym]), %[sym]\n\t"                                         \
+                "addl %[mask], %[sym]\n\t"                                                  \
+                "movl %[children], %[bound]\n\t"                                            \
+                "shrl $16, %[bound]\n\t"                                                    \
+                "movzwl %w[children], %[v]\n\t"                                             \
+                "testl %[mask], %[mask]\n\t"                                                \
+                "cmovzl %[bound], %[v]"                                                      \
+                : [range] "+r"(range), [code] "+r"(code), [sym] "+r"(symbol), [v] "+r"(v),     \
+                  [children] "=&r"(children_), [bound] "=&r"(bound_), [mask] "=&r"(mask_)    \
+                : [base] "m"(probs)                                                          \
+                : "cc", "memory");                                                           \
+    }
+#endif
 // Length and slot trees: a fixed bit count, unrolled by the compiler. Their
 // bits are skewed (short lengths, a few slots), so branches predict well and
 // keep the next bit off the previous one's dependency chain.
