@@ -48,26 +48,33 @@ PY
 
 peak_kb() { grep "Maximum resident set size" "$1" | awk '{print $NF}'; }
 seconds() { grep "Elapsed (wall clock)" "$1" | awk '{print $NF}' | awk -F: '{ if (NF == 3) print $1*3600 + $2*60 + $3; else print $1*60 + $2 }'; }
-# Runs a command under /usr/bin/time; appends "seconds:peak_kb" to the named variable.
+user_seconds() { grep "User time (seconds)" "$1" | awk '{print $NF}'; }
+# Runs a command under /usr/bin/time; appends "seconds:peak_kb:user_seconds"
+# to the named variable. User CPU time (of the command and its children, so
+# of the program Wine runs too) suffers less than wall time from other work
+# on a shared machine.
 timed() {
   local var="$1"; shift
   /usr/bin/time -v "$@" >/dev/null 2>"$work/run.time"
-  printf -v "$var" '%s %s:%s' "${!var}" "$(seconds "$work/run.time")" "$(peak_kb "$work/run.time")"
+  printf -v "$var" '%s %s:%s:%s' "${!var}" "$(seconds "$work/run.time")" "$(peak_kb "$work/run.time")" \
+    "$(user_seconds "$work/run.time")"
 }
-# Prints the medians of two run lists and the ratio of the medians.
+# Prints the medians of two run lists and the ratios of the medians: of wall
+# time (throughput) and of user CPU time.
 report() {
   python3 - "$@" <<'PY'
 import statistics, sys
 title, mb, ours_label, ours, theirs = sys.argv[1], float(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 def parse(runs):
-    pairs = [r.split(":") for r in runs.split()]
-    return [float(s) for s, _ in pairs], max(int(k) for _, k in pairs)
-(o, o_kb), (t, t_kb) = parse(ours), parse(theirs)
+    triples = [r.split(":") for r in runs.split()]
+    return [float(s) for s, _, _ in triples], max(int(k) for _, k, _ in triples), [float(u) for _, _, u in triples]
+(o, o_kb, ou), (t, t_kb, tu) = parse(ours), parse(theirs)
 om, tm = statistics.median(o), statistics.median(t)
+oum, tum = statistics.median(ou), statistics.median(tu)
 print(title)
-print(f"  {ours_label}: median {om:.2f} s of {' '.join(f'{x:.2f}' for x in o)}, {mb / om:.1f} MB/s, peak {o_kb / 1024:.1f} MB")
-print(f"  7zz : median {tm:.2f} s of {' '.join(f'{x:.2f}' for x in t)}, {mb / tm:.1f} MB/s, peak {t_kb / 1024:.1f} MB")
-print(f"  throughput ratio ours/7zz (medians): {tm / om:.2f}x")
+print(f"  {ours_label}: median {om:.2f} s of {' '.join(f'{x:.2f}' for x in o)}, {mb / om:.1f} MB/s, peak {o_kb / 1024:.1f} MB, user {oum:.2f} s")
+print(f"  7zz : median {tm:.2f} s of {' '.join(f'{x:.2f}' for x in t)}, {mb / tm:.1f} MB/s, peak {t_kb / 1024:.1f} MB, user {tum:.2f} s")
+print(f"  throughput ratio ours/7zz (medians): {tm / om:.2f}x; user CPU time ratio 7zz/ours (medians): {tum / oum:.2f}x")
 PY
 }
 # The shipped engine is i686: its keb.dll runs only where 32-bit Wine can.

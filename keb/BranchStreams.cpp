@@ -10,6 +10,7 @@ namespace keb {
 InPlaceFilterStream::InPlaceFilterStream(InStream& in) : in_(in), buffer_(size_t(1) << 16) {}
 
 size_t InPlaceFilterStream::Read(uint8_t* out, size_t size) {
+    if (begin_ == converted_ && size >= buffer_.size()) return ReadInPlace(out, size);
     while (begin_ == converted_) {
         if (ended_ && converted_ == end_) return 0;
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -27,6 +28,24 @@ size_t InPlaceFilterStream::Read(uint8_t* out, size_t size) {
     std::memcpy(out, buffer_.data() + begin_, n);
     begin_ += n;
     return n;
+}
+
+// A large read is converted where the reader wants it, without passing
+// through the buffer: only the bytes left for the next block stay there.
+size_t InPlaceFilterStream::ReadInPlace(uint8_t* out, size_t size) {
+    size_t have = end_ - begin_;
+    std::memcpy(out, buffer_.data() + begin_, have);
+    while (!ended_ && have < size) {
+        size_t n = in_.Read(out + have, size - have);
+        if (n == 0) ended_ = true;
+        have += n;
+    }
+    size_t done = Convert(out, have);
+    if (ended_) done = have;
+    std::memcpy(buffer_.data(), out + done, have - done);
+    begin_ = converted_ = 0;
+    end_ = have - done;
+    return done;
 }
 
 namespace {
@@ -283,10 +302,25 @@ size_t BranchStream::Convert(uint8_t* data, size_t size) {
     return done;
 }
 
+namespace {
+// Whole words loaded, swapped and stored: the compiler vectorises this.
+template <typename Word, Word (*Swap)(Word)>
+size_t SwapWords(uint8_t* data, size_t size) {
+    size_t words = size / sizeof(Word);
+    for (size_t k = 0; k < words; ++k) {
+        Word w;
+        std::memcpy(&w, data + k * sizeof(Word), sizeof(Word));
+        w = Swap(w);
+        std::memcpy(data + k * sizeof(Word), &w, sizeof(Word));
+    }
+    return words * sizeof(Word);
+}
+uint16_t Swap16(uint16_t w) { return __builtin_bswap16(w); }
+uint32_t Swap32(uint32_t w) { return __builtin_bswap32(w); }
+}  // namespace
+
 size_t SwapStream::Convert(uint8_t* data, size_t size) {
-    size_t i = 0;
-    for (; i + width_ <= size; i += width_) std::reverse(data + i, data + i + width_);
-    return i;
+    return width_ == 2 ? SwapWords<uint16_t, Swap16>(data, size) : SwapWords<uint32_t, Swap32>(data, size);
 }
 
 DeltaStream::DeltaStream(InStream& in, const std::vector<uint8_t>& properties) : InPlaceFilterStream(in) {

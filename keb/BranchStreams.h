@@ -20,6 +20,8 @@ protected:
     virtual size_t Convert(uint8_t* data, size_t size) = 0;
 
 private:
+    size_t ReadInPlace(uint8_t* out, size_t size);
+
     InStream& in_;
     std::vector<uint8_t> buffer_;
     size_t begin_ = 0, converted_ = 0, end_ = 0;

@@ -143,8 +143,8 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
             onOne;                                                   \
         }                                                            \
     }
-// Bits of a symbol (literal, length, slot) are hard to predict: decoded
-// without branches. The compiler turns conditional expressions back into
+// Bits of literals and of distances are hard to predict: decoded without
+// branches. The compiler turns conditional expressions back into
 // jumps, so the choice is made with a mask (all ones after a one). Both
 // probability updates are one formula, v - ((v - offset) >> 5) with an
 // arithmetic shift: offset 0 after a one, 2048 - 32 + 1 after a zero.
@@ -160,11 +160,89 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
         symbol = symbol + symbol - mask_;                                                    \
     }
-// A fixed bit count: the loop is unrolled by the compiler.
+// A literal bit whose probability v (at prob) is already loaded: both
+// children's probabilities are read before the bit is known, so that the
+// next bit does not wait for a load that depends on this one.
+#define RC_LITERAL_BIT_AHEAD(prob, v, zeroNext, oneNext, symbol)                             \
+    {                                                                                        \
+        uint32_t zeroNext_ = (zeroNext), oneNext_ = (oneNext);                               \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v;                                          \
+        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
+        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
+        code -= bound_ & mask_;                                                              \
+        *(prob) = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask_;                                                    \
+        v = zeroNext_ ^ ((zeroNext_ ^ oneNext_) & mask_);                                    \
+    }
+// A plain literal's children lie side by side: read as one word, which
+// leaves i686 one register more. The last bit's read stays inside the
+// literal's 0x300 slots.
+#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+    {                                                                                        \
+        uint32_t children_;                                                                  \
+        std::memcpy(&children_, &(probs)[symbol + symbol], sizeof children_);                \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v;                                          \
+        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
+        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
+        code -= bound_ & mask_;                                                              \
+        (probs)[symbol] = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask_;                                                    \
+        v = uint16_t(children_ >> (mask_ & 16));                                             \
+    }
+#if defined(__GNUC__) && defined(__i386__)
+// i686 has seven registers, and the compiler spills the range coder's code,
+// the symbol and the probabilities of the formula above to the stack, which
+// puts a store and a load on the chain from bit to bit. The same steps with
+// all seven in registers and the table's base left in memory: the compare's
+// borrow gives the bit, the mask and both selections. 2017 is
+// kZeroUpdateOffset.
+static_assert(kZeroUpdateOffset == 2017 && kProbBits == 11 && kMoveBits == 5);
+#undef RC_LITERAL_BIT
+#define RC_LITERAL_BIT(probs, symbol, v)                                                     \
+    {                                                                                        \
+        RC_NORMALIZE;                                                                        \
+        uint32_t children_, bound_, mask_;                                                   \
+        __asm__("movl %[base], %[mask]\n\t"                                                  \
+                "movl (%[mask],%[sym],4), %[children]\n\t"                                   \
+                "movl %[range], %[bound]\n\t"                                               \
+                "shrl $11, %[bound]\n\t"                                                    \
+                "imull %[v], %[bound]\n\t"                                                  \
+                "subl %[bound], %[range]\n\t"                                               \
+                "subl %[bound], %[code]\n\t"                                                \
+                "cmovbl %[bound], %[range]\n\t"                                             \
+                "leal (%[code],%[bound]), %[mask]\n\t"                                      \
+                "cmovbl %[mask], %[code]\n\t"                                               \
+                "sbbl %[mask], %[mask]\n\t"                                                 \
+                "movl %[mask], %[bound]\n\t"                                                \
+                "andl $2017, %[bound]\n\t"                                                  \
+                "negl %[bound]\n\t"                                                         \
+                "addl %[v], %[bound]\n\t"                                                   \
+                "sarl $5, %[bound]\n\t"                                                     \
+                "subl %[bound], %[v]\n\t"                                                   \
+                "movl %[base], %[bound]\n\t"                                                \
+                "movw %w[v], (%[bound],%[sym],2)\n\t"                                       \
+                "leal 1(%[sym],%[sym]), %[sym]\n\t"                                         \
+                "addl %[mask], %[sym]\n\t"                                                  \
+                "movl %[children], %[bound]\n\t"                                            \
+                "shrl $16, %[bound]\n\t"                                                    \
+                "movzwl %w[children], %[v]\n\t"                                             \
+                "testl %[mask], %[mask]\n\t"                                                \
+                "cmovzl %[bound], %[v]"                                                      \
+                : [range] "+r"(range), [code] "+r"(code), [sym] "+r"(symbol), [v] "+r"(v),     \
+                  [children] "=&r"(children_), [bound] "=&r"(bound_), [mask] "=&r"(mask_)    \
+                : [base] "m"(probs)                                                          \
+                : "cc", "memory");                                                           \
+    }
+#endif
+// Length and slot trees: a fixed bit count, unrolled by the compiler. Their
+// bits are skewed (short lengths, a few slots), so branches predict well and
+// keep the next bit off the previous one's dependency chain.
 #define RC_TREE(probs, bits, result)                                   \
     {                                                                  \
         uint32_t m_ = 1;                                               \
-        for (unsigned i_ = 0; i_ < (bits); ++i_) RC_SYMBOL_BIT(&(probs)[m_], m_); \
+        for (unsigned i_ = 0; i_ < (bits); ++i_) RC_BIT(&(probs)[m_], m_ += m_, m_ += m_ + 1); \
         result = m_ - (1u << (bits));                                  \
     }
 // Distance bits, lowest first: as random as symbol bits, so also branchless.
@@ -249,24 +327,34 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
             uint32_t symbol = 1;
             if (state < kLiteralStates) {
                 // Always eight bits: unrolled, without a loop test per bit.
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
-                RC_SYMBOL_BIT(&probs[symbol], symbol);
+                uint32_t v = probs[1];
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
+                RC_LITERAL_BIT(probs, symbol, v);
             } else {
                 size_t src = pos > rep0 ? pos - rep0 - 1 : pos + windowSize - rep0 - 1;
                 uint32_t matchByte = uint32_t(dict[src]) << 1;
                 uint32_t offset = 0x100;
-                do {
-                    uint32_t matchBit = matchByte & offset;
+                uint32_t matchBit = matchByte & offset;
+                matchByte <<= 1;
+                uint32_t v = probs[offset + matchBit + symbol];
+                // The next bit's offset is offset ^ matchBit after a zero and
+                // matchBit after a one; the eighth bit has no next.
+                for (int bit = 0; bit < 7; ++bit) {
+                    uint32_t zeroOffset = offset ^ matchBit, oneOffset = matchBit;
+                    RC_LITERAL_BIT_AHEAD(&probs[offset + matchBit + symbol], v,
+                                         probs[zeroOffset + (matchByte & zeroOffset) + symbol + symbol],
+                                         probs[oneOffset + (matchByte & oneOffset) + symbol + symbol + 1], symbol);
+                    offset = zeroOffset ^ ((zeroOffset ^ oneOffset) & (0u - (symbol & 1)));
+                    matchBit = matchByte & offset;
                     matchByte <<= 1;
-                    RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
-                    offset &= ~(matchBit ^ (0u - (symbol & 1)));
-                } while (symbol < 0x100);
+                }
+                RC_SYMBOL_BIT(&probs[offset + matchBit + symbol], symbol);
             }
             prevByte = symbol & 0xFF;
             dict[pos++] = uint8_t(prevByte);
@@ -404,6 +492,8 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 
 #undef RC_REVERSE_BIT
 #undef RC_TREE
+#undef RC_LITERAL_BIT
+#undef RC_LITERAL_BIT_AHEAD
 #undef RC_SYMBOL_BIT
 #undef RC_BIT
 #undef RC_NORMALIZE

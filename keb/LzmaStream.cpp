@@ -8,6 +8,10 @@ namespace keb {
 namespace {
 // Decoding in large steps keeps the per-call overhead off the profile.
 constexpr size_t kStep = size_t(1) << 18;
+// Packed data is read in large pieces too: every read is a system call, and
+// under Wine a positioned read is also a round trip to its server, which on
+// a busy machine waits for the server's turn.
+constexpr size_t kPackedRead = size_t(1) << 18;
 
 uint32_t Lzma2DictionarySize(const std::vector<uint8_t>& properties) {
     if (properties.size() != 1 || properties[0] > 40) ThrowCorrupt("bad LZMA2 properties");
@@ -17,7 +21,7 @@ uint32_t Lzma2DictionarySize(const std::vector<uint8_t>& properties) {
 }  // namespace
 
 LzmaStream::LzmaStream(InStream& packed, const std::vector<uint8_t>& properties, uint64_t unpackSize)
-    : in_(packed),
+    : in_(packed, kPackedRead),
       decoder_(WindowSizeFor(ParseLzmaProperties(properties).dictionarySize, unpackSize)),
       remaining_(unpackSize) {
     decoder_.SetProperties(ParseLzmaProperties(properties));
@@ -38,7 +42,7 @@ size_t LzmaStream::Read(uint8_t* buffer, size_t size) {
 }
 
 Lzma2Stream::Lzma2Stream(InStream& packed, const std::vector<uint8_t>& properties, uint64_t unpackSize)
-    : in_(packed), decoder_(WindowSizeFor(Lzma2DictionarySize(properties), unpackSize)) {}
+    : in_(packed, kPackedRead), decoder_(WindowSizeFor(Lzma2DictionarySize(properties), unpackSize)) {}
 
 bool Lzma2Stream::StartChunk() {
     uint8_t control = in_.ReadByte();

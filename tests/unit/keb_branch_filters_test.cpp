@@ -5,6 +5,7 @@
 // `orvanta archive extract` and compared byte for byte with `7zz x`.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -98,6 +99,22 @@ TEST_P(RawBranchFilter, BlockSplitsDoNotChangeTheResult) {
     }
 }
 
+// Reads as large as the filter's buffer or larger are converted in the
+// reader's buffer; mixed with small ones, the tail a large read leaves must
+// reach the next read of either kind.
+TEST_P(RawBranchFilter, LargeAndSmallReadsGiveTheSameResult) {
+    const RawFilter& f = GetParam();
+    std::string filtered = fixtures::InstructionBytes(f.architecture, 400009, 7);
+    std::string expected = LiblzmaDecoded(filtered, 0);
+    MemoryStream in(filtered, 9973);
+    keb::BranchStream stream(in, f.decoder, {});
+    std::string out;
+    std::vector<uint8_t> buffer(200003);
+    for (size_t k = 0, n; (n = stream.Read(buffer.data(), k % 3 == 2 ? 4099 : 65536 + 7 * k)) > 0; ++k)
+        out.append(reinterpret_cast<char*>(buffer.data()), n);
+    EXPECT_EQ(out, expected) << f.xzName;
+}
+
 INSTANTIATE_TEST_SUITE_P(Architectures, RawBranchFilter, ::testing::ValuesIn(kRawFilters),
                          [](const auto& info) { return std::string(info.param.xzName); });
 
@@ -106,6 +123,23 @@ TEST(SwapStream, ReversesWholeWordsAndLeavesTheTail) {
         MemoryStream in(std::string("abcdefghijklmnopq", 17));
         keb::SwapStream swap(in, width);
         EXPECT_EQ(ReadAll(swap), width == 2 ? "badcfehgjilknmpoq" : "dcbahgfelkjiponmq");
+    }
+}
+
+// Large reads convert in the reader's buffer: the word cut at each read's
+// end is swapped whole at the start of the next.
+TEST(SwapStream, LargeReadsSwapWordsAcrossTheirEnds) {
+    std::string data;
+    for (uint32_t i = 0; i < 100003; ++i) data += char(i * 7 + (i >> 8));
+    for (unsigned width : {2u, 4u}) {
+        std::string expected = data;
+        for (size_t i = 0; i + width <= expected.size(); i += width) std::reverse(&expected[i], &expected[i] + width);
+        MemoryStream in(data, 65537);
+        keb::SwapStream swap(in, width);
+        std::string out;
+        std::vector<uint8_t> buffer(70001);
+        for (size_t n; (n = swap.Read(buffer.data(), buffer.size())) > 0;) out.append(reinterpret_cast<char*>(buffer.data()), n);
+        EXPECT_EQ(out, expected) << "width " << width;
     }
 }
 
