@@ -191,13 +191,14 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
         symbol = symbol + symbol - mask_;                                                    \
         v = uint16_t(children_ >> (mask_ & 16));                                             \
     }
-#if defined(__GNUC__) && defined(__i386__)
+#if defined(__GNUC__) && defined(__i386__) && !defined(__OPTIMIZE_SIZE__)
 // i686 has seven registers, and the compiler spills the range coder's code,
 // the symbol and the probabilities of the formula above to the stack, which
 // puts a store and a load on the chain from bit to bit. The same steps with
 // all seven in registers and the table's base left in memory: the compare's
 // borrow gives the bit, the mask and both selections. 2017 is
-// kZeroUpdateOffset.
+// kZeroUpdateOffset. A build for size (the launcher's) keeps the C version:
+// there the seventh register is not free.
 static_assert(kZeroUpdateOffset == 2017 && kProbBits == 11 && kMoveBits == 5);
 #undef RC_LITERAL_BIT
 #define RC_LITERAL_BIT(probs, symbol, v)                                                     \
