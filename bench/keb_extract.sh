@@ -59,6 +59,19 @@ timed() {
   printf -v "$var" '%s %s:%s:%s' "${!var}" "$(seconds "$work/run.time")" "$(peak_kb "$work/run.time")" \
     "$(user_seconds "$work/run.time")"
 }
+# Extracts an archive $runs times with ours and with 7zz -mmt<threads>,
+# interleaved, checks that both wrote the same, and leaves the times in
+# ours_runs and theirs_runs.
+interleaved() {
+  local archive="$1" threads="$2"
+  ours_runs="" theirs_runs=""
+  for run in $(seq "$runs"); do
+    rm -rf "$work/ours" "$work/theirs"
+    timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
+    timed theirs_runs 7zz x -bd -y -mmt"$threads" -o"$work/theirs" "$archive"
+    diff -r "$work/ours" "$work/theirs"
+  done
+}
 # Prints the medians of two run lists and the ratios of the medians: of wall
 # time (throughput) and of user CPU time.
 report() {
@@ -164,13 +177,7 @@ mkdir -p "$work/code" && mv "$work/code.bin" "$work/code/code.bin"
 for filter in ARM ARMT ARM64 PPC SPARC IA64 RISCV Swap2 Swap4; do
   archive="$work/filter_$filter.7z"
   (cd "$work/code" && 7zz a -bd -y -mmt=1 -m0=$filter -m1=LZMA2:d=16m "$archive" code.bin >/dev/null)
-  ours_runs="" theirs_runs=""
-  for run in $(seq "$runs"); do
-    rm -rf "$work/ours" "$work/theirs"
-    timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
-    timed theirs_runs 7zz x -bd -y -mmt1 -o"$work/theirs" "$archive"
-    cmp "$work/ours/code.bin" "$work/theirs/code.bin"
-  done
+  interleaved "$archive" 1
   report "$filter + LZMA2 ($(printf '%.0f' "$code_mb") MB of code-like words, $runs runs each, interleaved)" \
     "$code_mb" "ours" "$ours_runs" "$theirs_runs"
   rm -f "$archive"
@@ -191,13 +198,7 @@ for i in range(4):
 PY
 archive="$work/parts.7z"
 (cd "$work/parts" && 7zz a -bd -y -mmt=1 -m0=LZMA2:d=16m -mf=off -ms=off "$archive" . >/dev/null)
-ours_runs="" theirs_runs=""
-for run in $(seq "$runs"); do
-  rm -rf "$work/ours" "$work/theirs"
-  timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
-  timed theirs_runs 7zz x -bd -y -mmt2 -o"$work/theirs" "$archive"
-  diff -r "$work/ours" "$work/theirs"
-done
+interleaved "$archive" 2
 report "LZMA2, four folders of $(printf '%.0f' "$(python3 -c "print($mb / 4)")") MB, two threads (ours) against 7zz -mmt2, $runs runs each, interleaved" \
   "$mb" "ours" "$ours_runs" "$theirs_runs"
 rm -rf "$work/parts" "$work/ours" "$work/theirs"
@@ -207,13 +208,7 @@ rm -rf "$work/parts" "$work/ours" "$work/theirs"
 # against 7zz -mmt2, which decodes such blocks in parallel too.
 archive="$work/blocks.7z"
 (cd "$work/src" && 7zz a -bd -y -mmt=2 -m0=LZMA2:d=16m:c=32m -mf=off "$archive" data.bin >/dev/null)
-ours_runs="" theirs_runs=""
-for run in $(seq "$runs"); do
-  rm -rf "$work/ours" "$work/theirs"
-  timed ours_runs "$orvanta" archive extract "$archive" "$work/ours"
-  timed theirs_runs 7zz x -bd -y -mmt2 -o"$work/theirs" "$archive"
-  cmp "$work/ours/data.bin" "$work/theirs/data.bin"
-done
+interleaved "$archive" 2
 report "LZMA2, one folder of 32 MB blocks, two threads (ours) against 7zz -mmt2, $runs runs each, interleaved" \
   "$mb" "ours" "$ours_runs" "$theirs_runs"
 rm -rf "$work/ours" "$work/theirs" "$archive"
