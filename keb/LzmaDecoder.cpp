@@ -148,31 +148,31 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
 // jumps, so the choice is made with a mask (all ones after a one). Both
 // probability updates are one formula, v - ((v - offset) >> 5) with an
 // arithmetic shift: offset 0 after a one, 2048 - 32 + 1 after a zero.
+// The bit of probability v (already loaded from prob); leaves mask all ones
+// after a one and zero after a zero.
+#define RC_LOADED_BIT(prob, v, mask, symbol)                                                 \
+    {                                                                                        \
+        RC_NORMALIZE;                                                                        \
+        uint32_t bound_ = (range >> kProbBits) * v;                                          \
+        mask = 0u - uint32_t(code >= bound_);                                                \
+        range = bound_ + ((range - bound_ - bound_) & mask);                                 \
+        code -= bound_ & mask;                                                               \
+        *(prob) = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask)) >> kMoveBits)); \
+        symbol = symbol + symbol - mask;                                                     \
+    }
 #define RC_SYMBOL_BIT(probPtr, symbol)                                                       \
     {                                                                                        \
         uint16_t* p_ = (probPtr);                                                            \
-        uint32_t v_ = *p_;                                                                   \
-        RC_NORMALIZE;                                                                        \
-        uint32_t bound_ = (range >> kProbBits) * v_;                                         \
-        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
-        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
-        code -= bound_ & mask_;                                                              \
-        *p_ = uint16_t(v_ - uint32_t((int32_t(v_) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
-        symbol = symbol + symbol - mask_;                                                    \
+        uint32_t v_ = *p_, mask_;                                                            \
+        RC_LOADED_BIT(p_, v_, mask_, symbol);                                                \
     }
 // A literal bit whose probability v (at prob) is already loaded: both
 // children's probabilities are read before the bit is known, so that the
 // next bit does not wait for a load that depends on this one.
 #define RC_LITERAL_BIT_AHEAD(prob, v, zeroNext, oneNext, symbol)                             \
     {                                                                                        \
-        uint32_t zeroNext_ = (zeroNext), oneNext_ = (oneNext);                               \
-        RC_NORMALIZE;                                                                        \
-        uint32_t bound_ = (range >> kProbBits) * v;                                          \
-        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
-        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
-        code -= bound_ & mask_;                                                              \
-        *(prob) = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
-        symbol = symbol + symbol - mask_;                                                    \
+        uint32_t zeroNext_ = (zeroNext), oneNext_ = (oneNext), mask_;                        \
+        RC_LOADED_BIT(prob, v, mask_, symbol);                                               \
         v = zeroNext_ ^ ((zeroNext_ ^ oneNext_) & mask_);                                    \
     }
 // A plain literal's children lie side by side: read as one word, which
@@ -180,15 +180,9 @@ size_t LzmaDecoder::Take(uint8_t* out, size_t size) {
 // literal's 0x300 slots.
 #define RC_LITERAL_BIT(probs, symbol, v)                                                     \
     {                                                                                        \
-        uint32_t children_;                                                                  \
+        uint32_t children_, mask_;                                                           \
         std::memcpy(&children_, &(probs)[symbol + symbol], sizeof children_);                \
-        RC_NORMALIZE;                                                                        \
-        uint32_t bound_ = (range >> kProbBits) * v;                                          \
-        uint32_t mask_ = 0u - uint32_t(code >= bound_);                                      \
-        range = bound_ + ((range - bound_ - bound_) & mask_);                                \
-        code -= bound_ & mask_;                                                              \
-        (probs)[symbol] = uint16_t(v - uint32_t((int32_t(v) - int32_t(kZeroUpdateOffset & ~mask_)) >> kMoveBits)); \
-        symbol = symbol + symbol - mask_;                                                    \
+        RC_LOADED_BIT(&(probs)[symbol], v, mask_, symbol);                                   \
         v = uint16_t(children_ >> (mask_ & 16));                                             \
     }
 #if defined(__GNUC__) && defined(__i386__) && !defined(__OPTIMIZE_SIZE__)
@@ -495,6 +489,7 @@ void LzmaDecoder::DecodeSymbols(InputBuffer& inBuf, size_t count) {
 #undef RC_TREE
 #undef RC_LITERAL_BIT
 #undef RC_LITERAL_BIT_AHEAD
+#undef RC_LOADED_BIT
 #undef RC_SYMBOL_BIT
 #undef RC_BIT
 #undef RC_NORMALIZE
