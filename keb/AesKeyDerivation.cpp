@@ -19,7 +19,7 @@ static_assert(kRoundsPerCheckpoint % kRoundsPerUpdate == 0, "checkpoints fall be
 
 uint64_t DerivationRounds(unsigned cycles) {
     if (cycles == kRawKeyCycles) return 0;
-    if (cycles > kMaxCyclesPower) throw ArchiveError(kKebErrorCannotOpen, "unsupported 7zAES cycle count");
+    if (cycles > kMaxCyclesPower) ThrowArchiveError(kKebErrorCannotOpen, "unsupported 7zAES cycle count");
     return uint64_t(1) << cycles;
 }
 

@@ -50,8 +50,8 @@ Archive::Archive(const std::string& path, const FileWindow& window, PasswordProv
     : file_(path, window) {
     uint8_t start[kStartHeaderSize];
     if (file_.ReadAt(0, start, sizeof start) != sizeof start || std::memcmp(start, kSignature, 6) != 0)
-        throw ArchiveError(kKebErrorCannotOpen, "not a 7z archive");
-    if (start[6] != 0) throw ArchiveError(kKebErrorCannotOpen, "unsupported 7z version");
+        ThrowArchiveError(kKebErrorCannotOpen, "not a 7z archive");
+    if (start[6] != 0) ThrowArchiveError(kKebErrorCannotOpen, "unsupported 7z version");
     HeaderReader r(start + 8, kStartHeaderSize - 8);
     uint32_t startCrc = r.UInt32();
     if (UpdateCrc32(0, start + 12, 20) != startCrc) ThrowCorrupt("start header CRC mismatch");
@@ -76,14 +76,8 @@ Archive::Archive(const std::string& path, const FileWindow& window, PasswordProv
         }
         if (id != kEncodedHeader || level >= kMaxHeaderLevels) ThrowCorrupt("unknown header kind");
         ArchiveDatabase streams = ParseEncodedHeader(header.data() + 1, header.size() - 1, kStartHeaderSize);
-        try {
-            header = DecodeHeaderFolder(file_, streams, password);
-        } catch (const ArchiveError& e) {
-            // Garbage from a wrong key shows up as a corrupt header.
-            if (streams.folders[0].IsEncrypted() && e.code() == kKebErrorCorrupt)
-                throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted header");
-            throw;
-        }
+        header = DecodeMaybeEncrypted(streams.folders[0].IsEncrypted(), "wrong password or corrupted encrypted header",
+                                      [&] { return DecodeHeaderFolder(file_, streams, password); });
     }
 }
 

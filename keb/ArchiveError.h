@@ -22,8 +22,40 @@ private:
     uint32_t code_;
 };
 
+// How the library fails: throws ArchiveError. A build without exceptions (the
+// single-file launcher, which cannot afford the unwinder) instead closes and
+// deletes the files being written and ends in EndOnArchiveError.
+[[noreturn]] void ThrowArchiveError(uint32_t code, std::string text);
+
 [[noreturn]] inline void ThrowCorrupt(const std::string& what) {
-    throw ArchiveError(kKebErrorCorrupt, "corrupted archive: " + what);
+    ThrowArchiveError(kKebErrorCorrupt, "corrupted archive: " + what);
+}
+
+#if !__cpp_exceptions
+// Defined by the program that builds the library without exceptions; it
+// reports the failure as it sees fit and must not return.
+[[noreturn]] void EndOnArchiveError(const ArchiveError& error);
+#endif
+
+// Runs decode() on data that is encrypted or not. Garbage from a wrong key
+// shows up as corruption, so for encrypted data a corrupt result says
+// wrongKey instead.
+template <class Decode>
+auto DecodeMaybeEncrypted(bool encrypted, const char* wrongKey, Decode decode) -> decltype(decode()) {
+#if __cpp_exceptions
+    if (encrypted) {
+        try {
+            return decode();
+        } catch (const ArchiveError& e) {
+            if (e.code() == kKebErrorCorrupt) throw ArchiveError(kKebErrorCannotOpen, wrongKey);
+            throw;
+        }
+    }
+#else
+    (void)encrypted;  // such a build holds no cipher
+    (void)wrongKey;
+#endif
+    return decode();
 }
 
 }  // namespace keb

@@ -9,11 +9,11 @@ namespace keb {
 ArchiveFile::ArchiveFile(const std::string& path, const FileWindow& window) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw ArchiveError(kKebErrorNotFound, "cannot open " + path);
+    if (h == INVALID_HANDLE_VALUE) ThrowArchiveError(kKebErrorNotFound, "cannot open " + path);
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h, &size)) {
         CloseHandle(h);
-        throw ArchiveError(kKebErrorNotFound, "cannot read " + path);
+        ThrowArchiveError(kKebErrorNotFound, "cannot read " + path);
     }
     handle_ = h;
     Narrow(window, static_cast<uint64_t>(size.QuadPart));
@@ -32,7 +32,7 @@ size_t ArchiveFile::ReadFileAt(uint64_t offset, uint8_t* buffer, size_t size) co
         DWORD got = 0;
         if (!ReadFile(static_cast<HANDLE>(handle_), buffer + done, chunk, &got, &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
-            throw ArchiveError(kKebErrorCorrupt, "read error in the archive");
+            ThrowArchiveError(kKebErrorCorrupt, "read error in the archive");
         }
         if (got == 0) break;
         done += got;

@@ -9,7 +9,7 @@
 namespace keb {
 namespace {
 
-[[noreturn]] void ThrowStopping() { throw ArchiveError(kKebErrorCancelled, "extraction stopped"); }
+[[noreturn]] void ThrowStopping() { ThrowArchiveError(kKebErrorCancelled, "extraction stopped"); }
 
 }  // namespace
 

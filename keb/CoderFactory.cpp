@@ -99,7 +99,7 @@ std::unique_ptr<InStream> CreateCoder(const Coder& coder, const std::vector<InSt
             return std::make_unique<AesStream>(*inputs[0], password.AesKey(aes.cycles, aes.salt), aes.iv);
         }
     }
-    throw ArchiveError(kKebErrorCannotOpen, "unsupported method: " + MethodName(id));
+    ThrowArchiveError(kKebErrorCannotOpen, "unsupported method: " + MethodName(id));
 }
 
 }  // namespace keb

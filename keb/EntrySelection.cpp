@@ -43,7 +43,7 @@ std::vector<bool> SelectNamedEntries(const std::vector<Entry>& entries, const st
         for (; entry != archive.end() && entry->first == name->first; ++entry) selected[entry->second] = true;
     }
     if (firstMissing < names.size())
-        throw ArchiveError(kKebErrorBadTargetName, "not in the archive: " + names[firstMissing]);
+        ThrowArchiveError(kKebErrorBadTargetName, "not in the archive: " + names[firstMissing]);
     return selected;
 }
 

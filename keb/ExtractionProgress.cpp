@@ -7,7 +7,7 @@ namespace keb {
 
 void ExtractionProgress::Report() const {
     if (callback_ && callback_(entry_, LowHalf(done_), HighHalf(done_), LowHalf(total_), HighHalf(total_)) == 0)
-        throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
+        ThrowArchiveError(kKebErrorCancelled, "extraction cancelled");
 }
 
 }  // namespace keb

@@ -95,8 +95,8 @@ public:
         if (kMostThreads > 1 && threads > 1) RunOnThreads(folderEntries, threads);
         else RunInOrder(folderEntries);
         if (!refused_.empty())
-            throw ArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
-        if (!undecodable.empty()) throw ArchiveError(kKebErrorCannotOpen, undecodable);
+            ThrowArchiveError(kKebErrorUnsafeName, "refused unsafe entry name: " + refused_);
+        if (!undecodable.empty()) ThrowArchiveError(kKebErrorCannotOpen, undecodable);
     }
 
 private:
@@ -209,15 +209,12 @@ private:
 
     size_t ReadChunk(Lane& lane, size_t want) {
         if (kMostThreads > 1 && lane.shared) lane.shared->group.ThrowIfStopping();
-        try {
+        const bool encrypted = db_.folders[lane.folder].IsEncrypted();
+        return DecodeMaybeEncrypted(encrypted, "wrong password or corrupted encrypted data", [&] {
             size_t got = ReadFully(*lane.decoder, lane.buffer.data(), want);
             if (got != want) ThrowCorrupt("data ends before the file's size");
             return got;
-        } catch (const ArchiveError& e) {
-            if (e.code() == kKebErrorCorrupt && db_.folders[lane.folder].IsEncrypted())
-                throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data");
-            throw;
-        }
+        });
     }
 
     void Discard(Lane& lane, uint64_t size) {
@@ -297,7 +294,7 @@ private:
 
     // Asks whether an existing file may be replaced; false keeps it.
     bool MayReplace(const std::string& path, const ExistingItem& existing, const Entry& e) {
-        if (existing.isFolder) throw ArchiveError(kKebErrorWrite, "a folder is in the way of " + path);
+        if (existing.isFolder) ThrowArchiveError(kKebErrorWrite, "a folder is in the way of " + path);
         if (overwriteAll_ || !request_.overwrite) return true;
         uint64_t time = e.modificationTime.value_or(0);
         switch (request_.overwrite(path.c_str(), LowHalf(existing.size), HighHalf(existing.size),
@@ -307,7 +304,7 @@ private:
             case kKebOverwriteSkip: return false;
             case kKebOverwriteYes: return true;
             case kKebOverwriteAll: overwriteAll_ = true; return true;
-            default: throw ArchiveError(kKebErrorCancelled, "extraction cancelled");
+            default: ThrowArchiveError(kKebErrorCancelled, "extraction cancelled");
         }
     }
 
@@ -344,7 +341,7 @@ private:
         }
         if (e.crc && crc != *e.crc) {
             if (db_.folders.size() > e.folderIndex && db_.folders[e.folderIndex].IsEncrypted())
-                throw ArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data: " + e.name);
+                ThrowArchiveError(kKebErrorCannotOpen, "wrong password or corrupted encrypted data: " + e.name);
             ThrowCorrupt("CRC error in " + e.name);
         }
         if (out) out->Commit(e.modificationTime, e.attributes);

@@ -21,7 +21,7 @@ InStream& FolderDecoder::OutStream(uint32_t outIndex, unsigned depth) {
     uint32_t firstOut = 0, firstIn = 0;
     for (const Coder& coder : folder_.coders) {
         if (outIndex < firstOut + coder.numOutStreams) {
-            if (coder.numOutStreams != 1) throw ArchiveError(kKebErrorCannotOpen, "unsupported coder layout");
+            if (coder.numOutStreams != 1) ThrowArchiveError(kKebErrorCannotOpen, "unsupported coder layout");
             uint64_t unpackSize = folder_.unpackSizes.at(outIndex);
             std::unique_ptr<InStream> decoder = CreateBlockCoder(coder, firstIn, unpackSize);
             if (!decoder) {

@@ -74,7 +74,7 @@ public:
 
 private:
     [[noreturn]] static void ThrowUnsupported(const std::string& what) {
-        throw ArchiveError(kKebErrorCannotOpen, "unsupported archive feature: " + what);
+        ThrowArchiveError(kKebErrorCannotOpen, "unsupported archive feature: " + what);
     }
 
     void SkipArchiveProperties() {

@@ -112,7 +112,7 @@ extern "C" uintptr_t KEB_CALL OpenListArchive(const char* archivePath, uint32_t,
                                               const KebEntryRecord** entries, uint32_t* entryCount) {
     uintptr_t handle = 0;
     Guarded([&] {
-        if (!archivePath || !entries || !entryCount) throw ArchiveError(kKebErrorBadArgument, "missing argument");
+        if (!archivePath || !entries || !entryCount) ThrowArchiveError(kKebErrorBadArgument, "missing argument");
         PasswordProvider passwordProvider(password, passwordCallback);
         Archive archive(archivePath, passwordProvider);
         auto listing = MakeListing(archive.database());
@@ -129,7 +129,7 @@ extern "C" void KEB_CALL CloseListArchive(uintptr_t handle) {
     Guarded([&] {
         auto* listing = reinterpret_cast<Listing*>(handle);
         std::lock_guard<std::mutex> guard(Listings().lock);
-        if (Listings().live.erase(listing) == 0) throw ArchiveError(kKebErrorBadArgument, "unknown listing handle");
+        if (Listings().live.erase(listing) == 0) ThrowArchiveError(kKebErrorBadArgument, "unknown listing handle");
         delete listing;
     });
 }
@@ -140,10 +140,10 @@ extern "C" int32_t KEB_CALL ExtractArchive(const char* archivePath, uint32_t, co
                                            KebProgressCallback progressCallback, KebEntryCallback entryCallback,
                                            KebOverwriteCallback overwriteCallback) {
     return Guarded([&] {
-        if (!archivePath || (targetCount > 0 && !targets)) throw ArchiveError(kKebErrorBadArgument, "missing argument");
+        if (!archivePath || (targetCount > 0 && !targets)) ThrowArchiveError(kKebErrorBadArgument, "missing argument");
         ExtractRequest request;
         for (uint32_t i = 0; i < targetCount; ++i) {
-            if (!targets[i]) throw ArchiveError(kKebErrorBadTargetName, "missing target name");
+            if (!targets[i]) ThrowArchiveError(kKebErrorBadTargetName, "missing target name");
             request.targets.emplace_back(targets[i]);
         }
         request.destination = destination ? destination : "";

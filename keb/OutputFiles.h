@@ -49,12 +49,20 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+#if !__cpp_exceptions
+    // Closes and deletes every file still being written. A failure in a build
+    // without exceptions ends the program, and no destructor runs there.
+    static void AbandonAll();
+#endif
+
     void Write(const uint8_t* data, size_t size);
     // Closes, stamps the modification time and attributes when given and
     // replaces the target.
     void Commit(std::optional<uint64_t> modificationTime, std::optional<uint32_t> attributes);
 
 private:
+    void Discard();
+
     std::string target_;
     std::string temporary_;
     void* handle_ = nullptr;

@@ -19,7 +19,7 @@ int Fd(void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle
 void* Handle(int fd) { return reinterpret_cast<void*>(static_cast<intptr_t>(fd + 1)); }
 
 [[noreturn]] void ThrowWrite(const std::string& what, const std::string& path) {
-    throw ArchiveError(kKebErrorWrite, what + " " + path);
+    ThrowArchiveError(kKebErrorWrite, what + " " + path);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "keb/AnsiText.h"
 #include "keb/ArchiveError.h"
 
@@ -9,11 +11,16 @@ namespace keb {
 namespace {
 
 [[noreturn]] void ThrowWrite(const std::string& what, const std::string& path) {
-    throw ArchiveError(kKebErrorWrite, what + " " + path);
+    ThrowArchiveError(kKebErrorWrite, what + " " + path);
 }
 
 constexpr DWORD kStoredAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+#if !__cpp_exceptions
+// The files being written, for AbandonAll (such a build runs one thread).
+std::vector<OutputFile*> openFiles;
+#endif
 
 }  // namespace
 
@@ -62,10 +69,27 @@ OutputFile::OutputFile(const std::string& targetPath, const std::string& tempora
     HANDLE h = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) ThrowWrite("cannot create", target_);
     handle_ = h;
+#if !__cpp_exceptions
+    openFiles.push_back(this);
+#endif
 }
 
 OutputFile::~OutputFile() {
+    Discard();
+#if !__cpp_exceptions
+    std::erase(openFiles, this);
+#endif
+}
+
+#if !__cpp_exceptions
+void OutputFile::AbandonAll() {
+    for (OutputFile* file : openFiles) file->Discard();
+}
+#endif
+
+void OutputFile::Discard() {
     if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+    handle_ = nullptr;
     if (!committed_) DeleteFileA(temporary_.c_str());
 }
 

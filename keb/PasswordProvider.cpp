@@ -24,7 +24,7 @@ const std::string& PasswordProvider::Get() {
         std::vector<char> buffer(kKebPasswordBufferSize, '\0');
         if (callback_(buffer.data()) == 1) password_.assign(buffer.data(), strnlen(buffer.data(), buffer.size() - 1));
     }
-    if (password_.empty()) throw ArchiveError(kKebErrorCannotOpen, "the archive is encrypted and no password was given");
+    if (password_.empty()) ThrowArchiveError(kKebErrorCannotOpen, "the archive is encrypted and no password was given");
     return password_;
 }
 
@@ -58,7 +58,7 @@ void PasswordProvider::CheckKeyWork(const ArchiveDatabase& db) const {
 
 void PasswordProvider::RequireRounds(uint64_t rounds) const {
     if (rounds > kMaxRoundsPerCall - roundsSpent_)
-        throw ArchiveError(kKebErrorCannotOpen, "the archive's keys need more derivation work than any archiver's");
+        ThrowArchiveError(kKebErrorCannotOpen, "the archive's keys need more derivation work than any archiver's");
 }
 
 }  // namespace keb

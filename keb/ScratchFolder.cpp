@@ -12,7 +12,7 @@ ScratchFolder::ScratchFolder(const std::string& destination, const TargetClaims&
         path_ = destination + kPathSeparator + name;
         if (CreateNewFolder(path_)) return;
     }
-    throw ArchiveError(kKebErrorWrite, "cannot create a folder for temporary files in " + destination);
+    ThrowArchiveError(kKebErrorWrite, "cannot create a folder for temporary files in " + destination);
 }
 
 ScratchFolder::~ScratchFolder() { RemoveEmptyFolder(path_); }

@@ -7,7 +7,7 @@ namespace keb {
 namespace {
 
 [[noreturn]] void ThrowBoth(const std::string& path) {
-    throw ArchiveError(kKebErrorWrite, "entries make both a file and a folder of " + path);
+    ThrowArchiveError(kKebErrorWrite, "entries make both a file and a folder of " + path);
 }
 
 }  // namespace

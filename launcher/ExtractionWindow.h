@@ -13,6 +13,8 @@ public:
     // Shows the share done (once half a second has passed); false once the
     // user asked to cancel.
     bool Update(uint64_t done, uint64_t total);
+    // Takes the window off the screen before a message about the extraction.
+    void Close();
 
 private:
     bool silent_;

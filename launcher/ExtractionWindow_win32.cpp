@@ -12,7 +12,6 @@ const int kCancelId = IDCANCEL, kTextId = 100;
 const char kClassName[] = "OrvantaLauncherProgress";
 bool cancelRequested = false;  // one window per process
 
-// Nothing in here throws: no exception may cross a Windows frame.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if ((message == WM_COMMAND && LOWORD(wParam) == kCancelId) || message == WM_CLOSE) {
         cancelRequested = true;
@@ -50,8 +49,12 @@ HWND CreateProgressWindow() {
 
 ExtractionWindow::ExtractionWindow(bool silent) : silent_(silent), started_(GetTickCount()) {}
 
-ExtractionWindow::~ExtractionWindow() {
+ExtractionWindow::~ExtractionWindow() { Close(); }
+
+void ExtractionWindow::Close() {
     if (window_) DestroyWindow(static_cast<HWND>(window_));
+    window_ = nullptr;
+    silent_ = true;  // not to come back
 }
 
 bool ExtractionWindow::Update(uint64_t done, uint64_t total) {

@@ -11,19 +11,20 @@
 #include "keb/Archive.h"
 #include "keb/ArchiveError.h"
 #include "keb/Extractor.h"
+#include "keb/OutputFiles.h"
+#include "launcher/Ending.h"
 #include "launcher/ExtractionWindow.h"
 #include "launcher/LaunchCommand.h"
-#include "launcher/LauncherError.h"
 #include "launcher/PrivateFolder.h"
 #include "script/AppendedData.h"
 #include "system/LoadedLibrary.h"
 
 namespace {
 
-const int kStartFailure = 11;   // as the engine's own start-up failure
-const int kCancelled = 1602;    // ERROR_INSTALL_USEREXIT
-
-ExtractionWindow* progressWindow = nullptr;  // the extraction's, while it runs
+// What ending on the spot must still see (EndNow), each set while it exists.
+bool silentRun = false;
+PrivateFolder* ownFolder = nullptr;
+ExtractionWindow* progressWindow = nullptr;
 
 int32_t KEB_CALL ShowProgress(const char*, uint32_t doneLow, uint32_t doneHigh, uint32_t totalLow,
                               uint32_t totalHigh) {
@@ -39,40 +40,37 @@ std::string OwnPath() {
     return std::string(buffer.data(), length);
 }
 
+// Empty when the system names none.
 std::string TempFolder() {
     char buffer[MAX_PATH + 1];
     const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    if (length == 0 || length > MAX_PATH) throw LauncherError("no temporary folder");
+    if (length == 0 || length > MAX_PATH) return {};
     return std::string(buffer, length);
 }
 
-void ShowDamaged(const LaunchCommand& command, const std::string& reason) {
-    if (command.silent) return;
-    const std::string text = "This setup file is damaged or incomplete and cannot run. Please download it again.\n\n(" +
-                             reason + ")";
-    MessageBoxA(nullptr, text.c_str(), "Setup", MB_OK | MB_ICONERROR);
+void ShowError(const std::string& text) {
+    if (!silentRun) MessageBoxA(nullptr, text.c_str(), "Setup", MB_OK | MB_ICONERROR);
+}
+
+void ShowDamaged(const std::string& reason) {
+    ShowError("This setup file is damaged or incomplete and cannot run. Please download it again.\n\n(" + reason +
+              ")");
 }
 
 // Unpacks the appended archive into the folder and returns the engine's path
-// there. Throws keb::ArchiveError for a damaged archive or a cancel.
-std::string Unpack(const std::string& launcher, const AppendedData& where, const std::string& folder,
-                   const LaunchCommand& command) {
+// there. A damaged archive or a cancel ends the program (EndOnArchiveError).
+std::string Unpack(const std::string& launcher, const AppendedData& where, const std::string& folder) {
     keb::PasswordProvider password(nullptr, NoPassword);
     const keb::Archive archive(launcher, keb::FileWindow{where.offset, where.length}, password);
     keb::ExtractRequest request;
     for (const keb::Entry& entry : archive.database().entries) request.targets.push_back(entry.name);
     const std::string engine = EngineEntry(request.targets);
-    if (engine.empty()) throw keb::ArchiveError(kKebErrorCorrupt, "the archive holds no setup program");
+    if (engine.empty()) keb::ThrowArchiveError(kKebErrorCorrupt, "the archive holds no setup program");
     request.destination = folder;
-    ExtractionWindow window(command.silent);
+    ExtractionWindow window(silentRun);
     progressWindow = &window;
     keb::ExtractionProgress progress(ShowProgress);
-    try {
-        keb::ExtractEntries(archive, password, progress, request);
-    } catch (...) {
-        progressWindow = nullptr;
-        throw;
-    }
+    keb::ExtractEntries(archive, password, progress, request);
     progressWindow = nullptr;
     return folder + engine;
 }
@@ -96,33 +94,47 @@ DWORD RunEngine(const std::string& engine, const std::string& launcher, const La
 
 DWORD RunLauncher() {
     const LaunchCommand command = ParseLaunchCommand(GetCommandLineA());
+    silentRun = command.silent;
     const std::string launcher = OwnPath();
     const auto where = FindAppendedRegion(launcher);
     if (!where || where->length == 0) {
-        ShowDamaged(command, "no setup is appended to this program");
+        ShowDamaged("no setup is appended to this program");
         return kStartFailure;
     }
-    const PrivateFolder folder(TempFolder());
-    std::string engine;
-    try {
-        engine = Unpack(launcher, *where, folder.path(), command);
-    } catch (const keb::ArchiveError& e) {
-        if (e.code() == kKebErrorCancelled) return kCancelled;
-        ShowDamaged(command, e.what());
+    const std::string temp = TempFolder();
+    const auto made = CreatePrivateFolder(temp);
+    if (!made) {
+        ShowError("This setup cannot unpack itself: no private folder could be made in the temporary folder " +
+                  temp + ".");
         return kStartFailure;
     }
-    return RunEngine(engine, launcher, command);
+    PrivateFolder folder(*made);
+    ownFolder = &folder;
+    const std::string engine = Unpack(launcher, *where, folder.path());
+    const DWORD code = RunEngine(engine, launcher, command);
+    ownFolder = nullptr;
+    return code;
 }
 
 }  // namespace
+
+void EndNow(uint32_t exitCode) {
+    keb::OutputFile::AbandonAll();
+    if (progressWindow) progressWindow->Close();
+    if (ownFolder) ownFolder->Remove();
+    ExitProcess(exitCode);
+}
+
+void keb::EndOnArchiveError(const keb::ArchiveError& error) {
+    if (error.code() == kKebErrorCancelled) EndNow(kCancelled);
+    if (progressWindow) progressWindow->Close();
+    ShowDamaged(error.what());
+    EndNow(kStartFailure);
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything loads a library: a launcher runs from a downloads folder,
     // where files named like system libraries may wait.
     RestrictLibrarySearch();
-    try {
-        return static_cast<int>(RunLauncher());
-    } catch (...) {
-        return kStartFailure;
-    }
+    return static_cast<int>(RunLauncher());
 }

@@ -1,18 +1,14 @@
 // Linked into the launcher in place of the winpthread library. The C++
-// runtime's exception support (the unwinder's frame registry, the
-// exception-object pool, per-thread exception state and thread_local
-// clean-up) calls a handful of POSIX thread functions; the library behind
-// them is a fifth of the launcher. These are the same calls on Win32, with
-// winpthread's types and static initialisers (pthread.h): a mutex is a
+// runtime's thread_local support (emutls: a failure reason's text is kept
+// per thread) calls a handful of POSIX thread functions; the library behind
+// them would be a fifth of the launcher. These are the same calls on Win32,
+// with winpthread's types and static initialisers (pthread.h): a mutex is a
 // pointer-sized word, a once-flag a long, a key a TLS index.
 //
 // The launcher runs its code on one thread, so the locks here are the
 // simplest that are still correct: a mutex spins (yielding) rather than
-// queueing waiters, and is not recursive; a condition wait yields once and
-// returns, a wake-up that POSIX allows to be spurious (callers re-check); a key's destructor is not run when
-// a thread ends (the C++ runtime destroys the main thread's thread_local
-// objects at exit on its own). Only calls of Windows XP, like the rest of
-// the program.
+// queueing waiters, and is not recursive; a key's destructor is not run when
+// a thread ends. Only calls of Windows XP, like the rest of the program.
 #include <windows.h>
 
 #include <cerrno>
@@ -35,8 +31,6 @@ int pthread_mutex_init(intptr_t* mutex, const void*) {
     return 0;
 }
 
-int pthread_mutex_destroy(intptr_t*) { return 0; }
-
 int pthread_mutex_lock(intptr_t* mutex) {
     for (;;) {
         PVOID seen = *Word(mutex);
@@ -51,15 +45,6 @@ int pthread_mutex_unlock(intptr_t* mutex) {
     InterlockedExchangePointer(Word(mutex), nullptr);
     return 0;
 }
-
-// The C++ runtime's guard of function-local statics waits on a condition.
-int pthread_cond_wait(void*, intptr_t* mutex) {
-    pthread_mutex_unlock(mutex);
-    SwitchToThread();
-    return pthread_mutex_lock(mutex);
-}
-
-int pthread_cond_broadcast(void*) { return 0; }
 
 // 0: not run, 1: running, 2: done. Latecomers wait for the first caller.
 int pthread_once(long* once, void (*run)()) {
@@ -81,8 +66,6 @@ int pthread_key_create(unsigned* key, void (*)(void*)) {
     return 0;
 }
 
-int pthread_key_delete(unsigned key) { return TlsFree(key) ? 0 : EINVAL; }
-
 void* pthread_getspecific(unsigned key) {
     DWORD error = GetLastError();  // TlsGetValue clears it; callers do not expect that
     void* value = TlsGetValue(key);
@@ -93,5 +76,11 @@ void* pthread_getspecific(unsigned key) {
 int pthread_setspecific(unsigned key, const void* value) {
     return TlsSetValue(key, const_cast<void*>(value)) ? 0 : EINVAL;
 }
+
+// In place of the C++ runtime's own (atexit_thread.o), which is built with
+// exceptions and would bring their whole runtime along. The launcher has one
+// thread, whose thread_local objects (a failure reason's text) hold nothing
+// but memory; they live until the process ends.
+int __cxa_thread_atexit(void (*)(void*), void*, void*) { return 0; }
 
 }  // extern "C"

@@ -155,9 +155,18 @@ def exit_codes_and_arguments(s):
 
 
 def damaged_archive(s):
-    """One changed byte of the appended archive: a message (none when silent), exit code 11, no folder left."""
+    """One changed byte of the appended archive: a message (none when silent), exit code 11, no folder left.
+    A byte in the middle of the packed data fails while a file is being written: that file is closed and
+    deleted with its folder too."""
     exe = s.build_single(scenario.SOURCE / "examples" / "sample")
-    data = bytearray(exe.read_bytes())
+    pristine = exe.read_bytes()
+    start = pristine.rfind(ARCHIVE_SIGNATURE)
+    check(start > 0, "the appended archive")
+    data = bytearray(pristine)
+    data[start + (len(data) - start) // 2] ^= 0x40
+    exe.write_bytes(bytes(data))
+    equal(s.run(exe, "/s"), 11, "silent exit code, damaged packed data")
+    data = bytearray(pristine)
     data[len(data) - 2000] ^= 0x40
     exe.write_bytes(bytes(data))
     equal(s.run(exe, "/s"), 11, "silent exit code")
