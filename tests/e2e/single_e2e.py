@@ -179,6 +179,27 @@ def damaged_archive(s):
     check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
 
 
+def no_private_folder(s):
+    """A temporary folder in which no folder can be made: a message saying so (none when silent), exit code 11,
+    nothing installed."""
+    exe = s.build_single(scenario.SOURCE / "examples" / "sample")
+    blocked = s.session.temp / "not-a-folder"
+    blocked.write_text("a file where the temporary folder should be")
+    for name in ("TEMP", "TMP"):
+        s.session.reg_add(r"HKCU\Environment", name, s.session.windows_path(blocked))
+    try:
+        equal(s.session.run(exe, "/s", timeout=240), 11, "silent exit code")
+        process = s.session.start(exe)
+        text = s.ui.message_box("Setup", timeout_ms=30000)
+        check(text is not None and "no private folder" in text, "the message box: %r" % text)
+        check(s.ui.click("Setup", "OK"), "the OK button of the message box")
+        equal(s.session.finish(process), 11, "exit code after the message")
+    finally:
+        for name in ("TEMP", "TMP"):
+            s.session.reg_add(r"HKCU\Environment", name, s.session.windows_path(s.session.temp))
+    check(not (s.session.drive_c / "Program Files" / "Orvanta Sample").exists(), "nothing installed")
+
+
 def signed_single_file(s):
     """A signed single-file setup verifies and installs; one changed byte of its archive breaks the signature
     and the launcher refuses to run."""
@@ -336,7 +357,7 @@ def reboot_resume_entry(s):
 
 
 SCENARIOS = {f.__name__: f for f in (silent_lifecycle, exit_codes_and_arguments, damaged_archive,
-                                     signed_single_file, engine_killed, wizard_install, web_media_beside,
+                                     no_private_folder, signed_single_file, engine_killed, wizard_install, web_media_beside,
                                      progress_window_cancel, silent_shows_no_window, other_methods_refused,
                                      reboot_resume_entry)}
 
