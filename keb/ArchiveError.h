@@ -23,8 +23,8 @@ private:
 };
 
 // How the library fails: throws ArchiveError. A build without exceptions (the
-// single-file launcher, which cannot afford the unwinder) instead closes and
-// deletes the files being written and ends in EndOnArchiveError.
+// single-file launcher, which cannot afford the unwinder) instead ends in
+// EndOnArchiveError.
 [[noreturn]] void ThrowArchiveError(uint32_t code, std::string text);
 
 [[noreturn]] inline void ThrowCorrupt(const std::string& what) {
@@ -33,7 +33,9 @@ private:
 
 #if !__cpp_exceptions
 // Defined by the program that builds the library without exceptions; it
-// reports the failure as it sees fit and must not return.
+// reports the failure as it sees fit and must not return. Nothing has
+// unwound: the files being written are still open until
+// OutputFile::AbandonAll closes and deletes them.
 [[noreturn]] void EndOnArchiveError(const ArchiveError& error);
 #endif
 
